@@ -1,0 +1,297 @@
+#include "core/platform/FileUtils.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <memory>
+#include <new>
+
+#include "core/log/Log.h"
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/strings/CaseFold.h"
+#include "core/strings/PathText.h"
+
+namespace tw {
+namespace {
+
+std::string Bare(std::string_view path) { return std::string(StripTrailingSep(path)); }
+
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0) ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// rename(2) that refuses to replace an existing item, as a move must never destroy a file.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef SYS_renameat2
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) ==
+        0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS) return -1;
+#endif
+    struct stat st;
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from.c_str(), to.c_str());
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// a .. z, then _b .. _z, __b .. __z, and so on.
+std::string IntermediateName(int n) {
+    if (n < 26) return std::string(1, static_cast<char>('a' + n));
+    n -= 26;
+    std::string prefix(static_cast<std::size_t>(n / 25 + 1), '_');
+    return prefix + static_cast<char>('b' + n % 25);
+}
+
+// A case-only rename on a case-insensitive file system: move through a fresh folder.
+bool RenameThroughIntermediate(const std::string& from, const std::string& to) {
+    std::string folder(PathDirectory(to));
+    std::string name(PathName(to));
+    std::string middle;
+    for (int n = 0;; ++n) {
+        middle = JoinPath(folder, IntermediateName(n));
+        if (!PathExists(middle) && !IsSymbolicLink(middle)) break;
+    }
+    if (::mkdir(middle.c_str(), 0700) != 0) return false;
+    std::string step = JoinPath(middle, name);
+    bool ok = false;
+    if (::rename(from.c_str(), step.c_str()) == 0) {
+        ok = RenameNoReplace(step, to) == 0;
+        if (!ok) ::rename(step.c_str(), from.c_str());
+    }
+    ::rmdir(middle.c_str());
+    return ok;
+}
+
+}  // namespace
+
+std::uint32_t FileAttributes(std::string_view path, bool* exists) {
+    std::string p = Bare(path);
+    struct stat st;
+    if (exists) *exists = false;
+    if (p.empty() || ::stat(p.c_str(), &st) != 0) return 0;
+    if (exists) *exists = true;
+    std::uint32_t attrs = 0;
+    if (S_ISDIR(st.st_mode))
+        attrs |= kAttrDirectory;
+    else if (!S_ISREG(st.st_mode))
+        attrs |= kAttrSystem;
+    if (::access(p.c_str(), W_OK) != 0) attrs |= kAttrReadOnly;
+    if (PathName(p).starts_with('.')) attrs |= kAttrHidden;
+    return attrs;
+}
+
+bool PathExists(std::string_view path) {
+    struct stat st;
+    return ::stat(Bare(path).c_str(), &st) == 0;
+}
+
+bool IsFolder(std::string_view path) {
+    struct stat st;
+    return ::stat(Bare(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsSymbolicLink(std::string_view path) {
+    struct stat st;
+    return ::lstat(Bare(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::int64_t FileSize(std::string_view path) {
+    struct stat st;
+    if (::stat(Bare(path).c_str(), &st) != 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+bool SetWritable(std::string_view path, bool writable) {
+    std::string p = Bare(path);
+    struct stat st;
+    if (::stat(p.c_str(), &st) != 0) return false;
+    mode_t mode = st.st_mode & 07777;
+    mode = writable ? (mode | S_IWUSR) : (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH));
+    return ::chmod(p.c_str(), mode) == 0;
+}
+
+bool RemoveFile(std::string_view path) {
+    std::string p = Bare(path);
+    // Deleting needs a writable folder, not a writable file; the file is made writable anyway
+    // so that read-only items go too, as users of other systems expect.
+    if (!IsSymbolicLink(p)) SetWritable(p, true);
+    if (::unlink(p.c_str()) == 0) return true;
+    ELog::Instance().LogErrorFile(30026, p);
+    return false;
+}
+
+bool RemoveFolderTree(std::string_view path) {
+    std::string p = Bare(path);
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0) return true;
+    if (!S_ISDIR(st.st_mode)) return RemoveFile(p);
+    SetWritable(p, true);
+    bool ok = true;
+    DirectoryEnumerator entries(p + kPathSep, "*");
+    std::string child;
+    while (entries.Next(child, true)) {
+        struct stat cs;
+        bool isDir = ::lstat(child.c_str(), &cs) == 0 && S_ISDIR(cs.st_mode);
+        if (!(isDir ? RemoveFolderTree(child) : RemoveFile(child))) ok = false;
+    }
+    if (::rmdir(p.c_str()) != 0) {
+        ELog::Instance().LogErrorFile(30025, p);
+        ok = false;
+    }
+    return ok;
+}
+
+bool CreateFolders(std::string_view path, int* levels) {
+    std::string p = Bare(path);
+    if (p.empty()) return false;
+    if (IsFolder(p)) return true;
+    std::string parent(PathDirectory(p));
+    if (!parent.empty() && !IsFolder(parent) && !CreateFolders(parent, levels)) return false;
+    if (::mkdir(p.c_str(), 0777) != 0) {
+        ELog::Instance().LogErrorFile(30024, p);
+        return false;
+    }
+    if (levels) ++*levels;
+    return true;
+}
+
+bool CopyFileContent(std::string_view source, std::string_view destination, bool append) {
+    std::string src = Bare(source), dst = Bare(destination);
+    Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st;
+    if (in.fd < 0 || ::fstat(in.fd, &st) != 0) {
+        ELog::Instance().LogErrorFile(30016, src);
+        return false;
+    }
+    int flags = O_RDWR | O_CREAT | O_CLOEXEC | (append ? 0 : O_TRUNC);
+    Fd out(::open(dst.c_str(), flags, st.st_mode & 0777));
+    if (out.fd < 0) {
+        ELog::Instance().LogErrorFile(30016, dst);
+        return false;
+    }
+    constexpr std::size_t kBlock = 1 << 16;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBlock]);
+    if (!buffer) {
+        ELog::Instance().LogError(30041);
+        ELog::Instance().LogError(30033);
+        return false;
+    }
+    if (append) ::lseek(out.fd, 0, SEEK_END);
+    for (;;) {
+        ssize_t n = ::read(in.fd, buffer.get(), kBlock);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ELog::Instance().LogErrorFile(30017, src);
+            return false;
+        }
+        if (n == 0) break;
+        if (!WriteAll(out.fd, buffer.get(), static_cast<std::size_t>(n))) {
+            ELog::Instance().LogErrorFile(30018, dst);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CopyFolderTree(std::string_view source, std::string_view destination, bool recursive) {
+    std::string src = Bare(source), dst = Bare(destination);
+    if (!IsFolder(src) || !IsFolder(dst)) return false;
+    bool ok = true;
+    DirectoryEnumerator entries(src + kPathSep, "*");
+    std::string name;
+    while (entries.Next(name, false)) {
+        std::string from = JoinPath(src, name), to = JoinPath(dst, name);
+        if (IsFolder(from)) {
+            if (!recursive) continue;
+            if (::mkdir(to.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(to))) {
+                ELog::Instance().LogErrorFile(30024, to);
+                ok = false;
+                continue;
+            }
+            if (!CopyFolderTree(from, to, true)) ok = false;
+        } else if (!CopyFileContent(from, to, false)) {
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+bool RenamePath(std::string_view oldPath, std::string_view newPath) {
+    std::string from = Bare(oldPath), to = Bare(newPath);
+    if (RenameNoReplace(from, to) == 0) return true;
+    int error = errno;
+    if (error == EEXIST && PathName(from) != PathName(to) &&
+        EqualsNoCase(PathName(from), PathName(to)) && SameFile(from, to) &&
+        RenameThroughIntermediate(from, to))
+        return true;
+    ELog::Instance().LogError(30027, from, to);
+    ELog::Instance().EndErrorLine();
+    return false;
+}
+
+int ReadFileChunk(std::string_view path, char* buffer, int size, std::int64_t offset) {
+    Fd fd(::open(Bare(path).c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st;
+    if (fd.fd < 0 || size < 0 || ::fstat(fd.fd, &st) != 0 || st.st_size < offset) return -1;
+    int total = 0;
+    while (total < size) {
+        ssize_t n = ::pread(fd.fd, buffer + total, static_cast<std::size_t>(size - total),
+                            offset + total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        total += static_cast<int>(n);
+    }
+    buffer[total] = '\0';
+    return total;
+}
+
+bool IsImageFile(std::string_view path) {
+    std::string ext = AsciiLower(PathExtension(path));
+    for (const char* e : {"gif", "jpg", "jpeg", "png", "ping"})
+        if (ext == e) return true;
+    return false;
+}
+
+bool IsProgramFile(std::string_view path) {
+    struct stat st;
+    std::string p = Bare(path);
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111) != 0;
+}
+
+bool IsPlainFile(std::string_view path) {
+    return PathExists(path) && !IsFolder(path) && !IsProgramFile(path) && !IsSymbolicLink(path);
+}
+
+}  // namespace tw

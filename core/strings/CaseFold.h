@@ -1,0 +1,20 @@
+#pragma once
+// Case-insensitive comparison of UTF-8 text, folding every letter the C.UTF-8 locale knows,
+// not only ASCII. Site lookups and child ordering use these.
+
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// Lower-cases UTF-8 text letter by letter; invalid bytes are kept as they are.
+std::string FoldCase(std::string_view text);
+
+// Lower-cases ASCII letters only (HTML names, extensions); leaves other bytes alone.
+std::string AsciiLower(std::string_view text);
+
+// <0, 0, >0 like strcmp, on the folded texts.
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace tw

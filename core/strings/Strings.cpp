@@ -1,0 +1,81 @@
+#include "core/strings/Strings.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <iterator>
+
+namespace tw {
+namespace {
+
+struct Entry {
+    int id;
+    const char* text;
+};
+
+constexpr Entry kTable[] = {
+#include "res/strings.inc"
+};
+
+constexpr bool IsSortedById() {
+    for (std::size_t i = 1; i < std::size(kTable); ++i)
+        if (kTable[i - 1].id >= kTable[i].id) return false;
+    return true;
+}
+static_assert(IsSortedById(), "res/strings.inc must list each number once, in ascending order");
+
+}  // namespace
+
+std::string_view LoadString(int id) {
+    auto it = std::lower_bound(std::begin(kTable), std::end(kTable), id,
+                               [](const Entry& e, int key) { return e.id < key; });
+    if (it == std::end(kTable) || it->id != id) return {};
+    return it->text;
+}
+
+std::string FormatMessage(std::string_view templ, std::initializer_list<std::string_view> args) {
+    std::string out;
+    out.reserve(templ.size() + 32);
+    for (std::size_t i = 0; i < templ.size(); ++i) {
+        char c = templ[i];
+        if (c != '%' || i + 1 >= templ.size()) {
+            out += c;
+            continue;
+        }
+        char next = templ[++i];
+        if (next >= '1' && next <= '9') {
+            std::size_t n = static_cast<std::size_t>(next - '1');
+            if (n < args.size())
+                out += *(args.begin() + n);
+            else
+                out += '?';
+        } else {
+            out += c;
+            out += next;
+        }
+    }
+    return out;
+}
+
+std::string LoadMessage(int id, std::initializer_list<std::string_view> args) {
+    return FormatMessage(LoadString(id), args);
+}
+
+std::string FormatPrintf(const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    va_list copy;
+    va_copy(copy, ap);
+    int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string out;
+    if (n > 0) {
+        out.resize(static_cast<std::size_t>(n) + 1);
+        std::vsnprintf(out.data(), out.size(), format, ap);
+        out.resize(static_cast<std::size_t>(n));
+    }
+    va_end(ap);
+    return out;
+}
+
+}  // namespace tw

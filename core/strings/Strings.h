@@ -1,0 +1,23 @@
+#pragma once
+// The string table and the message rule that fills "%1".."%9".
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// The text of string number `id`; empty for a number the table does not hold.
+std::string_view LoadString(int id);
+
+// Fills a template: "%n" (n = 1..9) becomes the n-th argument when that many were given
+// and "?" otherwise; any other '%' is copied together with the character after it.
+std::string FormatMessage(std::string_view templ, std::initializer_list<std::string_view> args);
+
+// LoadString followed by FormatMessage.
+std::string LoadMessage(int id, std::initializer_list<std::string_view> args = {});
+
+// printf-style formatting for the table's "%d"/"%s" templates.
+std::string FormatPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace tw
