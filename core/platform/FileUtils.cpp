@@ -95,20 +95,24 @@ bool RenameThroughIntermediate(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+std::uint32_t AttributesFromStat(const struct stat& st, std::string_view path) {
+    std::uint32_t attrs = 0;
+    if (S_ISDIR(st.st_mode))
+        attrs |= kAttrDirectory;
+    else if (!S_ISREG(st.st_mode))
+        attrs |= kAttrSystem;
+    if (::access(std::string(path).c_str(), W_OK) != 0) attrs |= kAttrReadOnly;
+    if (PathName(path).starts_with('.')) attrs |= kAttrHidden;
+    return attrs;
+}
+
 std::uint32_t FileAttributes(std::string_view path, bool* exists) {
     std::string p = Bare(path);
     struct stat st;
     if (exists) *exists = false;
     if (p.empty() || ::stat(p.c_str(), &st) != 0) return 0;
     if (exists) *exists = true;
-    std::uint32_t attrs = 0;
-    if (S_ISDIR(st.st_mode))
-        attrs |= kAttrDirectory;
-    else if (!S_ISREG(st.st_mode))
-        attrs |= kAttrSystem;
-    if (::access(p.c_str(), W_OK) != 0) attrs |= kAttrReadOnly;
-    if (PathName(p).starts_with('.')) attrs |= kAttrHidden;
-    return attrs;
+    return AttributesFromStat(st, p);
 }
 
 bool PathExists(std::string_view path) {

@@ -3,6 +3,8 @@
 // return false (or -1) on failure and write the numbered message with the path to the log's
 // error section; they never show a window and never run a shell.
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,6 +19,8 @@ inline constexpr std::uint32_t kAttrHidden = 0x02;
 inline constexpr std::uint32_t kAttrSystem = 0x04;
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 std::uint32_t FileAttributes(std::string_view path, bool* exists = nullptr);
+// The same word from a stat result already at hand (saves a second stat).
+std::uint32_t AttributesFromStat(const struct stat& st, std::string_view path);
 
 bool PathExists(std::string_view path);   // follows links; a dangling link does not exist
 bool IsFolder(std::string_view path);     // a folder or a link to one

@@ -1,0 +1,121 @@
+#pragma once
+// Cursors over a sequence of bytes for the tag reader: peek around the cursor, skip to the
+// next byte of a set, copy text up to a byte of a set, cut out a range. One reads a file
+// through two windows, one an in-memory string, one a standard stream.
+
+#include <array>
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+class EFileNode;
+
+// A set of bytes, tested in one table lookup.
+class ByteSet {
+public:
+    constexpr explicit ByteSet(std::string_view chars) {
+        for (char c : chars) bits_[static_cast<unsigned char>(c)] = true;
+    }
+    constexpr bool Has(char c) const { return bits_[static_cast<unsigned char>(c)]; }
+
+private:
+    std::array<bool, 256> bits_{};
+};
+
+class EScanner {
+public:
+    static constexpr std::uint32_t kUnknownLength = 0xFFFFFFFFu;
+
+    virtual ~EScanner() = default;
+    std::uint32_t GetPosition() const { return pos_; }
+    std::uint32_t Length() const { return length_; }
+
+    virtual bool IsOpen() const = 0;
+    // Moves the cursor by n (may be negative), clamped to 0..length.
+    virtual std::uint32_t Advance(std::int64_t n);
+    // The byte at cursor + offset as a signed char value; 0 outside the input.
+    virtual int Peek(int offset) = 0;
+    // Moves to the first byte at or after the cursor that is in the set, or to the end.
+    virtual std::uint32_t SkipTo(const ByteSet& set) = 0;
+    // Copies every byte up to the first one in the set into `out` and stops on it.
+    virtual std::uint32_t ReadUntil(std::string& out, const ByteSet& set) = 0;
+    // The bytes of [from, to), clamped to the input; the cursor does not move.
+    virtual std::string& Extract(std::string& out, std::uint32_t from, std::uint32_t to);
+    virtual bool IsAtEnd();
+
+protected:
+    std::uint32_t pos_ = 0;
+    std::uint32_t length_ = kUnknownLength;
+};
+
+class EScannerString : public EScanner {
+public:
+    explicit EScannerString(std::string text);
+    bool IsOpen() const override { return true; }
+    int Peek(int offset) override;
+    std::uint32_t SkipTo(const ByteSet& set) override;
+    std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
+    bool IsAtEnd() override { return pos_ >= length_; }
+
+private:
+    std::string text_;
+};
+
+class EScannerIstream : public EScanner {
+public:
+    explicit EScannerIstream(std::istream& stream);
+    bool IsOpen() const override { return true; }
+    std::uint32_t Advance(std::int64_t n) override;
+    // At the end, offset 0 gives the stream's end-of-file value (-1).
+    int Peek(int offset) override;
+    std::uint32_t SkipTo(const ByteSet& set) override;
+    std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
+    bool IsAtEnd() override;
+
+private:
+    std::istream& stream_;
+};
+
+class EScannerFile : public EScanner {
+public:
+    // Windows of 64 KiB: two of them keep look-behind across a boundary in memory, and each
+    // block of the file is read once in a forward pass.
+    static constexpr std::uint32_t kDefaultWindow = 1u << 16;
+
+    explicit EScannerFile(std::string path, std::uint32_t windowSize = kDefaultWindow);
+    ~EScannerFile() override;
+
+    bool IsOpen() const override { return fd_ >= 0; }
+    int Peek(int offset) override;
+    std::uint32_t SkipTo(const ByteSet& set) override;
+    std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
+    bool IsAtEnd() override { return pos_ >= length_; }
+
+    // Lets the node collect its line ends from the blocks as they are first read in order,
+    // so that a page is read once for its tags and its lines.
+    void SetLineSink(EFileNode* node) { lineSink_ = node; }
+    // Blocks read from the disk so far (for tests of the window behaviour).
+    int ReadCount() const { return reads_; }
+
+private:
+    // The window holding `target`, loading its block when needed; -1 outside the input.
+    int WindowFor(std::uint32_t target);
+    template <bool kCopy>
+    std::uint32_t Scan(std::string* out, const ByteSet& set);
+
+    std::string path_;
+    int fd_ = -1;
+    std::uint32_t window_;
+    std::vector<char> buffer_[2];
+    std::uint32_t blockStart_[2] = {kUnknownLength, kUnknownLength};
+    std::uint32_t blockSize_[2] = {0, 0};
+    EFileNode* lineSink_ = nullptr;
+    int reads_ = 0;
+};
+
+}  // namespace tw

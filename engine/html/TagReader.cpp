@@ -1,0 +1,225 @@
+#include "engine/html/TagReader.h"
+
+#include <algorithm>
+
+#include "core/log/Section.h"
+#include "core/strings/CaseFold.h"
+#include "core/strings/ShortenPath.h"
+#include "engine/html/Scanner.h"
+#include "engine/model/Node.h"
+
+namespace tw {
+namespace {
+
+constexpr ByteSet kAngles("<>");
+constexpr ByteSet kNameEnd("> \t\r\n<");
+constexpr ByteSet kAttrNameEnd("= \t\r\n><");
+constexpr ByteSet kValueEnd("> \t\r\n<");
+constexpr std::uint32_t kContextMax = 160;
+constexpr std::size_t kShortPath = 58;
+
+bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+void SkipSpace(EScanner& s) {
+    while (!s.IsAtEnd() && IsSpace(s.Peek(0))) s.Advance(1);
+}
+
+std::uint32_t Before(std::uint32_t pos, std::uint32_t n) { return pos > n ? pos - n : 0; }
+
+// The text around an error as one line: line ends dropped, double spaces collapsed, angle
+// brackets escaped for the HTML report.
+std::string Context(EScanner& s, std::uint32_t from, std::uint32_t to) {
+    std::string raw;
+    s.Extract(raw, std::max(from, Before(to, kContextMax)), to);
+    std::string out;
+    for (char c : raw) {
+        if (c == '\r' || c == '\n') continue;
+        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+void Report(int& status, ESection* section, EFileNode* node, std::uint32_t baseOffset,
+            EScanner& s, int messageId, std::uint32_t from, std::uint32_t to,
+            std::uint32_t errorOffset) {
+    status = 3;
+    if (!section) return;
+    std::uint32_t line = node ? node->LineFromOffset(errorOffset + baseOffset) : 0;
+    section->WriteResLineAt(static_cast<int>(line), messageId);
+    section->Write("\t");
+    section->WriteLine(Context(s, from, to));
+    section->Write("\tin ");
+    section->WriteFileRefLine(ShortenPath(node ? node->GetPath() : std::string(), kShortPath));
+    section->EndLine();
+}
+
+void Delimiter(ETag& tag, const char* name, std::uint32_t start, std::uint32_t end, bool isEnd) {
+    tag.name = name;
+    tag.start = start;
+    tag.end = end;
+    tag.isEnd = isEnd;
+    tag.attributes.clear();
+}
+
+}  // namespace
+
+bool ETagReader::GetNextTag(ETag& tag, EScanner& s, int& status, ESection* section,
+                            EFileNode* node, std::uint32_t baseOffset) {
+    const std::uint32_t entry = s.GetPosition();
+    while (!s.IsAtEnd()) {
+        s.SkipTo(kAngles);
+        if (s.IsAtEnd()) break;
+        const std::uint32_t p = s.GetPosition();
+        const int c = s.Peek(0);
+        if (c == '<' && s.Peek(1) == '!' && s.Peek(2) == '-' && s.Peek(3) == '-') {
+            s.Advance(4);
+            if (inComment_) continue;
+            inComment_ = true;
+            Delimiter(tag, "<!--", p, p + 3, false);
+            return true;
+        }
+        if (c == '>' && s.Peek(-1) == '-' && s.Peek(-2) == '-') {
+            s.Advance(1);
+            if (inComment_) {
+                inComment_ = false;
+                Delimiter(tag, "-->", p - 2, p, true);
+                return true;
+            }
+            Report(status, section, node, baseOffset, s, 28704, Before(entry, 20), p + 1, p);
+            continue;
+        }
+        if (c == '<' && s.Peek(1) == '%') {
+            s.Advance(2);
+            if (inComment_) continue;
+            inComment_ = true;
+            Delimiter(tag, "<!--", p, p + 1, false);
+            return true;
+        }
+        if (c == '>' && s.Peek(-1) == '%') {
+            s.Advance(1);
+            if (inComment_) {
+                inComment_ = false;
+                Delimiter(tag, "-->", p - 1, p, true);
+                return true;
+            }
+            Report(status, section, node, baseOffset, s, 28704, Before(entry, 20), p + 1, p);
+            continue;
+        }
+        if (inComment_) {
+            s.Advance(1);
+            continue;
+        }
+        if (c == '>') {
+            s.Advance(1);
+            Report(status, section, node, baseOffset, s, 28698, Before(entry, 10), p + 10, p);
+            continue;
+        }
+        if (ReadTag(tag, s, status, section, node, baseOffset)) return true;
+        if (s.IsAtEnd()) return false;  // the input ended inside the tag
+    }
+    inComment_ = false;
+    return false;
+}
+
+// Reads one tag from its '<'. False when the tag was dropped (a '<' inside it; reading goes
+// on from there) or the input ended inside it.
+bool ETagReader::ReadTag(ETag& tag, EScanner& s, int& status, ESection* section, EFileNode* node,
+                         std::uint32_t baseOffset) {
+    const std::uint32_t p = s.GetPosition();
+    s.Advance(1);
+    SkipSpace(s);
+    tag.isEnd = false;
+    if (s.Peek(0) == '/') {
+        tag.isEnd = true;
+        s.Advance(1);
+    }
+    tag.attributes.clear();
+    s.ReadUntil(tag.name, kNameEnd);
+    for (char& ch : tag.name)
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
+    tag.start = p;
+    tag.end = s.GetPosition();
+    SkipSpace(s);
+
+    std::string name, value;
+    while (s.Peek(0) != '>' && !s.IsAtEnd()) {
+        const std::uint32_t a = s.GetPosition();
+        s.ReadUntil(name, kAttrNameEnd);
+        SkipSpace(s);
+        const int b = s.Peek(0);
+        if (b == '<') {
+            Report(status, section, node, baseOffset, s, 28697, p, s.GetPosition() + 10, p);
+            return false;
+        }
+        if (b != '=') {
+            if (!name.empty()) tag.Set(AsciiLower(name), ETagAttr{a, {}});
+            continue;
+        }
+        s.Advance(1);
+        SkipSpace(s);
+        std::uint32_t valueOffset;
+        const int q = s.Peek(0);
+        if (q == '"' || q == '\'') {
+            s.Advance(1);
+            valueOffset = s.GetPosition();
+            const char quoteSet[4] = {static_cast<char>(q), '>', '<', '\0'};
+            s.ReadUntil(value, ByteSet(quoteSet));
+            const std::uint32_t stop = s.GetPosition();
+            const int reached = s.Peek(0);
+            if (reached != q)
+                Report(status, section, node, baseOffset, s, 28705, Before(valueOffset, 2),
+                       stop + 10, stop);
+            if (reached != '>') s.Advance(1);
+        } else {
+            valueOffset = s.GetPosition();
+            s.ReadUntil(value, kValueEnd);
+        }
+        if (!name.empty()) tag.Set(AsciiLower(name), ETagAttr{valueOffset, value});
+        SkipSpace(s);
+    }
+    if (s.Peek(0) == '>' && !s.IsAtEnd()) {
+        tag.end = s.GetPosition();
+        s.Advance(1);
+        return true;
+    }
+    status = 3;
+    return false;
+}
+
+int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
+                std::uint32_t baseOffset) {
+    ETagReader reader;
+    int status = 0;
+    ETag tag;
+    while (!scanner.IsAtEnd()) {
+        if (!reader.GetNextTag(tag, scanner, status, section, node, baseOffset)) continue;
+        tags.push_back(std::move(tag));
+        tag = ETag{};
+    }
+    return status;
+}
+
+std::string GetTitle(EHtmlNode& page) {
+    if (!page.IsHtml()) return {};
+    bool parsedHere = !page.TagsParsed();
+    if (parsedHere && page.ParseTags(nullptr) == 1) return {};
+    const auto& tags = page.Tags();
+    auto it = std::find_if(tags.begin(), tags.end(), [](const ETag& t) { return t.name == "title"; });
+    std::string title;
+    if (it != tags.end()) {
+        EScannerFile file(page.GetPath());
+        std::uint32_t from = it->end + 1;
+        std::uint32_t to = std::next(it) != tags.end() ? std::next(it)->start : file.Length();
+        if (file.IsOpen() && to > from) file.Extract(title, from, to);
+    }
+    if (parsedHere) page.ClearTags();
+    return title;
+}
+
+}  // namespace tw

@@ -1,0 +1,317 @@
+#include "engine/model/Node.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "core/log/Log.h"
+#include "core/platform/FileUtils.h"
+#include "core/strings/CaseFold.h"
+#include "core/strings/PathText.h"
+#include "engine/html/Scanner.h"
+#include "engine/html/TagReader.h"
+#include "engine/model/Iterators.h"
+#include "engine/model/Visitor.h"
+
+namespace tw {
+
+// ---- ENode ----
+
+ENode::ENode(std::string_view path, const FileProbe* probe) : path_(StripTrailingSep(path)) {
+    if (probe) {
+        exists_ = probe->exists;
+        attributes_ = probe->attributes;
+    } else {
+        attributes_ = FileAttributes(path_, &exists_);
+    }
+}
+
+std::unique_ptr<IIterator<ENode*>> ENode::CreateChildIterator() { return nullptr; }
+
+std::string ENode::GetName() const { return std::string(PathName(path_)); }
+
+std::string ENode::GetDirectory() const { return std::string(PathDirectory(path_)); }
+
+bool ENode::GetAttributeText(std::string& out) const {
+    out = IsSystem() ? "system" : IsHidden() ? "hidden" : "";
+    return !out.empty();
+}
+
+bool ENode::SetWritable(bool writable) {
+    if (!tw::SetWritable(path_, writable)) return false;
+    if (writable)
+        attributes_ &= ~kAttrReadOnly;
+    else
+        attributes_ |= kAttrReadOnly;
+    return true;
+}
+
+std::int64_t ENode::GetFileSize() const { return FileSize(path_); }
+
+void ENode::RecomputePath() {
+    std::string name = GetName();
+    if (parent_) {
+        path_ = JoinPath(parent_->GetPath(), name);
+        return;
+    }
+    std::string dir = GetDirectory();
+    bool absolute = !path_.empty() && path_.front() == kPathSep;
+    path_ = dir.empty() && !absolute ? name : dir + kPathSep + name;
+}
+
+bool ENode::Rename(std::string_view newName) {
+    std::string target = GetDirectory() + kPathSep + std::string(newName);
+    if (!PathExists(path_) && !IsSymbolicLink(path_)) return false;
+    if (!RenamePath(path_, target)) return false;
+    path_ = std::move(target);
+    return true;
+}
+
+std::string ENode::RebuildPath() const {
+    std::vector<const ENode*> chain;
+    for (const ENode* n = this; n; n = n->parent_) chain.push_back(n);
+    std::string path = chain.back()->GetDirectory();
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        path += kPathSep;
+        path += (*it)->GetName();
+    }
+    return path;
+}
+
+void ENode::LogError(int messageId) const { ELog::Instance().LogErrorFile(messageId, path_); }
+
+// ---- EDirNode ----
+
+EDirNode::EDirNode(std::string_view path, const FileProbe* probe) : ENode(path, probe) {
+    attributes_ |= kAttrDirectory;
+}
+
+EDirNode::~EDirNode() {
+    // Children first, each through its own destructor; clear parents so nothing dangles.
+    for (auto& child : children_) child->parent_ = nullptr;
+    children_.clear();
+}
+
+bool EDirNode::Accept(EVisitor& visitor) { return visitor.VisitDir(this); }
+
+bool EDirNode::PathLess(const std::string& a, const std::string& b) {
+    int c = CompareNoCase(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+bool EDirNode::FindChild(std::string_view name, ENode** found) {
+    ENode* first = nullptr;
+    for (const auto& child : children_) {
+        const std::string& path = child->GetPath();
+        std::string_view childName = PathName(path);
+        if (path == name || childName == name) {
+            if (found) *found = child.get();
+            return true;
+        }
+        if (!first && (EqualsNoCase(path, name) || EqualsNoCase(childName, name))) first = child.get();
+    }
+    if (first && found) *found = first;
+    return first != nullptr;
+}
+
+std::unique_ptr<IIterator<ENode*>> EDirNode::CreateChildIterator() {
+    return std::make_unique<TIterStl<std::vector<std::unique_ptr<ENode>>, ENode*>>(&children_);
+}
+
+void EDirNode::AddChild(std::unique_ptr<ENode> child) {
+    if (!child) return;
+    child->parent_ = this;
+    // Binary insertion keeps the order a sort after every insertion would give, without the
+    // quadratic cost of re-sorting large folders.
+    auto at = std::upper_bound(children_.begin(), children_.end(), child,
+                               [](const auto& a, const auto& b) {
+                                   return PathLess(a->GetPath(), b->GetPath());
+                               });
+    children_.insert(at, std::move(child));
+}
+
+std::unique_ptr<ENode> EDirNode::RemoveChild(ENode* child) {
+    auto it = std::find_if(children_.begin(), children_.end(),
+                           [&](const auto& c) { return c.get() == child; });
+    if (it == children_.end()) return nullptr;
+    std::unique_ptr<ENode> owned = std::move(*it);
+    children_.erase(it);
+    owned->parent_ = nullptr;
+    return owned;
+}
+
+// ---- EFileNode ----
+
+EFileNode::EFileNode(std::string_view path, const FileProbe* probe) : ENode(path, probe) {
+    if (probe) {
+        isAscii_ = probe->IsAsciiText();
+    } else {
+        FileProbe own(path);
+        isAscii_ = own.IsAsciiText();
+    }
+}
+
+bool EFileNode::Accept(EVisitor& visitor) { return visitor.VisitFile(this); }
+
+void EFileNode::ClearLineTable() {
+    std::vector<std::int32_t>().swap(lineTable_);
+    lineScanEnd_ = 0;
+    lineTableDone_ = false;
+    lineAfterCr_ = false;
+}
+
+void EFileNode::FeedLineEnds(const char* data, std::uint32_t size, std::uint32_t offset) {
+    if (!lineTableDone_ && offset == lineScanEnd_) AppendLineEnds(data, size, offset);
+}
+
+void EFileNode::AppendLineEnds(const char* data, std::uint32_t size, std::uint32_t offset) {
+    for (std::uint32_t i = 0; i < size; ++i) {
+        char c = data[i];
+        if (c != '\r' && c != '\n') {
+            lineAfterCr_ = false;
+            continue;
+        }
+        // A CR LF pair is one line end, recorded at the CR (also across blocks).
+        if (c == '\n' && lineAfterCr_) {
+            lineAfterCr_ = false;
+            continue;
+        }
+        lineAfterCr_ = c == '\r';
+        lineTable_.push_back(static_cast<std::int32_t>(offset + i));
+    }
+    lineScanEnd_ = offset + size;
+}
+
+void EFileNode::FinishLineTable(std::uint32_t length) {
+    if (lineTableDone_ || lineScanEnd_ != length) return;
+    lineTable_.push_back(static_cast<std::int32_t>(length));
+    lineTableDone_ = true;
+}
+
+bool EFileNode::BuildLineTable() {
+    ClearLineTable();
+    lineTableDone_ = true;  // what is read is what is used, even after a failure
+    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        LogError(30016);
+        return false;
+    }
+    char block[65536];
+    std::uint32_t offset = 0;
+    for (;;) {
+        ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0) {
+            ::close(fd);
+            LogError(30017);
+            return false;
+        }
+        if (n == 0) break;
+        AppendLineEnds(block, static_cast<std::uint32_t>(n), offset);
+        offset += static_cast<std::uint32_t>(n);
+    }
+    ::close(fd);
+    lineTable_.push_back(static_cast<std::int32_t>(offset));
+    return true;
+}
+
+std::uint32_t EFileNode::LineFromOffset(std::uint32_t offset) {
+    // A table still being fed answers for the part it covers; anything else needs the whole.
+    if (!lineTableDone_ && offset >= lineScanEnd_) BuildLineTable();
+    if (lineTable_.empty()) return 1;
+    auto it = std::lower_bound(lineTable_.begin(), lineTable_.end(), offset,
+                               [](std::int32_t entry, std::uint32_t off) {
+                                   return static_cast<std::uint32_t>(entry) < off;
+                               });
+    std::size_t k = static_cast<std::size_t>(it - lineTable_.begin()) + 1;
+    if (lineTableDone_) k = std::min(k, lineTable_.size());
+    return static_cast<std::uint32_t>(k);
+}
+
+// ---- EHtmlNode ----
+
+EHtmlNode::EHtmlNode(std::string_view path, const FileProbe* probe, const HtmlLists* lists)
+    : EFileNode(path, probe) {
+    if (!exists_) return;
+    std::shared_ptr<const HtmlLists> current;
+    if (!lists) {
+        current = HtmlLists::Current();
+        lists = current.get();
+    }
+    if (probe) {
+        isHtml_ = lists->IsHtml(path_, *probe);
+    } else {
+        FileProbe own(path_);
+        isHtml_ = lists->IsHtml(path_, own);
+    }
+    if (isHtml_) isAscii_ = true;
+}
+
+EHtmlNode::~EHtmlNode() = default;
+
+bool EHtmlNode::Accept(EVisitor& visitor) { return visitor.VisitHtml(this); }
+
+bool EHtmlNode::HasChildren() { return !TIterWeb(&urls_).IsDone(); }
+
+std::unique_ptr<IIterator<ENode*>> EHtmlNode::CreateChildIterator() {
+    return std::make_unique<TIterWeb>(&urls_);
+}
+
+int EHtmlNode::ParseTags(ESection* section) {
+    if (tagsParsed_) return 0;
+    EScannerFile scanner(path_);
+    if (!scanner.IsOpen()) return 1;
+    const bool feedLines = !lineTableDone_;
+    if (feedLines) {
+        ClearLineTable();
+        scanner.SetLineSink(this);
+    }
+    tags_.clear();
+    int status = ReadAllTags(scanner, tags_, section, this);
+    if (feedLines) FinishLineTable(scanner.Length());
+    tagsParsed_ = true;
+    return status == 3 ? 3 : 0;
+}
+
+void EHtmlNode::ClearTags() {
+    std::vector<ETag>().swap(tags_);
+    ClearLineTable();
+    tagsParsed_ = false;
+}
+
+void EHtmlNode::ClearUrls() {
+    std::vector<EUrl>().swap(urls_);
+    urlsParsed_ = false;
+}
+
+std::string EHtmlNode::GetBaseDirectory(bool fromNames) const {
+    std::string dir;
+    if (baseNode) {
+        dir = fromNames ? baseNode->RebuildPath() : baseNode->GetPath();
+    } else if (baseHref.empty()) {
+        dir = fromNames ? std::string(PathDirectory(RebuildPath())) : GetDirectory();
+    } else {
+        return baseHref;
+    }
+    if (dir.empty() || dir.back() != kPathSep) dir += kPathSep;
+    return dir;
+}
+
+// ---- ENodeCreator ----
+
+ENodeCreator::ENodeCreator() : lists_(HtmlLists::Current()) {}
+
+std::unique_ptr<ENode> ENodeCreator::Create(std::string_view path) {
+    FileProbe probe(path);
+    if (probe.isDirectory) return std::make_unique<EDirNode>(path, &probe);
+    auto page = std::make_unique<EHtmlNode>(path, &probe, lists_.get());
+    if (page->IsHtml()) return page;
+    return std::make_unique<EFileNode>(path, &probe);
+}
+
+bool IsHtmlFile(std::string_view path) {
+    if (path.empty() || IsFolder(path)) return false;
+    return EHtmlNode(path).IsHtml();
+}
+
+}  // namespace tw

@@ -1,0 +1,192 @@
+#pragma once
+// The tree of a site's files and folders. Every node knows its full path; folders own their
+// children (kept sorted by path without regard to case); file nodes map byte offsets to lines;
+// HTML nodes hold the tags and URLs parsed from their file, which can be dropped and parsed
+// again on demand so that walks over big sites need not hold every page at once.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/html/Tag.h"
+#include "engine/model/FileProbe.h"
+#include "engine/model/Url.h"
+
+namespace tw {
+
+class EVisitor;
+class EDirNode;
+class ESection;
+class EAppSite;
+template <typename T>
+class IIterator;
+
+class ENode {
+public:
+    ENode(std::string_view path, const FileProbe* probe);
+    virtual ~ENode() = default;
+    ENode(const ENode&) = delete;
+    ENode& operator=(const ENode&) = delete;
+
+    virtual bool Accept(EVisitor& visitor) = 0;
+    virtual bool HasChildren() { return false; }
+    // Finds a child by full path or by name, without regard to case (an exact match wins).
+    virtual bool FindChild(std::string_view /*name*/, ENode** /*found*/) { return false; }
+    // The children a walk follows: a folder's entries, or the nodes a page links to.
+    virtual std::unique_ptr<IIterator<ENode*>> CreateChildIterator();
+    // Takes ownership; a node that is not a folder drops the child.
+    virtual void AddChild(std::unique_ptr<ENode> /*child*/) {}
+    // Unlinks the child and hands it back to the caller; null when it is not a child.
+    virtual std::unique_ptr<ENode> RemoveChild(ENode* /*child*/) { return nullptr; }
+
+    const std::string& GetPath() const { return path_; }
+    std::string GetName() const;
+    std::string GetDirectory() const;
+    EDirNode* GetParent() const { return parent_; }
+    std::uint32_t GetAttributes() const { return attributes_; }
+    bool Exists() const { return exists_; }
+    bool IsReadOnly() const { return (attributes_ & 0x01) != 0; }
+    bool IsHidden() const { return (attributes_ & 0x02) != 0; }
+    bool IsSystem() const { return (attributes_ & 0x04) != 0; }
+    bool IsFolder() const { return (attributes_ & 0x10) != 0; }
+    // "system", "hidden" or empty; true when not empty.
+    bool GetAttributeText(std::string& out) const;
+
+    bool SetWritable(bool writable);
+    // Size on disk, read each time; -1 when the file is gone.
+    std::int64_t GetFileSize() const;
+    // path = parent's path + separator + own name.
+    void RecomputePath();
+    // Renames the file on disk within its folder; the path changes only on success.
+    bool Rename(std::string_view newName);
+    // The path implied by the names of the ancestors (differs from GetPath while a rename or
+    // move is half done).
+    std::string RebuildPath() const;
+    void LogError(int messageId) const;
+
+    void SetPath(std::string path) { path_ = std::move(path); }
+
+protected:
+    friend class EDirNode;
+    EDirNode* parent_ = nullptr;
+    std::string path_;
+    std::uint32_t attributes_ = 0;
+    bool exists_ = false;
+};
+
+class EDirNode : public ENode {
+public:
+    explicit EDirNode(std::string_view path, const FileProbe* probe = nullptr);
+    ~EDirNode() override;
+
+    bool Accept(EVisitor& visitor) override;
+    bool HasChildren() override { return !children_.empty(); }
+    bool FindChild(std::string_view name, ENode** found) override;
+    std::unique_ptr<IIterator<ENode*>> CreateChildIterator() override;
+    void AddChild(std::unique_ptr<ENode> child) override;
+    std::unique_ptr<ENode> RemoveChild(ENode* child) override;
+
+    const std::vector<std::unique_ptr<ENode>>& Children() const { return children_; }
+    // Orders two paths the way children are kept: without regard to case, then bytewise.
+    static bool PathLess(const std::string& a, const std::string& b);
+
+private:
+    std::vector<std::unique_ptr<ENode>> children_;
+};
+
+class EFileNode : public ENode {
+public:
+    explicit EFileNode(std::string_view path, const FileProbe* probe = nullptr);
+
+    bool Accept(EVisitor& visitor) override;
+
+    // Reads the file's line ends: offsets of each CR, LF or CR LF (at the CR), then the length.
+    bool BuildLineTable();
+    // 1-based line of a byte offset; builds the table when it is empty.
+    std::uint32_t LineFromOffset(std::uint32_t offset);
+    bool IsAscii() const { return isAscii_; }
+    const std::vector<std::int32_t>& LineTable() const { return lineTable_; }
+    void ClearLineTable();
+    // The scanner hands over each block of the file as it first reads it; blocks that follow
+    // the part already seen extend the table, so a page is read once for tags and lines.
+    void FeedLineEnds(const char* data, std::uint32_t size, std::uint32_t offset);
+    // Completes a table fed up to `length` (adds the length as its last entry).
+    void FinishLineTable(std::uint32_t length);
+
+protected:
+    void AppendLineEnds(const char* data, std::uint32_t size, std::uint32_t offset);
+
+    std::vector<std::int32_t> lineTable_;
+    std::uint32_t lineScanEnd_ = 0;  // bytes the table covers while it is being fed
+    bool lineTableDone_ = false;
+    bool lineAfterCr_ = false;
+    bool isAscii_ = false;
+};
+
+class EHtmlNode : public EFileNode {
+public:
+    using ETag = tw::ETag;
+    using EUrl = tw::EUrl;
+
+    explicit EHtmlNode(std::string_view path, const FileProbe* probe = nullptr,
+                       const HtmlLists* lists = nullptr);
+    ~EHtmlNode() override;
+
+    bool Accept(EVisitor& visitor) override;
+    // True when at least one URL has a usable local target.
+    bool HasChildren() override;
+    std::unique_ptr<IIterator<ENode*>> CreateChildIterator() override;
+
+    // 0 parsed (or already parsed) cleanly, 3 syntax errors reported, 1 the file cannot be read.
+    int ParseTags(ESection* section);
+    // 0, 3 as above, 1 unreadable, 2 not HTML. Runs URL extraction after the tags.
+    int ParseUrls(ESection* section);
+    void ClearTags();
+    void ClearUrls();
+
+    bool IsHtml() const { return isHtml_; }
+    void SetSite(EAppSite* site) { site_ = site; }
+    EAppSite* GetSite() const { return site_; }
+    std::string GetSiteServer() const;
+    std::string GetSiteServerDefaults() const;
+    std::string GetSiteDirectory() const;
+    // The folder relative URLs resolve against, with a trailing separator.
+    std::string GetBaseDirectory(bool fromNames) const;
+
+    std::vector<ETag>& Tags() { return tags_; }
+    std::vector<EUrl>& Urls() { return urls_; }
+    bool TagsParsed() const { return tagsParsed_; }
+    bool UrlsParsed() const { return urlsParsed_; }
+
+    int externalUrlCount = -1;
+    int localUrlCount = -1;
+    std::string baseHref;
+    ENode* baseNode = nullptr;
+
+private:
+    std::vector<ETag> tags_;
+    std::vector<EUrl> urls_;
+    EAppSite* site_ = nullptr;
+    bool isHtml_ = false;
+    bool tagsParsed_ = false;
+    bool urlsParsed_ = false;
+};
+
+// Decides the class of a path from one probe of it.
+class ENodeCreator {
+public:
+    // Takes the HTML lists as they stand now, for every node this creator makes.
+    ENodeCreator();
+    virtual ~ENodeCreator() = default;
+    virtual std::unique_ptr<ENode> Create(std::string_view path);
+
+private:
+    std::shared_ptr<const HtmlLists> lists_;
+};
+
+// Whether the file at `path` is HTML by the user's lists.
+bool IsHtmlFile(std::string_view path);
+
+}  // namespace tw
