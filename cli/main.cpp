@@ -2,12 +2,43 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "cli/CheckCommand.h"
+
+namespace {
+
+void PrintHelp() {
+    std::puts(
+        "Usage: tidewright COMMAND [options]\n"
+        "\n"
+        "Tidewright understands web sites kept as files on your disk.\n"
+        "\n"
+        "Commands:\n"
+        "  check DIR       load a site and report broken links, orphans and syntax errors\n"
+        "\n"
+        "Options:\n"
+        "  --help          show this help (tidewright COMMAND --help for a command's)\n"
+        "  --version       show the version\n");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    if (argc < 2) {
+        PrintHelp();
+        return 2;
+    }
+    std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        PrintHelp();
+        return 0;
+    }
+    if (command == "--version") {
         std::printf("tidewright %s\n", TW_VERSION);
         return 0;
     }
-    std::fprintf(stderr, "usage: tidewright --version\n");
+    if (command == "check") return tw::cli::RunCheck(argc - 2, argv + 2);
+    std::fprintf(stderr, "tidewright: unknown command '%s'\nTry 'tidewright --help'.\n", argv[1]);
     return 2;
 }

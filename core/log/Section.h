@@ -31,6 +31,10 @@ public:
     virtual void EndLine();
     virtual void Write(std::string_view text);
     virtual void WriteLineNo(int line);
+    // A syntax error as data, told before its text is written; sections that collect
+    // findings (the command line's JSON output) override it.
+    virtual void RecordSyntaxError(std::string_view /*path*/, int /*line*/,
+                                   std::string_view /*message*/) {}
 
     void WriteRes(int id, std::string_view a1 = {}, std::string_view a2 = {});
     void WriteAt(int line, std::string_view text);

@@ -5,6 +5,7 @@
 #include "core/log/Section.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/ShortenPath.h"
+#include "core/strings/Strings.h"
 #include "engine/html/Scanner.h"
 #include "engine/model/Node.h"
 
@@ -51,6 +52,8 @@ void Report(int& status, ESection* section, EFileNode* node, std::uint32_t baseO
     status = 3;
     if (!section) return;
     std::uint32_t line = node ? node->LineFromOffset(errorOffset + baseOffset) : 0;
+    section->RecordSyntaxError(node ? node->GetPath() : std::string(), static_cast<int>(line),
+                               LoadString(messageId));
     section->WriteResLineAt(static_cast<int>(line), messageId);
     section->Write("\t");
     section->WriteLine(Context(s, from, to));

@@ -120,7 +120,11 @@ void TIterBreadth::Step() {
         while (!queue_.empty()) {
             ENode* next = queue_.front();
             queue_.pop_front();
-            if (!next || !next->HasChildren()) continue;
+            if (!next) continue;
+            if (!next->HasChildren()) {
+                OnExpanded(next);  // nothing to expand: finished with it all the same
+                continue;
+            }
             parent_ = next;
             children_ = next->CreateChildIterator();
             if (children_) children_->First();

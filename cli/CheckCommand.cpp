@@ -1,0 +1,280 @@
+#include "cli/CheckCommand.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Findings.h"
+#include "cli/Formatters.h"
+#include "core/log/Log.h"
+#include "core/platform/FileUtils.h"
+#include "core/strings/CaseFold.h"
+#include "core/strings/PathText.h"
+#include "engine/html/UrlText.h"
+#include "engine/maintenance/Orphans.h"
+#include "engine/model/SiteLoader.h"
+#include "engine/model/SiteRegistry.h"
+#include "engine/model/Traverse.h"
+#include "engine/services/Browse.h"
+#include "engine/services/ConsoleServices.h"
+
+namespace tw::cli {
+namespace {
+
+constexpr int kExitClean = 0, kExitBroken = 1, kExitUsage = 2, kExitCancelled = 130;
+
+struct CheckOptions {
+    std::string directory, home, server, site;
+    std::optional<std::string> defaults;
+    std::vector<std::string> excluded;
+    bool totalOrphans = false;
+    bool syntax = true;
+    bool json = false;
+};
+
+// Collects syntax errors as data; the text of the report goes nowhere.
+class SyntaxSection : public ESection {
+public:
+    explicit SyntaxSection(std::vector<SyntaxFinding>& out) : ESection(28432, Stream::None), out_(out) {}
+    void RecordSyntaxError(std::string_view path, int line, std::string_view message) override {
+        out_.push_back({std::string(path), line, std::string(message)});
+    }
+
+private:
+    std::vector<SyntaxFinding>& out_;
+};
+
+// The log of a check: file errors go to standard error, syntax errors become findings, and
+// other report sections are dropped so that standard output carries only the results.
+class CheckLog : public ELog {
+public:
+    explicit CheckLog(std::vector<SyntaxFinding>& syntax)
+        : syntax_(syntax), discard_(0, ESection::Stream::None) {}
+    ESection* OpenSection(int titleId) override {
+        if (titleId == kErrorSectionId) return ELog::OpenSection(titleId);
+        if (titleId == 28432) return &syntax_;
+        return &discard_;
+    }
+    void CloseSection(ESection* section) override {
+        if (section != &syntax_ && section != &discard_) ELog::CloseSection(section);
+    }
+
+private:
+    SyntaxSection syntax_;
+    ESection discard_;
+};
+
+int Usage(const char* problem) {
+    std::fprintf(stderr, "tidewright check: %s\nTry 'tidewright check --help'.\n", problem);
+    return kExitUsage;
+}
+
+int Fail(const std::string& problem) {
+    std::fprintf(stderr, "tidewright check: %s\n", problem.c_str());
+    return kExitUsage;
+}
+
+std::string Absolute(const std::string& path) {
+    char buf[PATH_MAX];
+    if (::realpath(path.c_str(), buf)) return buf;
+    if (!path.empty() && path.front() == kPathSep) return path;
+    char cwd[PATH_MAX];
+    return ::getcwd(cwd, sizeof cwd) ? JoinPath(cwd, path) : path;
+}
+
+// A path given on the command line: as it stands when it exists, else below the site folder.
+std::string InSite(const std::string& path, const std::string& directory) {
+    if (path.empty() || path.front() == kPathSep || PathExists(path)) return Absolute(path);
+    return JoinPath(directory, path);
+}
+
+bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool hasValue = false;
+        if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
+            value = arg.substr(arg.find('=') + 1);
+            arg = arg.substr(0, arg.find('='));
+            hasValue = true;
+        }
+        auto take = [&](std::string& into) {
+            if (!hasValue) {
+                if (i + 1 >= argc) return false;
+                value = argv[++i];
+            }
+            into = value;
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            PrintCheckHelp();
+            exit = kExitClean;
+            return false;
+        }
+        std::string text;
+        if (arg == "--home" || arg == "--server" || arg == "--site" || arg == "--defaults" ||
+            arg == "--exclude" || arg == "--format") {
+            if (!take(text)) {
+                exit = Usage(("option " + arg + " needs a value").c_str());
+                return false;
+            }
+            if (arg == "--home") o.home = text;
+            if (arg == "--server") o.server = text;
+            if (arg == "--site") o.site = text;
+            if (arg == "--defaults") o.defaults = text;
+            if (arg == "--exclude") o.excluded.push_back(text);
+            if (arg == "--format") {
+                if (text != "text" && text != "json") {
+                    exit = Usage("--format takes text or json");
+                    return false;
+                }
+                o.json = text == "json";
+            }
+        } else if (arg == "--total-orphans") {
+            o.totalOrphans = true;
+        } else if (arg == "--no-syntax") {
+            o.syntax = false;
+        } else if (arg.starts_with("-") && arg != "-") {
+            exit = Usage(("unknown option " + arg).c_str());
+            return false;
+        } else if (o.directory.empty()) {
+            o.directory = arg;
+        } else {
+            exit = Usage("only one folder can be checked at a time");
+            return false;
+        }
+    }
+    if (o.directory.empty() == o.site.empty()) {
+        exit = Usage("name a folder or a defined site (--site NAME)");
+        return false;
+    }
+    return true;
+}
+
+// The site to check: defined ad hoc from the options (never saved), or found in the profile.
+std::unique_ptr<EAppSite> MakeSite(const CheckOptions& o, std::string& problem) {
+    if (!o.site.empty()) {
+        ESiteRegistry& registry = ESiteRegistry::Instance();
+        registry.LoadAllSites();
+        for (const auto& site : registry.Sites()) {
+            if (!EqualsNoCase(site->GetName(), o.site)) continue;
+            auto copy = std::make_unique<EAppSite>(site->GetName(), site->GetDirectory(), site->GetHomePage(),
+                                                   site->GetServer(), site->GetServerDefaults());
+            copy->SetExcludedFolders(site->GetExcludedFolders());
+            return copy;
+        }
+        problem = "no site named \"" + o.site + "\" is defined (or its folder or home page is gone)";
+        return nullptr;
+    }
+    if (!IsFolder(o.directory)) {
+        problem = o.directory + ": no such folder";
+        return nullptr;
+    }
+    std::string directory = Absolute(o.directory);
+    std::string home = o.home.empty() ? DefaultPage(directory) : InSite(o.home, directory);
+    std::string name(PathName(StripTrailingSep(directory)));
+    auto site = std::make_unique<EAppSite>(name.empty() ? "site" : name, directory, home, o.server,
+                                           o.defaults.value_or(kServerDefaultNames));
+    std::vector<std::string> excluded;
+    for (const std::string& folder : o.excluded) excluded.push_back(InSite(folder, directory));
+    site->SetExcludedFolders(std::move(excluded));
+    return site;
+}
+
+LinkFinding Finding(EHtmlNode& page, const EUrl& url) {
+    return {page.GetPath(), url.line, url.start, url.text, SiteRelativeUrlPath(page, url.text)};
+}
+
+}  // namespace
+
+void PrintCheckHelp() {
+    std::puts(
+        "Usage: tidewright check DIR [options]\n"
+        "       tidewright check --site NAME [options]\n"
+        "\n"
+        "Loads a web site from disk the way tracking it does and reports every broken link\n"
+        "(PAGE:LINE: broken link \"URL\"), every untracked and ignored link, every orphan file,\n"
+        "every HTML syntax error, and an overview of the site.\n"
+        "\n"
+        "Options:\n"
+        "  --home FILE         the home page (default: the first of index.html, index.htm,\n"
+        "                      default.htm, home.htm that exists in DIR)\n"
+        "  --server TEXT       the address the site is published under, e.g. example.com/~me;\n"
+        "                      absolute URLs to it count as links into the site\n"
+        "  --defaults LIST     default document names of the server, separated by ';'\n"
+        "                      (default: index.html;index.htm;index.cfm;index.asp;index.php3;\n"
+        "                      index.shtml;default.htm;default.asp;welcome.html;welcome.htm;\n"
+        "                      home.html;home.htm)\n"
+        "  --exclude FOLDER    leave a folder out of tracking (repeatable); the site is then\n"
+        "                      checked in sections and no orphans are reported\n"
+        "  --total-orphans     an orphan is a file no file links to (default: a file the home\n"
+        "                      page does not reach)\n"
+        "  --no-syntax         do not report HTML syntax errors\n"
+        "  --format text|json  the output format (default: text)\n"
+        "  --site NAME         check a site defined in Tidewright's settings instead of DIR\n"
+        "\n"
+        "Exit status: 0 no broken links, 1 broken links found, 2 bad usage or a site that\n"
+        "cannot be loaded, 130 cancelled (Ctrl+C).");
+}
+
+int RunCheck(int argc, char** argv) {
+    CheckOptions options;
+    int exit = kExitClean;
+    if (!ParseOptions(argc, argv, options, exit)) return exit;
+
+    CheckResult result;
+    ScopedLog log(std::make_unique<CheckLog>(result.syntaxErrors));
+    ScopedUiServices services(std::make_unique<EConsoleServices>());
+
+    std::string problem;
+    std::unique_ptr<EAppSite> site = MakeSite(options, problem);
+    if (!site) return Fail(problem);
+    if (!PathExists(site->GetHomePage())) return Fail("home page " + site->GetHomePage() + " does not exist");
+    if (!IsHtmlFile(site->GetHomePage())) return Fail("home page " + site->GetHomePage() + " is not an HTML file");
+    if (!EqualsNoCase(PathDirectory(site->GetHomePage()).substr(0, StripTrailingSep(site->GetDirectory()).size()),
+                      StripTrailingSep(site->GetDirectory())))
+        return Fail("home page " + site->GetHomePage() + " lies outside " + site->GetDirectory());
+
+    LoadOptions load;
+    load.reportSyntaxErrors = options.syntax;
+    load.showLoadErrors = false;
+    load.onProblem = [&](EHtmlNode& page, const EUrl& url, LinkProblem kind) {
+        auto& list = kind == LinkProblem::Broken      ? result.broken
+                     : kind == LinkProblem::Untracked ? result.untracked
+                                                      : result.ignored;
+        list.push_back(Finding(page, url));
+    };
+    if (!LoadSite(*site, load) || EConsoleServices::CancelRequested()) {
+        std::fprintf(stderr, "tidewright check: cancelled\n");
+        return kExitCancelled;
+    }
+
+    if (site->IsWholeSite() && site->Root()) {
+        EGatherOrphans gather(*site, options.totalOrphans);
+        TTraverse<TIterPreOrderTyped>(site->Root(), gather).Run("", 50);
+        // Files only: a folder of orphans is implied by its files.
+        for (ENode* node : gather.found)
+            if (!node->IsFolder()) result.orphans.push_back(node->GetPath());
+    }
+    result.name = site->GetName();
+    result.directory = site->GetDirectory();
+    result.homePage = site->GetHomePage();
+    result.server = site->GetServer();
+    result.wholeSite = site->IsWholeSite();
+    result.summary = CountSite(*site);
+    result.summary.orphans = static_cast<int>(result.orphans.size());
+    result.Sort();
+    if (options.json)
+        WriteJson(result, stdout);
+    else
+        WriteText(result, stdout);
+    std::fflush(stdout);
+    return result.broken.empty() ? kExitClean : kExitBroken;
+}
+
+}  // namespace tw::cli

@@ -1,0 +1,37 @@
+#pragma once
+// What a check found, as data: the front end's formatters turn it into text or JSON.
+
+#include <string>
+#include <vector>
+
+#include "engine/report/Overview.h"
+
+namespace tw::cli {
+
+struct LinkFinding {
+    std::string page;  // full path of the page
+    unsigned line = 0;
+    unsigned offset = 0;
+    std::string url;   // the URL's text as recorded
+    std::string path;  // its site-relative path
+};
+
+struct SyntaxFinding {
+    std::string page;
+    int line = 0;
+    std::string message;
+};
+
+struct CheckResult {
+    std::string name, directory, homePage, server;
+    SiteSummaryCounts summary;
+    bool wholeSite = true;
+    std::vector<LinkFinding> broken, untracked, ignored;
+    std::vector<std::string> orphans;
+    std::vector<SyntaxFinding> syntaxErrors;
+
+    // Page, then line, then position: the order every output lists findings in.
+    void Sort();
+};
+
+}  // namespace tw::cli

@@ -1,0 +1,481 @@
+#include "engine/html/LinkWeb.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "core/log/Log.h"
+#include "core/platform/FileUtils.h"
+#include "core/settings/SettingsStore.h"
+#include "core/strings/PathText.h"
+#include "core/strings/Strings.h"
+#include "engine/html/UrlText.h"
+#include "engine/model/Iterators.h"
+#include "engine/services/UiServices.h"
+
+namespace tw {
+namespace {
+
+constexpr int kSyntaxSectionId = 28432;
+
+// Drops a page's parsed data unless the caller had it parsed before.
+class ParsedForNow {
+public:
+    explicit ParsedForNow(EHtmlNode* page) : page_(page), keep_(page->UrlsParsed()) {}
+    ~ParsedForNow() {
+        if (!keep_) {
+            page_->ClearTags();
+            page_->ClearUrls();
+        }
+    }
+
+private:
+    EHtmlNode* page_;
+    bool keep_;
+};
+
+std::string UrlPathOf(EHtmlNode& page, const EUrl& url) {
+    return url.IsExternal() ? url.text : SiteRelativeUrlPath(page, url.text);
+}
+
+void EraseEntry(ELinkMap& map, std::string_view path, ENode* page) {
+    auto [from, to] = map.equal_range(std::string(path));
+    for (auto it = from; it != to;) {
+        if (it->second.page == page)
+            it = map.erase(it);
+        else
+            ++it;
+    }
+}
+
+void EraseEntriesOfPage(ELinkMap& map, ENode* page) {
+    for (auto it = map.begin(); it != map.end();) {
+        if (it->second.page == page)
+            it = map.erase(it);
+        else
+            ++it;
+    }
+}
+
+}  // namespace
+
+// ---- visitors ----
+
+EFindUrlsCreateFromMap::EFindUrlsCreateFromMap(EAppSite* s, bool free, std::optional<bool> reportSyntax)
+    : site(s), freeAfterVisit(free) {
+    if (!reportSyntax.value_or(SettingsStore::Instance().ReadBool("1ReportSyntaxErrors"))) return;
+    section = ELog::Instance().OpenSection(kSyntaxSectionId);
+    section->Reset();
+    ELog::Instance().CloseSection(section);
+    section = ELog::Instance().OpenSection(kSyntaxSectionId);
+}
+
+EFindUrlsCreateFromMap::~EFindUrlsCreateFromMap() {
+    if (section) ELog::Instance().CloseSection(section);
+}
+
+bool EFindUrlsCreateFromMap::VisitFile(EFileNode* node) {
+    visited.insert(node);
+    return false;
+}
+
+bool EFindUrlsCreateFromMap::VisitHtml(EHtmlNode* page) {
+    if (!site) return false;
+    site->RecordPageLinks(page, *this);
+    return true;
+}
+
+EFindUrlLinks::EFindUrlLinks(std::set<ENode*>& nodes, bool openSection) : nodes_(nodes) {
+    if (openSection) section = ELog::Instance().OpenSection(kSyntaxSectionId);
+}
+
+EFindUrlLinks::~EFindUrlLinks() {
+    if (section) ELog::Instance().CloseSection(section);
+}
+
+bool EFindUrlLinks::VisitFile(EFileNode* node) {
+    nodes_.insert(node);
+    return true;
+}
+
+bool EFindUrlLinks::VisitHtml(EHtmlNode* page) {
+    nodes_.insert(page);
+    int r = page->ParseUrls(section);
+    page->ClearTags();
+    if (r != 0 && r != 3) return false;
+    ++count;
+    return true;
+}
+
+UrlStatus StatusOf(const EUrl& url, const EHtmlNode& page) {
+    if (url.IsExternal()) return UrlStatus::External;
+    if (!page.GetSite() || !page.GetSite()->IsTracking()) return UrlStatus::UntrackedSite;
+    if (url.target) return UrlStatus::Good;
+    if (url.IsUntracked()) return UrlStatus::Untracked;
+    if (url.IsIgnored()) return UrlStatus::Ignored;
+    return UrlStatus::Broken;
+}
+
+int StatusMessageId(UrlStatus status) {
+    switch (status) {
+        case UrlStatus::External: return 294;
+        case UrlStatus::UntrackedSite:
+        case UrlStatus::Untracked: return 290;
+        case UrlStatus::Good: return 293;
+        case UrlStatus::Ignored: return 364;
+        case UrlStatus::Broken: return 291;
+    }
+    return 291;
+}
+
+// ---- EAppSite: the link web ----
+
+void EAppSite::AddBackLink(ENode* target, ENode* page, bool* added) {
+    bool inserted = backLinks.emplace(target, page).second;
+    if (added) *added = inserted;
+}
+
+void EAppSite::Bump(ELinkMap& map, const std::string& path, ENode* page, int by) {
+    auto [from, to] = map.equal_range(path);
+    for (auto it = from; it != to; ++it) {
+        if (it->second.page == page) {
+            it->second.count += by;
+            return;
+        }
+    }
+    map.emplace(path, ELinkEntry{page, by});
+}
+
+std::string EAppSite::SiteRelativePath(const ENode* node) const {
+    return SiteRelativePathOf(node->GetPath(), directory_);
+}
+
+int EAppSite::TotalBrokenCount() const {
+    int total = 0;
+    for (const auto& [page, n] : brokenCountByPage) total += n;
+    return total;
+}
+
+void EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor) {
+    visitor.visited.insert(page);
+    int r = page->ParseUrls(visitor.section);
+    if (r != 0 && r != 3) return;
+    ++visitor.count;
+    int& broken = brokenCountByPage[page];
+    broken = 0;
+    for (const EUrl& url : page->Urls()) {
+        if (url.target) {
+            AddBackLink(url.target, page);
+            continue;
+        }
+        if (url.IsExternal()) continue;
+        std::string path = SiteRelativeUrlPath(*page, url.text);
+        LinkProblem problem = url.IsUntracked() ? LinkProblem::Untracked
+                              : url.IsIgnored() ? LinkProblem::Ignored
+                                                : LinkProblem::Broken;
+        ELinkMap& map = problem == LinkProblem::Untracked ? untrackedLinks
+                        : problem == LinkProblem::Ignored ? ignoredLinks
+                                                          : brokenLinks;
+        if (problem == LinkProblem::Broken) ++broken;
+        Bump(map, path, page, 1);
+        if (visitor.onProblem) visitor.onProblem(*page, url, problem);
+    }
+    if (visitor.freeAfterVisit) {
+        page->ClearTags();
+        page->ClearUrls();
+    }
+}
+
+ENode* EAppSite::AddPath(std::string_view path) {
+    ENode* node = ESite::AddPath(path);
+    if (!node) return nullptr;
+    auto* page = dynamic_cast<EHtmlNode*>(node);
+    if (page) page->SetSite(this);
+
+    const std::string p = SiteRelativePath(node);
+    bool reachable = false, referred = false;
+    auto [from, to] = brokenLinks.equal_range(p);
+    for (auto it = from; it != to;) {
+        ENode* referrer = it->second.page;
+        AddBackLink(node, referrer);
+        brokenCountByPage[referrer] -= it->second.count;
+        referred = true;
+        if (!IsOrphan(referrer)) reachable = true;
+        it = brokenLinks.erase(it);
+    }
+    if (page && IsPathTracked(node->GetPath())) {
+        EFindUrlsCreateFromMap recorder(this, true);
+        RecordPageLinks(page, recorder);
+    }
+    if (!node->IsFolder() && (!referred || !reachable)) orphans.insert(node);
+    return node;
+}
+
+void EAppSite::ForgetNode(ENode* node) {
+    brokenCountByPage.erase(node);
+    for (auto it = backLinks.begin(); it != backLinks.end();) {
+        if (it->second == node)
+            it = backLinks.erase(it);
+        else
+            ++it;
+    }
+    // A removed page leaves no entry behind in any map: each would point at a dead node.
+    EraseEntriesOfPage(brokenLinks, node);
+    EraseEntriesOfPage(untrackedLinks, node);
+    EraseEntriesOfPage(ignoredLinks, node);
+    orphans.erase(node);
+}
+
+void EAppSite::RemovePath(std::string_view path) {
+    std::string bare(StripTrailingSep(path));
+    if (PathExists(bare)) return;
+    ENode* node = FindNode(bare);
+    if (!node) return;
+    const std::string p = SiteRelativePath(node);
+    auto from = backLinks.lower_bound({node, nullptr});
+    std::vector<ENode*> referrers;
+    for (auto it = from; it != backLinks.end() && it->first == node; ++it)
+        if (it->second != node) referrers.push_back(it->second);
+    for (ENode* referrer : referrers) {
+        auto* page = dynamic_cast<EHtmlNode*>(referrer);
+        int n = page ? CountUrlsTo(page, p) : 0;
+        if (n <= 0) continue;
+        Bump(brokenLinks, p, referrer, n);
+        brokenCountByPage[referrer] += n;
+    }
+    backLinks.erase(from, backLinks.lower_bound({node + 1, nullptr}));
+    ForgetNode(node);
+    ESite::RemovePath(bare);
+}
+
+int EAppSite::CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath) {
+    if (!PathExists(page->GetPath())) return 0;
+    bool hadUrls = page->UrlsParsed();
+    int r = page->ParseUrls(nullptr);
+    int n = 0;
+    if (r == 0 || r == 3)
+        for (const EUrl& url : page->Urls())
+            if (!url.IsExternal() && EqualsNoCase(SiteRelativeUrlPath(*page, url.text), siteRelativePath))
+                ++n;
+    if (!hadUrls) {
+        page->ClearTags();
+        page->ClearUrls();
+    }
+    return n;
+}
+
+void EAppSite::UpdateRenamedLinks(std::string_view oldPath, PreservedLinks& preserved, bool undo) {
+    ENode* node = FindNode(oldPath);
+    ESite::UpdateRenamedPath(oldPath);
+    if (!node) return;
+    if (undo) {
+        std::string q = SiteRelativePathOf(oldPath, directory_);
+        for (const EPreservedLink& record : preserved)
+            Bump(record.fromIgnored ? ignoredLinks : brokenLinks, q, record.page, 1);
+        return;
+    }
+    const std::string p = SiteRelativePath(node);
+    auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
+    int total = static_cast<int>(brokenLinks.size() + ignoredLinks.count(p));
+    progress->Begin(LoadString(307), total, nullptr);
+    bool cancel = false;
+    for (ELinkMap* map : {&brokenLinks, &ignoredLinks}) {
+        const bool fromIgnored = map == &ignoredLinks;
+        auto [from, to] = map->equal_range(p);
+        for (auto it = from; it != to && !cancel;) {
+            ENode* referrer = it->second.page;
+            progress->SetFolder(PathDirectory(referrer->GetPath()), &cancel);
+            progress->Step(referrer->GetPath(), 1);
+            bool added = false;
+            AddBackLink(node, referrer, &added);
+            int matched = 0;
+            if (auto* page = dynamic_cast<EHtmlNode*>(referrer)) {
+                ParsedForNow scope(page);
+                page->ParseUrls(nullptr);
+                const auto& urls = page->Urls();
+                for (std::size_t i = 0; i < urls.size(); ++i) {
+                    if (!EqualsNoCase(UrlPathOf(*page, urls[i]), p)) continue;
+                    preserved.push_back({node, referrer, i, fromIgnored, added});
+                    ++matched;
+                }
+            }
+            if (!fromIgnored && matched > 0) brokenCountByPage[referrer] -= it->second.count;
+            it = map->erase(it);
+        }
+    }
+    progress->End();
+}
+
+void EAppSite::UndoRenamedLinks(const PreservedLinks& preserved) {
+    for (const EPreservedLink& record : preserved) {
+        if (!record.fromIgnored) {
+            auto it = brokenCountByPage.find(record.page);
+            if (it != brokenCountByPage.end()) ++it->second;
+        }
+        if (record.backLinkAdded) backLinks.erase({record.target, record.page});
+    }
+}
+
+void EAppSite::CollectReferringPages(ENode* node, std::set<ENode*>& pages) {
+    if (static_cast<int>(pages.size()) >= nodeCount_) return;
+    if (node->IsFolder()) {
+        if (node != root_.get()) return;
+        TIterPreOrderTyped it(root_.get());
+        for (it.First(); !it.IsDone(); it.Next()) pages.insert(it.CurrentItem());
+        return;
+    }
+    for (auto it = backLinks.lower_bound({node, nullptr}); it != backLinks.end() && it->first == node; ++it)
+        pages.insert(it->second);
+}
+
+void EAppSite::FixPageLink(EHtmlNode* page, std::string_view oldUrlPath, std::string_view newUrlPath) {
+    page->ClearTags();
+    page->ClearUrls();
+    ParsedForNow scope(page);
+    page->ParseUrls(nullptr);
+    int broken = 0, brokenToNew = 0;
+    bool oldRemains = false;
+    for (const EUrl& url : page->Urls()) {
+        if (url.IsBroken()) ++broken;
+        if (url.IsExternal()) continue;
+        std::string path = SiteRelativeUrlPath(*page, url.text);
+        if (EqualsNoCase(path, oldUrlPath)) oldRemains = true;
+        if (url.IsBroken() && EqualsNoCase(path, newUrlPath)) ++brokenToNew;
+    }
+    brokenCountByPage[page] = broken;
+    auto fileOf = [&](std::string_view urlPath) {
+        return FindNode(ResolveToFilePath(urlPath, directory_, directory_));
+    };
+    ENode* oldTarget = fileOf(oldUrlPath);
+    ENode* newTarget = fileOf(newUrlPath);
+    if (!oldRemains) {
+        EraseEntry(brokenLinks, oldUrlPath, page);
+        if (oldTarget) backLinks.erase({oldTarget, page});
+    }
+    if (newTarget) {
+        AddBackLink(newTarget, page);
+    } else if (IsLocalUrl(*page, newUrlPath) && brokenToNew > 0) {
+        Bump(brokenLinks, std::string(newUrlPath), page, brokenToNew);
+    }
+}
+
+void EAppSite::IgnoreBrokenLink(std::string_view siteRelativePath) {
+    auto [from, to] = brokenLinks.equal_range(std::string(siteRelativePath));
+    for (auto it = from; it != to;) {
+        brokenCountByPage[it->second.page] -= it->second.count;
+        ignoredLinks.emplace(it->first, it->second);
+        it = brokenLinks.erase(it);
+    }
+}
+
+void EAppSite::UnignoreBrokenLink(std::string_view siteRelativePath) {
+    auto [from, to] = ignoredLinks.equal_range(std::string(siteRelativePath));
+    for (auto it = from; it != to;) {
+        if (it->second.page) {
+            brokenCountByPage[it->second.page] += it->second.count;
+            brokenLinks.emplace(it->first, it->second);
+        }
+        it = ignoredLinks.erase(it);
+    }
+}
+
+bool EAppSite::IsIgnoredLink(std::string_view siteRelativePath) const {
+    return ignoredLinks.count(std::string(siteRelativePath)) != 0;
+}
+
+void EAppSite::ReevaluateReachability(std::string_view path) { ReevaluateReachability(FindNode(path)); }
+
+void EAppSite::ReevaluateReachability(ENode* start) {
+    if (!start) return;
+    const bool total = SettingsStore::Instance().ReadBool("0TotalOrphans");
+    // Depth first, with an explicit stack: a long chain of pages must not exhaust the stack.
+    std::vector<ENode*> pending{start};
+    while (!pending.empty()) {
+        ENode* node = pending.back();
+        pending.pop_back();
+        if (!node) continue;
+        bool reachable = false;
+        for (auto it = backLinks.lower_bound({node, nullptr}); it != backLinks.end() && it->first == node; ++it)
+            if (!IsOrphan(it->second, total)) reachable = true;
+        bool listed = orphans.count(node) != 0;
+        if (!reachable && !listed)
+            orphans.insert(node);
+        else if (reachable && listed)
+            orphans.erase(node);
+        else
+            continue;
+        auto* page = dynamic_cast<EHtmlNode*>(node);
+        if (!page) continue;
+        ParsedForNow scope(page);
+        page->ParseUrls(nullptr);
+        const auto& urls = page->Urls();
+        for (auto it = urls.rbegin(); it != urls.rend(); ++it)
+            if (it->target) pending.push_back(it->target);
+    }
+}
+
+bool EAppSite::IsOrphan(ENode* node) const {
+    return IsOrphan(node, SettingsStore::Instance().ReadBool("0TotalOrphans"));
+}
+
+bool EAppSite::IsOrphan(ENode* node, bool totalOrphans) const {
+    auto linked = [&](ENode* n) {
+        auto it = backLinks.lower_bound({n, nullptr});
+        return it != backLinks.end() && it->first == n;
+    };
+    if (node->IsFolder()) {
+        auto* folder = static_cast<EDirNode*>(node);
+        for (const auto& child : folder->Children()) {
+            bool orphan = totalOrphans ? !linked(child.get()) : orphans.count(child.get()) != 0;
+            if (!orphan) return false;
+        }
+        return true;
+    }
+    if (!totalOrphans) return orphans.count(node) != 0;
+    return !linked(node) && !EqualsNoCase(node->GetPath(), homePage_);
+}
+
+bool EAppSite::IsConsistent(std::string* why) {
+    auto fail = [&](std::string text) {
+        if (why) *why = std::move(text);
+        return false;
+    };
+    std::set<std::pair<ENode*, ENode*>> expectedBack;
+    std::map<std::pair<std::string, ENode*>, int> expectedBroken;
+    if (root_) {
+        TIterPreOrderTyped it(root_.get());
+        for (it.First(); !it.IsDone(); it.Next()) {
+            auto* page = dynamic_cast<EHtmlNode*>(it.CurrentItem());
+            if (!page || !page->IsHtml()) continue;
+            ParsedForNow scope(page);
+            page->ClearTags();
+            page->ClearUrls();
+            int r = page->ParseUrls(nullptr);
+            if (r != 0 && r != 3) continue;
+            int broken = 0;
+            for (const EUrl& url : page->Urls()) {
+                if (url.target) expectedBack.emplace(url.target, page);
+                if (!url.IsBroken()) continue;
+                ++broken;
+                ++expectedBroken[{FoldCase(SiteRelativeUrlPath(*page, url.text)), page}];
+            }
+            auto count = brokenCountByPage.find(page);
+            int actual = count == brokenCountByPage.end() ? 0 : count->second;
+            if (actual != broken)
+                return fail("broken count of " + page->GetPath() + " is " + std::to_string(actual) +
+                            ", its URLs say " + std::to_string(broken));
+        }
+    }
+    if (expectedBack != backLinks)
+        return fail("back-links: " + std::to_string(backLinks.size()) + " recorded, " +
+                    std::to_string(expectedBack.size()) + " from the pages");
+    std::map<std::pair<std::string, ENode*>, int> actualBroken;
+    for (const auto& [path, entry] : brokenLinks)
+        if (entry.count) actualBroken[{FoldCase(path), entry.page}] += entry.count;
+    if (actualBroken != expectedBroken)
+        return fail("broken links: " + std::to_string(actualBroken.size()) + " entries, " +
+                    std::to_string(expectedBroken.size()) + " from the pages");
+    return true;
+}
+
+}  // namespace tw

@@ -1,0 +1,58 @@
+#pragma once
+// The passes that build the link web, and the status of one URL as views and reports show it.
+
+#include <functional>
+#include <optional>
+#include <set>
+#include <string_view>
+
+#include "engine/model/Site.h"
+#include "engine/model/Visitor.h"
+
+namespace tw {
+
+class ESection;
+
+// What the link pass found at one URL that does not lead to a file: for front ends that list
+// problems as data (the command line's output).
+enum class LinkProblem { Broken, Untracked, Ignored };
+using LinkProblemSink =
+    std::function<void(EHtmlNode& page, const EUrl& url, LinkProblem problem)>;
+
+// Parses every page it visits and records its links in the site's link web.
+class EFindUrlsCreateFromMap : public EVisitor {
+public:
+    // Opens the "HTML SYNTAX ERRORS:" section (emptied first) when the setting
+    // "1ReportSyntaxErrors" is on.
+    // `reportSyntax` overrides the setting when given.
+    EFindUrlsCreateFromMap(EAppSite* site, bool freeAfterVisit,
+                           std::optional<bool> reportSyntax = std::nullopt);
+    ~EFindUrlsCreateFromMap() override;
+
+    bool VisitFile(EFileNode* node) override;
+    bool VisitHtml(EHtmlNode* page) override;
+
+    std::set<ENode*> visited;
+    EAppSite* site;
+    bool freeAfterVisit;
+    LinkProblemSink onProblem;  // optional
+};
+
+// Counts the pages and files it visits into a caller's set, parsing each page's URLs.
+class EFindUrlLinks : public EVisitor {
+public:
+    EFindUrlLinks(std::set<ENode*>& nodes, bool openSection);
+    ~EFindUrlLinks() override;
+    bool VisitFile(EFileNode* node) override;
+    bool VisitHtml(EHtmlNode* page) override;
+
+private:
+    std::set<ENode*>& nodes_;
+};
+
+enum class UrlStatus { External, UntrackedSite, Good, Untracked, Ignored, Broken };
+UrlStatus StatusOf(const EUrl& url, const EHtmlNode& page);
+// 294 "External link", 290 "Untracked local link", 293 "Good link", 364, 291.
+int StatusMessageId(UrlStatus status);
+
+}  // namespace tw

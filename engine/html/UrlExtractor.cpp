@@ -1,0 +1,486 @@
+#include "engine/html/UrlExtractor.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/log/Section.h"
+#include "core/platform/FileUtils.h"
+#include "core/strings/CaseFold.h"
+#include "core/strings/PathText.h"
+#include "core/strings/ShortenPath.h"
+#include "core/strings/Strings.h"
+#include "engine/html/Scanner.h"
+#include "engine/html/TagReader.h"
+#include "engine/html/UrlText.h"
+#include "engine/model/Site.h"
+
+namespace tw {
+namespace {
+
+struct UrlAttribute {
+    const char* name;
+    bool embedded;
+};
+constexpr UrlAttribute kUrlAttributes[] = {
+    {"href", false},     {"src", true},     {"background", true}, {"codebase", true},
+    {"lowsrc", true},    {"dynsrc", true},  {"usemap", false},    {"action", false},
+};
+
+constexpr std::string_view kNeverSearched[] = {
+    "address", "b",      "basefont", "big",    "blink",   "blockquote", "br",      "caption",
+    "center",  "cite",   "code",     "comment", "dd",     "dfn",        "dir",     "dl",
+    "dt",      "em",     "font",     "h1",     "h2",      "h3",         "h4",      "h5",
+    "h6",      "h7",     "h8",       "h9",     "head",    "hr",         "html",    "i",
+    "kbd",     "li",     "listing",  "marquee", "menu",   "meta",       "nextid",  "nobr",
+    "noframes", "ol",    "p",        "plaintext", "pre",  "samp",       "small",   "strike",
+    "strong",  "sub",    "sup",      "title",  "tt",      "ul",         "var",     "wbr",
+    "xmp",     "<!--",   "-->"};
+
+constexpr std::string_view kEventHandlers[] = {
+    "onclick",   "ondblclick", "onmousedown", "onmouseup", "onmouseover", "onmousemove",
+    "onmouseout", "onkeypress", "onkeydown",  "onkeyup",   "onfocus",     "onblur",
+    "onselect",  "onchange",   "onsubmit",    "onreset",   "onload",      "onunload"};
+
+constexpr std::string_view kScriptKeywords[] = {"href", "src", "location"};
+
+template <std::size_t N>
+bool In(const std::string_view (&list)[N], std::string_view name) {
+    return std::find(std::begin(list), std::end(list), name) != std::end(list);
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// Text together with the file offset of each of its bytes, so that cutting comments and
+// escapes out of a script keeps true file offsets for what remains.
+struct MappedText {
+    std::string text;
+    std::vector<std::uint32_t> origin;
+
+    static MappedText Of(std::string_view text, std::uint32_t offset) {
+        MappedText m;
+        m.text.assign(text);
+        m.origin.resize(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) m.origin[i] = offset + static_cast<std::uint32_t>(i);
+        return m;
+    }
+    void Append(const MappedText& from, std::size_t i) {
+        text += from.text[i];
+        origin.push_back(from.origin[i]);
+    }
+};
+
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+    for (std::size_t i = 0; (i = text.find(from, i)) != std::string::npos; i += to.size())
+        text.replace(i, from.size(), to);
+}
+
+// Cuts comments the way a script reader would: "//" to the end of the line, then "/*" to
+// "*/", leaving "http://" and "ftp://" alone. A comment opener at the very start of what
+// remains ends the cutting.
+MappedText WithoutComments(MappedText in) {
+    ReplaceAll(in.text, "http://", "http:<<");
+    ReplaceAll(in.text, "ftp://", "ftp:<<");
+    MappedText lines;
+    for (std::size_t i = 0, n = in.text.size(); i < n;) {
+        if (in.text.compare(i, 2, "//") == 0 && !lines.text.empty()) {
+            std::size_t end = in.text.find('\n', i + 2);
+            if (end == std::string::npos) end = in.text.find('\r', i + 2);
+            i = end == std::string::npos ? n : end + 1;
+            continue;
+        }
+        if (in.text.compare(i, 2, "//") == 0) {  // at the start: nothing more is cut
+            for (; i < n; ++i) lines.Append(in, i);
+            break;
+        }
+        lines.Append(in, i++);
+    }
+    ReplaceAll(lines.text, "http:<<", "http://");
+    ReplaceAll(lines.text, "ftp:<<", "ftp://");
+    MappedText out;
+    for (std::size_t i = 0, n = lines.text.size(); i < n;) {
+        if (lines.text.compare(i, 2, "/*") == 0 && !out.text.empty()) {
+            std::size_t end = lines.text.find("*/", i + 2);
+            i = end == std::string::npos ? n : end + 2;
+            continue;
+        }
+        if (lines.text.compare(i, 2, "/*") == 0) {
+            for (; i < n; ++i) out.Append(lines, i);
+            break;
+        }
+        out.Append(lines, i++);
+    }
+    return out;
+}
+
+class Extractor {
+public:
+    Extractor(EHtmlNode& page, ESection* section)
+        : page_(page), section_(section), site_(page.GetSite()) {
+        context_ = UrlContext::Of(page);
+    }
+    ~Extractor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    int Run() {
+        auto& tags = page_.Tags();
+        int status = 0;
+        for (std::size_t i = 0; i < tags.size(); ++i) {
+            ProcessTag(tags[i]);
+            const ETag& tag = tags[i];
+            if (tag.isEnd || (tag.name != "script" && tag.name != "style")) continue;
+            std::size_t close = i + 1;
+            while (close < tags.size() && !(tags[close].isEnd && tags[close].name == tag.name)) ++close;
+            if (close == tags.size()) {
+                ReportUnclosed(tag);
+                status = 3;
+                break;
+            }
+            std::string body = FileBytes(tag.end + 1, tags[close].start);
+            if (tag.name == "script")
+                FromScript(MappedText::Of(body, tag.end + 1));
+            else
+                FromStyle(body, tag.end + 1);
+            i = close;
+        }
+        std::stable_sort(page_.Urls().begin(), page_.Urls().end(),
+                         [](const EUrl& a, const EUrl& b) { return a.start < b.start; });
+        return status;
+    }
+
+private:
+    // ---- one tag ----
+
+    void ProcessTag(const ETag& tag) {
+        if (tag.isEnd || In(kNeverSearched, tag.name)) return;
+        for (const UrlAttribute& attr : kUrlAttributes)
+            if (const ETagAttr* a = tag.Find(attr.name)) TryAttribute(tag, *a, attr.embedded, attr.name);
+        SpecialTags(tag);
+        for (std::string_view handler : kEventHandlers)
+            if (const ETagAttr* a = tag.Find(handler))
+                FromScript(MappedText::Of(a->value, a->valueOffset));
+    }
+
+    void SpecialTags(const ETag& tag) {
+        auto is = [&](const char* attr, const char* value) {
+            const ETagAttr* a = tag.Find(attr);
+            return a && EqualsNoCase(a->value, value);
+        };
+        bool redirect = tag.name == "input" && is("type", "hidden") && is("name", "redirect");
+        bool local = tag.name == "param" && is("name", "local");
+        if (!redirect && !local) return;
+        const ETagAttr* value = tag.Find("value");
+        if (!value || StripFragmentOrQuery(value->value).empty()) return;
+        Record(AddUrl(false, false, false, value->valueOffset, value->value));
+    }
+
+    void TryAttribute(const ETag& tag, const ETagAttr& attr, bool embedded, std::string_view name) {
+        if (StripFragmentOrQuery(attr.value).empty()) return;
+        if (attr.value.starts_with("javascript:")) {
+            if (FromScript(MappedText::Of(attr.value, attr.valueOffset)) > 0) return;
+        } else {
+            std::string squeezed;
+            for (char c : attr.value)
+                if (c != ' ') squeezed += c;
+            if (AsciiLower(squeezed).starts_with("javascript:history.go(")) return;
+        }
+        bool isBase = tag.name == "base";
+        EUrl url = AddUrl(isBase, embedded, tag.name == "frame", attr.valueOffset, attr.value);
+        if (isBase && name == "href") {
+            url.Set(EUrl::kBaseHref);
+            SetBase(url);
+        }
+        Record(std::move(url));
+    }
+
+    void SetBase(const EUrl& url) {
+        if (url.IsExternal()) {
+            page_.baseHref = url.text;
+            if (page_.baseHref.empty() || page_.baseHref.back() != '/') page_.baseHref += '/';
+            page_.baseNode = nullptr;
+        } else {
+            std::string path = ResolveToFilePath(LocalUrlPath(context_, url.text),
+                                                 page_.GetBaseDirectory(false), context_.siteDirectory);
+            ENode* node = site_ ? site_->FindNode(path) : nullptr;
+            if (node) {
+                page_.baseNode = node;
+            } else {
+                page_.baseNode = nullptr;
+                page_.baseHref = std::string(StripTrailingSep(path)) + kPathSep;
+            }
+        }
+        context_.baseDirectory = page_.GetBaseDirectory(false);
+    }
+
+    // ---- one URL ----
+
+    EUrl AddUrl(bool isBase, bool embedded, bool inFrame, std::uint32_t offset, std::string_view value) {
+        EUrl url;
+        std::string v = StripFragmentOrQuery(value);
+        url.text = DecodeUrl(v);
+        url.start = offset;
+        url.end = offset + static_cast<std::uint32_t>(v.size()) - (v.empty() ? 0 : 1);
+        url.line = page_.LineFromOffset(offset);
+        const bool local = IsLocalUrl(context_, url.text);
+        url.Set(EUrl::kExternal, !local);
+        ++(local ? page_.localUrlCount : page_.externalUrlCount);
+        url.Set(EUrl::kEmbedded, embedded);
+        url.Set(EUrl::kInFrame, inFrame);
+        if (!local || !HostOf(url.text).empty())
+            url.Set(EUrl::kFormAbsolute);
+        else if (std::string p = PathPartOf(url.text); p.empty() || p.front() != '/')
+            url.Set(EUrl::kFormRelative);
+        else
+            url.Set(EUrl::kFormRootRelative);
+        std::string written;
+        for (char c : v)
+            if (c != '\r' && c != '\n') written += c;
+        url.Set(EUrl::kNotCanonical, EncodeUrl(url.text, false) != written);
+        if (!local) {
+            std::string base = !HostOf(context_.baseDirectory).empty() ? context_.baseDirectory
+                                                                       : "http://" + context_.server;
+            url.text = MakeAbsoluteUrl(url.text, base);
+            return url;
+        }
+        Resolve(url, isBase);
+        return url;
+    }
+
+    void Resolve(EUrl& url, bool isBase) {
+        std::string p = LocalUrlPath(context_, url.text);
+        if (p.empty()) p = std::string(1, kPathSep);
+        std::string path(StripTrailingSep(
+            ResolveToFilePath(p, context_.baseDirectory, context_.siteDirectory)));
+        if (!site_) {
+            url.Set(EUrl::kUntracked);
+            return;
+        }
+        if (!site_->IsWholeSite() && !site_->IsPathTracked(path) && FolderOfExists(path))
+            url.Set(EUrl::kUntracked);
+        if (site_->IsIgnoredLink(SiteRelativeUrlPath(context_, url.text))) url.Set(EUrl::kIgnored);
+        ENode* node = site_->FindNode(path);
+        if (!node) return;
+        url.target = node;
+        if (!node->IsFolder() || isBase) return;
+        const std::string& defaults = site_->GetServerDefaults();
+        if (defaults.empty()) return;
+        url.target = nullptr;
+        for (std::size_t start = 0; start < defaults.size();) {
+            std::size_t end = defaults.find(';', start);
+            if (end == std::string::npos) end = defaults.size();
+            if (end > start) {
+                if (ENode* doc = site_->FindNode(JoinPath(path, defaults.substr(start, end - start)))) {
+                    url.target = doc;
+                    url.Set(EUrl::kViaDefaultDocument);
+                    return;
+                }
+            }
+            start = end + 1;
+        }
+    }
+
+    static bool FolderOfExists(const std::string& path) {
+        return IsFolder(path) || IsFolder(PathDirectory(path));
+    }
+
+    void Record(EUrl url) { page_.Urls().push_back(std::move(url)); }
+
+    void Undo(const EUrl& url) { --(url.IsExternal() ? page_.externalUrlCount : page_.localUrlCount); }
+
+    // ---- scripts and styles ----
+
+    int FromScript(MappedText script) {
+        MappedText clean = WithoutComments(std::move(script));
+        int found = Assignments(clean);
+        found += CallArguments(clean);
+        return found;
+    }
+
+    int Assignments(const MappedText& clean) {
+        std::string lower = AsciiLower(clean.text);
+        int found = 0;
+        for (std::string_view keyword : kScriptKeywords) {
+            for (std::size_t at = lower.find(keyword); at != std::string::npos;
+                 at = lower.find(keyword, at + 1)) {
+                std::size_t i = at + keyword.size();
+                while (i < lower.size() && lower[i] == ' ') ++i;
+                if (i >= lower.size() || lower[i] != '=') continue;
+                while (i < lower.size() && (lower[i] == '=' || lower[i] == ' ' || lower[i] == '\\')) ++i;
+                if (i >= lower.size() || (lower[i] != '"' && lower[i] != '\'')) continue;
+                std::size_t begin = i + 1;
+                std::size_t end = lower.find_first_of("\"'\\", begin);
+                if (end == std::string::npos) end = lower.size();
+                std::string value = clean.text.substr(begin, end - begin);
+                if (StripFragmentOrQuery(value).empty()) continue;
+                Record(AddUrl(false, keyword == "src", false, clean.origin[begin], value));
+                ++found;
+            }
+        }
+        return found;
+    }
+
+    int CallArguments(const MappedText& clean) {
+        int found = 0;
+        for (std::size_t open = clean.text.find('('); open != std::string::npos;
+             open = clean.text.find('(', open + 1)) {
+            std::size_t close = clean.text.find(')', open + 1);
+            if (close == std::string::npos) close = clean.text.size();
+            MappedText args;  // the text between the brackets, backslashes removed
+            for (std::size_t i = open + 1; i < close; ++i)
+                if (clean.text[i] != '\\') args.Append(clean, i);
+            std::size_t start = 0;
+            while (start <= args.text.size()) {
+                std::size_t end = args.text.find_first_of(",)", start);
+                if (end == std::string::npos) end = args.text.size();
+                found += Argument(args, start, end);
+                start = end + 1;
+            }
+        }
+        return found;
+    }
+
+    int Argument(const MappedText& args, std::size_t begin, std::size_t end) {
+        while (begin < end && IsSpace(args.text[begin])) ++begin;
+        while (end > begin && IsSpace(args.text[end - 1])) --end;
+        if (begin >= end || (args.text[begin] != '"' && args.text[begin] != '\'')) return 0;
+        auto strip = [](char c) { return c == '"' || c == '\'' || c == ' '; };
+        while (begin < end && strip(args.text[begin])) ++begin;
+        while (end > begin && strip(args.text[end - 1])) --end;
+        if (begin >= end) return 0;
+        std::string value = args.text.substr(begin, end - begin);
+        EUrl url = AddUrl(false, false, false, args.origin[begin], value);
+        bool markupOnly = url.IsExternal() && value.substr(0, value.find("://")).find('<') != std::string::npos;
+        if ((url.IsExternal() && !markupOnly) || url.target) {
+            if (auto* file = dynamic_cast<EFileNode*>(url.target); file && !file->IsAscii())
+                url.Set(EUrl::kEmbedded);
+            Record(std::move(url));
+            return 1;
+        }
+        Undo(url);
+        ReadAsHtml(args, begin, end);
+        return 0;
+    }
+
+    // An argument that names nothing may be markup (document.write): its tags are searched
+    // like the page's own, with offsets mapped back to the file.
+    void ReadAsHtml(const MappedText& args, std::size_t begin, std::size_t end) {
+        EScannerString scanner(args.text.substr(begin, end - begin));
+        std::vector<ETag> tags;
+        ReadAllTags(scanner, tags, nullptr, nullptr);
+        auto map = [&](std::uint32_t offset) {
+            std::size_t i = std::min<std::size_t>(begin + offset, args.origin.size() - 1);
+            return args.origin[i];
+        };
+        for (ETag& tag : tags) {
+            tag.start = map(tag.start);
+            tag.end = map(tag.end);
+            for (auto& [name, attr] : tag.attributes) attr.valueOffset = map(attr.valueOffset);
+            // The assignment pattern has already found quoted URLs of these attributes.
+            for (const char* name : {"href", "src", "lowsrc", "dynsrc"}) {
+                const ETagAttr* a = tag.Find(name);
+                if (a && AlreadyRecorded(a->valueOffset)) tag.Erase(name);
+            }
+            ProcessTag(tag);
+        }
+    }
+
+    bool AlreadyRecorded(std::uint32_t offset) const {
+        for (const EUrl& u : page_.Urls())
+            if (u.start == offset) return true;
+        return false;
+    }
+
+    void FromStyle(const std::string& style, std::uint32_t from) {
+        for (std::size_t at = style.find("@import"); at != std::string::npos;
+             at = style.find("@import", at + 1)) {
+            std::size_t begin = at + 7;
+            std::size_t semi = style.find(';', begin);
+            if (semi == std::string::npos) return;
+            std::size_t end = semi;
+            std::size_t url = style.find("url", begin);
+            if (url != std::string::npos && url < end) begin = url + 3;
+            auto trim = [](char c) { return c == '"' || c == '\'' || c == ' ' || c == '(' || c == ')' || IsSpace(c); };
+            while (begin < end && trim(style[begin])) ++begin;
+            while (end > begin && trim(style[end - 1])) --end;
+            if (begin >= end) continue;
+            Record(AddUrl(false, false, false, from + static_cast<std::uint32_t>(begin),
+                          style.substr(begin, end - begin)));
+        }
+    }
+
+    // ---- the file ----
+
+    std::string FileBytes(std::uint32_t from, std::uint32_t to) {
+        std::string out;
+        if (to <= from) return out;
+        if (fd_ < 0) fd_ = ::open(page_.GetPath().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) return out;
+        out.resize(to - from);
+        std::size_t got = 0;
+        while (got < out.size()) {
+            ssize_t n = ::pread(fd_, out.data() + got, out.size() - got, from + got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        out.resize(got);
+        return out;
+    }
+
+    void ReportUnclosed(const ETag& tag) {
+        if (!section_) return;
+        int line = static_cast<int>(page_.LineFromOffset(tag.end + 1));
+        std::string message = LoadMessage(28696, {tag.name});
+        section_->RecordSyntaxError(page_.GetPath(), line, message);
+        section_->WriteResLineAt(line, 28696, tag.name);
+        section_->Write("\t");
+        section_->WriteFileRefLine(ShortenPath(page_.GetPath(), 58));
+    }
+
+    EHtmlNode& page_;
+    ESection* section_;
+    EAppSite* site_;
+    UrlContext context_;
+    int fd_ = -1;
+};
+
+}  // namespace
+
+int ExtractUrls(EHtmlNode& page, ESection* section) { return Extractor(page, section).Run(); }
+
+// ---- the page's side ----
+
+int EHtmlNode::ParseUrls(ESection* section) {
+    if (urlsParsed_) return 0;
+    if (!isHtml_) return 2;
+    externalUrlCount = 0;
+    localUrlCount = 0;
+    int tagsStatus = ParseTags(section);
+    if (tagsStatus != 0 && tagsStatus != 3) return tagsStatus;
+    urls_.clear();
+    baseHref.clear();
+    baseNode = nullptr;
+    int status = ExtractUrls(*this, section);
+    urlsParsed_ = true;
+    return (tagsStatus == 3 || status == 3) ? 3 : 0;
+}
+
+std::string EHtmlNode::GetSiteServer() const { return site_ ? site_->GetServer() : std::string(); }
+
+std::string EHtmlNode::GetSiteServerDefaults() const {
+    return site_ ? site_->GetServerDefaults() : std::string();
+}
+
+std::string EHtmlNode::GetSiteDirectory() const {
+    if (site_) return site_->GetDirectory();
+    return GetDirectory() + kPathSep;
+}
+
+}  // namespace tw

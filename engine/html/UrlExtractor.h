@@ -1,0 +1,15 @@
+#pragma once
+// Records every URL occurrence of a page from its tags: URL attributes, a few special tags,
+// base tags, and by heuristics URLs in scripts, event handlers, javascript: values and
+// "@import" rules of style blocks. Offsets are true file offsets, so link rewriting can
+// replace exactly those bytes.
+
+namespace tw {
+
+class EHtmlNode;
+class ESection;
+
+// 0, or 3 when a script or style block is not closed (reported to `section`).
+int ExtractUrls(EHtmlNode& page, ESection* section);
+
+}  // namespace tw

@@ -1,0 +1,352 @@
+#include "engine/html/UrlText.h"
+
+#include <algorithm>
+
+#include "core/strings/CaseFold.h"
+#include "core/strings/PathText.h"
+#include "engine/model/Node.h"
+
+namespace tw {
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string WithoutLineEnds(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r' && c != '\n') out += c;
+    return out;
+}
+
+bool IsReserved(unsigned char c) {
+    static constexpr std::string_view kReserved = " ;/?:@=&<>#%{}|\\^~[]\"`";
+    return kReserved.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+std::string WithSep(std::string s, char sep) {
+    if (s.empty() || s.back() != sep) s += sep;
+    return s;
+}
+
+// The server's path part ("/~me" of "srv1/~me"); empty when it has none.
+std::string_view ServerPathPart(std::string_view server) {
+    auto slash = server.find('/');
+    return slash == std::string_view::npos ? std::string_view{} : server.substr(slash);
+}
+
+}  // namespace
+
+UrlContext UrlContext::Of(const EHtmlNode& page, bool fromNames) {
+    UrlContext c;
+    c.server = page.GetSiteServer();
+    c.baseDirectory = page.GetBaseDirectory(fromNames);
+    c.siteDirectory = page.GetSiteDirectory();
+    std::string own = fromNames ? std::string(PathDirectory(page.RebuildPath())) : page.GetDirectory();
+    c.pageFolder = WithSep(own, kPathSep);
+    return c;
+}
+
+bool HasScheme(std::string_view text) { return text.find("://") != std::string_view::npos; }
+
+bool HasUrlScheme(std::string_view text) {
+    auto colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0) return false;
+    auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (!isAlpha(text[0])) return false;
+    for (std::size_t i = 1; i < colon; ++i) {
+        char c = text[i];
+        if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return false;
+    }
+    return true;
+}
+
+std::string NormalizeServer(std::string_view text) {
+    auto scheme = text.find("://");
+    std::string_view s = scheme == std::string_view::npos ? text : text.substr(scheme + 3);
+    if (!s.empty() && s.back() == '\\') s.remove_suffix(1);
+    if (!s.empty() && s.back() == '/') s.remove_suffix(1);
+    return std::string(s);
+}
+
+std::string DecodeUrl(std::string_view text) {
+    // Right to left, so that a '%' produced by decoding is never decoded again: the text is
+    // built reversed, and the two characters after a '%' are the last two built.
+    std::string reversed;
+    reversed.reserve(text.size());
+    for (std::size_t i = text.size(); i-- > 0;) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') continue;
+        std::size_t n = reversed.size();
+        if (c == '%' && n >= 2) {
+            int hi = HexValue(reversed[n - 1]), lo = HexValue(reversed[n - 2]);
+            if (hi >= 0 && lo >= 0) {
+                reversed.resize(n - 2);
+                reversed += static_cast<char>(hi * 16 + lo);
+                continue;
+            }
+        }
+        reversed += c;  // an invalid escape stays as written
+    }
+    return std::string(reversed.rbegin(), reversed.rend());
+}
+
+std::string EncodeUrl(std::string_view text, bool encodeSlash) {
+    std::string in = WithoutLineEnds(text);
+    static constexpr std::string_view kSchemes[] = {"http:", "ftp:",  "mailto:", "file:",
+                                                    "nntp:", "news:", "gopher:", "telnet:"};
+    std::string lower = AsciiLower(in.substr(0, 8));
+    std::size_t keep = 0;
+    for (std::string_view scheme : kSchemes) {
+        if (StartsWith(lower, scheme)) {
+            keep = scheme.size();
+            break;
+        }
+    }
+    std::string out = in.substr(0, keep);
+    static const char* hex = "0123456789ABCDEF";
+    for (std::size_t i = keep; i < in.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(in[i]);
+        if (IsReserved(c) && (c != '/' || encodeSlash)) {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string HostOf(std::string_view text) {
+    auto slashes = text.find("//");
+    if (slashes == std::string_view::npos) return {};
+    std::string_view rest = text.substr(slashes + 2);
+    return AsciiLower(rest.substr(0, rest.find('/')));
+}
+
+std::string PathPartOf(std::string_view text) {
+    auto slashes = text.find("//");
+    if (slashes != std::string_view::npos) {
+        auto slash = text.find('/', slashes + 2);
+        return slash == std::string_view::npos ? std::string() : std::string(text.substr(slash));
+    }
+    auto colon = text.find(':');
+    return std::string(colon == std::string_view::npos ? text : text.substr(colon + 1));
+}
+
+std::string StripFragmentOrQuery(std::string_view text) {
+    return std::string(text.substr(0, text.find_first_of("?#")));
+}
+
+std::string NormalizeUrlPath(std::string_view input, char s) {
+    const std::string up = std::string("..") + s;
+    std::string path(input), prefix;
+    for (;;) {
+        std::size_t i = path.find(up);
+        // Only a whole ".." segment counts: at the start or right after a separator.
+        while (i != std::string::npos && i > 0 && path[i - 1] != s) i = path.find(up, i + 1);
+        if (i == std::string::npos || i == 1) break;
+        if (i == 0) {
+            prefix += up;
+            path.erase(0, up.size());
+            continue;
+        }
+        std::size_t sepBefore = i >= 2 ? path.rfind(s, i - 2) : std::string::npos;
+        std::string rest = path.substr(i + up.size());
+        path = sepBefore == std::string::npos ? rest : path.substr(0, sepBefore + 1) + rest;
+    }
+    path = prefix + path;
+    const std::string tailUp = std::string(1, s) + "..";
+    const std::string upUp = std::string("..") + s + "..";
+    if (EndsWith(path, tailUp) && path != tailUp && !EndsWith(path, upUp)) {
+        std::string head = path.substr(0, path.size() - tailUp.size());
+        auto sep = head.rfind(s);
+        path = sep == std::string::npos ? std::string() : head.substr(0, sep);
+    }
+    const std::string dot = std::string(".") + s;
+    for (;;) {
+        std::size_t i = path.find(dot);
+        if (i == std::string::npos || !(i == 0 || path[i - 1] == s)) break;
+        path.erase(i, dot.size());
+    }
+    if (path.empty() && !input.empty() && input.front() == '/') path = "/";
+    return path;
+}
+
+std::string MakeAbsoluteUrl(std::string_view url, std::string_view base) {
+    std::string lower = AsciiLower(url.substr(0, 7));
+    if (StartsWith(lower, "mailto:") || StartsWith(lower, "news:")) return std::string(url);
+    auto colon = url.find(':');
+    std::string scheme = colon == std::string_view::npos ? "" : std::string(url.substr(0, colon + 1));
+    std::string rest = NormalizeUrlPath(
+        colon == std::string_view::npos ? url : url.substr(colon + 1), '/');
+    if (scheme.empty()) {
+        auto baseColon = base.find(':');
+        if (baseColon != std::string_view::npos) scheme = std::string(base.substr(0, baseColon + 1));
+    }
+    if (scheme.empty()) scheme = "http:";
+    auto baseColon = base.find(':');
+    std::string b = WithSep(std::string(baseColon == std::string_view::npos ? std::string_view{}
+                                                                            : base.substr(baseColon + 1)),
+                            '/');
+    std::string result;
+    if (StartsWith(rest, "//")) {
+        result = scheme + rest;
+    } else if (StartsWith(rest, "/")) {
+        std::string h;
+        auto slashes = b.find("//");
+        if (slashes != std::string::npos) h = "//" + b.substr(slashes + 2, b.find('/', slashes + 2) - slashes - 2);
+        result = scheme + h + rest;
+    } else {
+        result = scheme + NormalizeUrlPath(b + rest, '/');
+    }
+    // "./" segments go; a "./" inside a name or in "../" stays.
+    for (std::size_t i; (i = result.find("/./")) != std::string::npos;) result.erase(i, 2);
+    return result;
+}
+
+bool IsLocalUrl(const UrlContext& page, std::string_view url) {
+    std::string lower = AsciiLower(url);
+    std::string host = HostOf(lower);
+    if (!host.empty()) {
+        if (page.server.size() > host.size()) {
+            std::string path = PathPartOf(url);
+            std::size_t n = page.server.size() - host.size();
+            if (path.size() >= n) host += path.substr(0, n);
+        }
+        return !page.server.empty() && EqualsNoCase(host, page.server);
+    }
+    if (!HostOf(page.baseDirectory).empty()) return false;
+    // A URL with a scheme but no host (mailto:, javascript:, data:, tel:, file:///...) never
+    // names a file of the site.
+    if (HasUrlScheme(lower) || lower.find("//") == 0) return false;
+    if (StartsWith(lower, "/")) {
+        std::string_view part = ServerPathPart(page.server);
+        if (!part.empty() && !StartsWith(lower, AsciiLower(part))) return false;
+    }
+    return true;
+}
+
+std::string LocalUrlPath(const UrlContext& page, std::string_view url) {
+    if (url.empty()) return {};
+    std::string u = WithSep(std::string(url), '/');
+    if (!page.server.empty()) {
+        auto at = u.find(page.server + "/");
+        if (at != std::string::npos) return std::string(url.substr(std::min(url.size(), at + page.server.size())));
+    }
+    std::string_view part = ServerPathPart(page.server);
+    if (!part.empty()) {
+        std::string q = std::string(part) + "/";
+        if (StartsWith(u, q)) return std::string(url.substr(std::min(url.size(), q.size() - 1)));
+    }
+    return PathPartOf(url);
+}
+
+std::string ResolveToFilePath(std::string_view relative, std::string_view baseDirectory,
+                              std::string_view siteDirectory) {
+    if (relative.empty()) return std::string(baseDirectory);
+    std::string joined;
+    if (relative.front() == kPathSep) {
+        std::string site(siteDirectory);
+        if (!site.empty() && site.back() == kPathSep) site.pop_back();
+        joined = site + std::string(relative);
+    } else {
+        joined = WithSep(std::string(baseDirectory), kPathSep) + std::string(relative);
+    }
+    std::string path = NormalizeUrlPath(joined, kPathSep);
+    const std::string up = std::string("..") + kPathSep;
+    if (path.find(up) == std::string::npos) {
+        const std::string dot = std::string(1, kPathSep) + "." + kPathSep;
+        for (std::size_t i; (i = path.find(dot)) != std::string::npos;) path.erase(i + 1, 2);
+    }
+    return path;
+}
+
+std::string SiteRelativeDir(const UrlContext& page) {
+    std::string site(StripTrailingSep(page.siteDirectory));
+    std::string folder(StripTrailingSep(page.pageFolder));
+    std::string rest = folder.size() >= site.size() && StartsWith(folder, site) && site != "/"
+                           ? folder.substr(site.size())
+                           : (site == "/" ? folder : std::string());
+    if (rest.empty() || rest.front() != kPathSep) rest.insert(rest.begin(), kPathSep);
+    return WithSep(rest, kPathSep);
+}
+
+std::string SiteRelativeBaseDir(const UrlContext& page, std::string_view directory) {
+    std::string dir(directory.empty() ? std::string_view(page.baseDirectory) : directory);
+    std::string site(StripTrailingSep(page.siteDirectory));
+    if (site == "/") site.clear();
+    std::string rest = dir.size() >= site.size() ? dir.substr(site.size()) : std::string();
+    return WithSep(rest, kPathSep);
+}
+
+std::string SiteRelativeUrlPath(const UrlContext& page, std::string_view url) {
+    std::string path = DecodeUrl(NormalizeUrlPath(LocalUrlPath(page, url), '/'));
+    if (!StartsWith(path, "/")) path = NormalizeUrlPath(SiteRelativeDir(page) + path, '/');
+    return path;
+}
+
+std::string RelativeUrl(const UrlContext& page, std::string_view targetPath) {
+    std::string from = SiteRelativeBaseDir(page);
+    std::string target(targetPath);
+    std::replace(target.begin(), target.end(), '\\', kPathSep);
+    std::size_t common = 0;
+    while (common < from.size() && common < target.size() && from[common] == target[common]) ++common;
+    std::size_t pos = target.empty() ? 1 : 0;
+    for (std::size_t i = 0; i < common; ++i)
+        if (target[i] == kPathSep) pos = i + 1;
+    std::string result;
+    for (std::size_t i = pos; i < from.size(); ++i)
+        if (from[i] == kPathSep) result += "../";
+    if (pos < target.size()) result += target.substr(pos);
+    if (result.empty()) result = "./";
+    std::replace(result.begin(), result.end(), kPathSep, '/');
+    return result;
+}
+
+std::string ServerUrl(std::string_view path, std::string_view server) {
+    if (StartsWith(server, "http") || StartsWith(path, "http://"))
+        return std::string(server) + std::string(path);
+    return "http://" + std::string(server) + std::string(path);
+}
+
+bool IsLocalUrl(const EHtmlNode& page, std::string_view url) {
+    return IsLocalUrl(UrlContext::Of(page), url);
+}
+
+std::string LocalUrlPath(const EHtmlNode& page, std::string_view url) {
+    return LocalUrlPath(UrlContext::Of(page), url);
+}
+
+std::string SiteRelativeUrlPath(const EHtmlNode& page, std::string_view url) {
+    return SiteRelativeUrlPath(UrlContext::Of(page), url);
+}
+
+std::string RelativeUrl(const EHtmlNode& page, std::string_view target) {
+    return RelativeUrl(UrlContext::Of(page), target);
+}
+
+std::string SiteRelativePathOf(std::string_view path, std::string_view siteDirectory) {
+    std::string site(StripTrailingSep(siteDirectory));
+    if (site == "/") site.clear();
+    std::string rest(path.size() >= site.size() ? path.substr(site.size()) : std::string_view{});
+    if (rest.empty() || rest.front() != kPathSep) rest.insert(rest.begin(), kPathSep);
+    std::replace(rest.begin(), rest.end(), kPathSep, '/');
+    return rest;
+}
+
+}  // namespace tw

@@ -1,0 +1,37 @@
+#include "engine/model/Site.h"
+#include "engine/model/SiteLoader.h"
+#include "engine/services/UiServices.h"
+
+namespace tw {
+
+EAppSite::~EAppSite() {
+    // The web's containers point into the tree: empty them before the tree goes.
+    backLinks.clear();
+    brokenCountByPage.clear();
+    orphans.clear();
+}
+
+void EAppSite::SetDirectory(std::string directory) { ESite::SetDirectory(std::move(directory)); }
+
+void EAppSite::Clear() {
+    ESite::Clear();
+    tracking_ = false;
+    backLinks.clear();
+    brokenCountByPage.clear();
+    brokenLinks.clear();
+    untrackedLinks.clear();
+    ignoredLinks.clear();
+    orphans.clear();
+    EUiServices::Instance().RefreshFolders(directory_);
+}
+
+bool EAppSite::SetTracking(bool on) {
+    tracking_ = on;
+    if (!on) {
+        Clear();
+        return true;
+    }
+    return LoadSite(*this);
+}
+
+}  // namespace tw

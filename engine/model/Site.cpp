@@ -1,0 +1,272 @@
+#include "engine/model/Site.h"
+
+#include <algorithm>
+
+#include "core/platform/FileUtils.h"
+#include "core/platform/ProgramFolders.h"
+#include "core/settings/Profile.h"
+#include "core/strings/PathText.h"
+#include "engine/html/UrlText.h"
+#include "engine/model/Iterators.h"
+
+namespace tw {
+namespace {
+
+int& IdCounter() {
+    static int next = 1;
+    return next;
+}
+
+std::string WithTrailingSep(std::string path) {
+    if (!path.empty() && path.back() != kPathSep) path += kPathSep;
+    return path;
+}
+
+std::string Key(std::string_view path) { return FoldCase(StripTrailingSep(path)); }
+
+// Every node below `folder`, in pre-order, the folder itself left out.
+std::vector<ENode*> Subtree(ENode* folder) {
+    std::vector<ENode*> nodes;
+    TIterPreOrderTyped it(folder);
+    for (it.First(); !it.IsDone(); it.Next())
+        if (it.CurrentItem() != folder) nodes.push_back(it.CurrentItem());
+    return nodes;
+}
+
+}  // namespace
+
+void ESite::SetNextId(int id) { IdCounter() = id; }
+
+ESite::ESite() : id_(IdCounter()++) {}
+
+ESite::ESite(std::string name, std::string directory, std::string homePage, std::string server,
+             std::string serverDefaults)
+    : name_(std::move(name)),
+      directory_(WithTrailingSep(std::move(directory))),
+      homePage_(std::move(homePage)),
+      server_(NormalizeServer(server)),
+      serverDefaults_(std::move(serverDefaults)),
+      id_(IdCounter()++) {}
+
+ESite::~ESite() = default;
+
+void ESite::SetName(std::string name) {
+    name_ = std::move(name);
+    Save();
+}
+
+void ESite::SetDirectory(std::string directory) {
+    directory = WithTrailingSep(std::move(directory));
+    if (directory == directory_) return;
+    directory_ = std::move(directory);
+    Save();
+}
+
+void ESite::SetHomePage(std::string homePage) {
+    homePage_ = std::move(homePage);
+    Save();
+}
+
+void ESite::SetServer(std::string_view server) {
+    server_ = NormalizeServer(server);
+    Save();
+}
+
+void ESite::SetServerDefaults(std::string defaults) {
+    serverDefaults_ = std::move(defaults);
+    Save();
+}
+
+void ESite::SetExcludedFolders(std::vector<std::string> folders) {
+    for (std::string& f : folders) f = WithTrailingSep(std::move(f));
+    excludedFolders_ = std::move(folders);
+}
+
+void ESite::RegisterNode(ENode* node) {
+    auto& bucket = pathIndex_[Key(node->GetPath())];
+    if (std::find(bucket.begin(), bucket.end(), node) == bucket.end()) bucket.push_back(node);
+    ++nodeCount_;
+}
+
+void ESite::UnregisterNode(ENode* node) {
+    auto it = pathIndex_.find(Key(node->GetPath()));
+    if (it == pathIndex_.end()) return;
+    std::erase(it->second, node);
+    if (it->second.empty()) pathIndex_.erase(it);
+}
+
+void ESite::ClearIndex() { pathIndex_.clear(); }
+
+bool ESite::FindNode(std::string_view path, ENode** found) const {
+    auto it = pathIndex_.find(Key(path));
+    if (it == pathIndex_.end() || it->second.empty()) return false;
+    std::string_view bare = StripTrailingSep(path);
+    ENode* best = nullptr;
+    for (ENode* n : it->second) {
+        if (n->GetPath() == bare) {
+            best = n;
+            break;
+        }
+        if (!best || EDirNode::PathLess(n->GetPath(), best->GetPath())) best = n;
+    }
+    if (found) *found = best;
+    return true;
+}
+
+ENode* ESite::FindNode(std::string_view path) const {
+    ENode* node = nullptr;
+    FindNode(path, &node);
+    return node;
+}
+
+bool ESite::Contains(std::string_view path) const {
+    std::string_view bare = StripTrailingSep(path);
+    std::string_view dir = StripTrailingSep(directory_);
+    if (bare.size() < dir.size() || !EqualsNoCase(bare.substr(0, dir.size()), dir)) return false;
+    return bare.size() == dir.size() || bare[dir.size()] == kPathSep || dir == "/";
+}
+
+bool ESite::IsPathTracked(std::string_view path) const {
+    std::string folder(StripTrailingSep(path));
+    if (!IsFolder(folder)) folder = std::string(PathDirectory(folder));
+    if (folder.empty() || !IsFolder(folder)) return false;
+    std::string withSep = WithTrailingSep(folder);
+    return std::find(excludedFolders_.begin(), excludedFolders_.end(), withSep) ==
+           excludedFolders_.end();
+}
+
+ENode* ESite::AddPath(std::string_view path) {
+    std::string bare(StripTrailingSep(path));
+    if (!PathExists(bare)) return nullptr;
+    ENode* node = FindNode(bare);
+    if (!node || node->GetPath() != bare) {
+        std::string parentPath(PathDirectory(bare));
+        ENode* parent = nullptr;
+        if (Contains(parentPath)) {
+            parent = FindNode(parentPath);
+            if (!parent) parent = AddPath(parentPath);
+        }
+        auto created = ENodeCreator().Create(bare);
+        node = created.get();
+        if (parent) {
+            parent->AddChild(std::move(created));
+        } else if (!root_ && created->IsFolder()) {
+            root_.reset(static_cast<EDirNode*>(created.release()));
+        } else {
+            return nullptr;  // nowhere to hang it
+        }
+        RegisterNode(node);
+        if (node->IsFolder()) ++folderCount_;
+    }
+    if (node->IsFolder())
+        for (ENode* child : Subtree(node)) AddPath(child->GetPath());
+    return node;
+}
+
+void ESite::RemovePath(std::string_view path) {
+    std::string bare(StripTrailingSep(path));
+    if (PathExists(bare)) return;
+    ENode* node = FindNode(bare);
+    if (!node) return;
+    --nodeCount_;
+    if (node->IsFolder()) {
+        --folderCount_;
+        // Removal changes the tree, so the walk starts over after each child.
+        for (;;) {
+            std::vector<ENode*> below = Subtree(node);
+            if (below.empty()) break;
+            ENode* last = below.back();
+            std::size_t before = below.size();
+            RemovePath(last->GetPath());
+            if (Subtree(node).size() == before) {
+                // The child still exists on disk (a stale node): unlink it anyway.
+                UnregisterNode(last);
+                if (last->GetParent()) last->GetParent()->RemoveChild(last);
+            }
+        }
+    }
+    UnregisterNode(node);
+    if (node == root_.get()) {
+        root_.reset();
+    } else if (EDirNode* parent = node->GetParent()) {
+        parent->RemoveChild(node);  // the returned owner destroys it here
+    }
+}
+
+void ESite::UpdateRenamedPath(std::string_view oldPath) {
+    std::string old(StripTrailingSep(oldPath));
+    ENode* node = FindNode(old);
+    if (!node) return;
+    UnregisterNode(node);
+    node->RecomputePath();
+    const bool isSiteDirectory = WithTrailingSep(old) == directory_;
+    if (isSiteDirectory) {
+        std::string homeName(PathName(homePage_));
+        directory_ = WithTrailingSep(node->GetPath());
+        homePage_ = directory_ + homeName;
+    } else if (EqualsNoCase(old, homePage_)) {
+        homePage_ = node->GetPath();
+    }
+    auto& bucket = pathIndex_[Key(node->GetPath())];
+    bucket.push_back(node);
+    if (node->IsFolder()) {
+        // Children still carry their old paths; each recomputes from its updated parent.
+        for (ENode* child : Subtree(node)) UpdateRenamedPath(child->GetPath());
+    }
+}
+
+void ESite::Clear() {
+    root_.reset();
+    pathIndex_.clear();
+    nodeCount_ = 0;
+    folderCount_ = 0;
+}
+
+std::string ESite::GetSectionName() const { return "Site" + std::to_string(id_); }
+
+bool ESite::Load() {
+    const std::string file = ProfileFilePath();
+    const std::string section = GetSectionName();
+    name_ = profile::ReadString(file, section, "Name", "");
+    directory_ = WithTrailingSep(profile::ReadString(file, section, "Directory", ""));
+    homePage_ = profile::ReadString(file, section, "HomePage", "");
+    server_ = profile::ReadString(file, section, "Server", "");
+    serverDefaults_ = profile::ReadString(file, section, "ServerDefaults", "");
+    excludedFolders_.clear();
+    for (int n = 0;; ++n) {
+        std::string folder = profile::ReadString(file, section, std::to_string(n), "");
+        if (folder.empty()) break;
+        excludedFolders_.push_back(WithTrailingSep(std::move(folder)));
+    }
+    return !name_.empty() && IsFolder(directory_) && PathExists(homePage_);
+}
+
+void ESite::Save() const {
+    const std::string file = ProfileFilePath();
+    const std::string section = GetSectionName();
+    const std::pair<const char*, const std::string*> values[] = {
+        {"Name", &name_},         {"Directory", &directory_},           {"HomePage", &homePage_},
+        {"Server", &server_},     {"ServerDefaults", &serverDefaults_},
+    };
+    for (const auto& [key, value] : values) {
+        if (name_.empty())
+            profile::WriteString(file, section, key, std::nullopt);
+        else
+            profile::WriteString(file, section, key, *value);
+    }
+    int n = 0;
+    for (const std::string& folder : excludedFolders_)
+        profile::WriteString(file, section, std::to_string(n++), folder);
+    for (;; ++n) {
+        std::string key = std::to_string(n);
+        if (profile::ReadString(file, section, key, "").empty()) break;
+        profile::WriteString(file, section, key, std::nullopt);
+    }
+}
+
+void ESite::SaveAs(int id) {
+    id_ = id;
+    Save();
+}
+
+}  // namespace tw

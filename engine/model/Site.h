@@ -1,0 +1,179 @@
+#pragma once
+// A site: a name, a directory, a home page, the server it is published under and the default
+// document names of that server. ESite holds the definition, the loaded tree and the path
+// index; EAppSite adds the link web and the tracking state.
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/strings/CaseFold.h"
+#include "engine/model/Node.h"
+
+namespace tw {
+
+class EFindUrlsCreateFromMap;
+
+class ESite {
+public:
+    // A new site takes the next number of the program-wide counter.
+    ESite();
+    ESite(std::string name, std::string directory, std::string homePage, std::string server,
+          std::string serverDefaults);
+    virtual ~ESite();
+    ESite(const ESite&) = delete;
+    ESite& operator=(const ESite&) = delete;
+
+    virtual void SetName(std::string name);
+    virtual void SetDirectory(std::string directory);
+    virtual void SetHomePage(std::string homePage);
+    virtual void SetServer(std::string_view server);
+    virtual void SetServerDefaults(std::string defaults);
+    virtual void SetExcludedFolders(std::vector<std::string> folders);
+    virtual bool IsIgnoredLink(std::string_view /*siteRelativePath*/) const { return false; }
+    virtual void RegisterNode(ENode* node);
+    // After a command created a file or folder: its node, entered in tree and index.
+    virtual ENode* AddPath(std::string_view path);
+    // After a file or folder disappeared: its node (and subtree) leaves tree and index.
+    virtual void RemovePath(std::string_view path);
+    // After a file or folder got a new name or place: its node and subtree follow.
+    virtual void UpdateRenamedPath(std::string_view oldPath);
+    virtual void Clear();
+
+    // Looks a path up in the index without regard to case (an exact match wins).
+    bool FindNode(std::string_view path, ENode** found) const;
+    ENode* FindNode(std::string_view path) const;
+    bool IsPathTracked(std::string_view path) const;
+    bool IsWholeSite() const { return excludedFolders_.empty(); }
+    // Whether the path lies in the site directory (the directory itself included).
+    bool Contains(std::string_view path) const;
+
+    bool Load();
+    void Save() const;
+    void SaveAs(int id);
+    std::string GetSectionName() const;
+
+    const std::string& GetName() const { return name_; }
+    const std::string& GetDirectory() const { return directory_; }
+    const std::string& GetHomePage() const { return homePage_; }
+    const std::string& GetServer() const { return server_; }
+    const std::string& GetServerDefaults() const { return serverDefaults_; }
+    const std::vector<std::string>& GetExcludedFolders() const { return excludedFolders_; }
+    int GetId() const { return id_; }
+    int NodeCount() const { return nodeCount_; }
+    int FolderCount() const { return folderCount_; }
+    void SetCounts(int nodes, int folders) {
+        nodeCount_ = nodes;
+        folderCount_ = folders;
+    }
+    EDirNode* Root() const { return root_.get(); }
+    void SetRoot(std::unique_ptr<EDirNode> root) { root_ = std::move(root); }
+    // Empties the path index (a new tree is about to be registered).
+    void ClearIndex();
+    void UnregisterNode(ENode* node);
+
+    // The number the next new site takes (the site list is read anew from 1).
+    static void SetNextId(int id);
+
+protected:
+    int nodeCount_ = 0;
+    int folderCount_ = 0;
+    std::string name_;
+    std::string directory_;
+    std::string homePage_;
+    std::string server_;
+    std::string serverDefaults_;
+    std::vector<std::string> excludedFolders_;
+    std::unique_ptr<EDirNode> root_;
+    // Folded path -> the nodes whose paths fold to it (more than one only where names differ
+    // in case alone).
+    std::unordered_map<std::string, std::vector<ENode*>> pathIndex_;
+    int id_ = 0;
+};
+
+// Orders URL paths without regard to case, as two URLs name the same link when their site
+// paths are equal ignoring case.
+struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return CompareNoCase(a, b) < 0;
+    }
+};
+
+struct ELinkEntry {
+    ENode* page = nullptr;
+    int count = 0;
+};
+using ELinkMap = std::multimap<std::string, ELinkEntry, NoCaseLess>;
+
+// A URL record kept by a rename so that its undo can restore the link web.
+struct EPreservedLink {
+    ENode* target = nullptr;
+    ENode* page = nullptr;
+    std::size_t index = 0;
+    bool fromIgnored = false;
+    bool backLinkAdded = false;
+};
+using PreservedLinks = std::vector<EPreservedLink>;
+
+class EAppSite : public ESite {
+public:
+    using ESite::ESite;
+    ~EAppSite() override;
+
+    void SetDirectory(std::string directory) override;
+    bool IsIgnoredLink(std::string_view siteRelativePath) const override;
+    ENode* AddPath(std::string_view path) override;
+    void RemovePath(std::string_view path) override;
+    void Clear() override;
+
+    // ---- link web ----
+    void RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor);
+    ENode* OnPathAdded(std::string_view path) { return AddPath(path); }
+    void OnPathRemoved(std::string_view path) { RemovePath(path); }
+    void UpdateRenamedLinks(std::string_view oldPath, PreservedLinks& preserved, bool undo);
+    void UndoRenamedLinks(const PreservedLinks& preserved);
+    void CollectReferringPages(ENode* node, std::set<ENode*>& pages);
+    int CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath);
+    void FixPageLink(EHtmlNode* page, std::string_view oldUrlPath, std::string_view newUrlPath);
+    void IgnoreBrokenLink(std::string_view siteRelativePath);
+    void UnignoreBrokenLink(std::string_view siteRelativePath);
+    void ReevaluateReachability(ENode* node);
+    void ReevaluateReachability(std::string_view path);
+    // With `totalOrphans` (the setting "0TotalOrphans"): nothing links to it; without: the
+    // walk from the home page did not reach it. Folders are orphans when every child is.
+    bool IsOrphan(ENode* node, bool totalOrphans) const;
+    bool IsOrphan(ENode* node) const;
+
+    // The site-relative URL path of a node ("/sub/a.htm").
+    std::string SiteRelativePath(const ENode* node) const;
+    // Sum of the broken counts of all pages.
+    int TotalBrokenCount() const;
+
+    bool SetTracking(bool on);
+    bool IsTracking() const { return tracking_; }
+    void MarkTracking(bool on) { tracking_ = on; }
+
+    // Link-web containers.
+    std::set<std::pair<ENode*, ENode*>> backLinks;  // (target, page), each pair once
+    std::map<ENode*, int> brokenCountByPage;
+    ELinkMap brokenLinks;
+    ELinkMap untrackedLinks;
+    ELinkMap ignoredLinks;
+    std::set<ENode*> orphans;
+
+    // Checks that the web agrees with itself: back-links match the pages' URLs, broken
+    // counts match the broken map. For tests after every change.
+    bool IsConsistent(std::string* why = nullptr);
+
+private:
+    void AddBackLink(ENode* target, ENode* page, bool* added = nullptr);
+    static void Bump(ELinkMap& map, const std::string& path, ENode* page, int by);
+    void ForgetNode(ENode* node);
+    bool tracking_ = false;
+};
+
+}  // namespace tw

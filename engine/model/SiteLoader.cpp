@@ -1,0 +1,238 @@
+#include "engine/model/SiteLoader.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <new>
+
+#include "core/log/Log.h"
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/FileUtils.h"
+#include "core/platform/ProgramFolders.h"
+#include "core/settings/SettingsStore.h"
+#include "core/strings/PathText.h"
+#include "core/strings/Strings.h"
+#include "engine/html/UrlText.h"
+#include "engine/model/Traverse.h"
+#include "engine/services/UiServices.h"
+
+namespace tw {
+namespace {
+
+constexpr int kHiddenFilesSection = 28419;
+
+// Runs the visitor over the nodes of a walk from `root` with a progress of the given kind.
+template <typename Iterator>
+int RunPass(ENode* root, EVisitor& visitor, ProgressKind kind, std::string_view title, int total) {
+    auto progress = EUiServices::Instance().CreateProgress(kind);
+    return TTraverse<Iterator>(root, visitor).Run(title, total, progress.get());
+}
+
+std::string TrimLine(std::string line) {
+    auto tailBlank = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; };
+    while (!line.empty() && tailBlank(line.back())) line.pop_back();
+    std::size_t start = 0;
+    while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+    return line.substr(start);
+}
+
+void ShowLoadErrors(EFindUrlsCreateFromMap& visitor) {
+    ELog& log = ELog::Instance();
+    bool syntax = visitor.section && visitor.section->HasContent();
+    if (!syntax && !log.HasErrors()) return;
+    if (!SettingsStore::Instance().ReadBool("1WarnOnLoadSites")) return;
+    std::string text;
+    if (log.HasErrors()) {
+        log.EndErrorLine();
+        text += log.ErrorText();
+    }
+    if (syntax) text += visitor.section->Contents();
+    bool dontShowAgain = false;
+    EUiServices::Instance().ShowLoadErrors(text, &dontShowAgain);
+    if (dontShowAgain) SettingsStore::Instance().WriteBool("1WarnOnLoadSites", false);
+}
+
+// The passes after the tree exists: links from the home page (or every page when only
+// sections are tracked), orphans, the ignore list. False on a cancel.
+bool LoadLinks(EAppSite& site, const LoadOptions& options) {
+    if (!site.Root()) return true;
+    LoadIgnoreList(site);
+    const std::string title(LoadString(30004));
+    EFindUrlsCreateFromMap visitor(&site, !site.IsWholeSite(), options.reportSyntaxErrors);
+    visitor.onProblem = options.onProblem;
+    if (site.IsWholeSite()) {
+        auto* home = dynamic_cast<EHtmlNode*>(site.FindNode(site.GetHomePage()));
+        if (home &&
+            RunPass<TIterBreadthCyclic2>(home, visitor, ProgressKind::Dialog, title, site.NodeCount()) < 0)
+            return false;
+        ESetupOrphans setup(site.orphans, visitor.visited);
+        RunPass<TIterPreOrderTyped>(site.Root(), setup, ProgressKind::Silent, title, 50);
+        if (!site.orphans.empty()) {
+            auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
+            progress->Begin(LoadString(30023), static_cast<int>(site.orphans.size()), nullptr);
+            bool cancel = false;
+            for (ENode* orphan : site.orphans) {
+                progress->SetFolder(orphan->GetDirectory(), &cancel);
+                if (cancel) break;
+                progress->Step(orphan->GetPath(), 1);
+                orphan->Accept(visitor);
+                // An orphan's links are recorded; its parsed data need not stay.
+                if (auto* page = dynamic_cast<EHtmlNode*>(orphan)) {
+                    page->ClearTags();
+                    page->ClearUrls();
+                }
+            }
+            progress->End();
+        }
+    } else if (RunPass<TIterPreOrderTyped>(site.Root(), visitor, ProgressKind::Dialog, title,
+                                           site.NodeCount()) < 0) {
+        return false;
+    }
+    PruneIgnoreList(site);
+    if (options.showLoadErrors) ShowLoadErrors(visitor);
+    return true;
+}
+
+}  // namespace
+
+// ---- ECreateNodes ----
+
+ECreateNodes::ECreateNodes(ENodeCreator& creator, ESite* site, GUIProgress* progress)
+    : creator_(creator), site_(site), progress_(progress) {
+    if (site_) site_->ClearIndex();
+}
+
+ECreateNodes::~ECreateNodes() {
+    if (section) ELog::Instance().CloseSection(section);
+}
+
+bool ECreateNodes::InsideItself(EDirNode* folder, const struct ::stat& st) {
+    std::pair<std::uint64_t, std::uint64_t> id{st.st_dev, st.st_ino};
+    folderIds_[folder] = id;
+    for (EDirNode* up = folder->GetParent(); up; up = up->GetParent()) {
+        auto it = folderIds_.find(up);
+        if (it != folderIds_.end() && it->second == id) return true;
+    }
+    return false;
+}
+
+void ECreateNodes::LogSkipped(const ENode& node, const std::string& attributeText) {
+    if (!section) section = ELog::Instance().OpenSection(kHiddenFilesSection);
+    section->WriteResLine(28683, node.GetPath(), attributeText);
+}
+
+bool ECreateNodes::VisitDir(EDirNode* folder) {
+    if (site_) site_->RegisterNode(folder);
+    struct stat st;
+    if (::stat(folder->GetPath().c_str(), &st) != 0 || InsideItself(folder, st)) return true;
+    const bool excluded = site_ && !site_->IsWholeSite() && !site_->IsPathTracked(folder->GetPath() + kPathSep);
+    DirectoryEnumerator entries(folder->GetPath() + kPathSep, "*");
+    std::string path;
+    bool cancel = false;
+    while (!cancel && entries.Next(path, true)) {
+        if (excluded && !IsFolder(path)) continue;
+        std::unique_ptr<ENode> node = creator_.Create(path);
+        if (progress_) {
+            progress_->SetFolder(folder->GetPath(), &cancel);
+            progress_->Step(node->GetPath(), 0);
+        }
+        std::string attributeText;
+        if (node->GetAttributeText(attributeText)) {
+            LogSkipped(*node, attributeText);
+            continue;
+        }
+        ENode* raw = node.get();
+        folder->AddChild(std::move(node));
+        if (site_) {
+            site_->RegisterNode(raw);
+            if (auto* page = dynamic_cast<EHtmlNode*>(raw)) page->SetSite(dynamic_cast<EAppSite*>(site_));
+        }
+        ++count;
+    }
+    return true;
+}
+
+// ---- loading ----
+
+bool LoadSite(EAppSite& site, const LoadOptions& options) {
+    EUiServices& ui = EUiServices::Instance();
+    ui.ShowStatusMessage(LoadString(154), false);
+    ELog::Instance().ClearErrors();
+    site.Clear();
+    site.MarkTracking(true);
+    try {
+        site.SetRoot(std::make_unique<EDirNode>(site.GetDirectory()));
+        ProgressPasses::Announce(2);
+        {
+            auto progress = ui.CreateProgress(ProgressKind::StartAware);
+            ENodeCreator creator;
+            ECreateNodes create(creator, &site, progress.get());
+            if (TTraverse<TIterPreOrderTyped>(site.Root(), create)
+                    .Run(LoadString(30003), -1, progress.get()) < 0) {
+                site.Clear();
+                ProgressPasses::Announce(0);
+                return false;
+            }
+        }
+        ECountFiles counter;
+        RunPass<TIterPreOrderTyped>(site.Root(), counter, ProgressKind::Silent, "", 50);
+        site.SetCounts(counter.nodes, counter.folders);
+        if (!LoadLinks(site, options)) {
+            site.Clear();
+            ProgressPasses::Announce(0);
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        ui.MessageBox(LoadString(138));
+    }
+    ui.RefreshFolders(site.GetDirectory());
+    ui.RefreshLinkPane();
+    return true;
+}
+
+// ---- the links file ----
+
+std::string LinksFilePath(const ESite& site) {
+    return ProgramSubfolder(LoadString(30050)) + site.GetName() + std::string(LoadString(351));
+}
+
+void LoadIgnoreList(EAppSite& site) {
+    std::ifstream in(LinksFilePath(site), std::ios::binary);
+    if (!in) return;
+    const std::string ignoreHeader(LoadString(363));
+    bool headerMode = false, ignoring = false;
+    std::string whole;
+    while (std::getline(in, whole)) {
+        // Lines arrive in pieces of at most 1039 characters, each handled like a line.
+        for (std::size_t at = 0; at < whole.size() || (at == 0 && whole.empty()); at += 1039) {
+            std::string line = whole.substr(at, 1039);
+            if (line.empty() || line.front() == '\r' || line.front() == '\n') break;
+            if (line.front() == '=') {
+                headerMode = !headerMode;
+                continue;
+            }
+            std::string text = TrimLine(line);
+            if (headerMode) {
+                ignoring = text.starts_with(ignoreHeader);
+                continue;
+            }
+            if (!ignoring) continue;
+            std::size_t paren = text.rfind('(');
+            if (paren != std::string::npos && paren > 0) text = TrimLine(text.substr(0, paren - 1));
+            if (text.empty()) continue;
+            std::string resolved = ResolveToFilePath(text, site.GetDirectory(), site.GetDirectory());
+            if (site.IsPathTracked(resolved)) site.ignoredLinks.emplace(text, ELinkEntry{});
+        }
+    }
+}
+
+void PruneIgnoreList(EAppSite& site) {
+    for (auto it = site.ignoredLinks.begin(); it != site.ignoredLinks.end();) {
+        if (!it->second.page || it->second.count == 0)
+            it = site.ignoredLinks.erase(it);
+        else
+            ++it;
+    }
+}
+
+}  // namespace tw
