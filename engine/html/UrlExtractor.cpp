@@ -82,22 +82,17 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 }
 
 // Cuts comments the way a script reader would: "//" to the end of the line, then "/*" to
-// "*/", leaving "http://" and "ftp://" alone. A comment opener at the very start of what
-// remains ends the cutting.
+// "*/", leaving "http://" and "ftp://" alone.
 MappedText WithoutComments(MappedText in) {
     ReplaceAll(in.text, "http://", "http:<<");
     ReplaceAll(in.text, "ftp://", "ftp:<<");
     MappedText lines;
     for (std::size_t i = 0, n = in.text.size(); i < n;) {
-        if (in.text.compare(i, 2, "//") == 0 && !lines.text.empty()) {
+        if (in.text.compare(i, 2, "//") == 0) {
             std::size_t end = in.text.find('\n', i + 2);
             if (end == std::string::npos) end = in.text.find('\r', i + 2);
             i = end == std::string::npos ? n : end + 1;
             continue;
-        }
-        if (in.text.compare(i, 2, "//") == 0) {  // at the start: nothing more is cut
-            for (; i < n; ++i) lines.Append(in, i);
-            break;
         }
         lines.Append(in, i++);
     }
@@ -105,14 +100,10 @@ MappedText WithoutComments(MappedText in) {
     ReplaceAll(lines.text, "ftp:<<", "ftp://");
     MappedText out;
     for (std::size_t i = 0, n = lines.text.size(); i < n;) {
-        if (lines.text.compare(i, 2, "/*") == 0 && !out.text.empty()) {
+        if (lines.text.compare(i, 2, "/*") == 0) {
             std::size_t end = lines.text.find("*/", i + 2);
             i = end == std::string::npos ? n : end + 2;
             continue;
-        }
-        if (lines.text.compare(i, 2, "/*") == 0) {
-            for (; i < n; ++i) out.Append(lines, i);
-            break;
         }
         out.Append(lines, i++);
     }
@@ -183,14 +174,13 @@ private:
 
     void TryAttribute(const ETag& tag, const ETagAttr& attr, bool embedded, std::string_view name) {
         if (StripFragmentOrQuery(attr.value).empty()) return;
-        if (attr.value.starts_with("javascript:")) {
-            if (FromScript(MappedText::Of(attr.value, attr.valueOffset)) > 0) return;
-        } else {
-            std::string squeezed;
-            for (char c : attr.value)
-                if (c != ' ') squeezed += c;
-            if (AsciiLower(squeezed).starts_with("javascript:history.go(")) return;
-        }
+        if (attr.value.starts_with("javascript:") &&
+            FromScript(MappedText::Of(attr.value, attr.valueOffset)) > 0)
+            return;
+        std::string squeezed;
+        for (char c : attr.value)
+            if (c != ' ') squeezed += c;
+        if (AsciiLower(squeezed).starts_with("javascript:history.go(")) return;
         bool isBase = tag.name == "base";
         EUrl url = AddUrl(isBase, embedded, tag.name == "frame", attr.valueOffset, attr.value);
         if (isBase && name == "href") {

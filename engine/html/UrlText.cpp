@@ -188,9 +188,10 @@ std::string NormalizeUrlPath(std::string_view input, char s) {
 }
 
 std::string MakeAbsoluteUrl(std::string_view url, std::string_view base) {
-    std::string lower = AsciiLower(url.substr(0, 7));
-    if (StartsWith(lower, "mailto:") || StartsWith(lower, "news:")) return std::string(url);
     auto colon = url.find(':');
+    // A URL with a scheme but no "//" after it (mailto:, news:, javascript:, data:) is
+    // complete as it stands.
+    if (HasUrlScheme(url) && url.substr(colon + 1, 2) != "//") return std::string(url);
     std::string scheme = colon == std::string_view::npos ? "" : std::string(url.substr(0, colon + 1));
     std::string rest = NormalizeUrlPath(
         colon == std::string_view::npos ? url : url.substr(colon + 1), '/');

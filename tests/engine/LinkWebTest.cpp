@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "core/platform/FileUtils.h"
+#include "core/settings/SettingsStore.h"
+#include "engine/html/LinkWeb.h"
+#include "engine/maintenance/Orphans.h"
+#include "engine/model/Traverse.h"
+#include "engine/report/Overview.h"
+#include "tests/support/SiteBuilder.h"
+
+namespace tw {
+namespace {
+
+using test::SiteTest;
+
+class LinkWebTest : public SiteTest {
+protected:
+    int BrokenEntries(const std::string& path) { return static_cast<int>(site_->brokenLinks.count(path)); }
+    bool Links(const std::string& target, const std::string& page) {
+        return site_->backLinks.count({Node(target), Node(page)}) != 0;
+    }
+    std::vector<std::string> Orphans(bool total) {
+        EGatherOrphans gather(*site_, total);
+        TTraverse<TIterPreOrderTyped>(site_->Root(), gather).Run("", 50);
+        std::vector<std::string> names;
+        for (ENode* n : gather.found) names.push_back(site_->SiteRelativePath(n));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(LinkWebTest, LoadRecordsBackLinksBrokenLinksAndOrphans) {
+    EAppSite& site = MakeSite({
+        {"index.htm", "<a href=a.htm><a href=missing.htm>\n<a href=MISSING.htm><a href=index.htm>"},
+        {"a.htm", "<a href=index.htm><img src=pic.gif>"},
+        {"pic.gif", "GIF"},
+        {"lost/orphan.htm", "<a href=nowhere.htm><a href=../a.htm>"},
+        {"lost/self.htm", "<a href=self.htm>"},
+        {"empty/.keep", ""},
+    });
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(site.IsTracking());
+    EXPECT_EQ(site.NodeCount(), 8);  // 3 folders and 5 files: the hidden .keep gets no node
+    EXPECT_EQ(site.FolderCount(), 3);
+    EXPECT_TRUE(Links("a.htm", "index.htm"));
+    EXPECT_TRUE(Links("index.htm", "index.htm"));
+    EXPECT_TRUE(Links("pic.gif", "a.htm"));
+    EXPECT_TRUE(Links("a.htm", "lost/orphan.htm"));  // an orphan's links are recorded too
+    EXPECT_EQ(Broken("index.htm"), 2);                // two occurrences, one entry
+    EXPECT_EQ(BrokenEntries("/missing.htm"), 1);
+    EXPECT_EQ(Broken("lost/orphan.htm"), 1);
+    EXPECT_EQ(site.TotalBrokenCount(), 3);
+    EXPECT_EQ(Orphans(false), (std::vector<std::string>{"/empty", "/lost", "/lost/orphan.htm", "/lost/self.htm"}));
+    // Counted as "nothing links to it", the page that links to itself is no orphan.
+    EXPECT_EQ(Orphans(true), (std::vector<std::string>{"/empty", "/lost/orphan.htm"}));
+    ExpectConsistent();
+
+    SiteSummaryCounts counts = CountSite(site);
+    EXPECT_EQ(counts.files, 5);
+    EXPECT_EQ(counts.htmlFiles, 4);
+    EXPECT_EQ(counts.imageFiles, 1);
+    EXPECT_EQ(counts.otherFiles, 0);
+    EXPECT_EQ(counts.brokenLinks, 3);
+    EXPECT_EQ(counts.orphans, 2);
+}
+
+TEST_F(LinkWebTest, CreatingAMissingFileResolvesTheWaitingPages) {
+    MakeSite({{"index.htm", "<a href=missing.htm><a href=missing.htm><a href=b.htm>"},
+              {"b.htm", "<a href=sub/missing.htm>"}});
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(Broken("index.htm"), 2);
+    WriteFile("site/missing.htm", "<a href=index.htm>");
+    ENode* node = site_->OnPathAdded(SitePath("missing.htm"));
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(Broken("index.htm"), 0);
+    EXPECT_EQ(BrokenEntries("/missing.htm"), 0);
+    EXPECT_TRUE(Links("missing.htm", "index.htm"));
+    EXPECT_TRUE(Links("index.htm", "missing.htm"));  // its own links were recorded
+    EXPECT_FALSE(site_->IsOrphan(node));             // reached from the home page
+    ExpectConsistent();
+
+    // A new folder with a file: both enter tree and index.
+    WriteFile("site/sub/missing.htm", "");
+    ASSERT_NE(site_->OnPathAdded(SitePath("sub/missing.htm")), nullptr);
+    EXPECT_NE(Node("sub"), nullptr);
+    EXPECT_EQ(Broken("b.htm"), 0);
+    ExpectConsistent();
+}
+
+TEST_F(LinkWebTest, DeletingAFileBreaksEveryPageThatLinkedToIt) {
+    MakeSite({{"index.htm", "<a href=t.htm><a href=p1.htm><a href=p2.htm>"},
+              {"t.htm", "<a href=index.htm>"},
+              {"p1.htm", "<a href=t.htm>"},
+              {"p2.htm", "<a href=T.HTM><a href=t.htm>"}});
+    ASSERT_TRUE(Load());
+    ENode* t = Node("t.htm");
+    ::unlink(SitePath("t.htm").c_str());
+    site_->OnPathRemoved(SitePath("t.htm"));
+    EXPECT_EQ(Node("t.htm"), nullptr);
+    EXPECT_EQ(BrokenEntries("/t.htm"), 3);
+    EXPECT_EQ(Broken("p2.htm"), 2);
+    EXPECT_EQ(site_->backLinks.count({t, Node("index.htm")}), 0u);
+    EXPECT_EQ(site_->brokenCountByPage.count(t), 0u);
+    ExpectConsistent();
+}
+
+TEST_F(LinkWebTest, DeletingAFolderTakesItsSubtreeOutOfTheWeb) {
+    MakeSite({{"index.htm", "<a href=d/a.htm><a href=d/e/b.htm>"},
+              {"d/a.htm", "<a href=e/b.htm><a href=gone.htm>"},
+              {"d/e/b.htm", "<a href=../../index.htm>"}});
+    ASSERT_TRUE(Load());
+    int nodes = site_->NodeCount();
+    RemoveFolderTree(SitePath("d"));
+    site_->OnPathRemoved(SitePath("d"));
+    EXPECT_EQ(site_->NodeCount(), nodes - 4);
+    EXPECT_EQ(Broken("index.htm"), 2);
+    EXPECT_EQ(BrokenEntries("/gone.htm"), 0);  // the page that held it is gone
+    ExpectConsistent();
+}
+
+TEST_F(LinkWebTest, IgnoringABrokenLinkAndBack) {
+    MakeSite({{"index.htm", "<a href=old.htm><a href=old.htm><a href=other.htm>"}});
+    ASSERT_TRUE(Load());
+    site_->IgnoreBrokenLink("/old.htm");
+    EXPECT_EQ(Broken("index.htm"), 1);
+    EXPECT_EQ(site_->ignoredLinks.count("/OLD.htm"), 1u);
+    EXPECT_TRUE(site_->IsIgnoredLink("/old.htm"));
+    site_->UnignoreBrokenLink("/old.htm");
+    EXPECT_EQ(Broken("index.htm"), 3);
+    EXPECT_EQ(site_->ignoredLinks.size(), 0u);
+    ExpectConsistent();
+}
+
+TEST_F(LinkWebTest, StatusOfEachKindOfLink) {
+    MakeSite({{"index.htm", "<a href=a.htm><a href=gone.htm><a href=http://x/><a href=ign.htm>"},
+              {"a.htm", ""}});
+    WriteFile("home/Config/test_links.txt", "=\n_Ignore\n=\n/ign.htm (1)\n");
+    ASSERT_TRUE(Load());
+    EHtmlNode* page = Page("index.htm");
+    page->ParseUrls(nullptr);
+    std::vector<int> messages;
+    for (const EUrl& u : page->Urls()) messages.push_back(StatusMessageId(StatusOf(u, *page)));
+    EXPECT_EQ(messages, (std::vector<int>{293, 291, 294, 364}));
+    site_->MarkTracking(false);
+    EXPECT_EQ(StatusMessageId(StatusOf(page->Urls()[1], *page)), 290);
+    site_->MarkTracking(true);
+    EXPECT_EQ(site_->ignoredLinks.size(), 1u);  // pruned to what the pages use, with its page
+    EXPECT_EQ(site_->ignoredLinks.begin()->second.page, page);
+    EXPECT_EQ(Broken("index.htm"), 1);
+}
+
+TEST_F(LinkWebTest, RenameKeepsTheWebAndUndoRestoresIt) {
+    MakeSite({{"index.htm", "<a href=b.htm><a href=c.htm>"}, {"c.htm", ""}});
+    ASSERT_TRUE(Load());
+    ENode* c = Node("c.htm");
+    // c.htm becomes b.htm on disk: the page waiting for b.htm now reaches it.
+    ASSERT_TRUE(c->Rename("b.htm"));
+    PreservedLinks preserved;
+    site_->UpdateRenamedLinks(SitePath("c.htm"), preserved, false);
+    EXPECT_EQ(c->GetPath(), SitePath("b.htm"));
+    EXPECT_EQ(Node("b.htm"), c);
+    ASSERT_EQ(preserved.size(), 1u);
+    EXPECT_EQ(preserved[0].index, 0u);
+    EXPECT_FALSE(preserved[0].backLinkAdded);  // index.htm already linked to the file
+    EXPECT_EQ(Broken("index.htm"), 0);
+    EXPECT_EQ(BrokenEntries("/b.htm"), 0);
+
+    ASSERT_TRUE(c->Rename("c.htm"));
+    site_->UndoRenamedLinks(preserved);
+    site_->UpdateRenamedLinks(SitePath("b.htm"), preserved, true);
+    EXPECT_EQ(Broken("index.htm"), 1);
+    EXPECT_EQ(BrokenEntries("/b.htm"), 1);
+    EXPECT_EQ(Node("c.htm"), c);
+}
+
+TEST_F(LinkWebTest, ReachabilityFollowsFixedLinks) {
+    MakeSite({{"index.htm", "<a href=gone.htm>"}, {"far.htm", "<a href=farther.htm>"}, {"farther.htm", ""}});
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(site_->IsOrphan(Node("far.htm")));
+    EXPECT_TRUE(site_->IsOrphan(Node("farther.htm")));
+    // The home page's link is fixed on disk to point at far.htm.
+    WriteFile("site/index.htm", "<a href=far.htm>");
+    site_->FixPageLink(Page("index.htm"), "/gone.htm", "/far.htm");
+    EXPECT_EQ(Broken("index.htm"), 0);
+    EXPECT_EQ(BrokenEntries("/gone.htm"), 0);
+    site_->ReevaluateReachability(SitePath("far.htm"));
+    EXPECT_FALSE(site_->IsOrphan(Node("far.htm")));
+    EXPECT_FALSE(site_->IsOrphan(Node("farther.htm")));
+    ExpectConsistent();
+    std::set<ENode*> referrers;
+    site_->CollectReferringPages(Node("far.htm"), referrers);
+    EXPECT_EQ(referrers, (std::set<ENode*>{Node("index.htm")}));
+    EXPECT_EQ(site_->CountUrlsTo(Page("far.htm"), "/FARTHER.htm"), 1);
+}
+
+}  // namespace
+}  // namespace tw

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "core/platform/FileUtils.h"
+#include "core/platform/ProgramFolders.h"
+#include "core/settings/Profile.h"
+#include "engine/model/SiteRegistry.h"
+#include "engine/services/UiServices.h"
+#include "tests/support/SiteBuilder.h"
+
+namespace tw {
+namespace {
+
+using test::SiteTest;
+
+class SiteDefinitionTest : public SiteTest {
+protected:
+    void TearDown() override {
+        ESiteRegistry::Instance().Clear();
+        SiteTest::TearDown();
+    }
+    std::unique_ptr<EAppSite> Define(const std::string& name) {
+        std::string dir = MakeFolder("defs/" + name);
+        std::string home = WriteFile("defs/" + name + "/index.htm", "<html>");
+        return std::make_unique<EAppSite>(name, dir, home, "http://srv1/", "index.htm");
+    }
+    std::string Value(const std::string& section, const std::string& key) {
+        return profile::ReadString(ProfileFilePath(), section, key, "<none>");
+    }
+};
+
+TEST_F(SiteDefinitionTest, StoredLayoutAndRenumbering) {
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    registry.AddSite(Define("one"));
+    registry.AddSite(Define("two"));
+    auto three = Define("three");
+    three->SetExcludedFolders({PathOf("defs/three/private")});
+    registry.AddSite(std::move(three));
+    EXPECT_EQ(Value("Site1", "Name"), "one");
+    EXPECT_EQ(Value("Site1", "Server"), "srv1");
+    EXPECT_EQ(Value("Site1", "Directory"), PathOf("defs/one/"));
+    EXPECT_EQ(Value("Site3", "0"), PathOf("defs/three/private/"));
+
+    registry.RemoveSite(registry.Sites()[1].get());
+    EXPECT_EQ(Value("Site2", "Name"), "three");
+    EXPECT_EQ(Value("Site2", "0"), PathOf("defs/three/private/"));
+    EXPECT_EQ(Value("Site3", "Name"), "<none>");
+    EXPECT_EQ(Value("Site3", "0"), "<none>");
+
+    registry.LoadAllSites();
+    ASSERT_EQ(registry.Sites().size(), 2u);
+    EXPECT_EQ(registry.Sites()[1]->GetName(), "three");
+    EXPECT_FALSE(registry.Sites()[1]->IsWholeSite());
+}
+
+TEST_F(SiteDefinitionTest, AnInvalidSectionEndsTheList) {
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    registry.AddSite(Define("a"));
+    registry.AddSite(Define("b"));
+    registry.AddSite(Define("c"));
+    RemoveFolderTree(PathOf("defs/b"));
+    registry.LoadAllSites();
+    ASSERT_EQ(registry.Sites().size(), 1u);
+    EXPECT_EQ(registry.Sites()[0]->GetName(), "a");
+}
+
+TEST_F(SiteDefinitionTest, RegistryAnswersAboutPaths) {
+    MakeSite({{"index.htm", "<a href=sub/p.htm><a href=x.htm>"}, {"sub/p.htm", "<a href=y.htm><a href=z.htm>"}});
+    ASSERT_TRUE(Load());
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    registry.AddSite(std::move(site_));
+    EAppSite* site = registry.Sites()[0].get();
+    EXPECT_EQ(registry.FindTrackedSite(SitePath("sub/p.htm")), site);
+    EXPECT_EQ(registry.FindTrackedSite(PathOf("elsewhere")), nullptr);
+    EXPECT_EQ(registry.GetBrokenLinkCount(SitePath("index.htm")), 1);
+    EXPECT_EQ(registry.GetBrokenLinkCount(SitePath("sub")), 2);
+    EXPECT_EQ(registry.GetBrokenLinkCount(SitePath("")), 3);
+    EXPECT_EQ(registry.GetBrokenLinkCount(PathOf("elsewhere")), -1);
+    EXPECT_TRUE(registry.IsTrackedPath(SitePath("sub/p.htm")));
+    EXPECT_FALSE(registry.IsOrphanPath(SitePath("sub/p.htm")));
+    EXPECT_FALSE(registry.IsOrphanPath(SitePath("")));
+
+    registry.LoadPageInfo(SitePath("sub/p.htm"));
+    EXPECT_EQ(registry.pageUrlCount, 2);
+    EXPECT_EQ(registry.pageBrokenCount, 2);
+    std::vector<EUrl> urls;
+    std::vector<std::uint32_t> lines;
+    EXPECT_EQ(registry.GetPageUrls(SitePath("sub/p.htm"), urls, lines), SitePath("sub/"));
+    EXPECT_EQ(urls.size(), 2u);
+    EXPECT_FALSE(site->FindNode(SitePath("sub/p.htm"))->HasChildren());  // data dropped again
+}
+
+class AnswerNo : public EUiServices {
+public:
+    int asked = 0;
+    Answer ConfirmReloadSite(bool* dontAsk) override {
+        ++asked;
+        *dontAsk = false;
+        return Answer::No;
+    }
+};
+
+TEST_F(SiteDefinitionTest, ReloadCheckAnsweredNoKeepsSitesAsTheyAre) {
+    auto services = std::make_unique<AnswerNo>();
+    AnswerNo* ui = services.get();
+    ScopedUiServices scope(std::move(services));
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    registry.AddSite(Define("a"));
+    registry.AddSite(Define("b"));
+    for (auto& s : registry.Sites()) ASSERT_TRUE(LoadSite(*s));
+    for (auto& s : registry.Sites()) registry.AddChangedSite(s.get());
+    registry.SetChanged(true);
+    registry.CheckReload();
+    EXPECT_EQ(ui->asked, 1);
+    for (auto& s : registry.Sites()) EXPECT_TRUE(s->IsTracking());
+    registry.SetChanged(true);
+    registry.CheckReload();  // nothing changed since: no question
+    EXPECT_EQ(ui->asked, 1);
+}
+
+TEST_F(SiteTest, FindNodeIgnoresCaseAndRenamingTheSiteFolderMovesTheSite) {
+    EAppSite& site = MakeSite({{"index.htm", ""}, {"Sub/Page.HTM", ""}});
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(site.FindNode(SitePath("SUB/page.htm")), Node("Sub/Page.HTM"));
+    ENode* page = Node("Sub/Page.HTM");
+    ASSERT_TRUE(site.Root()->Rename("moved"));
+    site.UpdateRenamedPath(PathOf("site"));
+    EXPECT_EQ(site.GetDirectory(), PathOf("moved/"));
+    EXPECT_EQ(site.GetHomePage(), PathOf("moved/index.htm"));
+    EXPECT_EQ(page->GetPath(), PathOf("moved/Sub/Page.HTM"));
+    EXPECT_EQ(site.FindNode(PathOf("moved/sub/page.htm")), page);
+}
+
+// Gives every title a section of its own, so a test can read what a pass wrote under it.
+class SectionPerTitle : public ELog {
+public:
+    explicit SectionPerTitle(std::string folder) : folder_(std::move(folder)) {}
+    ESection* OpenSection(int titleId) override {
+        auto& s = sections_[titleId];
+        if (!s) s = std::make_unique<ESection>(titleId, folder_ + "/" + std::to_string(titleId));
+        return s.get();
+    }
+    void CloseSection(ESection*) override {}
+    std::string Text(int titleId) { return sections_.count(titleId) ? sections_[titleId]->Contents() : ""; }
+
+private:
+    std::string folder_;
+    std::map<int, std::unique_ptr<ESection>> sections_;
+};
+
+TEST_F(SiteTest, HiddenFilesAreSkippedAndListed) {
+    MakeSite({{"index.htm", "<a href=.secret.htm>"}, {".secret.htm", ""}});
+    auto log = std::make_unique<SectionPerTitle>(Root());
+    SectionPerTitle* sections = log.get();
+    ScopedLog scope(std::move(log));
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(Node(".secret.htm"), nullptr);
+    EXPECT_EQ(Broken("index.htm"), 1);
+    EXPECT_EQ(sections->Text(28419), "hidden file was skipped\n\t" + SitePath(".secret.htm") + "\n");
+}
+
+TEST_F(SiteTest, ExcludedFoldersGiveUntrackedLinksAndNoOrphans) {
+    EAppSite& site = MakeSite({{"index.htm", "<a href=private/a.htm><a href=b.htm>"},
+                               {"private/a.htm", ""},
+                               {"private/deeper/c.htm", ""},
+                               {"lonely.htm", "<a href=nothere.htm>"}});
+    site.SetExcludedFolders({SitePath("private")});
+    ASSERT_TRUE(Load());
+    EXPECT_NE(Node("private"), nullptr);
+    EXPECT_EQ(Node("private/a.htm"), nullptr);
+    EXPECT_NE(Node("private/deeper/c.htm"), nullptr);
+    EXPECT_EQ(site.untrackedLinks.count("/private/a.htm"), 1u);
+    EXPECT_EQ(Broken("index.htm"), 1);
+    EXPECT_EQ(Broken("lonely.htm"), 1);  // every page is read in sections
+    EXPECT_TRUE(site.orphans.empty());
+    ExpectConsistent();
+}
+
+class CancelFirstPass : public EUiServices {
+    class Progress : public GUIProgress {
+        void SetFolder(std::string_view, bool* cancel) override { *cancel = true; }
+    };
+
+public:
+    std::unique_ptr<GUIProgress> CreateProgress(ProgressKind kind) override {
+        if (kind == ProgressKind::StartAware) return std::make_unique<Progress>();
+        return std::make_unique<GUIProgress>();
+    }
+};
+
+TEST_F(SiteTest, CancelDuringLookingForFilesLeavesTheSiteUntracked) {
+    EAppSite& site = MakeSite({{"index.htm", ""}, {"a/b.htm", ""}});
+    ScopedUiServices scope(std::make_unique<CancelFirstPass>());
+    EXPECT_FALSE(Load());
+    EXPECT_FALSE(site.IsTracking());
+    EXPECT_EQ(site.Root(), nullptr);
+    EXPECT_EQ(site.NodeCount(), 0);
+}
+
+TEST_F(SiteTest, LoopsDeepFoldersAndOddLinksLoadWithoutHarm) {
+    std::string deep;
+    for (int i = 0; i < 100; ++i) deep += "d/";
+    EAppSite& site = MakeSite({{"index.htm",
+                                "<a href=index.htm><a href=\"my file.htm\"><a href=%zz.htm><a href=../../etc/passwd>"
+                                "<a href=\"data:text/html,x\"><a href=\"file:///etc\"><a href=\"caf\xC3\xA9.htm\">"
+                                "<a href=" + deep + "end.htm>"},
+                               {"my file.htm", ""},
+                               {"caf\xC3\xA9.htm", ""},
+                               {deep + "end.htm", "<a href=/index.htm>"}});
+    ASSERT_EQ(::symlink(SitePath("").c_str(), SitePath("loop").c_str()), 0);
+    ASSERT_TRUE(Load());
+    EXPECT_NE(Node("loop"), nullptr);
+    EXPECT_EQ(Node("loop/index.htm"), nullptr);  // a folder is not entered from inside itself
+    EXPECT_NE(Node(deep + "end.htm"), nullptr);
+    EXPECT_EQ(Broken("index.htm"), 2);  // %zz.htm and the path above the site
+    EXPECT_TRUE(site.orphans.empty() || !site.orphans.count(Node(deep + "end.htm")));
+    ExpectConsistent();
+}
+
+}  // namespace
+}  // namespace tw
