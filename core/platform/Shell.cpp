@@ -57,7 +57,7 @@ std::vector<std::string> ApplicationFolders() {
 
 }  // namespace
 
-std::optional<std::string> RunCapture(const std::vector<std::string>& argv) {
+std::optional<std::string> RunCapture(const std::vector<std::string>& argv, int* exitCode) {
     if (argv.empty()) return std::nullopt;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
@@ -82,7 +82,9 @@ std::optional<std::string> RunCapture(const std::vector<std::string>& argv) {
     ::close(fds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    if (!WIFEXITED(status)) return std::nullopt;
+    if (exitCode) *exitCode = WEXITSTATUS(status);
+    else if (WEXITSTATUS(status) != 0) return std::nullopt;
     return out;
 }
 
