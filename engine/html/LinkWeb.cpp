@@ -180,10 +180,10 @@ void EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         Bump(map, path, page, 1);
         if (visitor.onProblem) visitor.onProblem(*page, url, problem);
     }
-    if (visitor.freeAfterVisit) {
-        page->ClearTags();
-        page->ClearUrls();
-    }
+    // The tags are not needed once the URLs are out: a walk over the web keeps only the URLs
+    // of the pages waiting in its queue, and drops those too when a page is expanded.
+    page->ClearTags();
+    if (visitor.freeAfterVisit) page->ClearUrls();
 }
 
 ENode* EAppSite::AddPath(std::string_view path) {
