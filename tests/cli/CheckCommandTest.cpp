@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "bench/SiteGenerator.h"
 #include "core/platform/FileUtils.h"
 #include "core/platform/Shell.h"
 #include "tests/support/TestHome.h"
@@ -111,6 +112,28 @@ TEST_F(CheckCommandTest, DefinedSitesAreCheckedByName) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("\"name\": \"Club\""), std::string::npos);
     EXPECT_NE(r.out.find("\"server\": \"www.example.org\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+// A generated site's whole report, kept as a file: speed work must not change a byte of it.
+TEST_F(CheckCommandTest, GeneratedSiteReportIsUnchanged) {
+    bench::SiteParams params;
+    params.pages = 150;
+    params.images = 10;
+    params.otherFiles = 5;
+    params.brokenPercent = 5;
+    params.seed = 42;
+    std::string site = PathOf("generated");
+    ASSERT_EQ(bench::GenerateSite(params, site), 150);
+    Run r = Check({site, "--format", "json"});
+    EXPECT_EQ(r.status, 1);
+    std::string golden = ReadFile(std::string(TW_FIXTURES) + "/synthetic-150.json");
+    EXPECT_EQ(Replace(r.out, site, "$SITE"), golden);
 }
 
 }  // namespace
