@@ -59,6 +59,12 @@ std::string AsciiLower(std::string_view text) {
 
 std::string FoldCase(std::string_view text) {
     std::string out;
+    FoldCaseInto(text, out);
+    return out;
+}
+
+void FoldCaseInto(std::string_view text, std::string& out) {
+    out.clear();
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[i]);
@@ -77,7 +83,6 @@ std::string FoldCase(std::string_view text) {
         EncodeUtf8(static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), Utf8Locale())), out);
         i += len;
     }
-    return out;
 }
 
 int CompareNoCase(std::string_view a, std::string_view b) {

@@ -10,6 +10,9 @@ namespace tw {
 // Lower-cases UTF-8 text letter by letter; invalid bytes are kept as they are.
 std::string FoldCase(std::string_view text);
 
+// FoldCase into a caller's buffer (cleared first), so hot lookups need not allocate.
+void FoldCaseInto(std::string_view text, std::string& out);
+
 // Lower-cases ASCII letters only (HTML names, extensions); leaves other bytes alone.
 std::string AsciiLower(std::string_view text);
 

@@ -130,11 +130,6 @@ int StatusMessageId(UrlStatus status) {
 
 // ---- EAppSite: the link web ----
 
-void EAppSite::AddBackLink(ENode* target, ENode* page, bool* added) {
-    bool inserted = backLinks.emplace(target, page).second;
-    if (added) *added = inserted;
-}
-
 void EAppSite::Bump(ELinkMap& map, const std::string& path, ENode* page, int by) {
     auto [from, to] = map.equal_range(path);
     for (auto it = from; it != to; ++it) {
@@ -161,11 +156,15 @@ void EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     int r = page->ParseUrls(visitor.section);
     if (r != 0 && r != 3) return;
     ++visitor.count;
+    // A page recorded for the first time cannot have pairs yet: its targets, made unique,
+    // are appended without searching the lists of popular targets.
+    const bool fresh = brokenCountByPage.find(page) == brokenCountByPage.end();
     int& broken = brokenCountByPage[page];
     broken = 0;
+    std::vector<ENode*> targets;
     for (const EUrl& url : page->Urls()) {
         if (url.target) {
-            AddBackLink(url.target, page);
+            targets.push_back(url.target);
             continue;
         }
         if (url.IsExternal()) continue;
@@ -179,6 +178,14 @@ void EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         if (problem == LinkProblem::Broken) ++broken;
         Bump(map, path, page, 1);
         if (visitor.onProblem) visitor.onProblem(*page, url, problem);
+    }
+    std::sort(targets.begin(), targets.end());
+    targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
+    for (ENode* target : targets) {
+        if (fresh)
+            backLinks.AddFresh(target, page);
+        else
+            backLinks.Add(target, page);
     }
     // The tags are not needed once the URLs are out: a walk over the web keeps only the URLs
     // of the pages waiting in its queue, and drops those too when a page is expanded.
@@ -197,7 +204,7 @@ ENode* EAppSite::AddPath(std::string_view path) {
     auto [from, to] = brokenLinks.equal_range(p);
     for (auto it = from; it != to;) {
         ENode* referrer = it->second.page;
-        AddBackLink(node, referrer);
+        backLinks.Add(node, referrer);
         brokenCountByPage[referrer] -= it->second.count;
         referred = true;
         if (!IsOrphan(referrer)) reachable = true;
@@ -213,12 +220,7 @@ ENode* EAppSite::AddPath(std::string_view path) {
 
 void EAppSite::ForgetNode(ENode* node) {
     brokenCountByPage.erase(node);
-    for (auto it = backLinks.begin(); it != backLinks.end();) {
-        if (it->second == node)
-            it = backLinks.erase(it);
-        else
-            ++it;
-    }
+    backLinks.RemovePage(node);
     // A removed page leaves no entry behind in any map: each would point at a dead node.
     EraseEntriesOfPage(brokenLinks, node);
     EraseEntriesOfPage(untrackedLinks, node);
@@ -232,18 +234,16 @@ void EAppSite::RemovePath(std::string_view path) {
     ENode* node = FindNode(bare);
     if (!node) return;
     const std::string p = SiteRelativePath(node);
-    auto from = backLinks.lower_bound({node, nullptr});
-    std::vector<ENode*> referrers;
-    for (auto it = from; it != backLinks.end() && it->first == node; ++it)
-        if (it->second != node) referrers.push_back(it->second);
+    std::vector<ENode*> referrers = backLinks.PagesOf(node);
     for (ENode* referrer : referrers) {
+        if (referrer == node) continue;
         auto* page = dynamic_cast<EHtmlNode*>(referrer);
         int n = page ? CountUrlsTo(page, p) : 0;
         if (n <= 0) continue;
         Bump(brokenLinks, p, referrer, n);
         brokenCountByPage[referrer] += n;
     }
-    backLinks.erase(from, backLinks.lower_bound({node + 1, nullptr}));
+    backLinks.RemoveTarget(node);
     ForgetNode(node);
     ESite::RemovePath(bare);
 }
@@ -286,8 +286,7 @@ void EAppSite::UpdateRenamedLinks(std::string_view oldPath, PreservedLinks& pres
             ENode* referrer = it->second.page;
             progress->SetFolder(PathDirectory(referrer->GetPath()), &cancel);
             progress->Step(referrer->GetPath(), 1);
-            bool added = false;
-            AddBackLink(node, referrer, &added);
+            bool added = backLinks.Add(node, referrer);
             int matched = 0;
             if (auto* page = dynamic_cast<EHtmlNode*>(referrer)) {
                 ParsedForNow scope(page);
@@ -312,7 +311,7 @@ void EAppSite::UndoRenamedLinks(const PreservedLinks& preserved) {
             auto it = brokenCountByPage.find(record.page);
             if (it != brokenCountByPage.end()) ++it->second;
         }
-        if (record.backLinkAdded) backLinks.erase({record.target, record.page});
+        if (record.backLinkAdded) backLinks.Remove(record.target, record.page);
     }
 }
 
@@ -324,8 +323,7 @@ void EAppSite::CollectReferringPages(ENode* node, std::set<ENode*>& pages) {
         for (it.First(); !it.IsDone(); it.Next()) pages.insert(it.CurrentItem());
         return;
     }
-    for (auto it = backLinks.lower_bound({node, nullptr}); it != backLinks.end() && it->first == node; ++it)
-        pages.insert(it->second);
+    for (ENode* page : backLinks.PagesOf(node)) pages.insert(page);
 }
 
 void EAppSite::FixPageLink(EHtmlNode* page, std::string_view oldUrlPath, std::string_view newUrlPath) {
@@ -350,10 +348,10 @@ void EAppSite::FixPageLink(EHtmlNode* page, std::string_view oldUrlPath, std::st
     ENode* newTarget = fileOf(newUrlPath);
     if (!oldRemains) {
         EraseEntry(brokenLinks, oldUrlPath, page);
-        if (oldTarget) backLinks.erase({oldTarget, page});
+        if (oldTarget) backLinks.Remove(oldTarget, page);
     }
     if (newTarget) {
-        AddBackLink(newTarget, page);
+        backLinks.Add(newTarget, page);
     } else if (IsLocalUrl(*page, newUrlPath) && brokenToNew > 0) {
         Bump(brokenLinks, std::string(newUrlPath), page, brokenToNew);
     }
@@ -395,8 +393,8 @@ void EAppSite::ReevaluateReachability(ENode* start) {
         pending.pop_back();
         if (!node) continue;
         bool reachable = false;
-        for (auto it = backLinks.lower_bound({node, nullptr}); it != backLinks.end() && it->first == node; ++it)
-            if (!IsOrphan(it->second, total)) reachable = true;
+        for (ENode* page : backLinks.PagesOf(node))
+            if (!IsOrphan(page, total)) reachable = true;
         bool listed = orphans.count(node) != 0;
         if (!reachable && !listed)
             orphans.insert(node);
@@ -419,10 +417,7 @@ bool EAppSite::IsOrphan(ENode* node) const {
 }
 
 bool EAppSite::IsOrphan(ENode* node, bool totalOrphans) const {
-    auto linked = [&](ENode* n) {
-        auto it = backLinks.lower_bound({n, nullptr});
-        return it != backLinks.end() && it->first == n;
-    };
+    auto linked = [&](ENode* n) { return backLinks.IsLinked(n); };
     if (node->IsFolder()) {
         auto* folder = static_cast<EDirNode*>(node);
         for (const auto& child : folder->Children()) {
@@ -466,7 +461,7 @@ bool EAppSite::IsConsistent(std::string* why) {
                             ", its URLs say " + std::to_string(broken));
         }
     }
-    if (expectedBack != backLinks)
+    if (expectedBack != backLinks.Pairs())
         return fail("back-links: " + std::to_string(backLinks.size()) + " recorded, " +
                     std::to_string(expectedBack.size()) + " from the pages");
     std::map<std::pair<std::string, ENode*>, int> actualBroken;

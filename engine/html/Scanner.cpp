@@ -142,7 +142,7 @@ int EScannerFile::WindowFor(std::uint32_t target) {
     for (int w = 0; w < 2; ++w)
         if (blockStart_[w] != kUnknownLength && target - blockStart_[w] < blockSize_[w] &&
             target >= blockStart_[w])
-            return w;
+            return last_ = w;
     std::uint32_t block = target - target % window_;
     // Keep the cursor's own block loaded: replace the other window.
     std::uint32_t cursorBlock = pos_ - pos_ % window_;
@@ -167,12 +167,17 @@ int EScannerFile::WindowFor(std::uint32_t target) {
     blockStart_[w] = block;
     blockSize_[w] = got;
     if (lineSink_) lineSink_->FeedLineEnds(buffer_[w].data(), got, block);
-    return got == 0 || target >= length_ ? -1 : w;
+    if (got == 0 || target >= length_) return -1;
+    return last_ = w;
 }
 
 int EScannerFile::Peek(int offset) {
     std::int64_t t = static_cast<std::int64_t>(pos_) + offset;
     if (t < 0 || t >= length_) return 0;
+    // The window last used holds the byte nearly always.
+    std::uint32_t u = static_cast<std::uint32_t>(t);
+    if (u - blockStart_[last_] < blockSize_[last_] && u >= blockStart_[last_])
+        return static_cast<signed char>(buffer_[last_][u - blockStart_[last_]]);
     int w = WindowFor(static_cast<std::uint32_t>(t));
     if (w < 0) return 0;
     return static_cast<signed char>(buffer_[w][static_cast<std::uint32_t>(t) - blockStart_[w]]);

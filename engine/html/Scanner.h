@@ -114,6 +114,7 @@ private:
     std::vector<char> buffer_[2];
     std::uint32_t blockStart_[2] = {kUnknownLength, kUnknownLength};
     std::uint32_t blockSize_[2] = {0, 0};
+    int last_ = 0;  // the window used last
     EFileNode* lineSink_ = nullptr;
     int reads_ = 0;
 };

@@ -153,6 +153,13 @@ std::string StripFragmentOrQuery(std::string_view text) {
 }
 
 std::string NormalizeUrlPath(std::string_view input, char s) {
+    // Most paths hold no "." segment at all: nothing to do. (".." + s and "." + s both
+    // contain "." + s; a trailing s + ".." is the only other pattern.)
+    const char dotSep[2] = {'.', s};
+    const char sepDots[3] = {s, '.', '.'};
+    if (input.find(std::string_view(dotSep, 2)) == std::string_view::npos &&
+        !EndsWith(input, std::string_view(sepDots, 3)) && input != "..")
+        return std::string(input);
     const std::string up = std::string("..") + s;
     std::string path(input), prefix;
     for (;;) {

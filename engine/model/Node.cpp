@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
@@ -166,19 +167,34 @@ void EFileNode::FeedLineEnds(const char* data, std::uint32_t size, std::uint32_t
 }
 
 void EFileNode::AppendLineEnds(const char* data, std::uint32_t size, std::uint32_t offset) {
-    for (std::uint32_t i = 0; i < size; ++i) {
-        char c = data[i];
-        if (c != '\r' && c != '\n') {
-            lineAfterCr_ = false;
-            continue;
+    // A CR LF pair is one line end, recorded at the CR (also across blocks).
+    const char* end = data + size;
+    const bool anyCr = std::memchr(data, '\r', size) != nullptr;
+    const char* p = data;
+    if (lineAfterCr_ && size > 0 && *p == '\n') ++p;
+    lineAfterCr_ = false;
+    if (!anyCr) {
+        // Files with LF ends only: one memchr per line.
+        while (p < end) {
+            const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+            if (!lf) break;
+            const char* at = static_cast<const char*>(lf);
+            lineTable_.push_back(static_cast<std::int32_t>(offset + (at - data)));
+            p = at + 1;
         }
-        // A CR LF pair is one line end, recorded at the CR (also across blocks).
-        if (c == '\n' && lineAfterCr_) {
-            lineAfterCr_ = false;
-            continue;
+    } else {
+        for (; p < end; ++p) {
+            if (*p == '\n') {
+                lineTable_.push_back(static_cast<std::int32_t>(offset + (p - data)));
+            } else if (*p == '\r') {
+                lineTable_.push_back(static_cast<std::int32_t>(offset + (p - data)));
+                if (p + 1 < end) {
+                    if (p[1] == '\n') ++p;
+                } else {
+                    lineAfterCr_ = true;
+                }
+            }
         }
-        lineAfterCr_ = c == '\r';
-        lineTable_.push_back(static_cast<std::int32_t>(offset + i));
     }
     lineScanEnd_ = offset + size;
 }

@@ -22,7 +22,12 @@ std::string WithTrailingSep(std::string path) {
     return path;
 }
 
-std::string Key(std::string_view path) { return FoldCase(StripTrailingSep(path)); }
+// The index key of a path, folded into a reused buffer: lookups run for every URL.
+std::string_view Key(std::string_view path) {
+    thread_local std::string buffer;
+    FoldCaseInto(StripTrailingSep(path), buffer);
+    return buffer;
+}
 
 // Every node below `folder`, in pre-order, the folder itself left out.
 std::vector<ENode*> Subtree(ENode* folder) {
@@ -82,32 +87,54 @@ void ESite::SetExcludedFolders(std::vector<std::string> folders) {
     excludedFolders_ = std::move(folders);
 }
 
+void ESite::IndexNode(ENode* node) {
+    std::string_view key = Key(node->GetPath());
+    auto it = pathIndex_.find(key);
+    if (it == pathIndex_.end()) it = pathIndex_.emplace(std::string(key), IndexEntry{}).first;
+    IndexEntry& entry = it->second;
+    if (!entry.first) {
+        entry.first = node;
+    } else if (entry.first != node &&
+               std::find(entry.others.begin(), entry.others.end(), node) == entry.others.end()) {
+        entry.others.push_back(node);
+    }
+}
+
 void ESite::RegisterNode(ENode* node) {
-    auto& bucket = pathIndex_[Key(node->GetPath())];
-    if (std::find(bucket.begin(), bucket.end(), node) == bucket.end()) bucket.push_back(node);
+    IndexNode(node);
     ++nodeCount_;
 }
 
 void ESite::UnregisterNode(ENode* node) {
     auto it = pathIndex_.find(Key(node->GetPath()));
     if (it == pathIndex_.end()) return;
-    std::erase(it->second, node);
-    if (it->second.empty()) pathIndex_.erase(it);
+    IndexEntry& entry = it->second;
+    if (entry.first == node) {
+        entry.first = nullptr;
+        if (!entry.others.empty()) {
+            entry.first = entry.others.front();
+            entry.others.erase(entry.others.begin());
+        }
+    } else {
+        std::erase(entry.others, node);
+    }
+    if (!entry.first) pathIndex_.erase(it);
 }
 
 void ESite::ClearIndex() { pathIndex_.clear(); }
 
 bool ESite::FindNode(std::string_view path, ENode** found) const {
     auto it = pathIndex_.find(Key(path));
-    if (it == pathIndex_.end() || it->second.empty()) return false;
-    std::string_view bare = StripTrailingSep(path);
-    ENode* best = nullptr;
-    for (ENode* n : it->second) {
-        if (n->GetPath() == bare) {
-            best = n;
-            break;
+    if (it == pathIndex_.end()) return false;
+    const IndexEntry& entry = it->second;
+    ENode* best = entry.first;
+    if (!entry.others.empty()) {
+        // Names that differ in case alone: the exact path wins, then the first in order.
+        std::string_view bare = StripTrailingSep(path);
+        for (ENode* n : entry.others) {
+            if (best->GetPath() == bare) break;
+            if (n->GetPath() == bare || EDirNode::PathLess(n->GetPath(), best->GetPath())) best = n;
         }
-        if (!best || EDirNode::PathLess(n->GetPath(), best->GetPath())) best = n;
     }
     if (found) *found = best;
     return true;
@@ -207,8 +234,7 @@ void ESite::UpdateRenamedPath(std::string_view oldPath) {
     } else if (EqualsNoCase(old, homePage_)) {
         homePage_ = node->GetPath();
     }
-    auto& bucket = pathIndex_[Key(node->GetPath())];
-    bucket.push_back(node);
+    IndexNode(node);
     if (node->IsFolder()) {
         // Children still carry their old paths; each recomputes from its updated parent.
         for (ENode* child : Subtree(node)) UpdateRenamedPath(child->GetPath());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/strings/CaseFold.h"
+#include "engine/model/BackLinks.h"
 #include "engine/model/Node.h"
 
 namespace tw {
@@ -75,6 +76,8 @@ public:
     // Empties the path index (a new tree is about to be registered).
     void ClearIndex();
     void UnregisterNode(ENode* node);
+    // Enters a node in the path index without counting it.
+    void IndexNode(ENode* node);
 
     // The number the next new site takes (the site list is read anew from 1).
     static void SetNextId(int id);
@@ -90,8 +93,16 @@ protected:
     std::vector<std::string> excludedFolders_;
     std::unique_ptr<EDirNode> root_;
     // Folded path -> the nodes whose paths fold to it (more than one only where names differ
-    // in case alone).
-    std::unordered_map<std::string, std::vector<ENode*>> pathIndex_;
+    // in case alone, which needs no allocation in the common case of one).
+    struct IndexEntry {
+        ENode* first = nullptr;
+        std::vector<ENode*> others;
+    };
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
+    std::unordered_map<std::string, IndexEntry, KeyHash, std::equal_to<>> pathIndex_;
     int id_ = 0;
 };
 
@@ -158,7 +169,7 @@ public:
     void MarkTracking(bool on) { tracking_ = on; }
 
     // Link-web containers.
-    std::set<std::pair<ENode*, ENode*>> backLinks;  // (target, page), each pair once
+    EBackLinks backLinks;
     std::map<ENode*, int> brokenCountByPage;
     ELinkMap brokenLinks;
     ELinkMap untrackedLinks;
@@ -170,7 +181,6 @@ public:
     bool IsConsistent(std::string* why = nullptr);
 
 private:
-    void AddBackLink(ENode* target, ENode* page, bool* added = nullptr);
     static void Bump(ELinkMap& map, const std::string& path, ENode* page, int by);
     void ForgetNode(ENode* node);
     bool tracking_ = false;

@@ -18,7 +18,7 @@ class LinkWebTest : public SiteTest {
 protected:
     int BrokenEntries(const std::string& path) { return static_cast<int>(site_->brokenLinks.count(path)); }
     bool Links(const std::string& target, const std::string& page) {
-        return site_->backLinks.count({Node(target), Node(page)}) != 0;
+        return site_->backLinks.Has(Node(target), Node(page));
     }
     std::vector<std::string> Orphans(bool total) {
         EGatherOrphans gather(*site_, total);
@@ -100,7 +100,7 @@ TEST_F(LinkWebTest, DeletingAFileBreaksEveryPageThatLinkedToIt) {
     EXPECT_EQ(Node("t.htm"), nullptr);
     EXPECT_EQ(BrokenEntries("/t.htm"), 3);
     EXPECT_EQ(Broken("p2.htm"), 2);
-    EXPECT_EQ(site_->backLinks.count({t, Node("index.htm")}), 0u);
+    EXPECT_FALSE(site_->backLinks.Has(t, Node("index.htm")));
     EXPECT_EQ(site_->brokenCountByPage.count(t), 0u);
     ExpectConsistent();
 }

@@ -1,0 +1,74 @@
+#include "engine/model/BackLinks.h"
+
+#include <algorithm>
+
+namespace tw {
+
+bool EBackLinks::Add(ENode* target, ENode* page) {
+    std::vector<ENode*>& pages = byTarget_[target];
+    if (std::find(pages.begin(), pages.end(), page) != pages.end()) return false;
+    pages.push_back(page);
+    ++pairs_;
+    return true;
+}
+
+void EBackLinks::AddFresh(ENode* target, ENode* page) {
+    byTarget_[target].push_back(page);
+    ++pairs_;
+}
+
+bool EBackLinks::Has(ENode* target, ENode* page) const {
+    const std::vector<ENode*>& pages = PagesOf(target);
+    return std::find(pages.begin(), pages.end(), page) != pages.end();
+}
+
+bool EBackLinks::Remove(ENode* target, ENode* page) {
+    auto it = byTarget_.find(target);
+    if (it == byTarget_.end()) return false;
+    auto at = std::find(it->second.begin(), it->second.end(), page);
+    if (at == it->second.end()) return false;
+    it->second.erase(at);
+    --pairs_;
+    if (it->second.empty()) byTarget_.erase(it);
+    return true;
+}
+
+void EBackLinks::RemoveTarget(ENode* target) {
+    auto it = byTarget_.find(target);
+    if (it == byTarget_.end()) return;
+    pairs_ -= it->second.size();
+    byTarget_.erase(it);
+}
+
+void EBackLinks::RemovePage(ENode* page) {
+    for (auto it = byTarget_.begin(); it != byTarget_.end();) {
+        auto& pages = it->second;
+        std::size_t before = pages.size();
+        std::erase(pages, page);
+        pairs_ -= before - pages.size();
+        if (pages.empty())
+            it = byTarget_.erase(it);
+        else
+            ++it;
+    }
+}
+
+const std::vector<ENode*>& EBackLinks::PagesOf(ENode* target) const {
+    static const std::vector<ENode*> none;
+    auto it = byTarget_.find(target);
+    return it == byTarget_.end() ? none : it->second;
+}
+
+void EBackLinks::clear() {
+    byTarget_.clear();
+    pairs_ = 0;
+}
+
+std::set<std::pair<ENode*, ENode*>> EBackLinks::Pairs() const {
+    std::set<std::pair<ENode*, ENode*>> pairs;
+    for (const auto& [target, pages] : byTarget_)
+        for (ENode* page : pages) pairs.emplace(target, page);
+    return pairs;
+}
+
+}  // namespace tw
