@@ -203,6 +203,18 @@ std::uint32_t EScannerFile::Scan(std::string* out, const ByteSet& set) {
 
 std::uint32_t EScannerFile::SkipTo(const ByteSet& set) { return Scan<false>(nullptr, set); }
 
+std::string& EScannerFile::Extract(std::string& out, std::uint32_t from, std::uint32_t to) {
+    for (std::uint32_t p = from; p < std::min(to, length_);) {
+        int w = WindowFor(p);
+        if (w < 0) break;
+        std::uint32_t offset = p - blockStart_[w];
+        std::uint32_t n = std::min(blockSize_[w] - offset, std::min(to, length_) - p);
+        out.append(buffer_[w].data() + offset, n);
+        p += n;
+    }
+    return out;
+}
+
 std::uint32_t EScannerFile::ReadUntil(std::string& out, const ByteSet& set) {
     out.clear();
     return Scan<true>(&out, set);

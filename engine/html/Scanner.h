@@ -94,6 +94,8 @@ public:
     int Peek(int offset) override;
     std::uint32_t SkipTo(const ByteSet& set) override;
     std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
+    // Copies whole stretches of the windows rather than byte by byte.
+    std::string& Extract(std::string& out, std::uint32_t from, std::uint32_t to) override;
     bool IsAtEnd() override { return pos_ >= length_; }
 
     // Lets the node collect its line ends from the blocks as they are first read in order,

@@ -1,11 +1,8 @@
 #include "engine/html/UrlExtractor.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,9 +47,27 @@ constexpr std::string_view kEventHandlers[] = {
 
 constexpr std::string_view kScriptKeywords[] = {"href", "src", "location"};
 
+// Names are looked up for every tag: the lists are searched by bisection.
 template <std::size_t N>
-bool In(const std::string_view (&list)[N], std::string_view name) {
-    return std::find(std::begin(list), std::end(list), name) != std::end(list);
+constexpr std::array<std::string_view, N> Sorted(const std::string_view (&list)[N]) {
+    std::array<std::string_view, N> sorted{};
+    for (std::size_t i = 0; i < N; ++i) sorted[i] = list[i];
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+template <std::size_t N>
+bool In(const std::array<std::string_view, N>& sorted, std::string_view name) {
+    return std::binary_search(sorted.begin(), sorted.end(), name);
+}
+
+constexpr auto kNeverSearchedSorted = Sorted(kNeverSearched);
+constexpr auto kEventHandlersSorted = Sorted(kEventHandlers);
+
+int UrlAttributeIndex(std::string_view name) {
+    for (std::size_t i = 0; i < std::size(kUrlAttributes); ++i)
+        if (name == kUrlAttributes[i].name) return static_cast<int>(i);
+    return -1;
 }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
@@ -112,12 +127,9 @@ MappedText WithoutComments(MappedText in) {
 
 class Extractor {
 public:
-    Extractor(EHtmlNode& page, ESection* section)
-        : page_(page), section_(section), site_(page.GetSite()) {
+    Extractor(EHtmlNode& page, ESection* section, EScanner* file)
+        : page_(page), section_(section), site_(page.GetSite()), file_(file) {
         context_ = UrlContext::Of(page);
-    }
-    ~Extractor() {
-        if (fd_ >= 0) ::close(fd_);
     }
 
     int Run() {
@@ -150,10 +162,22 @@ private:
     // ---- one tag ----
 
     void ProcessTag(const ETag& tag) {
-        if (tag.isEnd || In(kNeverSearched, tag.name)) return;
-        for (const UrlAttribute& attr : kUrlAttributes)
-            if (const ETagAttr* a = tag.Find(attr.name)) TryAttribute(tag, *a, attr.embedded, attr.name);
-        SpecialTags(tag);
+        if (tag.isEnd || In(kNeverSearchedSorted, tag.name)) return;
+        // One pass over the attributes sorts them into URL attributes and event handlers;
+        // the URL attributes are then tried in their fixed order.
+        const ETagAttr* urlAttrs[std::size(kUrlAttributes)] = {};
+        bool handlers = false;
+        for (const auto& [name, attr] : tag.attributes) {
+            int k = UrlAttributeIndex(name);
+            if (k >= 0)
+                urlAttrs[k] = &attr;
+            else if (name.starts_with("on") && In(kEventHandlersSorted, name))
+                handlers = true;
+        }
+        for (std::size_t k = 0; k < std::size(kUrlAttributes); ++k)
+            if (urlAttrs[k]) TryAttribute(tag, *urlAttrs[k], kUrlAttributes[k].embedded, kUrlAttributes[k].name);
+        if (tag.name == "input" || tag.name == "param") SpecialTags(tag);
+        if (!handlers) return;
         for (std::string_view handler : kEventHandlers)
             if (const ETagAttr* a = tag.Find(handler))
                 FromScript(MappedText::Of(a->value, a->valueOffset));
@@ -407,20 +431,16 @@ private:
 
     // ---- the file ----
 
+    // The bytes of a script or style block: from the scanner that read the tags when there
+    // is one (its window still holds them in a small page), else from a scanner of our own.
     std::string FileBytes(std::uint32_t from, std::uint32_t to) {
         std::string out;
         if (to <= from) return out;
-        if (fd_ < 0) fd_ = ::open(page_.GetPath().c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) return out;
-        out.resize(to - from);
-        std::size_t got = 0;
-        while (got < out.size()) {
-            ssize_t n = ::pread(fd_, out.data() + got, out.size() - got, from + got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
+        if (!file_) {
+            own_.emplace(page_.GetPath());
+            file_ = &*own_;
         }
-        out.resize(got);
+        file_->Extract(out, from, to);
         return out;
     }
 
@@ -437,13 +457,16 @@ private:
     EHtmlNode& page_;
     ESection* section_;
     EAppSite* site_;
+    EScanner* file_;
+    std::optional<EScannerFile> own_;
     UrlContext context_;
-    int fd_ = -1;
 };
 
 }  // namespace
 
-int ExtractUrls(EHtmlNode& page, ESection* section) { return Extractor(page, section).Run(); }
+int ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file) {
+    return Extractor(page, section, file).Run();
+}
 
 // ---- the page's side ----
 
@@ -452,12 +475,18 @@ int EHtmlNode::ParseUrls(ESection* section) {
     if (!isHtml_) return 2;
     externalUrlCount = 0;
     localUrlCount = 0;
-    int tagsStatus = ParseTags(section);
+    // One open of the file serves the tags and then the script and style blocks.
+    std::optional<EScannerFile> scanner;
+    int tagsStatus = 0;
+    if (!tagsParsed_) {
+        scanner.emplace(path_);
+        tagsStatus = ReadTagsFrom(*scanner, section);
+    }
     if (tagsStatus != 0 && tagsStatus != 3) return tagsStatus;
     urls_.clear();
     baseHref.clear();
     baseNode = nullptr;
-    int status = ExtractUrls(*this, section);
+    int status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr);
     urlsParsed_ = true;
     return (tagsStatus == 3 || status == 3) ? 3 : 0;
 }

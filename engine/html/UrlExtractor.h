@@ -8,8 +8,10 @@ namespace tw {
 
 class EHtmlNode;
 class ESection;
+class EScanner;
 
-// 0, or 3 when a script or style block is not closed (reported to `section`).
-int ExtractUrls(EHtmlNode& page, ESection* section);
+// 0, or 3 when a script or style block is not closed (reported to `section`). `file`, when
+// given, is a scanner over the page that serves the bytes of script and style blocks.
+int ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file = nullptr);
 
 }  // namespace tw

@@ -1,6 +1,7 @@
 #include "engine/html/UrlText.h"
 
 #include <algorithm>
+#include <array>
 
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
@@ -32,10 +33,14 @@ std::string WithoutLineEnds(std::string_view text) {
     return out;
 }
 
-bool IsReserved(unsigned char c) {
-    static constexpr std::string_view kReserved = " ;/?:@=&<>#%{}|\\^~[]\"`";
-    return kReserved.find(static_cast<char>(c)) != std::string_view::npos;
-}
+// The characters EncodeUrl escapes, as a table: it is asked for every byte of every URL.
+constexpr std::array<bool, 256> kReservedTable = [] {
+    std::array<bool, 256> t{};
+    for (char c : std::string_view(" ;/?:@=&<>#%{}|\\^~[]\"`")) t[static_cast<unsigned char>(c)] = true;
+    return t;
+}();
+
+bool IsReserved(unsigned char c) { return kReservedTable[c]; }
 
 std::string WithSep(std::string s, char sep) {
     if (s.empty() || s.back() != sep) s += sep;
@@ -149,7 +154,9 @@ std::string PathPartOf(std::string_view text) {
 }
 
 std::string StripFragmentOrQuery(std::string_view text) {
-    return std::string(text.substr(0, text.find_first_of("?#")));
+    std::size_t end = 0;
+    while (end < text.size() && text[end] != '?' && text[end] != '#') ++end;
+    return std::string(text.substr(0, end));
 }
 
 std::string NormalizeUrlPath(std::string_view input, char s) {

@@ -276,6 +276,10 @@ std::unique_ptr<IIterator<ENode*>> EHtmlNode::CreateChildIterator() {
 int EHtmlNode::ParseTags(ESection* section) {
     if (tagsParsed_) return 0;
     EScannerFile scanner(path_);
+    return ReadTagsFrom(scanner, section);
+}
+
+int EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section) {
     if (!scanner.IsOpen()) return 1;
     const bool feedLines = !lineTableDone_;
     if (feedLines) {

@@ -20,6 +20,7 @@ class EVisitor;
 class EDirNode;
 class ESection;
 class EAppSite;
+class EScannerFile;
 template <typename T>
 class IIterator;
 
@@ -141,6 +142,8 @@ public:
 
     // 0 parsed (or already parsed) cleanly, 3 syntax errors reported, 1 the file cannot be read.
     int ParseTags(ESection* section);
+    // ParseTags from a scanner the caller opened on the page (and may go on using).
+    int ReadTagsFrom(EScannerFile& scanner, ESection* section);
     // 0, 3 as above, 1 unreadable, 2 not HTML. Runs URL extraction after the tags.
     int ParseUrls(ESection* section);
     void ClearTags();
