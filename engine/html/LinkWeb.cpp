@@ -187,10 +187,13 @@ void EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         else
             backLinks.Add(target, page);
     }
-    // The tags are not needed once the URLs are out: a walk over the web keeps only the URLs
-    // of the pages waiting in its queue, and drops those too when a page is expanded.
+    // Once recorded, a page keeps only what the walk over the web needs from it: the targets
+    // its links lead to, until the walk has queued them (the walk then drops them too).
     page->ClearTags();
-    if (visitor.freeAfterVisit) page->ClearUrls();
+    if (visitor.freeAfterVisit)
+        page->ClearUrls();
+    else
+        page->KeepOnlyTargets();
 }
 
 ENode* EAppSite::AddPath(std::string_view path) {

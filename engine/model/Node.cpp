@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
@@ -301,6 +302,22 @@ void EHtmlNode::ClearTags() {
 
 void EHtmlNode::ClearUrls() {
     std::vector<EUrl>().swap(urls_);
+    urlsParsed_ = false;
+}
+
+void EHtmlNode::KeepOnlyTargets() {
+    std::vector<EUrl> targets;
+    std::unordered_set<ENode*> seen;
+    for (const EUrl& url : urls_) {
+        if (url.IsExternal() || url.IsBaseHref() || !url.target) continue;
+        if (!seen.insert(url.target).second) continue;
+        EUrl compact;
+        compact.target = url.target;
+        compact.flags = url.flags;
+        targets.push_back(std::move(compact));
+    }
+    targets.shrink_to_fit();
+    urls_.swap(targets);
     urlsParsed_ = false;
 }
 

@@ -148,6 +148,9 @@ public:
     int ParseUrls(ESection* section);
     void ClearTags();
     void ClearUrls();
+    // Keeps of the URLs only what a walk over the link web needs (each usable target once, in
+    // order) and marks the URLs as not parsed, so that any other use parses them again.
+    void KeepOnlyTargets();
 
     bool IsHtml() const { return isHtml_; }
     void SetSite(EAppSite* site) { site_ = site; }
