@@ -80,9 +80,7 @@ bool EFindUrlsCreateFromMap::VisitFile(EFileNode* node) {
 }
 
 bool EFindUrlsCreateFromMap::VisitHtml(EHtmlNode* page) {
-    if (!site) return false;
-    site->RecordPageLinks(page, *this);
-    return true;
+    return site && site->RecordPageLinks(page, *this);
 }
 
 EFindUrlLinks::EFindUrlLinks(std::set<ENode*>& nodes, bool openSection) : nodes_(nodes) {
@@ -151,10 +149,10 @@ int EAppSite::TotalBrokenCount() const {
     return total;
 }
 
-void EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor) {
+bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor) {
     visitor.visited.insert(page);
     int r = page->ParseUrls(visitor.section);
-    if (r != 0 && r != 3) return;
+    if (r != 0 && r != 3) return false;
     ++visitor.count;
     // A page recorded for the first time cannot have pairs yet: its targets, made unique,
     // are appended without searching the lists of popular targets.
@@ -194,6 +192,7 @@ void EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         page->ClearUrls();
     else
         page->KeepOnlyTargets();
+    return true;
 }
 
 ENode* EAppSite::AddPath(std::string_view path) {

@@ -80,38 +80,39 @@ bool ETagReader::GetNextTag(ETag& tag, EScanner& s, int& status, ESection* secti
         if (s.IsAtEnd()) break;
         const std::uint32_t p = s.GetPosition();
         const int c = s.Peek(0);
-        if (c == '<' && s.Peek(1) == '!' && s.Peek(2) == '-' && s.Peek(3) == '-') {
-            s.Advance(4);
-            if (inComment_) continue;
+        // "<!--" and "<%" open a comment or script block, "-->" and "%>" close either kind;
+        // an opener inside a block is skipped, a closer outside one is an error.
+        auto open = [&](int width, std::uint32_t end) {
+            s.Advance(width);
+            if (inComment_) return false;
             inComment_ = true;
-            Delimiter(tag, "<!--", p, p + 3, false);
+            Delimiter(tag, "<!--", p, end, false);
             return true;
+        };
+        auto close = [&](std::uint32_t start) {
+            s.Advance(1);
+            if (!inComment_) {
+                Report(status, section, node, baseOffset, s, 28704, Before(entry, 20), p + 1, p);
+                return false;
+            }
+            inComment_ = false;
+            Delimiter(tag, "-->", start, p, true);
+            return true;
+        };
+        if (c == '<' && s.Peek(1) == '!' && s.Peek(2) == '-' && s.Peek(3) == '-') {
+            if (open(4, p + 3)) return true;
+            continue;
         }
         if (c == '>' && s.Peek(-1) == '-' && s.Peek(-2) == '-') {
-            s.Advance(1);
-            if (inComment_) {
-                inComment_ = false;
-                Delimiter(tag, "-->", p - 2, p, true);
-                return true;
-            }
-            Report(status, section, node, baseOffset, s, 28704, Before(entry, 20), p + 1, p);
+            if (close(p - 2)) return true;
             continue;
         }
         if (c == '<' && s.Peek(1) == '%') {
-            s.Advance(2);
-            if (inComment_) continue;
-            inComment_ = true;
-            Delimiter(tag, "<!--", p, p + 1, false);
-            return true;
+            if (open(2, p + 1)) return true;
+            continue;
         }
         if (c == '>' && s.Peek(-1) == '%') {
-            s.Advance(1);
-            if (inComment_) {
-                inComment_ = false;
-                Delimiter(tag, "-->", p - 1, p, true);
-                return true;
-            }
-            Report(status, section, node, baseOffset, s, 28704, Before(entry, 20), p + 1, p);
+            if (close(p - 1)) return true;
             continue;
         }
         if (inComment_) {

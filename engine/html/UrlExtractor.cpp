@@ -96,33 +96,37 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
         text.replace(i, from.size(), to);
 }
 
+// Drops every stretch from `opener` up to and including the end of its line (line comments)
+// or the next "*/" (block comments); offsets of what remains are kept.
+MappedText Cut(const MappedText& in, std::string_view opener, bool toLineEnd) {
+    MappedText out;
+    for (std::size_t i = 0, n = in.text.size(); i < n;) {
+        if (in.text.compare(i, opener.size(), opener) != 0) {
+            out.Append(in, i++);
+            continue;
+        }
+        std::size_t end;
+        if (toLineEnd) {
+            end = in.text.find('\n', i + 2);
+            if (end == std::string::npos) end = in.text.find('\r', i + 2);
+            i = end == std::string::npos ? n : end + 1;
+        } else {
+            end = in.text.find("*/", i + 2);
+            i = end == std::string::npos ? n : end + 2;
+        }
+    }
+    return out;
+}
+
 // Cuts comments the way a script reader would: "//" to the end of the line, then "/*" to
 // "*/", leaving "http://" and "ftp://" alone.
 MappedText WithoutComments(MappedText in) {
     ReplaceAll(in.text, "http://", "http:<<");
     ReplaceAll(in.text, "ftp://", "ftp:<<");
-    MappedText lines;
-    for (std::size_t i = 0, n = in.text.size(); i < n;) {
-        if (in.text.compare(i, 2, "//") == 0) {
-            std::size_t end = in.text.find('\n', i + 2);
-            if (end == std::string::npos) end = in.text.find('\r', i + 2);
-            i = end == std::string::npos ? n : end + 1;
-            continue;
-        }
-        lines.Append(in, i++);
-    }
+    MappedText lines = Cut(in, "//", true);
     ReplaceAll(lines.text, "http:<<", "http://");
     ReplaceAll(lines.text, "ftp:<<", "ftp://");
-    MappedText out;
-    for (std::size_t i = 0, n = lines.text.size(); i < n;) {
-        if (lines.text.compare(i, 2, "/*") == 0) {
-            std::size_t end = lines.text.find("*/", i + 2);
-            i = end == std::string::npos ? n : end + 2;
-            continue;
-        }
-        out.Append(lines, i++);
-    }
-    return out;
+    return Cut(lines, "/*", false);
 }
 
 class Extractor {

@@ -142,7 +142,8 @@ public:
     void Clear() override;
 
     // ---- link web ----
-    void RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor);
+    // Parses the page and records its links; false when it could not be read.
+    bool RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor);
     ENode* OnPathAdded(std::string_view path) { return AddPath(path); }
     void OnPathRemoved(std::string_view path) { RemovePath(path); }
     void UpdateRenamedLinks(std::string_view oldPath, PreservedLinks& preserved, bool undo);
