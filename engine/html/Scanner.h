@@ -81,7 +81,7 @@ private:
     std::istream& stream_;
 };
 
-class EScannerFile : public EScanner {
+class EScannerFile final : public EScanner {
 public:
     // Windows of 64 KiB: two of them keep look-behind across a boundary in memory, and each
     // block of the file is read once in a forward pass.

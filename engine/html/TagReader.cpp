@@ -16,16 +16,24 @@ constexpr ByteSet kAngles("<>");
 constexpr ByteSet kNameEnd("> \t\r\n<");
 constexpr ByteSet kAttrNameEnd("= \t\r\n><");
 constexpr ByteSet kValueEnd("> \t\r\n<");
+constexpr ByteSet kDoubleQuoteEnd("\"><");
+constexpr ByteSet kSingleQuoteEnd("'><");
 constexpr std::uint32_t kContextMax = 160;
 constexpr std::size_t kShortPath = 58;
 
 bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-void SkipSpace(EScanner& s) {
+template <typename S>
+void SkipSpace(S& s) {
     while (!s.IsAtEnd() && IsSpace(s.Peek(0))) s.Advance(1);
 }
 
 std::uint32_t Before(std::uint32_t pos, std::uint32_t n) { return pos > n ? pos - n : 0; }
+
+void LowerInPlace(std::string& text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+}
 
 // The text around an error as one line: line ends dropped, double spaces collapsed, angle
 // brackets escaped for the HTML report.
@@ -74,6 +82,17 @@ void Delimiter(ETag& tag, const char* name, std::uint32_t start, std::uint32_t e
 
 bool ETagReader::GetNextTag(ETag& tag, EScanner& s, int& status, ESection* section,
                             EFileNode* node, std::uint32_t baseOffset) {
+    return Next(tag, s, status, section, node, baseOffset);
+}
+
+bool ETagReader::GetNextTag(ETag& tag, EScannerFile& s, int& status, ESection* section,
+                            EFileNode* node, std::uint32_t baseOffset) {
+    return Next(tag, s, status, section, node, baseOffset);
+}
+
+template <typename S>
+bool ETagReader::Next(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
+                      std::uint32_t baseOffset) {
     const std::uint32_t entry = s.GetPosition();
     while (!s.IsAtEnd()) {
         s.SkipTo(kAngles);
@@ -133,7 +152,8 @@ bool ETagReader::GetNextTag(ETag& tag, EScanner& s, int& status, ESection* secti
 
 // Reads one tag from its '<'. False when the tag was dropped (a '<' inside it; reading goes
 // on from there) or the input ended inside it.
-bool ETagReader::ReadTag(ETag& tag, EScanner& s, int& status, ESection* section, EFileNode* node,
+template <typename S>
+bool ETagReader::ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
                          std::uint32_t baseOffset) {
     const std::uint32_t p = s.GetPosition();
     s.Advance(1);
@@ -145,8 +165,7 @@ bool ETagReader::ReadTag(ETag& tag, EScanner& s, int& status, ESection* section,
     }
     tag.attributes.clear();
     s.ReadUntil(tag.name, kNameEnd);
-    for (char& ch : tag.name)
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
+    LowerInPlace(tag.name);
     tag.start = p;
     tag.end = s.GetPosition();
     SkipSpace(s);
@@ -161,8 +180,10 @@ bool ETagReader::ReadTag(ETag& tag, EScanner& s, int& status, ESection* section,
             Report(status, section, node, baseOffset, s, 28697, p, s.GetPosition() + 10, p);
             return false;
         }
+        LowerInPlace(name);
+        const bool wanted = !name.empty() && (!interest_ || interest_->attribute(tag.name, name));
         if (b != '=') {
-            if (!name.empty()) tag.Set(AsciiLower(name), ETagAttr{a, {}});
+            if (wanted) tag.Set(name, ETagAttr{a, {}});
             continue;
         }
         s.Advance(1);
@@ -172,8 +193,11 @@ bool ETagReader::ReadTag(ETag& tag, EScanner& s, int& status, ESection* section,
         if (q == '"' || q == '\'') {
             s.Advance(1);
             valueOffset = s.GetPosition();
-            const char quoteSet[4] = {static_cast<char>(q), '>', '<', '\0'};
-            s.ReadUntil(value, ByteSet(quoteSet));
+            const ByteSet& until = q == '"' ? kDoubleQuoteEnd : kSingleQuoteEnd;
+            if (wanted)
+                s.ReadUntil(value, until);
+            else
+                s.SkipTo(until);
             const std::uint32_t stop = s.GetPosition();
             const int reached = s.Peek(0);
             if (reached != q)
@@ -182,9 +206,12 @@ bool ETagReader::ReadTag(ETag& tag, EScanner& s, int& status, ESection* section,
             if (reached != '>') s.Advance(1);
         } else {
             valueOffset = s.GetPosition();
-            s.ReadUntil(value, kValueEnd);
+            if (wanted)
+                s.ReadUntil(value, kValueEnd);
+            else
+                s.SkipTo(kValueEnd);
         }
-        if (!name.empty()) tag.Set(AsciiLower(name), ETagAttr{valueOffset, value});
+        if (wanted) tag.Set(name, ETagAttr{valueOffset, value});
         SkipSpace(s);
     }
     if (s.Peek(0) == '>' && !s.IsAtEnd()) {
@@ -196,17 +223,31 @@ bool ETagReader::ReadTag(ETag& tag, EScanner& s, int& status, ESection* section,
     return false;
 }
 
-int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-                std::uint32_t baseOffset) {
+namespace {
+
+template <typename S>
+int ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
+            std::uint32_t baseOffset, const TagInterest* interest) {
     ETagReader reader;
+    reader.SetInterest(interest);
     int status = 0;
     ETag tag;
     while (!scanner.IsAtEnd()) {
         if (!reader.GetNextTag(tag, scanner, status, section, node, baseOffset)) continue;
+        if (interest && !interest->tag(tag)) continue;
         tags.push_back(std::move(tag));
         tag = ETag{};
     }
     return status;
+}
+
+}  // namespace
+
+int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
+                std::uint32_t baseOffset, const TagInterest* interest) {
+    if (auto* file = dynamic_cast<EScannerFile*>(&scanner))
+        return ReadAll(*file, tags, section, node, baseOffset, interest);
+    return ReadAll(scanner, tags, section, node, baseOffset, interest);
 }
 
 std::string GetTitle(EHtmlNode& page) {

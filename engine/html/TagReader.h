@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/html/Tag.h"
@@ -12,9 +13,17 @@
 namespace tw {
 
 class EScanner;
+class EScannerFile;
 class ESection;
 class EFileNode;
 class EHtmlNode;
+
+// Which tags and attributes a reader wants kept. Reading, syntax errors and offsets are the
+// same either way; what is not wanted is skipped rather than copied.
+struct TagInterest {
+    bool (*attribute)(std::string_view tagName, std::string_view attributeName);
+    bool (*tag)(const ETag& tag);
+};
 
 class ETagReader {
 public:
@@ -24,21 +33,33 @@ public:
     // (of `node`, offsets shifted by `baseOffset`) and the text around it.
     bool GetNextTag(ETag& tag, EScanner& scanner, int& status, ESection* section,
                     EFileNode* node, std::uint32_t baseOffset);
+    // The same on a file scanner, without a virtual call per byte.
+    bool GetNextTag(ETag& tag, EScannerFile& scanner, int& status, ESection* section,
+                    EFileNode* node, std::uint32_t baseOffset);
 
     // Inside "<!--" ... "-->" or "<%" ... "%>": nothing there is a tag. Cleared at the end
     // of each input.
     bool InComment() const { return inComment_; }
 
+    // With an interest, attribute values nobody wants are skipped, not copied.
+    void SetInterest(const TagInterest* interest) { interest_ = interest; }
+
 private:
-    bool ReadTag(ETag& tag, EScanner& s, int& status, ESection* section, EFileNode* node,
+    template <typename S>
+    bool Next(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
+              std::uint32_t baseOffset);
+    template <typename S>
+    bool ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
                  std::uint32_t baseOffset);
 
     bool inComment_ = false;
+    const TagInterest* interest_ = nullptr;
 };
 
 // Reads every tag of the scanner's input into `tags`; returns 0, or 3 after syntax errors.
+// With an interest, only the tags it wants are kept.
 int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-                std::uint32_t baseOffset = 0);
+                std::uint32_t baseOffset = 0, const TagInterest* interest = nullptr);
 
 // The raw text between the first "title" tag and the tag after it; empty when the page is
 // not HTML or has none. A title tag that ends the file runs to the end of the file.

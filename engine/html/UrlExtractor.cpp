@@ -70,6 +70,21 @@ int UrlAttributeIndex(std::string_view name) {
     return -1;
 }
 
+// What extraction reads of a page: URL attributes, event handlers, the attributes of the
+// special input and param tags, and script and style tags.
+bool WantedAttribute(std::string_view tag, std::string_view attr) {
+    if (UrlAttributeIndex(attr) >= 0) return true;
+    if (attr.starts_with("on") && In(kEventHandlersSorted, attr)) return true;
+    return (tag == "input" || tag == "param") && (attr == "type" || attr == "name" || attr == "value");
+}
+
+bool WantedTag(const ETag& tag) {
+    if (tag.name == "script" || tag.name == "style") return true;
+    return !tag.isEnd && !tag.attributes.empty() && !In(kNeverSearchedSorted, tag.name);
+}
+
+constexpr TagInterest kExtractionInterest{WantedAttribute, WantedTag};
+
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // Text together with the file offset of each of its bytes, so that cutting comments and
@@ -479,18 +494,24 @@ int EHtmlNode::ParseUrls(ESection* section) {
     if (!isHtml_) return 2;
     externalUrlCount = 0;
     localUrlCount = 0;
-    // One open of the file serves the tags and then the script and style blocks.
+    // One open of the file serves the tags and then the script and style blocks. Tags read
+    // only for the URLs are read lean (what extraction ignores is skipped) and dropped after.
     std::optional<EScannerFile> scanner;
     int tagsStatus = 0;
-    if (!tagsParsed_) {
+    const bool lean = !tagsParsed_;
+    if (lean) {
         scanner.emplace(path_);
-        tagsStatus = ReadTagsFrom(*scanner, section);
+        tagsStatus = ReadTagsFrom(*scanner, section, &kExtractionInterest);
     }
     if (tagsStatus != 0 && tagsStatus != 3) return tagsStatus;
     urls_.clear();
     baseHref.clear();
     baseNode = nullptr;
     int status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr);
+    if (lean) {
+        std::vector<ETag>().swap(tags_);
+        tagsParsed_ = false;
+    }
     urlsParsed_ = true;
     return (tagsStatus == 3 || status == 3) ? 3 : 0;
 }

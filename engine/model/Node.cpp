@@ -280,7 +280,7 @@ int EHtmlNode::ParseTags(ESection* section) {
     return ReadTagsFrom(scanner, section);
 }
 
-int EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section) {
+int EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section, const TagInterest* interest) {
     if (!scanner.IsOpen()) return 1;
     const bool feedLines = !lineTableDone_;
     if (feedLines) {
@@ -288,9 +288,9 @@ int EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section) {
         scanner.SetLineSink(this);
     }
     tags_.clear();
-    int status = ReadAllTags(scanner, tags_, section, this);
+    int status = ReadAllTags(scanner, tags_, section, this, 0, interest);
     if (feedLines) FinishLineTable(scanner.Length());
-    tagsParsed_ = true;
+    tagsParsed_ = interest == nullptr;
     return status == 3 ? 3 : 0;
 }
 

@@ -21,6 +21,7 @@ class EDirNode;
 class ESection;
 class EAppSite;
 class EScannerFile;
+struct TagInterest;
 template <typename T>
 class IIterator;
 
@@ -142,8 +143,10 @@ public:
 
     // 0 parsed (or already parsed) cleanly, 3 syntax errors reported, 1 the file cannot be read.
     int ParseTags(ESection* section);
-    // ParseTags from a scanner the caller opened on the page (and may go on using).
-    int ReadTagsFrom(EScannerFile& scanner, ESection* section);
+    // ParseTags from a scanner the caller opened on the page (and may go on using). With an
+    // interest only the tags it wants are kept, and the page's tags do not count as parsed.
+    int ReadTagsFrom(EScannerFile& scanner, ESection* section,
+                     const TagInterest* interest = nullptr);
     // 0, 3 as above, 1 unreadable, 2 not HTML. Runs URL extraction after the tags.
     int ParseUrls(ESection* section);
     void ClearTags();
