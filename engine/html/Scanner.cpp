@@ -171,16 +171,10 @@ int EScannerFile::WindowFor(std::uint32_t target) {
     return last_ = w;
 }
 
-int EScannerFile::Peek(int offset) {
-    std::int64_t t = static_cast<std::int64_t>(pos_) + offset;
-    if (t < 0 || t >= length_) return 0;
-    // The window last used holds the byte nearly always.
-    std::uint32_t u = static_cast<std::uint32_t>(t);
-    if (u - blockStart_[last_] < blockSize_[last_] && u >= blockStart_[last_])
-        return static_cast<signed char>(buffer_[last_][u - blockStart_[last_]]);
-    int w = WindowFor(static_cast<std::uint32_t>(t));
+int EScannerFile::PeekSlow(std::uint32_t target) {
+    int w = WindowFor(target);
     if (w < 0) return 0;
-    return static_cast<signed char>(buffer_[w][static_cast<std::uint32_t>(t) - blockStart_[w]]);
+    return static_cast<signed char>(buffer_[w][target - blockStart_[w]]);
 }
 
 template <bool kCopy>

@@ -91,7 +91,20 @@ public:
     ~EScannerFile() override;
 
     bool IsOpen() const override { return fd_ >= 0; }
-    int Peek(int offset) override;
+    // Inline: the tag reader peeks at nearly every byte inside tags.
+    int Peek(int offset) override {
+        std::int64_t t = static_cast<std::int64_t>(pos_) + offset;
+        if (t < 0 || t >= length_) return 0;
+        std::uint32_t u = static_cast<std::uint32_t>(t);
+        if (u >= blockStart_[last_] && u - blockStart_[last_] < blockSize_[last_])
+            return static_cast<signed char>(buffer_[last_][u - blockStart_[last_]]);
+        return PeekSlow(u);
+    }
+    std::uint32_t Advance(std::int64_t n) override {
+        std::int64_t next = static_cast<std::int64_t>(pos_) + n;
+        pos_ = next < 0 ? 0 : next > length_ ? length_ : static_cast<std::uint32_t>(next);
+        return pos_;
+    }
     std::uint32_t SkipTo(const ByteSet& set) override;
     std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
     // Copies whole stretches of the windows rather than byte by byte.
@@ -107,6 +120,7 @@ public:
 private:
     // The window holding `target`, loading its block when needed; -1 outside the input.
     int WindowFor(std::uint32_t target);
+    int PeekSlow(std::uint32_t target);
     template <bool kCopy>
     std::uint32_t Scan(std::string* out, const ByteSet& set);
 

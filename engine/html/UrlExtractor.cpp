@@ -22,7 +22,7 @@ namespace tw {
 namespace {
 
 struct UrlAttribute {
-    const char* name;
+    std::string_view name;
     bool embedded;
 };
 constexpr UrlAttribute kUrlAttributes[] = {
