@@ -21,11 +21,22 @@ constexpr ByteSet kSingleQuoteEnd("'><");
 constexpr std::uint32_t kContextMax = 160;
 constexpr std::size_t kShortPath = 58;
 
-bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+constexpr bool IsSpace(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Every byte but white space: skipping white space is a search for the next one of these.
+constexpr ByteSet kNonSpace = [] {
+    std::string all;
+    for (int c = 1; c < 256; ++c)
+        if (!IsSpace(c)) all += static_cast<char>(c);
+    all += '\0';
+    return ByteSet(std::string_view(all.data(), all.size()));
+}();
 
 template <typename S>
 void SkipSpace(S& s) {
-    while (!s.IsAtEnd() && IsSpace(s.Peek(0))) s.Advance(1);
+    s.SkipTo(kNonSpace);
 }
 
 std::uint32_t Before(std::uint32_t pos, std::uint32_t n) { return pos > n ? pos - n : 0; }

@@ -79,8 +79,9 @@ bool WantedAttribute(std::string_view tag, std::string_view attr) {
 }
 
 bool WantedTag(const ETag& tag) {
-    if (tag.name == "script" || tag.name == "style") return true;
-    return !tag.isEnd && !tag.attributes.empty() && !In(kNeverSearchedSorted, tag.name);
+    using namespace std::string_view_literals;
+    if (tag.isEnd || tag.attributes.empty()) return tag.name == "script"sv || tag.name == "style"sv;
+    return !In(kNeverSearchedSorted, tag.name);
 }
 
 constexpr TagInterest kExtractionInterest{WantedAttribute, WantedTag};
@@ -268,14 +269,18 @@ private:
         url.Set(EUrl::kInFrame, inFrame);
         if (!local || !HostOf(url.text).empty())
             url.Set(EUrl::kFormAbsolute);
-        else if (std::string p = PathPartOf(url.text); p.empty() || p.front() != '/')
+        else if (std::string_view p = PathPartView(url.text); p.empty() || p.front() != '/')
             url.Set(EUrl::kFormRelative);
         else
             url.Set(EUrl::kFormRootRelative);
-        std::string written;
-        for (char c : v)
-            if (c != '\r' && c != '\n') written += c;
-        url.Set(EUrl::kNotCanonical, EncodeUrl(url.text, false) != written);
+        if (v.find_first_of("\r\n") == std::string::npos) {
+            url.Set(EUrl::kNotCanonical, EncodeUrl(url.text, false) != v);
+        } else {
+            std::string written;
+            for (char c : v)
+                if (c != '\r' && c != '\n') written += c;
+            url.Set(EUrl::kNotCanonical, EncodeUrl(url.text, false) != written);
+        }
         if (!local) {
             std::string base = !HostOf(context_.baseDirectory).empty() ? context_.baseDirectory
                                                                        : "http://" + context_.server;
@@ -297,7 +302,8 @@ private:
         }
         if (!site_->IsWholeSite() && !site_->IsPathTracked(path) && FolderOfExists(path))
             url.Set(EUrl::kUntracked);
-        if (site_->IsIgnoredLink(SiteRelativeUrlPath(context_, url.text))) url.Set(EUrl::kIgnored);
+        if (site_->HasIgnoredLinks() && site_->IsIgnoredLink(SiteRelativeUrlPath(context_, url.text)))
+            url.Set(EUrl::kIgnored);
         ENode* node = site_->FindNode(path);
         if (!node) return;
         url.target = node;

@@ -143,15 +143,17 @@ std::string HostOf(std::string_view text) {
     return AsciiLower(rest.substr(0, rest.find('/')));
 }
 
-std::string PathPartOf(std::string_view text) {
+std::string_view PathPartView(std::string_view text) {
     auto slashes = text.find("//");
     if (slashes != std::string_view::npos) {
         auto slash = text.find('/', slashes + 2);
-        return slash == std::string_view::npos ? std::string() : std::string(text.substr(slash));
+        return slash == std::string_view::npos ? std::string_view{} : text.substr(slash);
     }
     auto colon = text.find(':');
-    return std::string(colon == std::string_view::npos ? text : text.substr(colon + 1));
+    return colon == std::string_view::npos ? text : text.substr(colon + 1);
 }
+
+std::string PathPartOf(std::string_view text) { return std::string(PathPartView(text)); }
 
 std::string StripFragmentOrQuery(std::string_view text) {
     std::size_t end = 0;
@@ -235,34 +237,39 @@ std::string MakeAbsoluteUrl(std::string_view url, std::string_view base) {
 }
 
 bool IsLocalUrl(const UrlContext& page, std::string_view url) {
-    std::string lower = AsciiLower(url);
-    std::string host = HostOf(lower);
-    if (!host.empty()) {
+    std::string_view hostView;
+    if (auto slashes = url.find("//"); slashes != std::string_view::npos) {
+        std::string_view rest = url.substr(slashes + 2);
+        hostView = rest.substr(0, rest.find('/'));
+    }
+    if (!hostView.empty()) {
+        std::string host = AsciiLower(hostView);
         if (page.server.size() > host.size()) {
-            std::string path = PathPartOf(url);
+            std::string_view path = PathPartView(url);
             std::size_t n = page.server.size() - host.size();
             if (path.size() >= n) host += path.substr(0, n);
         }
         return !page.server.empty() && EqualsNoCase(host, page.server);
     }
-    if (!HostOf(page.baseDirectory).empty()) return false;
+    if (page.baseDirectory.find("//") != std::string::npos && !HostOf(page.baseDirectory).empty())
+        return false;
     // A URL with a scheme but no host (mailto:, javascript:, data:, tel:, file:///...) never
     // names a file of the site.
-    if (HasUrlScheme(lower) || lower.find("//") == 0) return false;
-    if (StartsWith(lower, "/")) {
+    if (HasUrlScheme(url) || StartsWith(url, "//")) return false;
+    if (StartsWith(url, "/")) {
         std::string_view part = ServerPathPart(page.server);
-        if (!part.empty() && !StartsWith(lower, AsciiLower(part))) return false;
+        if (!part.empty() && !(url.size() >= part.size() && AsciiLower(url.substr(0, part.size())) == AsciiLower(part)))
+            return false;
     }
     return true;
 }
 
 std::string LocalUrlPath(const UrlContext& page, std::string_view url) {
     if (url.empty()) return {};
+    if (page.server.empty()) return PathPartOf(url);
     std::string u = WithSep(std::string(url), '/');
-    if (!page.server.empty()) {
-        auto at = u.find(page.server + "/");
-        if (at != std::string::npos) return std::string(url.substr(std::min(url.size(), at + page.server.size())));
-    }
+    auto at = u.find(page.server + "/");
+    if (at != std::string::npos) return std::string(url.substr(std::min(url.size(), at + page.server.size())));
     std::string_view part = ServerPathPart(page.server);
     if (!part.empty()) {
         std::string q = std::string(part) + "/";

@@ -25,6 +25,8 @@ std::string DecodeUrl(std::string_view text);
 std::string EncodeUrl(std::string_view text, bool encodeSlash);
 std::string HostOf(std::string_view text);
 std::string PathPartOf(std::string_view text);
+// PathPartOf as a view into `text`.
+std::string_view PathPartView(std::string_view text);
 // The text before the fragment or query: up to the first '?' or '#'.
 std::string StripFragmentOrQuery(std::string_view text);
 std::string NormalizeUrlPath(std::string_view path, char separator);

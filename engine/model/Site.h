@@ -36,6 +36,7 @@ public:
     virtual void SetServerDefaults(std::string defaults);
     virtual void SetExcludedFolders(std::vector<std::string> folders);
     virtual bool IsIgnoredLink(std::string_view /*siteRelativePath*/) const { return false; }
+    virtual bool HasIgnoredLinks() const { return false; }
     virtual void RegisterNode(ENode* node);
     // After a command created a file or folder: its node, entered in tree and index.
     virtual ENode* AddPath(std::string_view path);
@@ -137,6 +138,7 @@ public:
 
     void SetDirectory(std::string directory) override;
     bool IsIgnoredLink(std::string_view siteRelativePath) const override;
+    bool HasIgnoredLinks() const override { return !ignoredLinks.empty(); }
     ENode* AddPath(std::string_view path) override;
     void RemovePath(std::string_view path) override;
     void Clear() override;
