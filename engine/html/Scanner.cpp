@@ -11,7 +11,31 @@
 #include "core/log/Log.h"
 #include "engine/model/Node.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tw {
+
+// ---- ByteSet ----
+
+std::size_t ByteSet::Find(const char* data, std::size_t size) const {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    if (count_ >= 1 && count_ <= 4) {
+        __m128i c[4];
+        for (int k = 0; k < 4; ++k) c[k] = _mm_set1_epi8(few_[k < count_ ? k : 0]);
+        for (; i + 16 <= size; i += 16) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, c[0]), _mm_cmpeq_epi8(v, c[1])),
+                                     _mm_or_si128(_mm_cmpeq_epi8(v, c[2]), _mm_cmpeq_epi8(v, c[3])));
+            if (int mask = _mm_movemask_epi8(m)) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+        }
+    }
+#endif
+    while (i < size && !Has(data[i])) ++i;
+    return i;
+}
 
 // ---- EScanner ----
 
@@ -180,13 +204,13 @@ int EScannerFile::PeekSlow(std::uint32_t target) {
 template <bool kCopy>
 std::uint32_t EScannerFile::Scan(std::string* out, const ByteSet& set) {
     while (pos_ < length_) {
-        int w = WindowFor(pos_);
+        int w = last_;
+        if (!(pos_ >= blockStart_[w] && pos_ - blockStart_[w] < blockSize_[w])) w = WindowFor(pos_);
         if (w < 0) break;
         const char* data = buffer_[w].data();
         std::uint32_t begin = pos_ - blockStart_[w];
-        std::uint32_t i = begin;
         const std::uint32_t n = blockSize_[w];
-        while (i < n && !set.Has(data[i])) ++i;
+        std::uint32_t i = begin + static_cast<std::uint32_t>(set.Find(data + begin, n - begin));
         if constexpr (kCopy) out->append(data + begin, i - begin);
         pos_ = blockStart_[w] + i;
         if (i < n) break;

@@ -15,16 +15,27 @@ namespace tw {
 
 class EFileNode;
 
-// A set of bytes, tested in one table lookup.
+// A set of bytes, tested in one table lookup. Sets of up to four bytes are also searched
+// sixteen bytes at a time.
 class ByteSet {
 public:
     constexpr explicit ByteSet(std::string_view chars) {
-        for (char c : chars) bits_[static_cast<unsigned char>(c)] = true;
+        for (char c : chars) {
+            unsigned char u = static_cast<unsigned char>(c);
+            if (bits_[u]) continue;
+            bits_[u] = true;
+            if (count_ < 4) few_[count_] = c;
+            ++count_;
+        }
     }
     constexpr bool Has(char c) const { return bits_[static_cast<unsigned char>(c)]; }
+    // The position of the first byte of data[0..size) in the set, or `size`.
+    std::size_t Find(const char* data, std::size_t size) const;
 
 private:
     std::array<bool, 256> bits_{};
+    char few_[4] = {};
+    int count_ = 0;
 };
 
 class EScanner {
