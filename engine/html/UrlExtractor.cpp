@@ -511,6 +511,7 @@ int EHtmlNode::ParseUrls(ESection* section) {
     }
     if (tagsStatus != 0 && tagsStatus != 3) return tagsStatus;
     urls_.clear();
+    std::vector<ENode*>().swap(targets_);
     baseHref.clear();
     baseNode = nullptr;
     int status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr);

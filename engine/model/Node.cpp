@@ -268,9 +268,10 @@ EHtmlNode::~EHtmlNode() = default;
 
 bool EHtmlNode::Accept(EVisitor& visitor) { return visitor.VisitHtml(this); }
 
-bool EHtmlNode::HasChildren() { return !TIterWeb(&urls_).IsDone(); }
+bool EHtmlNode::HasChildren() { return !targets_.empty() || !TIterWeb(&urls_).IsDone(); }
 
 std::unique_ptr<IIterator<ENode*>> EHtmlNode::CreateChildIterator() {
+    if (!targets_.empty()) return std::make_unique<TIterStl<std::vector<ENode*>, ENode*>>(&targets_);
     return std::make_unique<TIterWeb>(&urls_);
 }
 
@@ -302,23 +303,20 @@ void EHtmlNode::ClearTags() {
 
 void EHtmlNode::ClearUrls() {
     std::vector<EUrl>().swap(urls_);
+    std::vector<ENode*>().swap(targets_);
     urlsParsed_ = false;
 }
 
 void EHtmlNode::KeepOnlyTargets() {
-    std::vector<EUrl> targets;
+    std::vector<ENode*> targets;
     std::unordered_set<ENode*> seen;
     for (const EUrl& url : urls_) {
         if (url.IsExternal() || url.IsBaseHref() || !url.target) continue;
-        if (!seen.insert(url.target).second) continue;
-        EUrl compact;
-        compact.target = url.target;
-        compact.flags = url.flags;
-        targets.push_back(std::move(compact));
+        if (seen.insert(url.target).second) targets.push_back(url.target);
     }
     targets.shrink_to_fit();
-    urls_.swap(targets);
-    urlsParsed_ = false;
+    ClearUrls();
+    targets_.swap(targets);
 }
 
 std::string EHtmlNode::GetBaseDirectory(bool fromNames) const {

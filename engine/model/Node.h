@@ -152,7 +152,7 @@ public:
     void ClearTags();
     void ClearUrls();
     // Keeps of the URLs only what a walk over the link web needs (each usable target once, in
-    // order) and marks the URLs as not parsed, so that any other use parses them again.
+    // order) and drops the URLs themselves, so that any other use parses them again.
     void KeepOnlyTargets();
 
     bool IsHtml() const { return isHtml_; }
@@ -177,6 +177,7 @@ public:
 private:
     std::vector<ETag> tags_;
     std::vector<EUrl> urls_;
+    std::vector<ENode*> targets_;  // what KeepOnlyTargets kept: the children of a web walk
     EAppSite* site_ = nullptr;
     bool isHtml_ = false;
     bool tagsParsed_ = false;
