@@ -160,6 +160,16 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     int& broken = brokenCountByPage[page];
     broken = 0;
     std::vector<ENode*> targets;
+    // Occurrences per (map, path) of this page, entered once each after the loop: a fresh
+    // page has no entries yet, so they need no search among the entries of other pages.
+    struct ProblemLess {
+        bool operator()(const std::pair<ELinkMap*, std::string>& a,
+                        const std::pair<ELinkMap*, std::string>& b) const {
+            if (a.first != b.first) return a.first < b.first;
+            return NoCaseLess{}(a.second, b.second);
+        }
+    };
+    std::map<std::pair<ELinkMap*, std::string>, int, ProblemLess> problems;
     for (const EUrl& url : page->Urls()) {
         if (url.target) {
             targets.push_back(url.target);
@@ -174,8 +184,14 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
                         : problem == LinkProblem::Ignored ? ignoredLinks
                                                           : brokenLinks;
         if (problem == LinkProblem::Broken) ++broken;
-        Bump(map, path, page, 1);
+        ++problems[{&map, std::move(path)}];
         if (visitor.onProblem) visitor.onProblem(*page, url, problem);
+    }
+    for (auto& [where, count] : problems) {
+        if (fresh)
+            where.first->emplace(where.second, ELinkEntry{page, count});
+        else
+            Bump(*where.first, where.second, page, count);
     }
     std::sort(targets.begin(), targets.end());
     targets.erase(std::unique(targets.begin(), targets.end()), targets.end());

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <unordered_set>
 #include <string_view>
 
 #include "engine/model/Site.h"
@@ -32,7 +33,7 @@ public:
     bool VisitFile(EFileNode* node) override;
     bool VisitHtml(EHtmlNode* page) override;
 
-    std::set<ENode*> visited;
+    std::unordered_set<ENode*> visited;
     EAppSite* site;
     bool freeAfterVisit;
     LinkProblemSink onProblem;  // optional

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_set>
 #include <string>
 #include <utility>
 
@@ -69,7 +70,7 @@ private:
 // Puts every file the walk from the home page did not reach into the site's orphans.
 class ESetupOrphans : public EVisitor {
 public:
-    ESetupOrphans(std::set<ENode*>& unreached, const std::set<ENode*>& reached)
+    ESetupOrphans(std::set<ENode*>& unreached, const std::unordered_set<ENode*>& reached)
         : unreached_(unreached), reached_(reached) {}
     bool VisitFile(EFileNode* node) override { return Note(node); }
     bool VisitHtml(EHtmlNode* node) override { return Note(node); }
@@ -80,7 +81,7 @@ private:
         return true;
     }
     std::set<ENode*>& unreached_;
-    const std::set<ENode*>& reached_;
+    const std::unordered_set<ENode*>& reached_;
 };
 
 // The site's links file: NAME_links.txt in the Config folder.

@@ -196,3 +196,19 @@ TEST_F(LinkWebTest, ReachabilityFollowsFixedLinks) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST_F(LinkWebTest, HomePageThatLinksNowhereLeavesEverythingElseOrphaned) {
+    MakeSite({{"index.htm", "<p>nothing here</p>"}, {"a.htm", "<a href=b.htm>"}, {"b.htm", "<a href=a.htm>"}});
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(Orphans(false), (std::vector<std::string>{"/a.htm", "/b.htm"}));
+    EXPECT_TRUE(Orphans(true).empty());  // they link to each other
+    EXPECT_FALSE(site_->IsOrphan(Node("index.htm"), true));
+    EXPECT_TRUE(Links("a.htm", "b.htm"));  // orphans' links are recorded
+    ExpectConsistent();
+}
+
+}  // namespace
+}  // namespace tw
