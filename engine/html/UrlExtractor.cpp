@@ -105,6 +105,11 @@ struct MappedText {
         text += from.text[i];
         origin.push_back(from.origin[i]);
     }
+    void Append(const MappedText& from, std::size_t begin, std::size_t end) {
+        text.append(from.text, begin, end - begin);
+        origin.insert(origin.end(), from.origin.begin() + static_cast<std::ptrdiff_t>(begin),
+                      from.origin.begin() + static_cast<std::ptrdiff_t>(end));
+    }
 };
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
@@ -117,10 +122,11 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 MappedText Cut(const MappedText& in, std::string_view opener, bool toLineEnd) {
     MappedText out;
     for (std::size_t i = 0, n = in.text.size(); i < n;) {
-        if (in.text.compare(i, opener.size(), opener) != 0) {
-            out.Append(in, i++);
-            continue;
-        }
+        std::size_t at = in.text.find(opener, i);
+        if (at == std::string::npos) at = n;
+        out.Append(in, i, at);
+        i = at;
+        if (i >= n) break;
         std::size_t end;
         if (toLineEnd) {
             end = in.text.find('\n', i + 2);
@@ -394,6 +400,12 @@ private:
         while (end > begin && strip(args.text[end - 1])) --end;
         if (begin >= end) return 0;
         std::string value = args.text.substr(begin, end - begin);
+        // A double quote left inside means the "argument" spans several strings (object
+        // literals): no URL, though it may still hold markup.
+        if (value.find('"') != std::string::npos) {
+            ReadAsHtml(args, begin, end);
+            return 0;
+        }
         EUrl url = AddUrl(false, false, false, args.origin[begin], value);
         bool markupOnly = url.IsExternal() && value.substr(0, value.find("://")).find('<') != std::string::npos;
         if ((url.IsExternal() && !markupOnly) || url.target) {
@@ -410,6 +422,7 @@ private:
     // An argument that names nothing may be markup (document.write): its tags are searched
     // like the page's own, with offsets mapped back to the file.
     void ReadAsHtml(const MappedText& args, std::size_t begin, std::size_t end) {
+        if (args.text.find('<', begin) >= end) return;  // no tag can start without a '<'
         EScannerString scanner(args.text.substr(begin, end - begin));
         std::vector<ETag> tags;
         ReadAllTags(scanner, tags, nullptr, nullptr);
