@@ -280,12 +280,12 @@ private:
         else
             url.Set(EUrl::kFormRootRelative);
         if (v.find_first_of("\r\n") == std::string::npos) {
-            url.Set(EUrl::kNotCanonical, EncodeUrl(url.text, false) != v);
+            url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, v));
         } else {
             std::string written;
             for (char c : v)
                 if (c != '\r' && c != '\n') written += c;
-            url.Set(EUrl::kNotCanonical, EncodeUrl(url.text, false) != written);
+            url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, written));
         }
         if (!local) {
             std::string base = !HostOf(context_.baseDirectory).empty() ? context_.baseDirectory

@@ -136,6 +136,36 @@ std::string EncodeUrl(std::string_view text, bool encodeSlash) {
     return out;
 }
 
+bool EncodesTo(std::string_view text, std::string_view written) {
+    // EncodeUrl(text, false) == written, without building the encoded text.
+    static constexpr std::string_view kSchemes[] = {"http:", "ftp:",  "mailto:", "file:",
+                                                    "nntp:", "news:", "gopher:", "telnet:"};
+    static const char* hex = "0123456789ABCDEF";
+    std::size_t w = 0, i = 0;
+    auto put = [&](char c) { return w < written.size() && written[w++] == c; };
+    std::string lower;
+    for (std::size_t k = 0; k < text.size() && lower.size() < 8; ++k)
+        if (text[k] != '\r' && text[k] != '\n') lower += static_cast<char>(text[k] >= 'A' && text[k] <= 'Z' ? text[k] + 32 : text[k]);
+    std::size_t keep = 0;
+    for (std::string_view scheme : kSchemes)
+        if (StartsWith(lower, scheme)) {
+            keep = scheme.size();
+            break;
+        }
+    for (std::size_t kept = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\r' || c == '\n') continue;
+        bool plain = kept < keep || !IsReserved(c) || c == '/';
+        if (kept < keep) ++kept;
+        if (plain) {
+            if (!put(static_cast<char>(c))) return false;
+        } else if (!put('%') || !put(hex[c >> 4]) || !put(hex[c & 15])) {
+            return false;
+        }
+    }
+    return w == written.size();
+}
+
 std::string HostOf(std::string_view text) {
     auto slashes = text.find("//");
     if (slashes == std::string_view::npos) return {};
@@ -161,14 +191,21 @@ std::string StripFragmentOrQuery(std::string_view text) {
     return std::string(text.substr(0, end));
 }
 
-std::string NormalizeUrlPath(std::string_view input, char s) {
-    // Most paths hold no "." segment at all: nothing to do. (".." + s and "." + s both
-    // contain "." + s; a trailing s + ".." is the only other pattern.)
+namespace {
+
+// Most paths hold no "." segment at all: nothing to do. (".." + s and "." + s both contain
+// "." + s; a trailing s + ".." is the only other pattern.)
+bool HasDotSegments(std::string_view path, char s) {
     const char dotSep[2] = {'.', s};
     const char sepDots[3] = {s, '.', '.'};
-    if (input.find(std::string_view(dotSep, 2)) == std::string_view::npos &&
-        !EndsWith(input, std::string_view(sepDots, 3)) && input != "..")
-        return std::string(input);
+    return path.find(std::string_view(dotSep, 2)) != std::string_view::npos ||
+           EndsWith(path, std::string_view(sepDots, 3)) || path == "..";
+}
+
+}  // namespace
+
+std::string NormalizeUrlPath(std::string_view input, char s) {
+    if (!HasDotSegments(input, s)) return std::string(input);
     const std::string up = std::string("..") + s;
     std::string path(input), prefix;
     for (;;) {
@@ -289,7 +326,7 @@ std::string ResolveToFilePath(std::string_view relative, std::string_view baseDi
     } else {
         joined = WithSep(std::string(baseDirectory), kPathSep) + std::string(relative);
     }
-    std::string path = NormalizeUrlPath(joined, kPathSep);
+    std::string path = HasDotSegments(joined, kPathSep) ? NormalizeUrlPath(joined, kPathSep) : std::move(joined);
     const std::string up = std::string("..") + kPathSep;
     if (path.find(up) == std::string::npos) {
         const std::string dot = std::string(1, kPathSep) + "." + kPathSep;

@@ -23,6 +23,8 @@ bool HasScheme(std::string_view text);
 std::string NormalizeServer(std::string_view text);
 std::string DecodeUrl(std::string_view text);
 std::string EncodeUrl(std::string_view text, bool encodeSlash);
+// EncodeUrl(text, false) == written, without building the encoded text.
+bool EncodesTo(std::string_view text, std::string_view written);
 std::string HostOf(std::string_view text);
 std::string PathPartOf(std::string_view text);
 // PathPartOf as a view into `text`.

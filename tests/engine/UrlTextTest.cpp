@@ -20,6 +20,13 @@ TEST(UrlText, DecodeAndEncode) {
     EXPECT_EQ(EncodeUrl("MAILTO:x y", false), "MAILTO:x%20y");
     EXPECT_EQ(EncodeUrl("a\"b`c~d#e%f", false), "a%22b%60c%7Ed%23e%25f");
     EXPECT_EQ(EncodeUrl("caf\xC3\xA9.htm", false), "caf\xC3\xA9.htm");  // UTF-8 bytes stay
+    for (const char* text : {"http://h/a b", "MAILTO:x y", "a\"b`c~d#e%f", "plain/path.htm", "http:", "",
+                             "caf\xC3\xA9 x.htm", "a\r\nb c"}) {
+        std::string encoded = EncodeUrl(text, false);
+        EXPECT_TRUE(EncodesTo(text, encoded)) << text;
+        EXPECT_FALSE(EncodesTo(text, encoded + "x")) << text;
+        EXPECT_EQ(EncodesTo(text, text), encoded == text) << text;
+    }
 }
 
 TEST(UrlText, Parts) {
