@@ -25,13 +25,6 @@ int HexValue(char c) {
     return -1;
 }
 
-std::string WithoutLineEnds(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text)
-        if (c != '\r' && c != '\n') out += c;
-    return out;
-}
 
 // The characters EncodeUrl escapes, as a table: it is asked for every byte of every URL.
 constexpr std::array<bool, 256> kReservedTable = [] {
@@ -109,61 +102,63 @@ std::string DecodeUrl(std::string_view text) {
     return std::string(reversed.rbegin(), reversed.rend());
 }
 
-std::string EncodeUrl(std::string_view text, bool encodeSlash) {
-    std::string in = WithoutLineEnds(text);
+namespace {
+
+// How many leading characters of a URL (CR and LF not counted) are a scheme EncodeUrl keeps
+// as written: "http:", "ftp:", "mailto:", "file:", "nntp:", "news:", "gopher:", "telnet:".
+std::size_t KeptSchemeLength(std::string_view text) {
     static constexpr std::string_view kSchemes[] = {"http:", "ftp:",  "mailto:", "file:",
                                                     "nntp:", "news:", "gopher:", "telnet:"};
-    std::string lower = AsciiLower(in.substr(0, 8));
-    std::size_t keep = 0;
-    for (std::string_view scheme : kSchemes) {
-        if (StartsWith(lower, scheme)) {
-            keep = scheme.size();
-            break;
-        }
-    }
-    std::string out = in.substr(0, keep);
+    std::string lower;
+    for (std::size_t k = 0; k < text.size() && lower.size() < 8; ++k)
+        if (text[k] != '\r' && text[k] != '\n')
+            lower += (text[k] >= 'A' && text[k] <= 'Z') ? static_cast<char>(text[k] + 32) : text[k];
+    for (std::string_view scheme : kSchemes)
+        if (StartsWith(lower, scheme)) return scheme.size();
+    return 0;
+}
+
+// Calls emit(piece) with each piece of EncodeUrl's result in order; stops when it says no.
+template <typename Emit>
+bool Encode(std::string_view text, bool encodeSlash, Emit emit) {
     static const char* hex = "0123456789ABCDEF";
-    for (std::size_t i = keep; i < in.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(in[i]);
-        if (IsReserved(c) && (c != '/' || encodeSlash)) {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
+    const std::size_t keep = KeptSchemeLength(text);
+    std::size_t kept = 0;
+    for (char ch : text) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c == '\r' || c == '\n') continue;
+        bool plain = kept < keep || !IsReserved(c) || (c == '/' && !encodeSlash);
+        if (kept < keep) ++kept;
+        if (plain) {
+            if (!emit(std::string_view(&ch, 1))) return false;
         } else {
-            out += static_cast<char>(c);
+            const char escaped[3] = {'%', hex[c >> 4], hex[c & 15]};
+            if (!emit(std::string_view(escaped, 3))) return false;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+std::string EncodeUrl(std::string_view text, bool encodeSlash) {
+    std::string out;
+    out.reserve(text.size());
+    Encode(text, encodeSlash, [&](std::string_view piece) {
+        out += piece;
+        return true;
+    });
     return out;
 }
 
 bool EncodesTo(std::string_view text, std::string_view written) {
-    // EncodeUrl(text, false) == written, without building the encoded text.
-    static constexpr std::string_view kSchemes[] = {"http:", "ftp:",  "mailto:", "file:",
-                                                    "nntp:", "news:", "gopher:", "telnet:"};
-    static const char* hex = "0123456789ABCDEF";
-    std::size_t w = 0, i = 0;
-    auto put = [&](char c) { return w < written.size() && written[w++] == c; };
-    std::string lower;
-    for (std::size_t k = 0; k < text.size() && lower.size() < 8; ++k)
-        if (text[k] != '\r' && text[k] != '\n') lower += static_cast<char>(text[k] >= 'A' && text[k] <= 'Z' ? text[k] + 32 : text[k]);
-    std::size_t keep = 0;
-    for (std::string_view scheme : kSchemes)
-        if (StartsWith(lower, scheme)) {
-            keep = scheme.size();
-            break;
-        }
-    for (std::size_t kept = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '\r' || c == '\n') continue;
-        bool plain = kept < keep || !IsReserved(c) || c == '/';
-        if (kept < keep) ++kept;
-        if (plain) {
-            if (!put(static_cast<char>(c))) return false;
-        } else if (!put('%') || !put(hex[c >> 4]) || !put(hex[c & 15])) {
-            return false;
-        }
-    }
-    return w == written.size();
+    std::size_t w = 0;
+    bool same = Encode(text, false, [&](std::string_view piece) {
+        if (written.substr(w, piece.size()) != piece) return false;
+        w += piece.size();
+        return true;
+    });
+    return same && w == written.size();
 }
 
 std::string HostOf(std::string_view text) {
