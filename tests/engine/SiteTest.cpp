@@ -7,6 +7,7 @@
 #include "core/platform/ProgramFolders.h"
 #include "core/settings/Profile.h"
 #include "engine/model/SiteRegistry.h"
+#include "engine/services/ConsoleServices.h"
 #include "engine/services/UiServices.h"
 #include "tests/support/SiteBuilder.h"
 
@@ -217,6 +218,21 @@ TEST_F(SiteTest, LoopsDeepFoldersAndOddLinksLoadWithoutHarm) {
     EXPECT_EQ(Broken("index.htm"), 2);  // %zz.htm and the path above the site
     EXPECT_TRUE(site.orphans.empty() || !site.orphans.count(Node(deep + "end.htm")));
     ExpectConsistent();
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST_F(SiteTest, InterruptFromTheConsoleCancelsTheLoad) {
+    EAppSite& site = MakeSite({{"index.htm", "<a href=a.htm>"}, {"a.htm", ""}});
+    ScopedUiServices scope(std::make_unique<EConsoleServices>());
+    EConsoleServices::RequestCancel();
+    EXPECT_FALSE(Load());
+    EXPECT_FALSE(site.IsTracking());
+    EXPECT_EQ(site.Root(), nullptr);
 }
 
 }  // namespace
