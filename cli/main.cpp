@@ -1,5 +1,7 @@
 // tidewright: the command-line front end.
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -25,6 +27,10 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Large buffers (a big page's line table, its URL list) are given back to the system
+    // when freed: without a fixed threshold glibc raises it after the first big free and
+    // keeps later big buffers on the heap, so each big page would add to the peak.
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
     if (argc < 2) {
         PrintHelp();
         return 2;
