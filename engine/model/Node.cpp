@@ -133,6 +133,18 @@ void EDirNode::AddChild(std::unique_ptr<ENode> child) {
     children_.insert(at, std::move(child));
 }
 
+void EDirNode::AddChildren(std::vector<std::unique_ptr<ENode>> children) {
+    for (auto& child : children) {
+        if (!child) continue;
+        child->parent_ = this;
+        children_.push_back(std::move(child));
+    }
+    // Stable, so that equal paths keep the order of insertion, as with AddChild.
+    std::stable_sort(children_.begin(), children_.end(), [](const auto& a, const auto& b) {
+        return PathLess(a->GetPath(), b->GetPath());
+    });
+}
+
 std::unique_ptr<ENode> EDirNode::RemoveChild(ENode* child) {
     auto it = std::find_if(children_.begin(), children_.end(),
                            [&](const auto& c) { return c.get() == child; });

@@ -90,6 +90,8 @@ public:
     void AddChild(std::unique_ptr<ENode> child) override;
     std::unique_ptr<ENode> RemoveChild(ENode* child) override;
 
+    // Adds many children at once, with one sort: the order is the one AddChild would give.
+    void AddChildren(std::vector<std::unique_ptr<ENode>> children);
     const std::vector<std::unique_ptr<ENode>>& Children() const { return children_; }
     // Orders two paths the way children are kept: without regard to case, then bytewise.
     static bool PathLess(const std::string& a, const std::string& b);

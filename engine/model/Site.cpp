@@ -22,13 +22,6 @@ std::string WithTrailingSep(std::string path) {
     return path;
 }
 
-// The index key of a path, folded into a reused buffer: lookups run for every URL.
-std::string_view Key(std::string_view path) {
-    thread_local std::string buffer;
-    FoldCaseInto(StripTrailingSep(path), buffer);
-    return buffer;
-}
-
 // Every node below `folder`, in pre-order, the folder itself left out.
 std::vector<ENode*> Subtree(ENode* folder) {
     std::vector<ENode*> nodes;
@@ -87,57 +80,21 @@ void ESite::SetExcludedFolders(std::vector<std::string> folders) {
     excludedFolders_ = std::move(folders);
 }
 
-void ESite::IndexNode(ENode* node) {
-    std::string_view key = Key(node->GetPath());
-    auto it = pathIndex_.find(key);
-    if (it == pathIndex_.end()) it = pathIndex_.emplace(std::string(key), IndexEntry{}).first;
-    IndexEntry& entry = it->second;
-    if (!entry.first) {
-        entry.first = node;
-    } else if (entry.first != node &&
-               std::find(entry.others.begin(), entry.others.end(), node) == entry.others.end()) {
-        entry.others.push_back(node);
-    }
-}
+void ESite::IndexNode(ENode* node) { pathIndex_.Insert(node); }
 
 void ESite::RegisterNode(ENode* node) {
     IndexNode(node);
     ++nodeCount_;
 }
 
-void ESite::UnregisterNode(ENode* node) {
-    auto it = pathIndex_.find(Key(node->GetPath()));
-    if (it == pathIndex_.end()) return;
-    IndexEntry& entry = it->second;
-    if (entry.first == node) {
-        entry.first = nullptr;
-        if (!entry.others.empty()) {
-            entry.first = entry.others.front();
-            entry.others.erase(entry.others.begin());
-        }
-    } else {
-        std::erase(entry.others, node);
-    }
-    if (!entry.first) pathIndex_.erase(it);
-}
+void ESite::UnregisterNode(ENode* node) { pathIndex_.Erase(node, node->GetPath()); }
 
-void ESite::ClearIndex() { pathIndex_.clear(); }
+void ESite::ClearIndex() { pathIndex_.Clear(); }
 
 bool ESite::FindNode(std::string_view path, ENode** found) const {
-    auto it = pathIndex_.find(Key(path));
-    if (it == pathIndex_.end()) return false;
-    const IndexEntry& entry = it->second;
-    ENode* best = entry.first;
-    if (!entry.others.empty()) {
-        // Names that differ in case alone: the exact path wins, then the first in order.
-        std::string_view bare = StripTrailingSep(path);
-        for (ENode* n : entry.others) {
-            if (best->GetPath() == bare) break;
-            if (n->GetPath() == bare || EDirNode::PathLess(n->GetPath(), best->GetPath())) best = n;
-        }
-    }
-    if (found) *found = best;
-    return true;
+    ENode* node = pathIndex_.Find(path);
+    if (found) *found = node;
+    return node != nullptr;
 }
 
 ENode* ESite::FindNode(std::string_view path) const {
@@ -224,7 +181,8 @@ void ESite::UpdateRenamedPath(std::string_view oldPath) {
     std::string old(StripTrailingSep(oldPath));
     ENode* node = FindNode(old);
     if (!node) return;
-    UnregisterNode(node);
+    // Under its old path: the node may carry its new name already.
+    pathIndex_.Erase(node, old);
     node->RecomputePath();
     const bool isSiteDirectory = WithTrailingSep(old) == directory_;
     if (isSiteDirectory) {
@@ -243,7 +201,7 @@ void ESite::UpdateRenamedPath(std::string_view oldPath) {
 
 void ESite::Clear() {
     root_.reset();
-    pathIndex_.clear();
+    pathIndex_.Clear();
     nodeCount_ = 0;
     folderCount_ = 0;
 }

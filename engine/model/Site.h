@@ -13,6 +13,7 @@
 
 #include "core/strings/CaseFold.h"
 #include "engine/model/BackLinks.h"
+#include "engine/model/PathIndex.h"
 #include "engine/model/Node.h"
 
 namespace tw {
@@ -93,17 +94,7 @@ protected:
     std::string serverDefaults_;
     std::vector<std::string> excludedFolders_;
     std::unique_ptr<EDirNode> root_;
-    // Folded path -> the nodes whose paths fold to it (more than one only where names differ
-    // in case alone, which needs no allocation in the common case of one).
-    struct IndexEntry {
-        ENode* first = nullptr;
-        std::vector<ENode*> others;
-    };
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
-    };
-    std::unordered_map<std::string, IndexEntry, KeyHash, std::equal_to<>> pathIndex_;
+    EPathIndex pathIndex_;
     int id_ = 0;
 };
 
@@ -173,7 +164,7 @@ public:
 
     // Link-web containers.
     EBackLinks backLinks;
-    std::map<ENode*, int> brokenCountByPage;
+    std::unordered_map<ENode*, int> brokenCountByPage;
     ELinkMap brokenLinks;
     ELinkMap untrackedLinks;
     ELinkMap ignoredLinks;

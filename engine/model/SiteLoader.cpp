@@ -129,6 +129,7 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
     DirectoryEnumerator entries(folder->GetPath() + kPathSep, "*");
     std::string path;
     bool cancel = false;
+    std::vector<std::unique_ptr<ENode>> children;
     while (!cancel && entries.Next(path, true)) {
         if (excluded && !IsFolder(path)) continue;
         std::unique_ptr<ENode> node = creator_.Create(path);
@@ -141,14 +142,14 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
             LogSkipped(*node, attributeText);
             continue;
         }
-        ENode* raw = node.get();
-        folder->AddChild(std::move(node));
         if (site_) {
-            site_->RegisterNode(raw);
-            if (auto* page = dynamic_cast<EHtmlNode*>(raw)) page->SetSite(dynamic_cast<EAppSite*>(site_));
+            site_->RegisterNode(node.get());
+            if (auto* page = dynamic_cast<EHtmlNode*>(node.get())) page->SetSite(dynamic_cast<EAppSite*>(site_));
         }
+        children.push_back(std::move(node));
         ++count;
     }
+    folder->AddChildren(std::move(children));
     return true;
 }
 

@@ -1,0 +1,98 @@
+#include "engine/model/PathIndex.h"
+
+#include <functional>
+#include <string>
+
+#include "core/strings/CaseFold.h"
+#include "core/strings/PathText.h"
+#include "engine/model/Node.h"
+
+namespace tw {
+
+ENode* EPathIndex::Tombstone() {
+    static char marker;
+    return reinterpret_cast<ENode*>(&marker);
+}
+
+std::uint64_t EPathIndex::HashOf(std::string_view path) {
+    thread_local std::string folded;
+    FoldCaseInto(StripTrailingSep(path), folded);
+    return std::hash<std::string_view>{}(folded);
+}
+
+void EPathIndex::Grow() {
+    std::vector<Slot> old;
+    old.swap(slots_);
+    slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+    used_ = live_ = 0;
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (!slot.node || slot.node == Tombstone()) continue;
+        std::size_t i = slot.hash & mask;
+        while (slots_[i].node) i = (i + 1) & mask;
+        slots_[i] = slot;
+        ++used_;
+        ++live_;
+    }
+}
+
+void EPathIndex::Insert(ENode* node) {
+    if ((used_ + 1) * 10 >= slots_.size() * 7) Grow();
+    const std::uint64_t hash = HashOf(node->GetPath());
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    std::size_t free = slots_.size();
+    for (; slots_[i].node; i = (i + 1) & mask) {
+        if (slots_[i].node == node) return;
+        if (slots_[i].node == Tombstone() && free == slots_.size()) free = i;
+    }
+    if (free == slots_.size()) {
+        free = i;
+        ++used_;
+    }
+    slots_[free] = Slot{hash, node};
+    ++live_;
+}
+
+void EPathIndex::Erase(ENode* node, std::string_view path) {
+    if (slots_.empty()) return;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = HashOf(path) & mask; slots_[i].node; i = (i + 1) & mask) {
+        if (slots_[i].node != node) continue;
+        slots_[i].node = Tombstone();
+        --live_;
+        return;
+    }
+}
+
+ENode* EPathIndex::Find(std::string_view path) const {
+    if (slots_.empty()) return nullptr;
+    std::string_view bare = StripTrailingSep(path);
+    const std::uint64_t hash = HashOf(bare);
+    const std::size_t mask = slots_.size() - 1;
+    // A node is found by the 64-bit hash of the folded path it was indexed under. Its path
+    // may have changed since (a rename in progress looks the node up by its old path), so
+    // the path is used only to choose among nodes indexed under the same folded path: the
+    // exact match first, then one that folds equal, then the first in path order.
+    ENode* best = nullptr;
+    int bestRank = 0;
+    for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.hash != hash || slot.node == Tombstone()) continue;
+        const std::string& candidate = slot.node->GetPath();
+        if (candidate == bare) return slot.node;
+        int rank = EqualsNoCase(candidate, bare) ? 2 : 1;
+        if (rank > bestRank || (rank == bestRank && EDirNode::PathLess(candidate, best->GetPath()))) {
+            best = slot.node;
+            bestRank = rank;
+        }
+    }
+    return best;
+}
+
+void EPathIndex::Clear() {
+    slots_.clear();
+    used_ = live_ = 0;
+}
+
+}  // namespace tw

@@ -1,0 +1,41 @@
+#pragma once
+// The site's index from path to node, without regard to case. An open-addressing table of
+// (hash of the folded path, node): no key strings are stored, so a lookup costs one fold of
+// the path and a probe or two, and the index adds about 16 bytes per node.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+class ENode;
+
+class EPathIndex {
+public:
+    // Adds a node under its current path (a node already there is not added twice).
+    void Insert(ENode* node);
+    // Removes a node inserted under `path` (its path then, which a rename may have changed).
+    void Erase(ENode* node, std::string_view path);
+    // The node of a path: the one whose path matches exactly, else the first in path order
+    // among those that differ in case alone; null when none.
+    ENode* Find(std::string_view path) const;
+    void Clear();
+    std::size_t size() const { return live_; }
+
+private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        ENode* node = nullptr;  // null: empty; Tombstone(): removed
+    };
+    static ENode* Tombstone();
+    static std::uint64_t HashOf(std::string_view path);
+    void Grow();
+
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;  // live slots and tombstones
+    std::size_t live_ = 0;
+};
+
+}  // namespace tw
