@@ -252,18 +252,34 @@ void EAppSite::RemovePath(std::string_view path) {
     ENode* node = FindNode(bare);
     if (!node) return;
     const std::string p = SiteRelativePath(node);
+    // A name that differs in case alone (this platform allows both) takes over the links to
+    // the removed one; otherwise every URL that led to it is broken now.
+    ENode* variant = pathIndex_.FindOther(node);
     std::vector<ENode*> referrers = backLinks.PagesOf(node);
     for (ENode* referrer : referrers) {
         if (referrer == node) continue;
         auto* page = dynamic_cast<EHtmlNode*>(referrer);
-        int n = page ? CountUrlsTo(page, p) : 0;
+        int n = page ? CountUrlsToNode(page, node) : 0;
         if (n <= 0) continue;
+        if (variant) {
+            backLinks.Add(variant, referrer);
+            continue;
+        }
         Bump(brokenLinks, p, referrer, n);
         brokenCountByPage[referrer] += n;
     }
     backLinks.RemoveTarget(node);
     ForgetNode(node);
     ESite::RemovePath(bare);
+}
+
+int EAppSite::CountUrlsToNode(EHtmlNode* page, ENode* target) {
+    if (!PathExists(page->GetPath())) return 0;
+    ParsedForNow scope(page);
+    int r = page->ParseUrls(nullptr);
+    if (r != 0 && r != 3) return 0;
+    return static_cast<int>(std::count_if(page->Urls().begin(), page->Urls().end(),
+                                          [&](const EUrl& url) { return url.target == target; }));
 }
 
 int EAppSite::CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath) {

@@ -90,6 +90,16 @@ ENode* EPathIndex::Find(std::string_view path) const {
     return best;
 }
 
+ENode* EPathIndex::FindOther(ENode* node) const {
+    if (slots_.empty()) return nullptr;
+    const std::uint64_t hash = HashOf(node->GetPath());
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask)
+        if (slots_[i].hash == hash && slots_[i].node != node && slots_[i].node != Tombstone())
+            return slots_[i].node;
+    return nullptr;
+}
+
 void EPathIndex::Clear() {
     slots_.clear();
     used_ = live_ = 0;

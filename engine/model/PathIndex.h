@@ -21,6 +21,9 @@ public:
     // The node of a path: the one whose path matches exactly, else the first in path order
     // among those that differ in case alone; null when none.
     ENode* Find(std::string_view path) const;
+    // Another node indexed under the same folded path as `node` (names that differ in case
+    // alone), or null.
+    ENode* FindOther(ENode* node) const;
     void Clear();
     std::size_t size() const { return live_; }
 

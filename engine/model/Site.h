@@ -143,6 +143,9 @@ public:
     void UndoRenamedLinks(const PreservedLinks& preserved);
     void CollectReferringPages(ENode* node, std::set<ENode*>& pages);
     int CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath);
+    // The URLs of the page that resolve to `target` (the same count as CountUrlsTo with its
+    // path, where no two names differ in case alone).
+    int CountUrlsToNode(EHtmlNode* page, ENode* target);
     void FixPageLink(EHtmlNode* page, std::string_view oldUrlPath, std::string_view newUrlPath);
     void IgnoreBrokenLink(std::string_view siteRelativePath);
     void UnignoreBrokenLink(std::string_view siteRelativePath);

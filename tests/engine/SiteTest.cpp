@@ -237,3 +237,28 @@ TEST_F(SiteTest, InterruptFromTheConsoleCancelsTheLoad) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST_F(SiteTest, NamesThatDifferInCaseAloneAreFoundExactlyFirst) {
+    EAppSite& site = MakeSite({{"index.htm", "<a href=a.htm><a href=A.htm><a href=A.HTM>"}, {"a.htm", ""}, {"A.htm", ""}});
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(site.FindNode(SitePath("a.htm"))->GetName(), "a.htm");
+    EXPECT_EQ(site.FindNode(SitePath("A.htm"))->GetName(), "A.htm");
+    EXPECT_EQ(site.FindNode(SitePath("A.HTM"))->GetName(), "A.htm");  // first in order
+    // Removing one leaves the other findable under every spelling.
+    ::unlink(SitePath("A.htm").c_str());
+    site.OnPathRemoved(SitePath("A.htm"));
+    EXPECT_EQ(site.FindNode(SitePath("A.HTM"))->GetName(), "a.htm");
+    EXPECT_EQ(Broken("index.htm"), 0);  // its links fall to a.htm
+    EXPECT_TRUE(site.backLinks.Has(Node("a.htm"), Node("index.htm")));
+    ExpectConsistent();
+    ::unlink(SitePath("a.htm").c_str());
+    site.OnPathRemoved(SitePath("a.htm"));
+    EXPECT_EQ(Broken("index.htm"), 3);
+    ExpectConsistent();
+}
+
+}  // namespace
+}  // namespace tw
