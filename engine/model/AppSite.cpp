@@ -11,8 +11,6 @@ EAppSite::~EAppSite() {
     orphans.clear();
 }
 
-void EAppSite::SetDirectory(std::string directory) { ESite::SetDirectory(std::move(directory)); }
-
 void EAppSite::Clear() {
     ESite::Clear();
     tracking_ = false;

@@ -127,7 +127,6 @@ public:
     using ESite::ESite;
     ~EAppSite() override;
 
-    void SetDirectory(std::string directory) override;
     bool IsIgnoredLink(std::string_view siteRelativePath) const override;
     bool HasIgnoredLinks() const override { return !ignoredLinks.empty(); }
     ENode* AddPath(std::string_view path) override;

@@ -200,6 +200,18 @@ TEST_F(LinkWebTest, ReachabilityFollowsFixedLinks) {
 namespace tw {
 namespace {
 
+TEST_F(LinkWebTest, LinkCountingPassVisitsEveryFileAndCountsReadablePages) {
+    MakeSite({{"index.htm", "<a href=a.htm>"}, {"a.htm", "<img src=p.gif>"}, {"p.gif", "GIF"}, {"d/b.htm", ""}});
+    ASSERT_TRUE(Load());
+    std::set<ENode*> nodes;
+    EFindUrlLinks links(nodes, false);
+    EXPECT_EQ((TTraverse<TIterPreOrderTyped>(site_->Root(), links).Run("", 50)), 4);  // 3 pages + 1 file
+    EXPECT_EQ(links.count, 3);
+    EXPECT_EQ(nodes.size(), 4u);
+    EXPECT_TRUE(Page("a.htm")->UrlsParsed());  // URLs stay, tags go
+    EXPECT_FALSE(Page("a.htm")->TagsParsed());
+}
+
 TEST_F(LinkWebTest, HomePageThatLinksNowhereLeavesEverythingElseOrphaned) {
     MakeSite({{"index.htm", "<p>nothing here</p>"}, {"a.htm", "<a href=b.htm>"}, {"b.htm", "<a href=a.htm>"}});
     ASSERT_TRUE(Load());
