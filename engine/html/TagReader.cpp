@@ -1,6 +1,7 @@
 #include "engine/html/TagReader.h"
 
 #include <algorithm>
+#include <array>
 
 #include "core/log/Section.h"
 #include "core/strings/CaseFold.h"
@@ -26,13 +27,14 @@ constexpr bool IsSpace(int c) {
 }
 
 // Every byte but white space: skipping white space is a search for the next one of these.
-constexpr ByteSet kNonSpace = [] {
-    std::string all;
-    for (int c = 1; c < 256; ++c)
-        if (!IsSpace(c)) all += static_cast<char>(c);
-    all += '\0';
-    return ByteSet(std::string_view(all.data(), all.size()));
+constexpr std::array<char, 250> kNonSpaceBytes = [] {
+    std::array<char, 250> bytes{};
+    std::size_t n = 0;
+    for (int c = 0; c < 256; ++c)
+        if (!IsSpace(c)) bytes[n++] = static_cast<char>(c);
+    return bytes;
 }();
+constexpr ByteSet kNonSpace(std::string_view(kNonSpaceBytes.data(), kNonSpaceBytes.size()));
 
 template <typename S>
 void SkipSpace(S& s) {
