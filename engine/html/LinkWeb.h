@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <string_view>
 
+#include "engine/model/PointerSet.h"
 #include "engine/model/Site.h"
 #include "engine/model/Visitor.h"
 
@@ -33,7 +34,7 @@ public:
     bool VisitFile(EFileNode* node) override;
     bool VisitHtml(EHtmlNode* page) override;
 
-    std::unordered_set<ENode*> visited;
+    TPointerSet<ENode> visited;
     EAppSite* site;
     bool freeAfterVisit;
     LinkProblemSink onProblem;  // optional

@@ -263,7 +263,7 @@ private:
 
     EUrl AddUrl(bool isBase, bool embedded, bool inFrame, std::uint32_t offset, std::string_view value) {
         EUrl url;
-        std::string v = StripFragmentOrQuery(value);
+        std::string_view v = value.substr(0, value.find_first_of("?#"));  // StripFragmentOrQuery
         url.text = DecodeUrl(v);
         url.start = offset;
         url.end = offset + static_cast<std::uint32_t>(v.size()) - (v.empty() ? 0 : 1);
@@ -283,7 +283,7 @@ private:
             url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, v));
         } else {
             std::string written;
-            for (char c : v)
+            for (char c : std::string_view(v))
                 if (c != '\r' && c != '\n') written += c;
             url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, written));
         }
@@ -300,8 +300,8 @@ private:
     void Resolve(EUrl& url, bool isBase) {
         std::string p = LocalUrlPath(context_, url.text);
         if (p.empty()) p = std::string(1, kPathSep);
-        std::string path(StripTrailingSep(
-            ResolveToFilePath(p, context_.baseDirectory, context_.siteDirectory)));
+        std::string path = ResolveToFilePath(p, context_.baseDirectory, context_.siteDirectory);
+        while (path.size() > 1 && path.back() == kPathSep) path.pop_back();
         if (!site_) {
             url.Set(EUrl::kUntracked);
             return;

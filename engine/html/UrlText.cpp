@@ -81,6 +81,7 @@ std::string NormalizeServer(std::string_view text) {
 }
 
 std::string DecodeUrl(std::string_view text) {
+    if (text.find_first_of("%\r\n") == std::string_view::npos) return std::string(text);
     // Right to left, so that a '%' produced by decoding is never decoded again: the text is
     // built reversed, and the two characters after a '%' are the last two built.
     std::string reversed;

@@ -151,7 +151,7 @@ void TIterBreadthCyclic::First() {
 }
 
 bool TIterBreadthCyclic::ShouldEnqueue(ENode* node) {
-    return !IsDone() && node && rootType_ && typeid(*node) == *rootType_ && !visited_.count(node);
+    return !IsDone() && node && !visited_.contains(node) && rootType_ && typeid(*node) == *rootType_;
 }
 
 void TIterBreadthCyclic::Next() {
@@ -160,7 +160,7 @@ void TIterBreadthCyclic::Next() {
         if (IsDone()) return;
         ENode* current = CurrentItem();
         if (!current) return;
-        if (visited_.insert(current).second) return;
+        if (visited_.insert(current)) return;
     }
 }
 

@@ -6,7 +6,7 @@
 #include <deque>
 #include <memory>
 #include <typeinfo>
-#include <unordered_set>
+#include "engine/model/PointerSet.h"
 #include <vector>
 
 #include "engine/model/Url.h"
@@ -143,7 +143,7 @@ public:
     bool ShouldEnqueue(ENode* node) override;
 
 private:
-    std::unordered_set<ENode*> visited_;
+    TPointerSet<ENode> visited_;
     const std::type_info* rootType_;
 };
 

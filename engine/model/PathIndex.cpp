@@ -74,6 +74,15 @@ ENode* EPathIndex::Find(std::string_view path) const {
     // may have changed since (a rename in progress looks the node up by its old path), so
     // the path is used only to choose among nodes indexed under the same folded path: the
     // exact match first, then one that folds equal, then the first in path order.
+    // Nearly always one node has the hash: it is the answer, and its path need not be read.
+    ENode* only = nullptr;
+    int matches = 0;
+    for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask) {
+        if (slots_[i].hash != hash || slots_[i].node == Tombstone()) continue;
+        only = slots_[i].node;
+        ++matches;
+    }
+    if (matches <= 1) return only;
     ENode* best = nullptr;
     int bestRank = 0;
     for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask) {

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "engine/html/LinkWeb.h"
+#include "engine/model/PointerSet.h"
 #include "engine/model/Site.h"
 #include "engine/model/Visitor.h"
 
@@ -70,7 +71,7 @@ private:
 // Puts every file the walk from the home page did not reach into the site's orphans.
 class ESetupOrphans : public EVisitor {
 public:
-    ESetupOrphans(std::set<ENode*>& unreached, const std::unordered_set<ENode*>& reached)
+    ESetupOrphans(std::set<ENode*>& unreached, const TPointerSet<ENode>& reached)
         : unreached_(unreached), reached_(reached) {}
     bool VisitFile(EFileNode* node) override { return Note(node); }
     bool VisitHtml(EHtmlNode* node) override { return Note(node); }
@@ -81,7 +82,7 @@ private:
         return true;
     }
     std::set<ENode*>& unreached_;
-    const std::unordered_set<ENode*>& reached_;
+    const TPointerSet<ENode>& reached_;
 };
 
 // The site's links file: NAME_links.txt in the Config folder.
