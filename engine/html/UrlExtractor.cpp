@@ -298,9 +298,11 @@ private:
     }
 
     void Resolve(EUrl& url, bool isBase) {
-        std::string p = LocalUrlPath(context_, url.text);
-        if (p.empty()) p = std::string(1, kPathSep);
-        std::string path = ResolveToFilePath(p, context_.baseDirectory, context_.siteDirectory);
+        static const std::string kRoot(1, kPathSep);
+        std::string_view p = LocalUrlPathView(context_, url.text);
+        if (p.empty()) p = kRoot;
+        std::string& path = pathBuffer_;  // reused: resolution runs for every local URL
+        ResolveToFilePathInto(p, context_.baseDirectory, context_.siteDirectory, path);
         while (path.size() > 1 && path.back() == kPathSep) path.pop_back();
         if (!site_) {
             url.Set(EUrl::kUntracked);
@@ -498,6 +500,7 @@ private:
     EScanner* file_;
     std::optional<EScannerFile> own_;
     UrlContext context_;
+    std::string pathBuffer_;
 };
 
 }  // namespace

@@ -297,38 +297,59 @@ bool IsLocalUrl(const UrlContext& page, std::string_view url) {
     return true;
 }
 
-std::string LocalUrlPath(const UrlContext& page, std::string_view url) {
+std::string_view LocalUrlPathView(const UrlContext& page, std::string_view url) {
     if (url.empty()) return {};
-    if (page.server.empty()) return PathPartOf(url);
-    std::string u = WithSep(std::string(url), '/');
-    auto at = u.find(page.server + "/");
-    if (at != std::string::npos) return std::string(url.substr(std::min(url.size(), at + page.server.size())));
-    std::string_view part = ServerPathPart(page.server);
-    if (!part.empty()) {
-        std::string q = std::string(part) + "/";
-        if (StartsWith(u, q)) return std::string(url.substr(std::min(url.size(), q.size() - 1)));
+    if (page.server.empty()) return PathPartView(url);
+    // The server followed by '/' (or by the end: the URL is read as if it ended in '/').
+    const std::string& server = page.server;
+    for (std::size_t at = url.find(server); at != std::string_view::npos; at = url.find(server, at + 1)) {
+        std::size_t after = at + server.size();
+        if (after == url.size() || url[after] == '/') return url.substr(after);
     }
-    return PathPartOf(url);
+    std::string_view part = ServerPathPart(server);
+    if (!part.empty()) {
+        // The server's path part followed by '/' (or by the end), at the start of the URL.
+        bool match = url.size() >= part.size() && url.substr(0, part.size()) == part &&
+                     (url.size() == part.size() || url[part.size()] == '/');
+        if (match) return url.substr(std::min(url.size(), part.size()));
+    }
+    return PathPartView(url);
+}
+
+std::string LocalUrlPath(const UrlContext& page, std::string_view url) {
+    return std::string(LocalUrlPathView(page, url));
+}
+
+void ResolveToFilePathInto(std::string_view relative, std::string_view baseDirectory,
+                           std::string_view siteDirectory, std::string& out) {
+    out.clear();
+    if (relative.empty()) {
+        out.assign(baseDirectory);
+        return;
+    }
+    if (relative.front() == kPathSep) {
+        std::string_view site = siteDirectory;
+        if (!site.empty() && site.back() == kPathSep) site.remove_suffix(1);
+        out.append(site);
+    } else {
+        out.append(baseDirectory);
+        if (out.empty() || out.back() != kPathSep) out += kPathSep;
+    }
+    out.append(relative);
+    if (!HasDotSegments(out, kPathSep)) return;
+    out = NormalizeUrlPath(out, kPathSep);
+    const std::string up = std::string("..") + kPathSep;
+    if (out.find(up) == std::string::npos) {
+        const std::string dot = std::string(1, kPathSep) + "." + kPathSep;
+        for (std::size_t i; (i = out.find(dot)) != std::string::npos;) out.erase(i + 1, 2);
+    }
 }
 
 std::string ResolveToFilePath(std::string_view relative, std::string_view baseDirectory,
                               std::string_view siteDirectory) {
-    if (relative.empty()) return std::string(baseDirectory);
-    std::string joined;
-    if (relative.front() == kPathSep) {
-        std::string site(siteDirectory);
-        if (!site.empty() && site.back() == kPathSep) site.pop_back();
-        joined = site + std::string(relative);
-    } else {
-        joined = WithSep(std::string(baseDirectory), kPathSep) + std::string(relative);
-    }
-    std::string path = HasDotSegments(joined, kPathSep) ? NormalizeUrlPath(joined, kPathSep) : std::move(joined);
-    const std::string up = std::string("..") + kPathSep;
-    if (path.find(up) == std::string::npos) {
-        const std::string dot = std::string(1, kPathSep) + "." + kPathSep;
-        for (std::size_t i; (i = path.find(dot)) != std::string::npos;) path.erase(i + 1, 2);
-    }
-    return path;
+    std::string out;
+    ResolveToFilePathInto(relative, baseDirectory, siteDirectory, out);
+    return out;
 }
 
 std::string SiteRelativeDir(const UrlContext& page) {

@@ -40,6 +40,10 @@ bool IsLocalUrl(const UrlContext& page, std::string_view url);
 std::string LocalUrlPath(const UrlContext& page, std::string_view url);
 std::string ResolveToFilePath(std::string_view relative, std::string_view baseDirectory,
                               std::string_view siteDirectory);
+// The same two as views or into a caller's buffer, for the hot path of URL resolution.
+std::string_view LocalUrlPathView(const UrlContext& page, std::string_view url);
+void ResolveToFilePathInto(std::string_view relative, std::string_view baseDirectory,
+                           std::string_view siteDirectory, std::string& out);
 std::string SiteRelativeDir(const UrlContext& page);
 std::string SiteRelativeBaseDir(const UrlContext& page, std::string_view directory = {});
 std::string SiteRelativeUrlPath(const UrlContext& page, std::string_view url);
