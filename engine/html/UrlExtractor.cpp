@@ -530,6 +530,7 @@ int EHtmlNode::ParseUrls(ESection* section) {
     std::vector<ENode*>().swap(targets_);
     baseHref.clear();
     baseNode = nullptr;
+    urls_.reserve(tags_.size());  // about one URL per kept tag: no regrowth while extracting
     int status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr);
     if (lean) {
         std::vector<ETag>().swap(tags_);
