@@ -202,31 +202,35 @@ bool HasDotSegments(std::string_view path, char s) {
 
 std::string NormalizeUrlPath(std::string_view input, char s) {
     if (!HasDotSegments(input, s)) return std::string(input);
-    const std::string up = std::string("..") + s;
-    std::string path(input), prefix;
+    const char upText[3] = {'.', '.', s};
+    const std::string_view up(upText, 3);
+    std::string path(input);
+    // Leading ".." segments stay in front (the kept prefix); the rest is worked on in place.
+    std::size_t kept = 0;
     for (;;) {
-        std::size_t i = path.find(up);
+        std::size_t i = path.find(up, kept);
         // Only a whole ".." segment counts: at the start or right after a separator.
-        while (i != std::string::npos && i > 0 && path[i - 1] != s) i = path.find(up, i + 1);
-        if (i == std::string::npos || i == 1) break;
-        if (i == 0) {
-            prefix += up;
-            path.erase(0, up.size());
+        while (i != std::string::npos && i > kept && path[i - 1] != s) i = path.find(up, i + 1);
+        if (i == std::string::npos || i == kept + 1) break;
+        if (i == kept) {
+            kept += up.size();
             continue;
         }
-        std::size_t sepBefore = i >= 2 ? path.rfind(s, i - 2) : std::string::npos;
-        std::string rest = path.substr(i + up.size());
-        path = sepBefore == std::string::npos ? rest : path.substr(0, sepBefore + 1) + rest;
+        // The segment before "..": from the separator before it (or the start) on.
+        std::size_t sepBefore = i >= kept + 2 ? path.rfind(s, i - 2) : std::string::npos;
+        std::size_t from = (sepBefore == std::string::npos || sepBefore < kept) ? kept : sepBefore + 1;
+        path.erase(from, i + up.size() - from);
     }
-    path = prefix + path;
-    const std::string tailUp = std::string(1, s) + "..";
-    const std::string upUp = std::string("..") + s + "..";
-    if (EndsWith(path, tailUp) && path != tailUp && !EndsWith(path, upUp)) {
-        std::string head = path.substr(0, path.size() - tailUp.size());
-        auto sep = head.rfind(s);
-        path = sep == std::string::npos ? std::string() : head.substr(0, sep);
+    const char tailText[3] = {s, '.', '.'};
+    const std::string_view tailUp(tailText, 3);
+    const char upUpText[5] = {'.', '.', s, '.', '.'};
+    if (EndsWith(path, tailUp) && path != tailUp && !EndsWith(path, std::string_view(upUpText, 5))) {
+        path.resize(path.size() - tailUp.size());
+        auto sep = path.rfind(s);
+        path.resize(sep == std::string::npos ? 0 : sep);
     }
-    const std::string dot = std::string(".") + s;
+    const char dotText[2] = {'.', s};
+    const std::string_view dot(dotText, 2);
     for (;;) {
         std::size_t i = path.find(dot);
         if (i == std::string::npos || !(i == 0 || path[i - 1] == s)) break;
