@@ -70,6 +70,20 @@ int UrlAttributeIndex(std::string_view name) {
     return -1;
 }
 
+// The value with its spaces removed, in lower case, starts with "javascript:history.go(":
+// a "back" button, not a link.
+bool IsHistoryGo(std::string_view value) {
+    static constexpr std::string_view kPrefix = "javascript:history.go(";
+    std::size_t matched = 0;
+    for (char c : value) {
+        if (c == ' ') continue;
+        char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        if (lower != kPrefix[matched]) return false;
+        if (++matched == kPrefix.size()) return true;
+    }
+    return false;
+}
+
 // What extraction reads of a page: URL attributes, event handlers, the attributes of the
 // special input and param tags, and script and style tags.
 bool WantedAttribute(std::string_view tag, std::string_view attr) {
@@ -227,10 +241,7 @@ private:
         if (attr.value.starts_with("javascript:") &&
             FromScript(MappedText::Of(attr.value, attr.valueOffset)) > 0)
             return;
-        std::string squeezed;
-        for (char c : attr.value)
-            if (c != ' ') squeezed += c;
-        if (AsciiLower(squeezed).starts_with("javascript:history.go(")) return;
+        if (IsHistoryGo(attr.value)) return;
         bool isBase = tag.name == "base";
         EUrl url = AddUrl(isBase, embedded, tag.name == "frame", attr.valueOffset, attr.value);
         if (isBase && name == "href") {

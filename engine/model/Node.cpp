@@ -321,10 +321,13 @@ void EHtmlNode::ClearUrls() {
 
 void EHtmlNode::KeepOnlyTargets() {
     std::vector<ENode*> targets;
-    std::unordered_set<ENode*> seen;
+    std::unordered_set<ENode*> seen;  // only for long lists: a short one is searched directly
+    const bool many = urls_.size() > 64;
     for (const EUrl& url : urls_) {
         if (url.IsExternal() || url.IsBaseHref() || !url.target) continue;
-        if (seen.insert(url.target).second) targets.push_back(url.target);
+        bool fresh = many ? seen.insert(url.target).second
+                          : std::find(targets.begin(), targets.end(), url.target) == targets.end();
+        if (fresh) targets.push_back(url.target);
     }
     targets.shrink_to_fit();
     ClearUrls();

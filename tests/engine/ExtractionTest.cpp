@@ -73,6 +73,7 @@ TEST_F(ExtractionTest, AttributesAndTheirForms) {
         {"<a href=empty/>", "empty/@8-13:1 R"},
         {"<a href=A.HTM>", "A.HTM@8-12:1 R ->a.htm"},
         {"<a href=\"javascript:history.go(-1)\">", ""},
+        {"<a href=\"javascript: History.GO (-2)\">", ""},
         {"<a href=\"javascript:void(0)\">", "javascript:void(0)@9-26:1 EAN"},
         {"<a href=\"javascript:openWin('a.htm')\">", "a.htm@29-33:1 R ->a.htm"},
         {"<div onclick=\"location='b.htm'\">", "b.htm@24-28:1 R ->b.htm"},
