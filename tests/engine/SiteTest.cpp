@@ -6,6 +6,7 @@
 #include "core/platform/FileUtils.h"
 #include "core/platform/ProgramFolders.h"
 #include "core/settings/Profile.h"
+#include "core/settings/SettingsStore.h"
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/ConsoleServices.h"
 #include "engine/services/UiServices.h"
@@ -258,6 +259,48 @@ TEST_F(SiteTest, NamesThatDifferInCaseAloneAreFoundExactlyFirst) {
     site.OnPathRemoved(SitePath("a.htm"));
     EXPECT_EQ(Broken("index.htm"), 3);
     ExpectConsistent();
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST(ProgressPasses, AnnouncedRunsShareOneNumbering) {
+    ProgressPasses::Announce(3);
+    for (int pass = 1; pass <= 3; ++pass) {
+        ProgressPasses::Scope scope;
+        EXPECT_EQ(ProgressPasses::Caption("Loading"),
+                  "Loading (Pass " + std::to_string(pass) + " of 3)");
+    }
+    EXPECT_EQ(ProgressPasses::Count(), 0);  // the third run ended the announcement
+    EXPECT_EQ(ProgressPasses::Caption("Loading"), "Loading");
+}
+
+class AnswerCancelToTracking : public EUiServices {
+public:
+    int asked = 0;
+    Answer WarnBeginTracking(bool* dontAsk) override {
+        ++asked;
+        *dontAsk = true;
+        return Answer::Cancel;
+    }
+};
+
+TEST_F(SiteDefinitionTest, BeginSiteTrackingCanBeDeclinedAndRemembered) {
+    auto services = std::make_unique<AnswerCancelToTracking>();
+    AnswerCancelToTracking* ui = services.get();
+    ScopedUiServices scope(std::move(services));
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    registry.AddSite(Define("a"));
+    registry.ReloadAllSites();
+    EXPECT_EQ(ui->asked, 1);
+    EXPECT_FALSE(registry.Sites()[0]->IsTracking());
+    EXPECT_FALSE(SettingsStore::Instance().ReadBool("1WarnBeginTracking"));
+    registry.ReloadAllSites();  // no longer asked: the sites load
+    EXPECT_EQ(ui->asked, 1);
+    EXPECT_TRUE(registry.Sites()[0]->IsTracking());
 }
 
 }  // namespace
