@@ -8,8 +8,8 @@ namespace tw::bench {
 
 struct SiteParams {
     int pages = 1000;
-    int depth = 3;         // folder levels below the root
-    int fanout = 4;        // subfolders per folder
+    int depth = 3;   // folder levels below the root
+    int fanout = 4;  // subfolders per folder
     int linksPerPage = 20;
     int brokenPercent = 2;  // share of links that point nowhere
     int images = 50;

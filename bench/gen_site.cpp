@@ -20,19 +20,32 @@ int main(int argc, char** argv) {
             return true;
         };
         bool ok = true;
-        if (a == "--pages") ok = number(p.pages);
-        else if (a == "--depth") ok = number(p.depth);
-        else if (a == "--fanout") ok = number(p.fanout);
-        else if (a == "--links") ok = number(p.linksPerPage);
-        else if (a == "--broken") ok = number(p.brokenPercent);
-        else if (a == "--images") ok = number(p.images);
-        else if (a == "--others") ok = number(p.otherFiles);
-        else if (a == "--page-bytes") ok = number(p.pageBytes);
-        else if (a == "--no-scripts") p.scripts = false;
-        else if (a == "--no-styles") p.styles = false;
-        else if (a == "--seed" && i + 1 < argc) p.seed = std::strtoull(argv[++i], nullptr, 10);
-        else if (folder.empty() && a[0] != '-') folder = a;
-        else ok = false;
+        if (a == "--pages")
+            ok = number(p.pages);
+        else if (a == "--depth")
+            ok = number(p.depth);
+        else if (a == "--fanout")
+            ok = number(p.fanout);
+        else if (a == "--links")
+            ok = number(p.linksPerPage);
+        else if (a == "--broken")
+            ok = number(p.brokenPercent);
+        else if (a == "--images")
+            ok = number(p.images);
+        else if (a == "--others")
+            ok = number(p.otherFiles);
+        else if (a == "--page-bytes")
+            ok = number(p.pageBytes);
+        else if (a == "--no-scripts")
+            p.scripts = false;
+        else if (a == "--no-styles")
+            p.styles = false;
+        else if (a == "--seed" && i + 1 < argc)
+            p.seed = std::strtoull(argv[++i], nullptr, 10);
+        else if (folder.empty() && a[0] != '-')
+            folder = a;
+        else
+            ok = false;
         if (!ok) {
             std::fprintf(stderr, "gen_site: bad argument %s\n", a.c_str());
             return 2;

@@ -113,14 +113,14 @@ void UrlFunctions(benchmark::State& state) {
     page.siteDirectory = "/srv/site/";
     page.baseDirectory = "/srv/site/docs/guide/";
     page.pageFolder = page.baseDirectory;
-    const char* urls[] = {"../api/index.html", "/img/logo%20big.png", "chapter%203.html", "https://example.org/x",
-                          "../../a/b/../c/./d.html"};
+    const char* urls[] = {"../api/index.html", "/img/logo%20big.png", "chapter%203.html",
+                          "https://example.org/x", "../../a/b/../c/./d.html"};
     for (auto _ : state) {
         for (const char* url : urls) {
             std::string decoded = tw::DecodeUrl(tw::StripFragmentOrQuery(url));
             if (tw::IsLocalUrl(page, decoded)) {
-                std::string path = tw::ResolveToFilePath(tw::LocalUrlPath(page, decoded), page.baseDirectory,
-                                                         page.siteDirectory);
+                std::string path = tw::ResolveToFilePath(tw::LocalUrlPath(page, decoded),
+                                                         page.baseDirectory, page.siteDirectory);
                 benchmark::DoNotOptimize(path.data());
             }
             benchmark::DoNotOptimize(tw::EncodeUrl(decoded, false).data());

@@ -39,20 +39,21 @@ struct CheckOptions {
 
 // Collects syntax errors as data; the text of the report goes nowhere.
 class SyntaxSection : public ESection {
-public:
-    explicit SyntaxSection(std::vector<SyntaxFinding>& out) : ESection(28432, Stream::None), out_(out) {}
+  public:
+    explicit SyntaxSection(std::vector<SyntaxFinding>& out)
+        : ESection(28432, Stream::None), out_(out) {}
     void RecordSyntaxError(std::string_view path, int line, std::string_view message) override {
         out_.push_back({std::string(path), line, std::string(message)});
     }
 
-private:
+  private:
     std::vector<SyntaxFinding>& out_;
 };
 
 // The log of a check: file errors go to standard error, syntax errors become findings, and
 // other report sections are dropped so that standard output carries only the results.
 class CheckLog : public ELog {
-public:
+  public:
     explicit CheckLog(std::vector<SyntaxFinding>& syntax)
         : syntax_(syntax), discard_(0, ESection::Stream::None) {}
     ESection* OpenSection(int titleId) override {
@@ -64,7 +65,7 @@ public:
         if (section != &syntax_ && section != &discard_) ELog::CloseSection(section);
     }
 
-private:
+  private:
     SyntaxSection syntax_;
     ESection discard_;
 };
@@ -163,12 +164,14 @@ std::unique_ptr<EAppSite> MakeSite(const CheckOptions& o, std::string& problem) 
         registry.LoadAllSites();
         for (const auto& site : registry.Sites()) {
             if (!EqualsNoCase(site->GetName(), o.site)) continue;
-            auto copy = std::make_unique<EAppSite>(site->GetName(), site->GetDirectory(), site->GetHomePage(),
-                                                   site->GetServer(), site->GetServerDefaults());
+            auto copy = std::make_unique<EAppSite>(site->GetName(), site->GetDirectory(),
+                                                   site->GetHomePage(), site->GetServer(),
+                                                   site->GetServerDefaults());
             copy->SetExcludedFolders(site->GetExcludedFolders());
             return copy;
         }
-        problem = "no site named \"" + o.site + "\" is defined (or its folder or home page is gone)";
+        problem =
+            "no site named \"" + o.site + "\" is defined (or its folder or home page is gone)";
         return nullptr;
     }
     if (!IsFolder(o.directory)) {
@@ -234,9 +237,12 @@ int RunCheck(int argc, char** argv) {
     std::string problem;
     std::unique_ptr<EAppSite> site = MakeSite(options, problem);
     if (!site) return Fail(problem);
-    if (!PathExists(site->GetHomePage())) return Fail("home page " + site->GetHomePage() + " does not exist");
-    if (!IsHtmlFile(site->GetHomePage())) return Fail("home page " + site->GetHomePage() + " is not an HTML file");
-    if (!EqualsNoCase(PathDirectory(site->GetHomePage()).substr(0, StripTrailingSep(site->GetDirectory()).size()),
+    if (!PathExists(site->GetHomePage()))
+        return Fail("home page " + site->GetHomePage() + " does not exist");
+    if (!IsHtmlFile(site->GetHomePage()))
+        return Fail("home page " + site->GetHomePage() + " is not an HTML file");
+    if (!EqualsNoCase(PathDirectory(site->GetHomePage())
+                          .substr(0, StripTrailingSep(site->GetDirectory()).size()),
                       StripTrailingSep(site->GetDirectory())))
         return Fail("home page " + site->GetHomePage() + " lies outside " + site->GetDirectory());
 

@@ -14,11 +14,21 @@ void JsonString(std::string& out, std::string_view s) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         if (c < 0x80) {
             switch (c) {
-                case '"': out += "\\\""; break;
-                case '\\': out += "\\\\"; break;
-                case '\n': out += "\\n"; break;
-                case '\r': out += "\\r"; break;
-                case '\t': out += "\\t"; break;
+                case '"':
+                    out += "\\\"";
+                    break;
+                case '\\':
+                    out += "\\\\";
+                    break;
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
                 default:
                     if (c < 0x20) {
                         char buf[8];
@@ -52,7 +62,8 @@ void Flush(std::string& buffer, std::FILE* out, bool force = false) {
     buffer.clear();
 }
 
-void JsonLinks(std::string& b, std::FILE* out, const char* name, const std::vector<LinkFinding>& links) {
+void JsonLinks(std::string& b, std::FILE* out, const char* name,
+               const std::vector<LinkFinding>& links) {
     b += ",\n  \"";
     b += name;
     b += "\": [";
@@ -83,7 +94,8 @@ void CheckResult::Sort() {
         if (a.line != b.line) return a.line < b.line;
         return a.offset < b.offset;
     };
-    for (auto* list : {&broken, &untracked, &ignored}) std::stable_sort(list->begin(), list->end(), byPlace);
+    for (auto* list : {&broken, &untracked, &ignored})
+        std::stable_sort(list->begin(), list->end(), byPlace);
     std::stable_sort(syntaxErrors.begin(), syntaxErrors.end(), [](const auto& a, const auto& b) {
         return a.page != b.page ? a.page < b.page : a.line < b.line;
     });

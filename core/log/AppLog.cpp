@@ -24,9 +24,9 @@ struct SectionStyle {
 };
 
 constexpr SectionStyle kStyles[] = {
-    {24999, "errors", true},     {140, nullptr, true},       {28432, "syntax", false},
-    {28435, "brokenlinks", false}, {302, "orphans", false},  {28439, "external", false},
-    {28441, "mailtos", false},   {28442, "loadtimes", false},
+    {24999, "errors", true},       {140, nullptr, true},        {28432, "syntax", false},
+    {28435, "brokenlinks", false}, {302, "orphans", false},     {28439, "external", false},
+    {28441, "mailtos", false},     {28442, "loadtimes", false},
 };
 
 const SectionStyle* StyleOf(int id) {
@@ -35,7 +35,9 @@ const SectionStyle* StyleOf(int id) {
     return nullptr;
 }
 
-bool IsDiscarded(int id) { return id == 28438 || id == 28440; }
+bool IsDiscarded(int id) {
+    return id == 28438 || id == 28440;
+}
 
 std::string TimeStamp() {
     std::time_t now = std::time(nullptr);
@@ -80,7 +82,9 @@ EAppLog::~EAppLog() {
     SetLogFileEnabled(false);
 }
 
-std::string EAppLog::LogFilePath() { return ProgramSubfolder(LoadString(30050)) + "log.txt"; }
+std::string EAppLog::LogFilePath() {
+    return ProgramSubfolder(LoadString(30050)) + "log.txt";
+}
 
 std::string EAppLog::RecaseTitle(std::string_view title) {
     std::string out;

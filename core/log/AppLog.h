@@ -12,7 +12,7 @@
 namespace tw {
 
 class EAppLog : public ELog {
-public:
+  public:
     // log.txt is cut back to its last kLogKeepBytes when it has grown beyond kLogMaxBytes.
     static constexpr long kLogMaxBytes = 204800;
     static constexpr long kLogKeepBytes = 163840;
@@ -32,7 +32,7 @@ public:
     // "BROKEN LINKS:" becomes "Broken Links: "; "HTML" and "URL" keep their capitals.
     static std::string RecaseTitle(std::string_view title);
 
-private:
+  private:
     std::unique_ptr<EHtmlSection> NewTempSection(int titleId);
 
     std::unique_ptr<EHtmlSection> reportSection_;

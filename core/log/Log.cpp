@@ -20,7 +20,9 @@ std::string_view TrimRight(std::string_view s) {
 
 }  // namespace
 
-ELog::~ELog() { errorSection_ = nullptr; }
+ELog::~ELog() {
+    errorSection_ = nullptr;
+}
 
 ELog& ELog::Instance() {
     if (!Current()) Current() = std::make_unique<ELog>();
@@ -78,16 +80,22 @@ void ELog::EndErrorLine() {
     errorSection_->EndLine();
 }
 
-bool ELog::HasErrors() const { return errorSection_ && errorSection_->HasContent(); }
+bool ELog::HasErrors() const {
+    return errorSection_ && errorSection_->HasContent();
+}
 
 void ELog::ClearErrors() {
     if (errorSection_) errorSection_->Reset();
 }
 
-std::string ELog::ErrorText() { return errorSection_ ? errorSection_->Contents() : std::string(); }
+std::string ELog::ErrorText() {
+    return errorSection_ ? errorSection_->Contents() : std::string();
+}
 
 ScopedLog::ScopedLog(std::unique_ptr<ELog> log) : previous_(ELog::Install(std::move(log))) {}
 
-ScopedLog::~ScopedLog() { ELog::Install(std::move(previous_)); }
+ScopedLog::~ScopedLog() {
+    ELog::Install(std::move(previous_));
+}
 
 }  // namespace tw

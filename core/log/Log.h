@@ -14,7 +14,7 @@
 namespace tw {
 
 class ELog {
-public:
+  public:
     static constexpr int kErrorSectionId = 24999;
 
     ELog() = default;
@@ -45,22 +45,22 @@ public:
     void ClearErrors();
     std::string ErrorText();
 
-protected:
+  protected:
     ESection* errorSection_ = nullptr;
 
-private:
+  private:
     std::vector<std::unique_ptr<ESection>> openSections_;
 };
 
 // Installs a log for the lifetime of the object and restores the previous one afterwards.
 class ScopedLog {
-public:
+  public:
     explicit ScopedLog(std::unique_ptr<ELog> log);
     ~ScopedLog();
     ScopedLog(const ScopedLog&) = delete;
     ScopedLog& operator=(const ScopedLog&) = delete;
 
-private:
+  private:
     std::unique_ptr<ELog> previous_;
 };
 

@@ -46,7 +46,9 @@ std::string ESection::Contents() {
     return text;
 }
 
-void ESection::WriteFileRef(std::string_view path) { Write(path); }
+void ESection::WriteFileRef(std::string_view path) {
+    Write(path);
+}
 
 void ESection::EndLine() {
     if (!stream_) return;
@@ -60,9 +62,13 @@ void ESection::Write(std::string_view text) {
     hasContent_ = true;
 }
 
-std::string ESection::LineNoText(int line) { return FormatPrintf("   line %4d: ", line); }
+std::string ESection::LineNoText(int line) {
+    return FormatPrintf("   line %4d: ", line);
+}
 
-void ESection::WriteLineNo(int line) { Write(LineNoText(line)); }
+void ESection::WriteLineNo(int line) {
+    Write(LineNoText(line));
+}
 
 void ESection::WriteRes(int id, std::string_view a1, std::string_view a2) {
     Write(LoadMessage(id, {a1, a2}));
@@ -103,7 +109,9 @@ void ESection::WriteFileRefLine(std::string_view path) {
     EndLine();
 }
 
-void EHtmlSection::WriteFileRef(std::string_view path) { Write(LoadMessage(313, {path})); }
+void EHtmlSection::WriteFileRef(std::string_view path) {
+    Write(LoadMessage(313, {path}));
+}
 
 void EHtmlSection::EndLine() {
     if (!IsOpen()) return;

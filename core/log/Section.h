@@ -11,7 +11,7 @@
 namespace tw {
 
 class ESection {
-public:
+  public:
     enum class Stream { None, StdOut, StdErr };
 
     // A section bound to a standard stream, or to nothing (every write is dropped).
@@ -54,10 +54,10 @@ public:
     const std::string& Path() const { return path_; }
     bool IsOpen() const { return stream_ != nullptr; }
 
-protected:
+  protected:
     static std::string LineNoText(int line);
 
-private:
+  private:
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
@@ -71,7 +71,7 @@ private:
 };
 
 class EHtmlSection : public ESection {
-public:
+  public:
     using ESection::ESection;
     void WriteFileRef(std::string_view path) override;
     void EndLine() override;

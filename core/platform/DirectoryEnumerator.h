@@ -12,7 +12,7 @@
 namespace tw {
 
 class DirectoryEnumerator {
-public:
+  public:
     // `folder` ends with a separator, or is empty for the drives; `pattern` is a shell
     // wildcard such as "*".
     DirectoryEnumerator(std::string folder, std::string pattern);
@@ -21,7 +21,7 @@ public:
     // and, with `fullPath`, entries whose full path is longer than the platform allows.
     bool Next(std::string& out, bool fullPath);
 
-private:
+  private:
     struct DirCloser {
         void operator()(DIR* d) const { ::closedir(d); }
     };

@@ -18,10 +18,10 @@ namespace tw {
 namespace {
 
 constexpr std::string_view kPseudo[] = {
-    "proc",     "sysfs",     "cgroup",      "cgroup2",    "devtmpfs",  "devpts",
-    "mqueue",   "securityfs", "debugfs",    "tracefs",    "pstore",    "bpf",
-    "configfs", "fusectl",   "hugetlbfs",   "autofs",     "binfmt_misc", "overlay",
-    "nsfs",     "rpc_pipefs", "selinuxfs",  "efivarfs",   "squashfs",  "ramfs_internal",
+    "proc",       "sysfs",       "cgroup",    "cgroup2",  "devtmpfs",    "devpts",
+    "mqueue",     "securityfs",  "debugfs",   "tracefs",  "pstore",      "bpf",
+    "configfs",   "fusectl",     "hugetlbfs", "autofs",   "binfmt_misc", "overlay",
+    "nsfs",       "rpc_pipefs",  "selinuxfs", "efivarfs", "squashfs",    "ramfs_internal",
     "fuse.lxcfs", "fuse.portal", "shm"};
 
 // mountinfo escapes space, tab, newline and backslash as \ooo.
@@ -29,7 +29,8 @@ std::string Unescape(std::string_view s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 3 < s.size()) {
-            out += static_cast<char>(std::strtol(std::string(s.substr(i + 1, 3)).c_str(), nullptr, 8));
+            out +=
+                static_cast<char>(std::strtol(std::string(s.substr(i + 1, 3)).c_str(), nullptr, 8));
             i += 3;
         } else {
             out += s[i];
@@ -96,7 +97,9 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     return mounts;
 }
 
-std::vector<MountEntry> RealMounts() { return ParseMountInfo(ReadText("/proc/self/mountinfo")); }
+std::vector<MountEntry> RealMounts() {
+    return ParseMountInfo(ReadText("/proc/self/mountinfo"));
+}
 
 std::vector<std::string> DriveRoots() {
     std::vector<std::string> roots{std::string(1, kPathSep)};
@@ -158,7 +161,8 @@ std::string VolumeLabel(std::string_view device) {
             std::string label(PathName(link)), out;
             for (std::size_t i = 0; i < label.size(); ++i) {
                 if (label.compare(i, 2, "\\x") == 0 && i + 3 < label.size()) {
-                    out += static_cast<char>(std::strtol(label.substr(i + 2, 2).c_str(), nullptr, 16));
+                    out +=
+                        static_cast<char>(std::strtol(label.substr(i + 2, 2).c_str(), nullptr, 16));
                     i += 3;
                 } else {
                     out += label[i];
@@ -182,9 +186,12 @@ DriveDescriptionText DriveDescription(std::string_view root) {
         }
         case DriveType::Network:
             return {FormatPrintf("Network Disk (%s)", letter), "Network Disk"};
-        case DriveType::CdRom: return {FormatPrintf("CD-ROM (%s)", letter), "CD-ROM Disk"};
-        case DriveType::RamDisk: return {FormatPrintf("Ram Disk  (%s)", letter), "Ram Disk"};
-        default: return {FormatPrintf("Unknown Disk (%s)", letter), "Unknown Disk Type"};
+        case DriveType::CdRom:
+            return {FormatPrintf("CD-ROM (%s)", letter), "CD-ROM Disk"};
+        case DriveType::RamDisk:
+            return {FormatPrintf("Ram Disk  (%s)", letter), "Ram Disk"};
+        default:
+            return {FormatPrintf("Unknown Disk (%s)", letter), "Unknown Disk Type"};
     }
 }
 

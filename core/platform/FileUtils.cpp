@@ -20,7 +20,9 @@
 namespace tw {
 namespace {
 
-std::string Bare(std::string_view path) { return std::string(StripTrailingSep(path)); }
+std::string Bare(std::string_view path) {
+    return std::string(StripTrailingSep(path));
+}
 
 struct Fd {
     int fd = -1;
@@ -270,8 +272,8 @@ int ReadFileChunk(std::string_view path, char* buffer, int size, std::int64_t of
     if (fd.fd < 0 || size < 0 || ::fstat(fd.fd, &st) != 0 || st.st_size < offset) return -1;
     int total = 0;
     while (total < size) {
-        ssize_t n = ::pread(fd.fd, buffer + total, static_cast<std::size_t>(size - total),
-                            offset + total);
+        ssize_t n =
+            ::pread(fd.fd, buffer + total, static_cast<std::size_t>(size - total), offset + total);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return -1;
         if (n == 0) break;

@@ -22,8 +22,8 @@ std::uint32_t FileAttributes(std::string_view path, bool* exists = nullptr);
 // The same word from a stat result already at hand (saves a second stat).
 std::uint32_t AttributesFromStat(const struct stat& st, std::string_view path);
 
-bool PathExists(std::string_view path);   // follows links; a dangling link does not exist
-bool IsFolder(std::string_view path);     // a folder or a link to one
+bool PathExists(std::string_view path);  // follows links; a dangling link does not exist
+bool IsFolder(std::string_view path);    // a folder or a link to one
 bool IsSymbolicLink(std::string_view path);
 // Size in bytes (64-bit), -1 when the path is missing.
 std::int64_t FileSize(std::string_view path);

@@ -39,8 +39,7 @@ bool IsFolder(const std::string& path) {
 std::string ProfileFilePath() {
     std::string home = Env("TIDEWRIGHT_HOME");
     if (!home.empty()) return JoinPath(home, "Tidewright.ini");
-    return JoinPath(JoinPath(XdgDir("XDG_CONFIG_HOME", ".config"), "Tidewright"),
-                    "Tidewright.ini");
+    return JoinPath(JoinPath(XdgDir("XDG_CONFIG_HOME", ".config"), "Tidewright"), "Tidewright.ini");
 }
 
 std::string ProgramDataRoot() {

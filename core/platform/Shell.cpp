@@ -83,8 +83,10 @@ std::optional<std::string> RunCapture(const std::vector<std::string>& argv, int*
     int status = 0;
     ::waitpid(pid, &status, 0);
     if (!WIFEXITED(status)) return std::nullopt;
-    if (exitCode) *exitCode = WEXITSTATUS(status);
-    else if (WEXITSTATUS(status) != 0) return std::nullopt;
+    if (exitCode)
+        *exitCode = WEXITSTATUS(status);
+    else if (WEXITSTATUS(status) != 0)
+        return std::nullopt;
     return out;
 }
 

@@ -12,7 +12,8 @@ namespace tw {
 // Runs argv[0] (searched in PATH) with the arguments, no shell involved, and returns what it
 // printed on standard output; nullopt when it could not be run or, unless `exitCode` is
 // given to receive the status, did not exit with 0.
-std::optional<std::string> RunCapture(const std::vector<std::string>& argv, int* exitCode = nullptr);
+std::optional<std::string> RunCapture(const std::vector<std::string>& argv,
+                                      int* exitCode = nullptr);
 
 // Starts a program detached from this process (no shell); false when it could not start.
 bool LaunchDetached(const std::vector<std::string>& argv, const std::string& folder = {});

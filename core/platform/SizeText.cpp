@@ -13,10 +13,14 @@ std::string SizeText(std::uint64_t bytes, int unit) {
         for (double v = value; v >= 1000 && unit < 3; v /= 1024) ++unit;
     }
     switch (unit) {
-        case 0: return FormatPrintf("%.0f bytes", value);
-        case 1: return FormatPrintf("%.0f KB", std::ceil(value / 1024));
-        case 2: return FormatPrintf("%.1f MB", value / 1048576.0);
-        default: return FormatPrintf("%.2f GB", value / 1073741824.0);
+        case 0:
+            return FormatPrintf("%.0f bytes", value);
+        case 1:
+            return FormatPrintf("%.0f KB", std::ceil(value / 1024));
+        case 2:
+            return FormatPrintf("%.1f MB", value / 1048576.0);
+        default:
+            return FormatPrintf("%.2f GB", value / 1073741824.0);
     }
 }
 

@@ -51,7 +51,8 @@ std::string DeletionDate() {
 }
 
 // Reserves NAME, NAME.2, NAME.3 ... by creating its info file exclusively; returns the name.
-std::string ReserveInfo(const std::string& trash, const std::string& name, const std::string& body) {
+std::string ReserveInfo(const std::string& trash, const std::string& name,
+                        const std::string& body) {
     for (int n = 1; n < 100000; ++n) {
         std::string candidate = n == 1 ? name : name + "." + std::to_string(n);
         std::string info = JoinPath(JoinPath(trash, "info"), candidate + ".trashinfo");
@@ -62,7 +63,8 @@ std::string ReserveInfo(const std::string& trash, const std::string& name, const
         }
         struct stat st;
         bool taken = ::lstat(JoinPath(JoinPath(trash, "files"), candidate).c_str(), &st) == 0;
-        bool ok = !taken && ::write(fd, body.data(), body.size()) == static_cast<ssize_t>(body.size());
+        bool ok =
+            !taken && ::write(fd, body.data(), body.size()) == static_cast<ssize_t>(body.size());
         ::close(fd);
         if (ok) return candidate;
         ::unlink(info.c_str());
@@ -81,8 +83,8 @@ bool MoveToTrash(const std::string& path) {
         std::string top = MountOf(path).mountPoint;
         if (top != "/" && path.starts_with(top + kPathSep)) recorded = path.substr(top.size() + 1);
     }
-    std::string body =
-        "[Trash Info]\nPath=" + EncodeTrashPath(recorded) + "\nDeletionDate=" + DeletionDate() + "\n";
+    std::string body = "[Trash Info]\nPath=" + EncodeTrashPath(recorded) +
+                       "\nDeletionDate=" + DeletionDate() + "\n";
     std::string name = ReserveInfo(trash, std::string(PathName(path)), body);
     if (name.empty()) return false;
     std::string target = JoinPath(JoinPath(trash, "files"), name);
@@ -115,7 +117,8 @@ std::string TrashFolderFor(std::string_view path) {
     dev_t dev = DeviceOf(p);
     if (dev == static_cast<dev_t>(-1)) return {};
     std::string home = HomeTrash();
-    if (DeviceOf(ExistingAncestor(home)) == dev) return MakeTrashFolders(home) ? home : std::string();
+    if (DeviceOf(ExistingAncestor(home)) == dev)
+        return MakeTrashFolders(home) ? home : std::string();
 
     std::string top = MountOf(p).mountPoint;
     std::string uid = std::to_string(::getuid());

@@ -8,14 +8,18 @@
 
 namespace tw {
 
-std::string DebugProfile::Path() { return ProgramSubfolder(LoadString(30050)) + "debug.ini"; }
+std::string DebugProfile::Path() {
+    return ProgramSubfolder(LoadString(30050)) + "debug.ini";
+}
 
 bool DebugProfile::Exists() {
     struct stat st;
     return ::stat(Path().c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool DebugProfile::ReadBool(std::string_view key) { return SettingsStore(Path()).ReadBool(key); }
+bool DebugProfile::ReadBool(std::string_view key) {
+    return SettingsStore(Path()).ReadBool(key);
+}
 
 void DebugProfile::WriteBool(std::string_view key, bool value) {
     SettingsStore(Path()).WriteBool(key, value);

@@ -9,7 +9,7 @@
 namespace tw {
 
 class DebugProfile {
-public:
+  public:
     static std::string Path();  // creates the Config folder when missing
     static bool Exists();
     static bool ReadBool(std::string_view key);

@@ -126,7 +126,7 @@ std::unique_ptr<Document> Parse(const std::string& path, const FileStamp& stamp)
 }
 
 class Cache {
-public:
+  public:
     // Runs `fn` on the current parsed copy of `path` under the cache lock.
     template <typename Fn>
     auto With(const std::string& path, Fn&& fn) {
@@ -137,7 +137,7 @@ public:
         return fn(*slot);
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::map<std::string, std::unique_ptr<Document>> docs_;
 };
@@ -164,8 +164,10 @@ bool Save(const std::string& path, Document& doc) {
     bool ok = true;
     for (std::size_t done = 0; ok && done < text.size();) {
         ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     struct stat st;
     mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
@@ -259,9 +261,8 @@ bool DeleteSection(const std::string& file, std::string_view section) {
 }
 
 bool HasSection(const std::string& file, std::string_view section) {
-    return TheCache().With(file, [&](Document& doc) {
-        return doc.index.count(FoldCase(section)) != 0;
-    });
+    return TheCache().With(file,
+                           [&](Document& doc) { return doc.index.count(FoldCase(section)) != 0; });
 }
 
 }  // namespace tw::profile

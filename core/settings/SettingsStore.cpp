@@ -35,7 +35,9 @@ SortIndex SortIndex::Decode(int value) {
     return s;
 }
 
-int SortIndex::Encode() const { return ascending ? column + 1 : ~column; }
+int SortIndex::Encode() const {
+    return ascending ? column + 1 : ~column;
+}
 
 const std::array<WindowPreset, 3>& WindowPresets() {
     static const std::array<WindowPreset, 3> presets = {{
@@ -46,7 +48,9 @@ const std::array<WindowPreset, 3>& WindowPresets() {
     return presets;
 }
 
-bool DefaultBoolOfKey(std::string_view key) { return !key.empty() && key.front() == '1'; }
+bool DefaultBoolOfKey(std::string_view key) {
+    return !key.empty() && key.front() == '1';
+}
 
 int DefaultIntOfKey(std::string_view key) {
     long long value = 0;
@@ -66,7 +70,8 @@ int ParseProfileInt(std::string_view text) {
     long long value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) value = -value;
     if (value > INT_MAX) value = INT_MAX;
@@ -80,9 +85,13 @@ SettingsStore& SettingsStore::Instance() {
 
 SettingsStore::SettingsStore(std::string profilePath) : path_(std::move(profilePath)) {}
 
-std::string SettingsStore::File() const { return path_.empty() ? ProfileFilePath() : path_; }
+std::string SettingsStore::File() const {
+    return path_.empty() ? ProfileFilePath() : path_;
+}
 
-const std::string& SettingsStore::ProfilePath() const { return path_; }
+const std::string& SettingsStore::ProfilePath() const {
+    return path_;
+}
 
 bool SettingsStore::ReadBool(std::string_view key) const {
     std::string text = ReadString(kSection, key, {});
@@ -191,14 +200,16 @@ void SettingsStore::SaveStringList(std::string_view key,
 
 WindowSwitches SettingsStore::ReadWindowSwitches() const {
     WindowSwitches w;
-    for (std::size_t i = 0; i < w.bars.size(); ++i) w.bars[i] = ReadBool(WindowSwitches::kBarKeys[i]);
+    for (std::size_t i = 0; i < w.bars.size(); ++i)
+        w.bars[i] = ReadBool(WindowSwitches::kBarKeys[i]);
     w.showTitles = ReadBool("1ShowTitles");
     w.showRight = ReadBool("1ShowRight");
     return w;
 }
 
 void SettingsStore::WriteWindowSwitches(const WindowSwitches& w) const {
-    for (std::size_t i = 0; i < w.bars.size(); ++i) WriteBool(WindowSwitches::kBarKeys[i], w.bars[i]);
+    for (std::size_t i = 0; i < w.bars.size(); ++i)
+        WriteBool(WindowSwitches::kBarKeys[i], w.bars[i]);
     WriteBool("1ShowTitles", w.showTitles);
     WriteBool("1ShowRight", w.showRight);
 }

@@ -68,7 +68,7 @@ int DefaultIntOfKey(std::string_view key);
 int ParseProfileInt(std::string_view text);
 
 class SettingsStore {
-public:
+  public:
     static constexpr const char* kSection = "Settings";
 
     static SettingsStore& Instance();
@@ -109,7 +109,7 @@ public:
     // Writes all eleven values; the windows show or hide their bars before calling it.
     void WriteWindowSwitches(const WindowSwitches& switches) const;
 
-private:
+  private:
     // Empty means "the application profile at the moment of the call", so that tests which
     // change TIDEWRIGHT_HOME see their own file.
     std::string path_;

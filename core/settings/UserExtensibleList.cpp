@@ -10,13 +10,17 @@
 namespace tw {
 namespace {
 
-std::string ItemKey(int n) { return "Item" + std::to_string(n); }
+std::string ItemKey(int n) {
+    return "Item" + std::to_string(n);
+}
 
 constexpr std::size_t kMaxFileValue = 255;
 
 }  // namespace
 
-std::string_view GUserExtensibleList::DefineEntry() { return LoadString(30000); }
+std::string_view GUserExtensibleList::DefineEntry() {
+    return LoadString(30000);
+}
 
 GUserExtensibleList::GUserExtensibleList(std::vector<std::string> defaults, std::string name,
                                          bool sorted)
@@ -109,7 +113,8 @@ void GUserExtensibleList::Save(const std::string& fileName) const {
     const std::string file = fileName.empty() ? ProfileFilePath() : fileName;
     profile::WriteString(file, name_, "Current", current_);
     int n = 1;
-    for (const std::string& item : RealItems()) profile::WriteString(file, name_, ItemKey(n++), item);
+    for (const std::string& item : RealItems())
+        profile::WriteString(file, name_, ItemKey(n++), item);
     for (;; ++n) {
         if (profile::ReadString(file, name_, ItemKey(n), {}).empty()) break;
         profile::WriteString(file, name_, ItemKey(n), std::nullopt);

@@ -11,7 +11,7 @@
 namespace tw {
 
 class GUserExtensibleList {
-public:
+  public:
     GUserExtensibleList() = default;
     GUserExtensibleList(std::vector<std::string> defaults, std::string name, bool sorted);
     virtual ~GUserExtensibleList() = default;
@@ -43,7 +43,7 @@ public:
 
     static std::string_view DefineEntry();
 
-private:
+  private:
     void Finish(std::vector<std::string>& list) const;  // sorts when asked, appends "Define..."
 
     std::vector<std::string> defaults_;

@@ -20,7 +20,7 @@ constexpr int kSyntaxSectionId = 28432;
 
 // Drops a page's parsed data unless the caller had it parsed before.
 class ParsedForNow {
-public:
+  public:
     explicit ParsedForNow(EHtmlNode* page) : page_(page), keep_(page->UrlsParsed()) {}
     ~ParsedForNow() {
         if (!keep_) {
@@ -29,7 +29,7 @@ public:
         }
     }
 
-private:
+  private:
     EHtmlNode* page_;
     bool keep_;
 };
@@ -61,7 +61,8 @@ void EraseEntriesOfPage(ELinkMap& map, ENode* page) {
 
 // ---- visitors ----
 
-EFindUrlsCreateFromMap::EFindUrlsCreateFromMap(EAppSite* s, bool free, std::optional<bool> reportSyntax)
+EFindUrlsCreateFromMap::EFindUrlsCreateFromMap(EAppSite* s, bool free,
+                                               std::optional<bool> reportSyntax)
     : site(s), freeAfterVisit(free) {
     if (!reportSyntax.value_or(SettingsStore::Instance().ReadBool("1ReportSyntaxErrors"))) return;
     section = ELog::Instance().OpenSection(kSyntaxSectionId);
@@ -116,12 +117,17 @@ UrlStatus StatusOf(const EUrl& url, const EHtmlNode& page) {
 
 int StatusMessageId(UrlStatus status) {
     switch (status) {
-        case UrlStatus::External: return 294;
+        case UrlStatus::External:
+            return 294;
         case UrlStatus::UntrackedSite:
-        case UrlStatus::Untracked: return 290;
-        case UrlStatus::Good: return 293;
-        case UrlStatus::Ignored: return 364;
-        case UrlStatus::Broken: return 291;
+        case UrlStatus::Untracked:
+            return 290;
+        case UrlStatus::Good:
+            return 293;
+        case UrlStatus::Ignored:
+            return 364;
+        case UrlStatus::Broken:
+            return 291;
     }
     return 291;
 }
@@ -289,7 +295,8 @@ int EAppSite::CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath) {
     int n = 0;
     if (r == 0 || r == 3)
         for (const EUrl& url : page->Urls())
-            if (!url.IsExternal() && EqualsNoCase(SiteRelativeUrlPath(*page, url.text), siteRelativePath))
+            if (!url.IsExternal() &&
+                EqualsNoCase(SiteRelativeUrlPath(*page, url.text), siteRelativePath))
                 ++n;
     if (!hadUrls) {
         page->ClearTags();
@@ -360,7 +367,8 @@ void EAppSite::CollectReferringPages(ENode* node, std::set<ENode*>& pages) {
     for (ENode* page : backLinks.PagesOf(node)) pages.insert(page);
 }
 
-void EAppSite::FixPageLink(EHtmlNode* page, std::string_view oldUrlPath, std::string_view newUrlPath) {
+void EAppSite::FixPageLink(EHtmlNode* page, std::string_view oldUrlPath,
+                           std::string_view newUrlPath) {
     page->ClearTags();
     page->ClearUrls();
     ParsedForNow scope(page);
@@ -415,7 +423,9 @@ bool EAppSite::IsIgnoredLink(std::string_view siteRelativePath) const {
     return ignoredLinks.count(std::string(siteRelativePath)) != 0;
 }
 
-void EAppSite::ReevaluateReachability(std::string_view path) { ReevaluateReachability(FindNode(path)); }
+void EAppSite::ReevaluateReachability(std::string_view path) {
+    ReevaluateReachability(FindNode(path));
+}
 
 void EAppSite::ReevaluateReachability(ENode* start) {
     if (!start) return;

@@ -4,8 +4,8 @@
 #include <functional>
 #include <optional>
 #include <set>
-#include <unordered_set>
 #include <string_view>
+#include <unordered_set>
 
 #include "engine/model/PointerSet.h"
 #include "engine/model/Site.h"
@@ -18,12 +18,11 @@ class ESection;
 // What the link pass found at one URL that does not lead to a file: for front ends that list
 // problems as data (the command line's output).
 enum class LinkProblem { Broken, Untracked, Ignored };
-using LinkProblemSink =
-    std::function<void(EHtmlNode& page, const EUrl& url, LinkProblem problem)>;
+using LinkProblemSink = std::function<void(EHtmlNode& page, const EUrl& url, LinkProblem problem)>;
 
 // Parses every page it visits and records its links in the site's link web.
 class EFindUrlsCreateFromMap : public EVisitor {
-public:
+  public:
     // Opens the "HTML SYNTAX ERRORS:" section (emptied first) when the setting
     // "1ReportSyntaxErrors" is on.
     // `reportSyntax` overrides the setting when given.
@@ -42,13 +41,13 @@ public:
 
 // Counts the pages and files it visits into a caller's set, parsing each page's URLs.
 class EFindUrlLinks : public EVisitor {
-public:
+  public:
     EFindUrlLinks(std::set<ENode*>& nodes, bool openSection);
     ~EFindUrlLinks() override;
     bool VisitFile(EFileNode* node) override;
     bool VisitHtml(EHtmlNode* page) override;
 
-private:
+  private:
     std::set<ENode*>& nodes_;
 };
 

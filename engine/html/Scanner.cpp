@@ -27,9 +27,11 @@ std::size_t ByteSet::Find(const char* data, std::size_t size) const {
         for (int k = 0; k < 4; ++k) c[k] = _mm_set1_epi8(few_[k < count_ ? k : 0]);
         for (; i + 16 <= size; i += 16) {
             __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-            __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, c[0]), _mm_cmpeq_epi8(v, c[1])),
-                                     _mm_or_si128(_mm_cmpeq_epi8(v, c[2]), _mm_cmpeq_epi8(v, c[3])));
-            if (int mask = _mm_movemask_epi8(m)) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+            __m128i m =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, c[0]), _mm_cmpeq_epi8(v, c[1])),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, c[2]), _mm_cmpeq_epi8(v, c[3])));
+            if (int mask = _mm_movemask_epi8(m))
+                return i + static_cast<std::size_t>(__builtin_ctz(mask));
         }
     }
 #endif
@@ -62,7 +64,9 @@ std::string& EScanner::Extract(std::string& out, std::uint32_t from, std::uint32
     return out;
 }
 
-bool EScanner::IsAtEnd() { return pos_ == length_ || Peek(0) == -1; }
+bool EScanner::IsAtEnd() {
+    return pos_ == length_ || Peek(0) == -1;
+}
 
 // ---- EScannerString ----
 
@@ -133,7 +137,9 @@ std::uint32_t EScannerIstream::ReadUntil(std::string& out, const ByteSet& set) {
     return pos_;
 }
 
-bool EScannerIstream::IsAtEnd() { return pos_ >= length_ || Peek(0) == -1; }
+bool EScannerIstream::IsAtEnd() {
+    return pos_ >= length_ || Peek(0) == -1;
+}
 
 // ---- EScannerFile ----
 
@@ -219,7 +225,9 @@ std::uint32_t EScannerFile::Scan(std::string* out, const ByteSet& set) {
     return pos_;
 }
 
-std::uint32_t EScannerFile::SkipTo(const ByteSet& set) { return Scan<false>(nullptr, set); }
+std::uint32_t EScannerFile::SkipTo(const ByteSet& set) {
+    return Scan<false>(nullptr, set);
+}
 
 std::string& EScannerFile::Extract(std::string& out, std::uint32_t from, std::uint32_t to) {
     for (std::uint32_t p = from; p < std::min(to, length_);) {

@@ -18,7 +18,7 @@ class EFileNode;
 // A set of bytes, tested in one table lookup. Sets of up to four bytes are also searched
 // sixteen bytes at a time.
 class ByteSet {
-public:
+  public:
     constexpr explicit ByteSet(std::string_view chars) {
         for (char c : chars) {
             unsigned char u = static_cast<unsigned char>(c);
@@ -32,14 +32,14 @@ public:
     // The position of the first byte of data[0..size) in the set, or `size`.
     std::size_t Find(const char* data, std::size_t size) const;
 
-private:
+  private:
     std::array<bool, 256> bits_{};
     char few_[4] = {};
     int count_ = 0;
 };
 
 class EScanner {
-public:
+  public:
     static constexpr std::uint32_t kUnknownLength = 0xFFFFFFFFu;
 
     virtual ~EScanner() = default;
@@ -59,13 +59,13 @@ public:
     virtual std::string& Extract(std::string& out, std::uint32_t from, std::uint32_t to);
     virtual bool IsAtEnd();
 
-protected:
+  protected:
     std::uint32_t pos_ = 0;
     std::uint32_t length_ = kUnknownLength;
 };
 
 class EScannerString : public EScanner {
-public:
+  public:
     explicit EScannerString(std::string text);
     bool IsOpen() const override { return true; }
     int Peek(int offset) override;
@@ -73,12 +73,12 @@ public:
     std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
     bool IsAtEnd() override { return pos_ >= length_; }
 
-private:
+  private:
     std::string text_;
 };
 
 class EScannerIstream : public EScanner {
-public:
+  public:
     explicit EScannerIstream(std::istream& stream);
     bool IsOpen() const override { return true; }
     std::uint32_t Advance(std::int64_t n) override;
@@ -88,12 +88,12 @@ public:
     std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
     bool IsAtEnd() override;
 
-private:
+  private:
     std::istream& stream_;
 };
 
 class EScannerFile final : public EScanner {
-public:
+  public:
     // Windows of 64 KiB: two of them keep look-behind across a boundary in memory, and each
     // block of the file is read once in a forward pass.
     static constexpr std::uint32_t kDefaultWindow = 1u << 16;
@@ -128,7 +128,7 @@ public:
     // Blocks read from the disk so far (for tests of the window behaviour).
     int ReadCount() const { return reads_; }
 
-private:
+  private:
     // The window holding `target`, loading its block when needed; -1 outside the input.
     int WindowFor(std::uint32_t target);
     int PeekSlow(std::uint32_t target);

@@ -41,7 +41,9 @@ void SkipSpace(S& s) {
     s.SkipTo(kNonSpace);
 }
 
-std::uint32_t Before(std::uint32_t pos, std::uint32_t n) { return pos > n ? pos - n : 0; }
+std::uint32_t Before(std::uint32_t pos, std::uint32_t n) {
+    return pos > n ? pos - n : 0;
+}
 
 void LowerInPlace(std::string& text) {
     for (char& c : text)
@@ -67,9 +69,8 @@ std::string Context(EScanner& s, std::uint32_t from, std::uint32_t to) {
     return out;
 }
 
-void Report(int& status, ESection* section, EFileNode* node, std::uint32_t baseOffset,
-            EScanner& s, int messageId, std::uint32_t from, std::uint32_t to,
-            std::uint32_t errorOffset) {
+void Report(int& status, ESection* section, EFileNode* node, std::uint32_t baseOffset, EScanner& s,
+            int messageId, std::uint32_t from, std::uint32_t to, std::uint32_t errorOffset) {
     status = 3;
     if (!section) return;
     std::uint32_t line = node ? node->LineFromOffset(errorOffset + baseOffset) : 0;
@@ -93,8 +94,8 @@ void Delimiter(ETag& tag, const char* name, std::uint32_t start, std::uint32_t e
 
 }  // namespace
 
-bool ETagReader::GetNextTag(ETag& tag, EScanner& s, int& status, ESection* section,
-                            EFileNode* node, std::uint32_t baseOffset) {
+bool ETagReader::GetNextTag(ETag& tag, EScanner& s, int& status, ESection* section, EFileNode* node,
+                            std::uint32_t baseOffset) {
     return Next(tag, s, status, section, node, baseOffset);
 }
 
@@ -268,7 +269,8 @@ std::string GetTitle(EHtmlNode& page) {
     bool parsedHere = !page.TagsParsed();
     if (parsedHere && page.ParseTags(nullptr) == 1) return {};
     const auto& tags = page.Tags();
-    auto it = std::find_if(tags.begin(), tags.end(), [](const ETag& t) { return t.name == "title"; });
+    auto it =
+        std::find_if(tags.begin(), tags.end(), [](const ETag& t) { return t.name == "title"; });
     std::string title;
     if (it != tags.end()) {
         EScannerFile file(page.GetPath());

@@ -26,13 +26,13 @@ struct TagInterest {
 };
 
 class ETagReader {
-public:
+  public:
     // Reads the next tag from the scanner's position. False at the end of the input, or when
     // the input ends inside a tag (status becomes 3 then, without a message). Every syntax
     // error sets status to 3 and, when `section` is given, writes an entry naming the line
     // (of `node`, offsets shifted by `baseOffset`) and the text around it.
-    bool GetNextTag(ETag& tag, EScanner& scanner, int& status, ESection* section,
-                    EFileNode* node, std::uint32_t baseOffset);
+    bool GetNextTag(ETag& tag, EScanner& scanner, int& status, ESection* section, EFileNode* node,
+                    std::uint32_t baseOffset);
     // The same on a file scanner, without a virtual call per byte.
     bool GetNextTag(ETag& tag, EScannerFile& scanner, int& status, ESection* section,
                     EFileNode* node, std::uint32_t baseOffset);
@@ -44,7 +44,7 @@ public:
     // With an interest, attribute values nobody wants are skipped, not copied.
     void SetInterest(const TagInterest* interest) { interest_ = interest; }
 
-private:
+  private:
     template <typename S>
     bool Next(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
               std::uint32_t baseOffset);

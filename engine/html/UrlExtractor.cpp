@@ -26,24 +26,24 @@ struct UrlAttribute {
     bool embedded;
 };
 constexpr UrlAttribute kUrlAttributes[] = {
-    {"href", false},     {"src", true},     {"background", true}, {"codebase", true},
-    {"lowsrc", true},    {"dynsrc", true},  {"usemap", false},    {"action", false},
+    {"href", false},  {"src", true},    {"background", true}, {"codebase", true},
+    {"lowsrc", true}, {"dynsrc", true}, {"usemap", false},    {"action", false},
 };
 
 constexpr std::string_view kNeverSearched[] = {
-    "address", "b",      "basefont", "big",    "blink",   "blockquote", "br",      "caption",
-    "center",  "cite",   "code",     "comment", "dd",     "dfn",        "dir",     "dl",
-    "dt",      "em",     "font",     "h1",     "h2",      "h3",         "h4",      "h5",
-    "h6",      "h7",     "h8",       "h9",     "head",    "hr",         "html",    "i",
-    "kbd",     "li",     "listing",  "marquee", "menu",   "meta",       "nextid",  "nobr",
-    "noframes", "ol",    "p",        "plaintext", "pre",  "samp",       "small",   "strike",
-    "strong",  "sub",    "sup",      "title",  "tt",      "ul",         "var",     "wbr",
-    "xmp",     "<!--",   "-->"};
+    "address",  "b",    "basefont", "big",       "blink", "blockquote", "br",     "caption",
+    "center",   "cite", "code",     "comment",   "dd",    "dfn",        "dir",    "dl",
+    "dt",       "em",   "font",     "h1",        "h2",    "h3",         "h4",     "h5",
+    "h6",       "h7",   "h8",       "h9",        "head",  "hr",         "html",   "i",
+    "kbd",      "li",   "listing",  "marquee",   "menu",  "meta",       "nextid", "nobr",
+    "noframes", "ol",   "p",        "plaintext", "pre",   "samp",       "small",  "strike",
+    "strong",   "sub",  "sup",      "title",     "tt",    "ul",         "var",    "wbr",
+    "xmp",      "<!--", "-->"};
 
 constexpr std::string_view kEventHandlers[] = {
-    "onclick",   "ondblclick", "onmousedown", "onmouseup", "onmouseover", "onmousemove",
-    "onmouseout", "onkeypress", "onkeydown",  "onkeyup",   "onfocus",     "onblur",
-    "onselect",  "onchange",   "onsubmit",    "onreset",   "onload",      "onunload"};
+    "onclick",    "ondblclick", "onmousedown", "onmouseup", "onmouseover", "onmousemove",
+    "onmouseout", "onkeypress", "onkeydown",   "onkeyup",   "onfocus",     "onblur",
+    "onselect",   "onchange",   "onsubmit",    "onreset",   "onload",      "onunload"};
 
 constexpr std::string_view kScriptKeywords[] = {"href", "src", "location"};
 
@@ -89,7 +89,8 @@ bool IsHistoryGo(std::string_view value) {
 bool WantedAttribute(std::string_view tag, std::string_view attr) {
     if (UrlAttributeIndex(attr) >= 0) return true;
     if (attr.starts_with("on") && In(kEventHandlersSorted, attr)) return true;
-    return (tag == "input" || tag == "param") && (attr == "type" || attr == "name" || attr == "value");
+    return (tag == "input" || tag == "param") &&
+           (attr == "type" || attr == "name" || attr == "value");
 }
 
 bool WantedTag(const ETag& tag) {
@@ -100,7 +101,9 @@ bool WantedTag(const ETag& tag) {
 
 constexpr TagInterest kExtractionInterest{WantedAttribute, WantedTag};
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 // Text together with the file offset of each of its bytes, so that cutting comments and
 // escapes out of a script keeps true file offsets for what remains.
@@ -112,7 +115,8 @@ struct MappedText {
         MappedText m;
         m.text.assign(text);
         m.origin.resize(text.size());
-        for (std::size_t i = 0; i < text.size(); ++i) m.origin[i] = offset + static_cast<std::uint32_t>(i);
+        for (std::size_t i = 0; i < text.size(); ++i)
+            m.origin[i] = offset + static_cast<std::uint32_t>(i);
         return m;
     }
     void Append(const MappedText& from, std::size_t i) {
@@ -166,7 +170,7 @@ MappedText WithoutComments(MappedText in) {
 }
 
 class Extractor {
-public:
+  public:
     Extractor(EHtmlNode& page, ESection* section, EScanner* file)
         : page_(page), section_(section), site_(page.GetSite()), file_(file) {
         context_ = UrlContext::Of(page);
@@ -180,7 +184,8 @@ public:
             const ETag& tag = tags[i];
             if (tag.isEnd || (tag.name != "script" && tag.name != "style")) continue;
             std::size_t close = i + 1;
-            while (close < tags.size() && !(tags[close].isEnd && tags[close].name == tag.name)) ++close;
+            while (close < tags.size() && !(tags[close].isEnd && tags[close].name == tag.name))
+                ++close;
             if (close == tags.size()) {
                 ReportUnclosed(tag);
                 status = 3;
@@ -198,7 +203,7 @@ public:
         return status;
     }
 
-private:
+  private:
     // ---- one tag ----
 
     void ProcessTag(const ETag& tag) {
@@ -215,7 +220,8 @@ private:
                 handlers = true;
         }
         for (std::size_t k = 0; k < std::size(kUrlAttributes); ++k)
-            if (urlAttrs[k]) TryAttribute(tag, *urlAttrs[k], kUrlAttributes[k].embedded, kUrlAttributes[k].name);
+            if (urlAttrs[k])
+                TryAttribute(tag, *urlAttrs[k], kUrlAttributes[k].embedded, kUrlAttributes[k].name);
         if (tag.name == "input" || tag.name == "param") SpecialTags(tag);
         if (!handlers) return;
         for (std::string_view handler : kEventHandlers)
@@ -257,8 +263,9 @@ private:
             if (page_.baseHref.empty() || page_.baseHref.back() != '/') page_.baseHref += '/';
             page_.baseNode = nullptr;
         } else {
-            std::string path = ResolveToFilePath(LocalUrlPath(context_, url.text),
-                                                 page_.GetBaseDirectory(false), context_.siteDirectory);
+            std::string path =
+                ResolveToFilePath(LocalUrlPath(context_, url.text), page_.GetBaseDirectory(false),
+                                  context_.siteDirectory);
             ENode* node = site_ ? site_->FindNode(path) : nullptr;
             if (node) {
                 page_.baseNode = node;
@@ -272,7 +279,8 @@ private:
 
     // ---- one URL ----
 
-    EUrl AddUrl(bool isBase, bool embedded, bool inFrame, std::uint32_t offset, std::string_view value) {
+    EUrl AddUrl(bool isBase, bool embedded, bool inFrame, std::uint32_t offset,
+                std::string_view value) {
         EUrl url;
         std::string_view v = value.substr(0, value.find_first_of("?#"));  // StripFragmentOrQuery
         url.text = DecodeUrl(v);
@@ -299,8 +307,9 @@ private:
             url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, written));
         }
         if (!local) {
-            std::string base = !HostOf(context_.baseDirectory).empty() ? context_.baseDirectory
-                                                                       : "http://" + context_.server;
+            std::string base = !HostOf(context_.baseDirectory).empty()
+                                   ? context_.baseDirectory
+                                   : "http://" + context_.server;
             url.text = MakeAbsoluteUrl(url.text, base);
             return url;
         }
@@ -321,7 +330,8 @@ private:
         }
         if (!site_->IsWholeSite() && !site_->IsPathTracked(path) && FolderOfExists(path))
             url.Set(EUrl::kUntracked);
-        if (site_->HasIgnoredLinks() && site_->IsIgnoredLink(SiteRelativeUrlPath(context_, url.text)))
+        if (site_->HasIgnoredLinks() &&
+            site_->IsIgnoredLink(SiteRelativeUrlPath(context_, url.text)))
             url.Set(EUrl::kIgnored);
         ENode* node = site_->FindNode(path);
         if (!node) return;
@@ -334,7 +344,8 @@ private:
             std::size_t end = defaults.find(';', start);
             if (end == std::string::npos) end = defaults.size();
             if (end > start) {
-                if (ENode* doc = site_->FindNode(JoinPath(path, defaults.substr(start, end - start)))) {
+                if (ENode* doc =
+                        site_->FindNode(JoinPath(path, defaults.substr(start, end - start)))) {
                     url.target = doc;
                     url.Set(EUrl::kViaDefaultDocument);
                     return;
@@ -350,7 +361,9 @@ private:
 
     void Record(EUrl url) { page_.Urls().push_back(std::move(url)); }
 
-    void Undo(const EUrl& url) { --(url.IsExternal() ? page_.externalUrlCount : page_.localUrlCount); }
+    void Undo(const EUrl& url) {
+        --(url.IsExternal() ? page_.externalUrlCount : page_.localUrlCount);
+    }
 
     // ---- scripts and styles ----
 
@@ -370,7 +383,8 @@ private:
                 std::size_t i = at + keyword.size();
                 while (i < lower.size() && lower[i] == ' ') ++i;
                 if (i >= lower.size() || lower[i] != '=') continue;
-                while (i < lower.size() && (lower[i] == '=' || lower[i] == ' ' || lower[i] == '\\')) ++i;
+                while (i < lower.size() && (lower[i] == '=' || lower[i] == ' ' || lower[i] == '\\'))
+                    ++i;
                 if (i >= lower.size() || (lower[i] != '"' && lower[i] != '\'')) continue;
                 std::size_t begin = i + 1;
                 std::size_t end = lower.find_first_of("\"'\\", begin);
@@ -420,7 +434,8 @@ private:
             return 0;
         }
         EUrl url = AddUrl(false, false, false, args.origin[begin], value);
-        bool markupOnly = url.IsExternal() && value.substr(0, value.find("://")).find('<') != std::string::npos;
+        bool markupOnly =
+            url.IsExternal() && value.substr(0, value.find("://")).find('<') != std::string::npos;
         if ((url.IsExternal() && !markupOnly) || url.target) {
             if (auto* file = dynamic_cast<EFileNode*>(url.target); file && !file->IsAscii())
                 url.Set(EUrl::kEmbedded);
@@ -471,7 +486,9 @@ private:
             std::size_t end = semi;
             std::size_t url = style.find("url", begin);
             if (url != std::string::npos && url < end) begin = url + 3;
-            auto trim = [](char c) { return c == '"' || c == '\'' || c == ' ' || c == '(' || c == ')' || IsSpace(c); };
+            auto trim = [](char c) {
+                return c == '"' || c == '\'' || c == ' ' || c == '(' || c == ')' || IsSpace(c);
+            };
             while (begin < end && trim(style[begin])) ++begin;
             while (end > begin && trim(style[end - 1])) --end;
             if (begin >= end) continue;
@@ -551,7 +568,9 @@ int EHtmlNode::ParseUrls(ESection* section) {
     return (tagsStatus == 3 || status == 3) ? 3 : 0;
 }
 
-std::string EHtmlNode::GetSiteServer() const { return site_ ? site_->GetServer() : std::string(); }
+std::string EHtmlNode::GetSiteServer() const {
+    return site_ ? site_->GetServer() : std::string();
+}
 
 std::string EHtmlNode::GetSiteServerDefaults() const {
     return site_ ? site_->GetServerDefaults() : std::string();

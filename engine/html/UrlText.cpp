@@ -25,15 +25,17 @@ int HexValue(char c) {
     return -1;
 }
 
-
 // The characters EncodeUrl escapes, as a table: it is asked for every byte of every URL.
 constexpr std::array<bool, 256> kReservedTable = [] {
     std::array<bool, 256> t{};
-    for (char c : std::string_view(" ;/?:@=&<>#%{}|\\^~[]\"`")) t[static_cast<unsigned char>(c)] = true;
+    for (char c : std::string_view(" ;/?:@=&<>#%{}|\\^~[]\"`"))
+        t[static_cast<unsigned char>(c)] = true;
     return t;
 }();
 
-bool IsReserved(unsigned char c) { return kReservedTable[c]; }
+bool IsReserved(unsigned char c) {
+    return kReservedTable[c];
+}
 
 std::string WithSep(std::string s, char sep) {
     if (s.empty() || s.back() != sep) s += sep;
@@ -53,12 +55,15 @@ UrlContext UrlContext::Of(const EHtmlNode& page, bool fromNames) {
     c.server = page.GetSiteServer();
     c.baseDirectory = page.GetBaseDirectory(fromNames);
     c.siteDirectory = page.GetSiteDirectory();
-    std::string own = fromNames ? std::string(PathDirectory(page.RebuildPath())) : page.GetDirectory();
+    std::string own =
+        fromNames ? std::string(PathDirectory(page.RebuildPath())) : page.GetDirectory();
     c.pageFolder = WithSep(own, kPathSep);
     return c;
 }
 
-bool HasScheme(std::string_view text) { return text.find("://") != std::string_view::npos; }
+bool HasScheme(std::string_view text) {
+    return text.find("://") != std::string_view::npos;
+}
 
 bool HasUrlScheme(std::string_view text) {
     auto colon = text.find(':');
@@ -67,7 +72,8 @@ bool HasUrlScheme(std::string_view text) {
     if (!isAlpha(text[0])) return false;
     for (std::size_t i = 1; i < colon; ++i) {
         char c = text[i];
-        if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return false;
+        if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return false;
     }
     return true;
 }
@@ -108,8 +114,8 @@ namespace {
 // How many leading characters of a URL (CR and LF not counted) are a scheme EncodeUrl keeps
 // as written: "http:", "ftp:", "mailto:", "file:", "nntp:", "news:", "gopher:", "telnet:".
 std::size_t KeptSchemeLength(std::string_view text) {
-    static constexpr std::string_view kSchemes[] = {"http:", "ftp:",  "mailto:", "file:",
-                                                    "nntp:", "news:", "gopher:", "telnet:"};
+    static constexpr std::string_view kSchemes[] = {
+        "http:", "ftp:", "mailto:", "file:", "nntp:", "news:", "gopher:", "telnet:"};
     std::string lower;
     for (std::size_t k = 0; k < text.size() && lower.size() < 8; ++k)
         if (text[k] != '\r' && text[k] != '\n')
@@ -179,7 +185,9 @@ std::string_view PathPartView(std::string_view text) {
     return colon == std::string_view::npos ? text : text.substr(colon + 1);
 }
 
-std::string PathPartOf(std::string_view text) { return std::string(PathPartView(text)); }
+std::string PathPartOf(std::string_view text) {
+    return std::string(PathPartView(text));
+}
 
 std::string StripFragmentOrQuery(std::string_view text) {
     std::size_t end = 0;
@@ -218,13 +226,15 @@ std::string NormalizeUrlPath(std::string_view input, char s) {
         }
         // The segment before "..": from the separator before it (or the start) on.
         std::size_t sepBefore = i >= kept + 2 ? path.rfind(s, i - 2) : std::string::npos;
-        std::size_t from = (sepBefore == std::string::npos || sepBefore < kept) ? kept : sepBefore + 1;
+        std::size_t from =
+            (sepBefore == std::string::npos || sepBefore < kept) ? kept : sepBefore + 1;
         path.erase(from, i + up.size() - from);
     }
     const char tailText[3] = {s, '.', '.'};
     const std::string_view tailUp(tailText, 3);
     const char upUpText[5] = {'.', '.', s, '.', '.'};
-    if (EndsWith(path, tailUp) && path != tailUp && !EndsWith(path, std::string_view(upUpText, 5))) {
+    if (EndsWith(path, tailUp) && path != tailUp &&
+        !EndsWith(path, std::string_view(upUpText, 5))) {
         path.resize(path.size() - tailUp.size());
         auto sep = path.rfind(s);
         path.resize(sep == std::string::npos ? 0 : sep);
@@ -245,25 +255,29 @@ std::string MakeAbsoluteUrl(std::string_view url, std::string_view base) {
     // A URL with a scheme but no "//" after it (mailto:, news:, javascript:, data:) is
     // complete as it stands.
     if (HasUrlScheme(url) && url.substr(colon + 1, 2) != "//") return std::string(url);
-    std::string scheme = colon == std::string_view::npos ? "" : std::string(url.substr(0, colon + 1));
-    std::string rest = NormalizeUrlPath(
-        colon == std::string_view::npos ? url : url.substr(colon + 1), '/');
+    std::string scheme =
+        colon == std::string_view::npos ? "" : std::string(url.substr(0, colon + 1));
+    std::string rest =
+        NormalizeUrlPath(colon == std::string_view::npos ? url : url.substr(colon + 1), '/');
     if (scheme.empty()) {
         auto baseColon = base.find(':');
-        if (baseColon != std::string_view::npos) scheme = std::string(base.substr(0, baseColon + 1));
+        if (baseColon != std::string_view::npos)
+            scheme = std::string(base.substr(0, baseColon + 1));
     }
     if (scheme.empty()) scheme = "http:";
     auto baseColon = base.find(':');
-    std::string b = WithSep(std::string(baseColon == std::string_view::npos ? std::string_view{}
-                                                                            : base.substr(baseColon + 1)),
-                            '/');
+    std::string b =
+        WithSep(std::string(baseColon == std::string_view::npos ? std::string_view{}
+                                                                : base.substr(baseColon + 1)),
+                '/');
     std::string result;
     if (StartsWith(rest, "//")) {
         result = scheme + rest;
     } else if (StartsWith(rest, "/")) {
         std::string h;
         auto slashes = b.find("//");
-        if (slashes != std::string::npos) h = "//" + b.substr(slashes + 2, b.find('/', slashes + 2) - slashes - 2);
+        if (slashes != std::string::npos)
+            h = "//" + b.substr(slashes + 2, b.find('/', slashes + 2) - slashes - 2);
         result = scheme + h + rest;
     } else {
         result = scheme + NormalizeUrlPath(b + rest, '/');
@@ -295,7 +309,8 @@ bool IsLocalUrl(const UrlContext& page, std::string_view url) {
     if (HasUrlScheme(url) || StartsWith(url, "//")) return false;
     if (StartsWith(url, "/")) {
         std::string_view part = ServerPathPart(page.server);
-        if (!part.empty() && !(url.size() >= part.size() && AsciiLower(url.substr(0, part.size())) == AsciiLower(part)))
+        if (!part.empty() && !(url.size() >= part.size() &&
+                               AsciiLower(url.substr(0, part.size())) == AsciiLower(part)))
             return false;
     }
     return true;
@@ -306,7 +321,8 @@ std::string_view LocalUrlPathView(const UrlContext& page, std::string_view url) 
     if (page.server.empty()) return PathPartView(url);
     // The server followed by '/' (or by the end: the URL is read as if it ended in '/').
     const std::string& server = page.server;
-    for (std::size_t at = url.find(server); at != std::string_view::npos; at = url.find(server, at + 1)) {
+    for (std::size_t at = url.find(server); at != std::string_view::npos;
+         at = url.find(server, at + 1)) {
         std::size_t after = at + server.size();
         if (after == url.size() || url[after] == '/') return url.substr(after);
     }
@@ -385,7 +401,8 @@ std::string RelativeUrl(const UrlContext& page, std::string_view targetPath) {
     std::string target(targetPath);
     std::replace(target.begin(), target.end(), '\\', kPathSep);
     std::size_t common = 0;
-    while (common < from.size() && common < target.size() && from[common] == target[common]) ++common;
+    while (common < from.size() && common < target.size() && from[common] == target[common])
+        ++common;
     std::size_t pos = target.empty() ? 1 : 0;
     for (std::size_t i = 0; i < common; ++i)
         if (target[i] == kPathSep) pos = i + 1;

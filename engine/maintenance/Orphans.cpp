@@ -20,8 +20,14 @@ bool EGatherOrphans::Note(ENode* node) {
     return true;
 }
 
-bool EGatherOrphans::VisitFile(EFileNode* node) { return Note(node); }
-bool EGatherOrphans::VisitHtml(EHtmlNode* node) { return Note(node); }
-bool EGatherOrphans::VisitDir(EDirNode* node) { return Note(node); }
+bool EGatherOrphans::VisitFile(EFileNode* node) {
+    return Note(node);
+}
+bool EGatherOrphans::VisitHtml(EHtmlNode* node) {
+    return Note(node);
+}
+bool EGatherOrphans::VisitDir(EDirNode* node) {
+    return Note(node);
+}
 
 }  // namespace tw

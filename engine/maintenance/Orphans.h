@@ -11,7 +11,7 @@ class EAppSite;
 class ENode;
 
 class EGatherOrphans : public EVisitor {
-public:
+  public:
     // The orphan mode is the setting "0TotalOrphans", read once for the pass.
     explicit EGatherOrphans(const EAppSite& site);
     EGatherOrphans(const EAppSite& site, bool totalOrphans);
@@ -21,7 +21,7 @@ public:
 
     std::set<ENode*> found;
 
-private:
+  private:
     bool Note(ENode* node);
     const EAppSite& site_;
     bool totalOrphans_;

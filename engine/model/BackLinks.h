@@ -13,7 +13,7 @@ namespace tw {
 class ENode;
 
 class EBackLinks {
-public:
+  public:
     // False when the pair was there already.
     bool Add(ENode* target, ENode* page);
     // Appends without looking for the pair: for a page whose links are recorded for the first
@@ -31,7 +31,7 @@ public:
     // Every pair, for checks and tests.
     std::set<std::pair<ENode*, ENode*>> Pairs() const;
 
-private:
+  private:
     std::unordered_map<ENode*, std::vector<ENode*>> byTarget_;
     std::size_t pairs_ = 0;
 };

@@ -35,8 +35,8 @@ struct ProfileStamp {
     off_t size = -1;
     timespec mtime{};
     bool operator==(const ProfileStamp& o) const {
-        return path == o.path && ino == o.ino && size == o.size &&
-               mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec;
+        return path == o.path && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec;
     }
 };
 
@@ -54,7 +54,8 @@ ProfileStamp StampNow() {
 
 std::shared_ptr<const HtmlLists> ReadLists() {
     const std::string file = ProfileFilePath();
-    if (!profile::HasSection(file, "HtmlExtensions") && !profile::HasSection(file, "LiteralHtmlText")) {
+    if (!profile::HasSection(file, "HtmlExtensions") &&
+        !profile::HasSection(file, "LiteralHtmlText")) {
         GUserExtensibleList({"html", "htm", "cfm", "asp", "php3"}, "HtmlExtensions", false).Save();
         GUserExtensibleList({"<html>", "<head>"}, "LiteralHtmlText", false).Save();
     }

@@ -31,7 +31,7 @@ struct FileProbe {
 // "LiteralHtmlText", read from the application profile. A snapshot is re-read only when the
 // profile changed on disk.
 class HtmlLists {
-public:
+  public:
     static std::shared_ptr<const HtmlLists> Current();
 
     // Whether a file with this path and probe is HTML by the lists.

@@ -108,7 +108,9 @@ ENode*& TIterBreadth::CurrentItem() {
     return item_;
 }
 
-bool TIterBreadth::ShouldEnqueue(ENode* node) { return !IsDone() && node && node->HasChildren(); }
+bool TIterBreadth::ShouldEnqueue(ENode* node) {
+    return !IsDone() && node && node->HasChildren();
+}
 
 void TIterBreadth::Step() {
     if (children_) children_->Next();
@@ -139,7 +141,9 @@ void TIterBreadth::Step() {
     if (ShouldEnqueue(current)) queue_.push_back(current);
 }
 
-void TIterBreadth::Next() { Step(); }
+void TIterBreadth::Next() {
+    Step();
+}
 
 TIterBreadthCyclic::TIterBreadthCyclic(ENode* root)
     : TIterBreadth(root), rootType_(root ? &typeid(*root) : nullptr) {}
@@ -151,7 +155,8 @@ void TIterBreadthCyclic::First() {
 }
 
 bool TIterBreadthCyclic::ShouldEnqueue(ENode* node) {
-    return !IsDone() && node && !visited_.contains(node) && rootType_ && typeid(*node) == *rootType_;
+    return !IsDone() && node && !visited_.contains(node) && rootType_ &&
+           typeid(*node) == *rootType_;
 }
 
 void TIterBreadthCyclic::Next() {

@@ -6,8 +6,8 @@
 #include <deque>
 #include <memory>
 #include <typeinfo>
-#include "engine/model/PointerSet.h"
 #include <vector>
+#include "engine/model/PointerSet.h"
 
 #include "engine/model/Url.h"
 
@@ -17,7 +17,7 @@ class ENode;
 
 template <typename T>
 class IIterator {
-public:
+  public:
     virtual ~IIterator() = default;
     virtual void First() = 0;
     virtual void Next() = 0;
@@ -28,7 +28,7 @@ public:
 // Adapts a vector. For a vector of owning pointers the item is the raw pointer.
 template <typename Container, typename T>
 class TIterStl : public IIterator<T> {
-public:
+  public:
     explicit TIterStl(Container* container) : container_(container) {}
     void First() override { pos_ = 0; }
     void Next() override { ++pos_; }
@@ -42,7 +42,7 @@ public:
         }
     }
 
-private:
+  private:
     Container* container_;
     std::size_t pos_ = 0;
     T item_{};
@@ -50,7 +50,7 @@ private:
 
 // The targets of a page's URLs, skipping external and base URLs and URLs without a target.
 class TIterWeb : public IIterator<ENode*> {
-public:
+  public:
     explicit TIterWeb(std::vector<EUrl>* urls) : urls_(urls) { First(); }
     void First() override {
         pos_ = 0;
@@ -66,7 +66,7 @@ public:
         return item_;
     }
 
-private:
+  private:
     void Skip() {
         while (!IsDone()) {
             const EUrl& u = (*urls_)[pos_];
@@ -81,7 +81,7 @@ private:
 
 // Depth-first pre-order: the root, then each descendant before its own descendants.
 class TIterPreOrder : public IIterator<ENode*> {
-public:
+  public:
     explicit TIterPreOrder(ENode* root) : root_(root) {}
     void First() override;
     void Next() override;
@@ -89,7 +89,7 @@ public:
     ENode*& CurrentItem() override;
     virtual bool ShouldDescend(ENode* node);
 
-private:
+  private:
     ENode* root_;
     ENode* item_ = nullptr;
     bool atRoot_ = false;
@@ -102,17 +102,17 @@ private:
 // Pre-order that descends only into nodes of the root's own class: from a folder it yields
 // the whole subtree but never follows a page's links.
 class TIterPreOrderTyped : public TIterPreOrder {
-public:
+  public:
     explicit TIterPreOrderTyped(ENode* root);
     bool ShouldDescend(ENode* node) override;
 
-private:
+  private:
     const std::type_info* rootType_;
 };
 
 // Breadth-first.
 class TIterBreadth : public IIterator<ENode*> {
-public:
+  public:
     explicit TIterBreadth(ENode* root) : root_(root) {}
     void First() override;
     void Next() override;
@@ -122,11 +122,11 @@ public:
     virtual void OnExpanded(ENode* /*node*/) {}
     virtual bool ShouldEnqueue(ENode* node);
 
-protected:
+  protected:
     void Step();
     ENode* root_;
 
-private:
+  private:
     ENode* item_ = nullptr;
     ENode* parent_ = nullptr;
     std::unique_ptr<IIterator<ENode*>> children_;
@@ -136,13 +136,13 @@ private:
 // Breadth-first that yields each node once, even on a cyclic link web, and expands only
 // nodes of the start node's class.
 class TIterBreadthCyclic : public TIterBreadth {
-public:
+  public:
     explicit TIterBreadthCyclic(ENode* root);
     void First() override;
     void Next() override;
     bool ShouldEnqueue(ENode* node) override;
 
-private:
+  private:
     TPointerSet<ENode> visited_;
     const std::type_info* rootType_;
 };
@@ -150,7 +150,7 @@ private:
 // Breadth-cyclic that drops a page's parsed tags and URLs once its links are queued, so a
 // walk over a whole site's web holds only the pages of the current queue window.
 class TIterBreadthCyclic2 : public TIterBreadthCyclic {
-public:
+  public:
     using TIterBreadthCyclic::TIterBreadthCyclic;
     void OnExpanded(ENode* node) override;
 };

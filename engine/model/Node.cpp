@@ -29,11 +29,17 @@ ENode::ENode(std::string_view path, const FileProbe* probe) : path_(StripTrailin
     }
 }
 
-std::unique_ptr<IIterator<ENode*>> ENode::CreateChildIterator() { return nullptr; }
+std::unique_ptr<IIterator<ENode*>> ENode::CreateChildIterator() {
+    return nullptr;
+}
 
-std::string ENode::GetName() const { return std::string(PathName(path_)); }
+std::string ENode::GetName() const {
+    return std::string(PathName(path_));
+}
 
-std::string ENode::GetDirectory() const { return std::string(PathDirectory(path_)); }
+std::string ENode::GetDirectory() const {
+    return std::string(PathDirectory(path_));
+}
 
 bool ENode::GetAttributeText(std::string& out) const {
     out = IsSystem() ? "system" : IsHidden() ? "hidden" : "";
@@ -49,7 +55,9 @@ bool ENode::SetWritable(bool writable) {
     return true;
 }
 
-std::int64_t ENode::GetFileSize() const { return FileSize(path_); }
+std::int64_t ENode::GetFileSize() const {
+    return FileSize(path_);
+}
 
 void ENode::RecomputePath() {
     std::string name = GetName();
@@ -81,7 +89,9 @@ std::string ENode::RebuildPath() const {
     return path;
 }
 
-void ENode::LogError(int messageId) const { ELog::Instance().LogErrorFile(messageId, path_); }
+void ENode::LogError(int messageId) const {
+    ELog::Instance().LogErrorFile(messageId, path_);
+}
 
 // ---- EDirNode ----
 
@@ -95,7 +105,9 @@ EDirNode::~EDirNode() {
     children_.clear();
 }
 
-bool EDirNode::Accept(EVisitor& visitor) { return visitor.VisitDir(this); }
+bool EDirNode::Accept(EVisitor& visitor) {
+    return visitor.VisitDir(this);
+}
 
 bool EDirNode::PathLess(const std::string& a, const std::string& b) {
     int c = CompareNoCase(a, b);
@@ -111,7 +123,8 @@ bool EDirNode::FindChild(std::string_view name, ENode** found) {
             if (found) *found = child.get();
             return true;
         }
-        if (!first && (EqualsNoCase(path, name) || EqualsNoCase(childName, name))) first = child.get();
+        if (!first && (EqualsNoCase(path, name) || EqualsNoCase(childName, name)))
+            first = child.get();
     }
     if (first && found) *found = first;
     return first != nullptr;
@@ -126,10 +139,9 @@ void EDirNode::AddChild(std::unique_ptr<ENode> child) {
     child->parent_ = this;
     // Binary insertion keeps the order a sort after every insertion would give, without the
     // quadratic cost of re-sorting large folders.
-    auto at = std::upper_bound(children_.begin(), children_.end(), child,
-                               [](const auto& a, const auto& b) {
-                                   return PathLess(a->GetPath(), b->GetPath());
-                               });
+    auto at = std::upper_bound(
+        children_.begin(), children_.end(), child,
+        [](const auto& a, const auto& b) { return PathLess(a->GetPath(), b->GetPath()); });
     children_.insert(at, std::move(child));
 }
 
@@ -166,7 +178,9 @@ EFileNode::EFileNode(std::string_view path, const FileProbe* probe) : ENode(path
     }
 }
 
-bool EFileNode::Accept(EVisitor& visitor) { return visitor.VisitFile(this); }
+bool EFileNode::Accept(EVisitor& visitor) {
+    return visitor.VisitFile(this);
+}
 
 void EFileNode::ClearLineTable() {
     std::vector<std::int32_t>().swap(lineTable_);
@@ -278,12 +292,17 @@ EHtmlNode::EHtmlNode(std::string_view path, const FileProbe* probe, const HtmlLi
 
 EHtmlNode::~EHtmlNode() = default;
 
-bool EHtmlNode::Accept(EVisitor& visitor) { return visitor.VisitHtml(this); }
+bool EHtmlNode::Accept(EVisitor& visitor) {
+    return visitor.VisitHtml(this);
+}
 
-bool EHtmlNode::HasChildren() { return !targets_.empty() || !TIterWeb(&urls_).IsDone(); }
+bool EHtmlNode::HasChildren() {
+    return !targets_.empty() || !TIterWeb(&urls_).IsDone();
+}
 
 std::unique_ptr<IIterator<ENode*>> EHtmlNode::CreateChildIterator() {
-    if (!targets_.empty()) return std::make_unique<TIterStl<std::vector<ENode*>, ENode*>>(&targets_);
+    if (!targets_.empty())
+        return std::make_unique<TIterStl<std::vector<ENode*>, ENode*>>(&targets_);
     return std::make_unique<TIterWeb>(&urls_);
 }
 

@@ -26,7 +26,7 @@ template <typename T>
 class IIterator;
 
 class ENode {
-public:
+  public:
     ENode(std::string_view path, const FileProbe* probe);
     virtual ~ENode() = default;
     ENode(const ENode&) = delete;
@@ -70,7 +70,7 @@ public:
 
     void SetPath(std::string path) { path_ = std::move(path); }
 
-protected:
+  protected:
     friend class EDirNode;
     EDirNode* parent_ = nullptr;
     std::string path_;
@@ -79,7 +79,7 @@ protected:
 };
 
 class EDirNode : public ENode {
-public:
+  public:
     explicit EDirNode(std::string_view path, const FileProbe* probe = nullptr);
     ~EDirNode() override;
 
@@ -96,12 +96,12 @@ public:
     // Orders two paths the way children are kept: without regard to case, then bytewise.
     static bool PathLess(const std::string& a, const std::string& b);
 
-private:
+  private:
     std::vector<std::unique_ptr<ENode>> children_;
 };
 
 class EFileNode : public ENode {
-public:
+  public:
     explicit EFileNode(std::string_view path, const FileProbe* probe = nullptr);
 
     bool Accept(EVisitor& visitor) override;
@@ -119,7 +119,7 @@ public:
     // Completes a table fed up to `length` (adds the length as its last entry).
     void FinishLineTable(std::uint32_t length);
 
-protected:
+  protected:
     void AppendLineEnds(const char* data, std::uint32_t size, std::uint32_t offset);
 
     std::vector<std::int32_t> lineTable_;
@@ -130,7 +130,7 @@ protected:
 };
 
 class EHtmlNode : public EFileNode {
-public:
+  public:
     using ETag = tw::ETag;
     using EUrl = tw::EUrl;
 
@@ -176,7 +176,7 @@ public:
     std::string baseHref;
     ENode* baseNode = nullptr;
 
-private:
+  private:
     std::vector<ETag> tags_;
     std::vector<EUrl> urls_;
     std::vector<ENode*> targets_;  // what KeepOnlyTargets kept: the children of a web walk
@@ -188,13 +188,13 @@ private:
 
 // Decides the class of a path from one probe of it.
 class ENodeCreator {
-public:
+  public:
     // Takes the HTML lists as they stand now, for every node this creator makes.
     ENodeCreator();
     virtual ~ENodeCreator() = default;
     virtual std::unique_ptr<ENode> Create(std::string_view path);
 
-private:
+  private:
     std::shared_ptr<const HtmlLists> lists_;
 };
 

@@ -91,7 +91,8 @@ ENode* EPathIndex::Find(std::string_view path) const {
         const std::string& candidate = slot.node->GetPath();
         if (candidate == bare) return slot.node;
         int rank = EqualsNoCase(candidate, bare) ? 2 : 1;
-        if (rank > bestRank || (rank == bestRank && EDirNode::PathLess(candidate, best->GetPath()))) {
+        if (rank > bestRank ||
+            (rank == bestRank && EDirNode::PathLess(candidate, best->GetPath()))) {
             best = slot.node;
             bestRank = rank;
         }

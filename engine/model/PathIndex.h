@@ -13,7 +13,7 @@ namespace tw {
 class ENode;
 
 class EPathIndex {
-public:
+  public:
     // Adds a node under its current path (a node already there is not added twice).
     void Insert(ENode* node);
     // Removes a node inserted under `path` (its path then, which a rename may have changed).
@@ -27,7 +27,7 @@ public:
     void Clear();
     std::size_t size() const { return live_; }
 
-private:
+  private:
     struct Slot {
         std::uint64_t hash = 0;
         ENode* node = nullptr;  // null: empty; Tombstone(): removed

@@ -11,7 +11,7 @@ namespace tw {
 
 template <typename T>
 class TPointerSet {
-public:
+  public:
     // True when the pointer was not in the set yet.
     bool insert(T* p) {
         if ((size_ + 1) * 10 >= slots_.size() * 7) Grow();
@@ -38,10 +38,11 @@ public:
         size_ = 0;
     }
 
-private:
+  private:
     std::size_t Slot(T* p) const {
         auto v = reinterpret_cast<std::uintptr_t>(p);
-        return static_cast<std::size_t>((v >> 4) * 0x9E3779B97F4A7C15ull >> 20) & (slots_.size() - 1);
+        return static_cast<std::size_t>((v >> 4) * 0x9E3779B97F4A7C15ull >> 20) &
+               (slots_.size() - 1);
     }
     void Grow() {
         std::vector<T*> old;

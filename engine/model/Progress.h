@@ -7,7 +7,7 @@
 namespace tw {
 
 class GUIProgress {
-public:
+  public:
     virtual ~GUIProgress() = default;
     // A pass starts: `total` steps are expected (-1 leaves the range to the display).
     virtual void Begin(std::string_view /*title*/, int /*total*/, void* /*owner*/) {}

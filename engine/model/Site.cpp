@@ -33,7 +33,9 @@ std::vector<ENode*> Subtree(ENode* folder) {
 
 }  // namespace
 
-void ESite::SetNextId(int id) { IdCounter() = id; }
+void ESite::SetNextId(int id) {
+    IdCounter() = id;
+}
 
 ESite::ESite() : id_(IdCounter()++) {}
 
@@ -80,16 +82,22 @@ void ESite::SetExcludedFolders(std::vector<std::string> folders) {
     excludedFolders_ = std::move(folders);
 }
 
-void ESite::IndexNode(ENode* node) { pathIndex_.Insert(node); }
+void ESite::IndexNode(ENode* node) {
+    pathIndex_.Insert(node);
+}
 
 void ESite::RegisterNode(ENode* node) {
     IndexNode(node);
     ++nodeCount_;
 }
 
-void ESite::UnregisterNode(ENode* node) { pathIndex_.Erase(node, node->GetPath()); }
+void ESite::UnregisterNode(ENode* node) {
+    pathIndex_.Erase(node, node->GetPath());
+}
 
-void ESite::ClearIndex() { pathIndex_.Clear(); }
+void ESite::ClearIndex() {
+    pathIndex_.Clear();
+}
 
 bool ESite::FindNode(std::string_view path, ENode** found) const {
     ENode* node = pathIndex_.Find(path);
@@ -206,7 +214,9 @@ void ESite::Clear() {
     folderCount_ = 0;
 }
 
-std::string ESite::GetSectionName() const { return "Site" + std::to_string(id_); }
+std::string ESite::GetSectionName() const {
+    return "Site" + std::to_string(id_);
+}
 
 bool ESite::Load() {
     const std::string file = ProfileFilePath();
@@ -229,8 +239,8 @@ void ESite::Save() const {
     const std::string file = ProfileFilePath();
     const std::string section = GetSectionName();
     const std::pair<const char*, const std::string*> values[] = {
-        {"Name", &name_},         {"Directory", &directory_},           {"HomePage", &homePage_},
-        {"Server", &server_},     {"ServerDefaults", &serverDefaults_},
+        {"Name", &name_},     {"Directory", &directory_},           {"HomePage", &homePage_},
+        {"Server", &server_}, {"ServerDefaults", &serverDefaults_},
     };
     for (const auto& [key, value] : values) {
         if (name_.empty())

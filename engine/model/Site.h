@@ -13,15 +13,15 @@
 
 #include "core/strings/CaseFold.h"
 #include "engine/model/BackLinks.h"
-#include "engine/model/PathIndex.h"
 #include "engine/model/Node.h"
+#include "engine/model/PathIndex.h"
 
 namespace tw {
 
 class EFindUrlsCreateFromMap;
 
 class ESite {
-public:
+  public:
     // A new site takes the next number of the program-wide counter.
     ESite();
     ESite(std::string name, std::string directory, std::string homePage, std::string server,
@@ -84,7 +84,7 @@ public:
     // The number the next new site takes (the site list is read anew from 1).
     static void SetNextId(int id);
 
-protected:
+  protected:
     int nodeCount_ = 0;
     int folderCount_ = 0;
     std::string name_;
@@ -123,7 +123,7 @@ struct EPreservedLink {
 using PreservedLinks = std::vector<EPreservedLink>;
 
 class EAppSite : public ESite {
-public:
+  public:
     using ESite::ESite;
     ~EAppSite() override;
 
@@ -176,7 +176,7 @@ public:
     // counts match the broken map. For tests after every change.
     bool IsConsistent(std::string* why = nullptr);
 
-private:
+  private:
     static void Bump(ELinkMap& map, const std::string& path, ENode* page, int by);
     void ForgetNode(ENode* node);
     bool tracking_ = false;

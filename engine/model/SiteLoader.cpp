@@ -62,8 +62,8 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
     visitor.onProblem = options.onProblem;
     if (site.IsWholeSite()) {
         auto* home = dynamic_cast<EHtmlNode*>(site.FindNode(site.GetHomePage()));
-        if (home &&
-            RunPass<TIterBreadthCyclic2>(home, visitor, ProgressKind::Dialog, title, site.NodeCount()) < 0)
+        if (home && RunPass<TIterBreadthCyclic2>(home, visitor, ProgressKind::Dialog, title,
+                                                 site.NodeCount()) < 0)
             return false;
         ESetupOrphans setup(site.orphans, visitor.visited);
         RunPass<TIterPreOrderTyped>(site.Root(), setup, ProgressKind::Silent, title, 50);
@@ -125,7 +125,8 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
     if (site_) site_->RegisterNode(folder);
     struct stat st;
     if (::stat(folder->GetPath().c_str(), &st) != 0 || InsideItself(folder, st)) return true;
-    const bool excluded = site_ && !site_->IsWholeSite() && !site_->IsPathTracked(folder->GetPath() + kPathSep);
+    const bool excluded =
+        site_ && !site_->IsWholeSite() && !site_->IsPathTracked(folder->GetPath() + kPathSep);
     DirectoryEnumerator entries(folder->GetPath() + kPathSep, "*");
     std::string path;
     bool cancel = false;
@@ -144,7 +145,8 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
         }
         if (site_) {
             site_->RegisterNode(node.get());
-            if (auto* page = dynamic_cast<EHtmlNode*>(node.get())) page->SetSite(dynamic_cast<EAppSite*>(site_));
+            if (auto* page = dynamic_cast<EHtmlNode*>(node.get()))
+                page->SetSite(dynamic_cast<EAppSite*>(site_));
         }
         children.push_back(std::move(node));
         ++count;
@@ -221,7 +223,8 @@ void LoadIgnoreList(EAppSite& site) {
             std::size_t paren = text.rfind('(');
             if (paren != std::string::npos && paren > 0) text = TrimLine(text.substr(0, paren - 1));
             if (text.empty()) continue;
-            std::string resolved = ResolveToFilePath(text, site.GetDirectory(), site.GetDirectory());
+            std::string resolved =
+                ResolveToFilePath(text, site.GetDirectory(), site.GetDirectory());
             if (site.IsPathTracked(resolved)) site.ignoredLinks.emplace(text, ELinkEntry{});
         }
     }

@@ -8,8 +8,8 @@
 #include <map>
 #include <optional>
 #include <set>
-#include <unordered_set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "engine/html/LinkWeb.h"
@@ -35,12 +35,12 @@ bool LoadSite(EAppSite& site, const LoadOptions& options = {});
 // Gives each folder it visits its children. Hidden and system files get no node and are
 // listed in the log instead.
 class ECreateNodes : public EVisitor {
-public:
+  public:
     ECreateNodes(ENodeCreator& creator, ESite* site, GUIProgress* progress);
     ~ECreateNodes() override;
     bool VisitDir(EDirNode* folder) override;
 
-private:
+  private:
     // Whether the folder is the same folder as one of its ancestors (a link loop).
     bool InsideItself(EDirNode* folder, const struct ::stat& st);
     void LogSkipped(const ENode& node, const std::string& attributeText);
@@ -52,14 +52,14 @@ private:
 };
 
 class ECountFiles : public EVisitor {
-public:
+  public:
     bool VisitFile(EFileNode*) override { return Count(false); }
     bool VisitHtml(EHtmlNode*) override { return Count(false); }
     bool VisitDir(EDirNode*) override { return Count(true); }
     int nodes = 0;
     int folders = 0;
 
-private:
+  private:
     bool Count(bool folder) {
         ++nodes;
         ++count;
@@ -70,13 +70,13 @@ private:
 
 // Puts every file the walk from the home page did not reach into the site's orphans.
 class ESetupOrphans : public EVisitor {
-public:
+  public:
     ESetupOrphans(std::set<ENode*>& unreached, const TPointerSet<ENode>& reached)
         : unreached_(unreached), reached_(reached) {}
     bool VisitFile(EFileNode* node) override { return Note(node); }
     bool VisitHtml(EHtmlNode* node) override { return Note(node); }
 
-private:
+  private:
     bool Note(ENode* node) {
         if (!reached_.count(node)) unreached_.insert(node);
         return true;

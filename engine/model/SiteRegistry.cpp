@@ -44,7 +44,8 @@ void ESiteRegistry::AddSite(std::unique_ptr<EAppSite> site) {
 }
 
 void ESiteRegistry::RemoveSite(EAppSite* site) {
-    auto it = std::find_if(sites_.begin(), sites_.end(), [&](const auto& s) { return s.get() == site; });
+    auto it =
+        std::find_if(sites_.begin(), sites_.end(), [&](const auto& s) { return s.get() == site; });
     if (it == sites_.end()) return;
     std::string directory = site->GetDirectory();
     changedSites_.erase(site);
@@ -96,7 +97,8 @@ int ESiteRegistry::GetBrokenLinkCount(std::string_view path) const {
     std::string prefix = std::string(StripTrailingSep(path)) + kPathSep;
     int total = 0;
     for (const auto& [page, count] : site->brokenCountByPage)
-        if (page->GetPath().size() > prefix.size() && EqualsNoCase(std::string_view(page->GetPath()).substr(0, prefix.size()), prefix))
+        if (page->GetPath().size() > prefix.size() &&
+            EqualsNoCase(std::string_view(page->GetPath()).substr(0, prefix.size()), prefix))
             total += count;
     return total;
 }
@@ -172,11 +174,12 @@ void ESiteRegistry::LoadPageInfo(std::string_view path) {
     }
     const auto& urls = of.page->Urls();
     pageUrlCount = static_cast<int>(urls.size());
-    pageExternalCount = static_cast<int>(std::count_if(urls.begin(), urls.end(),
-                                                       [](const EUrl& u) { return u.IsExternal(); }));
-    pageBrokenCount = of.site ? static_cast<int>(std::count_if(urls.begin(), urls.end(),
-                                                               [](const EUrl& u) { return u.IsBroken(); }))
-                              : -1;
+    pageExternalCount = static_cast<int>(
+        std::count_if(urls.begin(), urls.end(), [](const EUrl& u) { return u.IsExternal(); }));
+    pageBrokenCount =
+        of.site ? static_cast<int>(std::count_if(urls.begin(), urls.end(),
+                                                 [](const EUrl& u) { return u.IsBroken(); }))
+                : -1;
     pageTitle = GetTitle(*of.page);
 }
 

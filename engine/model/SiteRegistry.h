@@ -13,7 +13,7 @@
 namespace tw {
 
 class ESiteRegistry {
-public:
+  public:
     static ESiteRegistry& Instance();
 
     // Reads the site definitions anew; the first invalid one ends the list.
@@ -57,7 +57,7 @@ public:
     int pageExternalCount = 0;
     int pageBrokenCount = 0;
 
-private:
+  private:
     std::vector<std::unique_ptr<EAppSite>> sites_;
     std::size_t position_ = 0;
     bool changed_ = false;

@@ -13,7 +13,7 @@ namespace tw {
 
 template <typename Iterator, typename DefaultProgress = GUIProgress>
 class TTraverse {
-public:
+  public:
     TTraverse(ENode* root, EVisitor& visitor, void* owner = nullptr)
         : iterator_(root), visitor_(visitor), owner_(owner) {}
     virtual ~TTraverse() = default;
@@ -55,7 +55,7 @@ public:
 
     Iterator& GetIterator() { return iterator_; }
 
-private:
+  private:
     Iterator iterator_;
     EVisitor& visitor_;
     void* owner_;

@@ -39,9 +39,7 @@ struct EUrl {
     bool IsUntracked() const { return Has(kUntracked); }
     bool IsIgnored() const { return Has(kIgnored); }
     // Local, unresolved, neither untracked nor ignored: what a page's broken count counts.
-    bool IsBroken() const {
-        return !IsExternal() && !target && !IsUntracked() && !IsIgnored();
-    }
+    bool IsBroken() const { return !IsExternal() && !target && !IsUntracked() && !IsIgnored(); }
 };
 
 }  // namespace tw

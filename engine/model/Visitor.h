@@ -10,7 +10,7 @@ class EHtmlNode;
 class EDirNode;
 
 class EVisitor {
-public:
+  public:
     virtual ~EVisitor() = default;
     virtual bool VisitFile(EFileNode*) { return false; }
     virtual bool VisitHtml(EHtmlNode*) { return false; }

@@ -65,10 +65,11 @@ SiteSummaryCounts CountSite(const EAppSite& site) {
 
 std::string FormatSiteSummary(const SiteSummaryCounts& c, int templateId, bool wholeSite) {
     std::string size = FormatPrintf("%.0f KB", std::ceil(static_cast<double>(c.bytes) / 1024.0));
-    std::string orphanText = wholeSite ? FormatPrintf(std::string(LoadString(357)).c_str(), c.orphans) : "";
-    return FormatPrintf(std::string(LoadString(templateId)).c_str(), c.files, c.folders, size.c_str(),
-                        c.htmlFiles, c.imageFiles, c.otherFiles, c.internalLinks, c.externalLinks,
-                        c.brokenLinks, orphanText.c_str());
+    std::string orphanText =
+        wholeSite ? FormatPrintf(std::string(LoadString(357)).c_str(), c.orphans) : "";
+    return FormatPrintf(std::string(LoadString(templateId)).c_str(), c.files, c.folders,
+                        size.c_str(), c.htmlFiles, c.imageFiles, c.otherFiles, c.internalLinks,
+                        c.externalLinks, c.brokenLinks, orphanText.c_str());
 }
 
 std::string SiteSummary(const EAppSite& site, int templateId, int* orphansOut, int* brokenOut) {

@@ -11,7 +11,7 @@ namespace tw {
 class EAppSite;
 
 class ESiteOverview : public EVisitor {
-public:
+  public:
     bool VisitFile(EFileNode* node) override;
     bool VisitHtml(EHtmlNode* page) override;
 

@@ -12,11 +12,13 @@ namespace {
 
 std::atomic<bool> cancelRequested{false};
 
-extern "C" void OnInterrupt(int) { cancelRequested.store(true); }
+extern "C" void OnInterrupt(int) {
+    cancelRequested.store(true);
+}
 
 // Repaints one status line at most ten times a second; cancels when Ctrl+C was pressed.
 class ConsoleProgress : public GUIProgress {
-public:
+  public:
     explicit ConsoleProgress(bool visible) : visible_(visible) {}
     ~ConsoleProgress() override { Clear(); }
 
@@ -35,7 +37,7 @@ public:
         Paint(false);
     }
 
-private:
+  private:
     void Paint(bool force) {
         if (!visible_) return;
         auto now = std::chrono::steady_clock::now();
@@ -71,7 +73,9 @@ EConsoleServices::EConsoleServices() : showProgress_(::isatty(STDERR_FILENO) != 
     std::signal(SIGINT, OnInterrupt);
 }
 
-EConsoleServices::~EConsoleServices() { std::signal(SIGINT, SIG_DFL); }
+EConsoleServices::~EConsoleServices() {
+    std::signal(SIGINT, SIG_DFL);
+}
 
 std::unique_ptr<GUIProgress> EConsoleServices::CreateProgress(ProgressKind kind) {
     if (kind == ProgressKind::Silent) return std::make_unique<GUIProgress>();
@@ -82,8 +86,12 @@ void EConsoleServices::MessageBox(std::string_view text) {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
 }
 
-bool EConsoleServices::CancelRequested() { return cancelRequested.load(); }
+bool EConsoleServices::CancelRequested() {
+    return cancelRequested.load();
+}
 
-void EConsoleServices::RequestCancel() { cancelRequested.store(true); }
+void EConsoleServices::RequestCancel() {
+    cancelRequested.store(true);
+}
 
 }  // namespace tw

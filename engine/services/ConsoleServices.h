@@ -10,7 +10,7 @@
 namespace tw {
 
 class EConsoleServices : public EUiServices {
-public:
+  public:
     // Installs a SIGINT handler that asks running passes to cancel.
     EConsoleServices();
     ~EConsoleServices() override;
@@ -21,7 +21,7 @@ public:
     static bool CancelRequested();
     static void RequestCancel();
 
-private:
+  private:
     bool showProgress_;
 };
 

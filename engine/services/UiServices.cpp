@@ -35,8 +35,12 @@ void ProgressPasses::Announce(int count) {
     currentPass = 0;
 }
 
-int ProgressPasses::Count() { return passCount; }
-int ProgressPasses::Current() { return currentPass; }
+int ProgressPasses::Count() {
+    return passCount;
+}
+int ProgressPasses::Current() {
+    return currentPass;
+}
 
 std::string ProgressPasses::Caption(std::string_view title) {
     std::string caption(title);
@@ -44,7 +48,9 @@ std::string ProgressPasses::Caption(std::string_view title) {
     return caption;
 }
 
-ProgressPasses::Scope::Scope() { ++currentPass; }
+ProgressPasses::Scope::Scope() {
+    ++currentPass;
+}
 
 ProgressPasses::Scope::~Scope() {
     if (currentPass == passCount) passCount = currentPass = 0;

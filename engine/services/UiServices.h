@@ -21,7 +21,7 @@ enum class ProgressKind {
 enum class Answer { Ok, Cancel, Yes, No, YesToAll, NoToAll };
 
 class EUiServices {
-public:
+  public:
     virtual ~EUiServices() = default;
 
     // The installed services; a silent set when none is installed.
@@ -41,7 +41,9 @@ public:
         return Answer::Ok;
     }
     // "File and Syntax Errors" after a load; `dontShowAgain` is the check box.
-    virtual void ShowLoadErrors(std::string_view /*text*/, bool* dontShowAgain) { *dontShowAgain = false; }
+    virtual void ShowLoadErrors(std::string_view /*text*/, bool* dontShowAgain) {
+        *dontShowAgain = false;
+    }
     // "Confirm Reload Site": Yes, No or Cancel.
     virtual Answer ConfirmReloadSite(bool* dontAskAgain) {
         *dontAskAgain = false;
@@ -54,21 +56,21 @@ public:
 
 // Installs services for the lifetime of the object.
 class ScopedUiServices {
-public:
+  public:
     explicit ScopedUiServices(std::unique_ptr<EUiServices> services)
         : previous_(EUiServices::Install(std::move(services))) {}
     ~ScopedUiServices() { EUiServices::Install(std::move(previous_)); }
     ScopedUiServices(const ScopedUiServices&) = delete;
     ScopedUiServices& operator=(const ScopedUiServices&) = delete;
 
-private:
+  private:
     std::unique_ptr<EUiServices> previous_;
 };
 
 // Consecutive progress runs announced as one job ("Pass 1 of 2", ...). Each dialog progress
 // counts itself in while it lives.
 class ProgressPasses {
-public:
+  public:
     static void Announce(int count);
     static int Count();
     static int Current();
@@ -77,7 +79,7 @@ public:
 
     // RAII for one dialog progress: counts a pass in; the last one ends the announcement.
     class Scope {
-    public:
+      public:
         Scope();
         ~Scope();
         Scope(const Scope&) = delete;

@@ -11,7 +11,7 @@ namespace {
 using test::TestHome;
 
 class CheckCommandTest : public TestHome {
-protected:
+  protected:
     struct Run {
         int status = -1;
         std::string out;
@@ -106,8 +106,9 @@ TEST_F(CheckCommandTest, BadUsageAndUnloadableSitesExitWithTwo) {
 
 TEST_F(CheckCommandTest, DefinedSitesAreCheckedByName) {
     std::string site = DemoSite();
-    WriteFile("home/Tidewright.ini", "[Site1]\nName=Club\nDirectory=" + site + "\nHomePage=" + site +
-                                         "/index.html\nServer=www.example.org\nServerDefaults=index.htm\n");
+    WriteFile("home/Tidewright.ini",
+              "[Site1]\nName=Club\nDirectory=" + site + "\nHomePage=" + site +
+                  "/index.html\nServer=www.example.org\nServerDefaults=index.htm\n");
     Run r = Check({"--site", "club", "--format", "json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("\"name\": \"Club\""), std::string::npos);

@@ -145,7 +145,8 @@ TEST_F(FileUtilsTest, FileKinds) {
     EXPECT_FALSE(IsPlainFile(PathOf("Page Shortcut")));
     EXPECT_FALSE(IsPlainFile(Root()));
     EXPECT_FALSE(IsPlainFile(PathOf("none")));
-    for (const char* image : {"a.GIF", "b.jpg", "c.jpeg", "d.png", "e.ping"}) EXPECT_TRUE(IsImageFile(image));
+    for (const char* image : {"a.GIF", "b.jpg", "c.jpeg", "d.png", "e.ping"})
+        EXPECT_TRUE(IsImageFile(image));
     EXPECT_FALSE(IsImageFile("a.svg"));
     EXPECT_FALSE(IsImageFile("gif"));
 
@@ -188,16 +189,18 @@ TEST(SizeText, UnitsAndAutomaticChoice) {
         int unit;
         const char* text;
     } cases[] = {
-        {999, 4, "999 bytes"},         {1000, 4, "1 KB"},          {1023000, 4, "1000 KB"},
-        {1048576000, 4, "0.98 GB"},    {1025, 1, "2 KB"},          {0, 1, "0 KB"},
-        {1572864, 2, "1.5 MB"},        {5000000000ull, 4, "4.66 GB"}, {7, 0, "7 bytes"},
-        {3ull << 40, 4, "3072.00 GB"},
+        {999, 4, "999 bytes"},   {1000, 4, "1 KB"},
+        {1023000, 4, "1000 KB"}, {1048576000, 4, "0.98 GB"},
+        {1025, 1, "2 KB"},       {0, 1, "0 KB"},
+        {1572864, 2, "1.5 MB"},  {5000000000ull, 4, "4.66 GB"},
+        {7, 0, "7 bytes"},       {3ull << 40, 4, "3072.00 GB"},
     };
     for (const Case& c : cases) EXPECT_EQ(SizeText(c.bytes, c.unit), c.text) << c.bytes;
 }
 
 TEST(Desktop, ExecLineNamesTheProgram) {
-    EXPECT_EQ(DesktopExecProgram("[Desktop Entry]\nName=X\nExec=/opt/x/bin/x %U\n"), "/opt/x/bin/x");
+    EXPECT_EQ(DesktopExecProgram("[Desktop Entry]\nName=X\nExec=/opt/x/bin/x %U\n"),
+              "/opt/x/bin/x");
     EXPECT_EQ(DesktopExecProgram("[Desktop Entry]\nExec=\"/opt/my app/x\" %f\n"), "/opt/my app/x");
     EXPECT_EQ(DesktopExecProgram("[Desktop Action new]\nExec=/no\n"), "");
     EXPECT_TRUE(DesktopExecProgram("[Desktop Entry]\nExec=sh -c x\n").ends_with("/sh"));

@@ -29,9 +29,10 @@ TEST_F(ProfileTest, MatchesSectionsAndEntriesWithoutCase) {
 
 TEST_F(ProfileTest, JunkReadsWithoutLossAndWritesKeepUntouchedLines) {
     std::string big(1 << 20, 'z');
-    std::string junk = "garbage line\r\n[A]\r\nk1=v1\r\nno equals here\r\n\x01\x02\xff=bin\r\n"
-                       "[B]\nk=b1\n[A]\nk1=second\nk2=only-in-second\n; comment\nlong=" +
-                       big + "\n[C]\nlast=no-newline";
+    std::string junk =
+        "garbage line\r\n[A]\r\nk1=v1\r\nno equals here\r\n\x01\x02\xff=bin\r\n"
+        "[B]\nk=b1\n[A]\nk1=second\nk2=only-in-second\n; comment\nlong=" +
+        big + "\n[C]\nlast=no-newline";
     std::string file = WriteFile("junk.ini", junk);
     EXPECT_EQ(profile::ReadString(file, "A", "k1", ""), "v1");  // first section wins
     EXPECT_EQ(profile::ReadString(file, "B", "k", ""), "b1");
@@ -41,8 +42,8 @@ TEST_F(ProfileTest, JunkReadsWithoutLossAndWritesKeepUntouchedLines) {
     ASSERT_TRUE(profile::WriteString(file, "B", "new", std::string_view("n")));
     ASSERT_TRUE(profile::WriteString(file, "a", "K1", std::string_view("changed")));
     std::string after = ReadFile(file);
-    for (std::string_view kept : {"garbage line", "no equals here", "; comment",
-                                  "k2=only-in-second", "last=no-newline"})
+    for (std::string_view kept :
+         {"garbage line", "no equals here", "; comment", "k2=only-in-second", "last=no-newline"})
         EXPECT_NE(after.find(kept), std::string::npos) << kept;
     EXPECT_NE(after.find(big), std::string::npos);
     EXPECT_EQ(profile::ReadString(file, "A", "k1", ""), "changed");

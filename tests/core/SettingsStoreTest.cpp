@@ -12,7 +12,7 @@ namespace {
 using test::TestHome;
 
 class SettingsStoreTest : public TestHome {
-protected:
+  protected:
     SettingsStore& store = SettingsStore::Instance();
 };
 
@@ -46,8 +46,8 @@ TEST_F(SettingsStoreTest, StoredValuesParseLikeProfileIntegers) {
         const char* stored;
         int asInt;
         bool asBool;
-    } cases[] = {{"7", 7, true},       {"0", 0, false},    {"abc", 0, false}, {"-3", -3, true},
-                 {" 42xyz", 42, true}, {"99999999999", 2147483647, true}};
+    } cases[] = {{"7", 7, true},   {"0", 0, false},      {"abc", 0, false},
+                 {"-3", -3, true}, {" 42xyz", 42, true}, {"99999999999", 2147483647, true}};
     for (const Case& c : cases) {
         store.WriteString("Settings", "1Value", std::string_view(c.stored));
         EXPECT_EQ(store.ReadInt("1Value"), c.asInt) << c.stored;
@@ -60,7 +60,8 @@ TEST_F(SettingsStoreTest, SortIndexCodesColumnAndDirection) {
     struct Case {
         int value;
         SortIndex index;
-    } cases[] = {{1, {0, true}}, {3, {2, true}}, {-1, {0, false}}, {0, {0, true}}, {-3, {2, false}}};
+    } cases[] = {
+        {1, {0, true}}, {3, {2, true}}, {-1, {0, false}}, {0, {0, true}}, {-3, {2, false}}};
     for (const Case& c : cases) {
         EXPECT_EQ(SortIndex::Decode(c.value), c.index) << c.value;
         if (c.value != 0) {

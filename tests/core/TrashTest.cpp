@@ -10,7 +10,7 @@ namespace {
 using test::TestHome;
 
 class TrashTest : public TestHome {
-protected:
+  protected:
     std::string Trash() const { return PathOf("data/Trash"); }
 };
 
@@ -27,7 +27,8 @@ TEST_F(TrashTest, TrashedFileCanBeRestoredFromItsInfo) {
 }
 
 TEST_F(TrashTest, NamesAreMadeUniqueWithinTheTrash) {
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(SendToRecycleBin(WriteFile("a/x.htm", std::to_string(i))));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(SendToRecycleBin(WriteFile("a/x.htm", std::to_string(i))));
     EXPECT_EQ(ReadFile(Trash() + "/files/x.htm"), "0");
     EXPECT_EQ(ReadFile(Trash() + "/files/x.htm.2"), "1");
     EXPECT_EQ(ReadFile(Trash() + "/files/x.htm.3"), "2");

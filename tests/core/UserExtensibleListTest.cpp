@@ -64,7 +64,8 @@ TEST_F(UserListTest, EmptyEntryEndsTheStoredList) {
 }
 
 TEST_F(UserListTest, NamedProfileFileHasNoFallbackAndCutsLongValues) {
-    std::string file = WriteFile("other.ini", "[L]\nCurrent=k\nItem1=" + std::string(300, 'v') + "\n");
+    std::string file =
+        WriteFile("other.ini", "[L]\nCurrent=k\nItem1=" + std::string(300, 'v') + "\n");
     GUserExtensibleList list({"d"}, "L", false);
     list.Load(file);
     ASSERT_EQ(list.RealItems().size(), 1u);

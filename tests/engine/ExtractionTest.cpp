@@ -30,7 +30,7 @@ std::string Describe(EHtmlNode& page) {
 }
 
 class ExtractionTest : public SiteTest {
-protected:
+  protected:
     // Loads a site holding the fixed files plus page.htm with `html`, and describes the URLs
     // of page.htm.
     std::string UrlsOf(const std::string& html, const std::string& server = {}) {
@@ -63,7 +63,8 @@ TEST_F(ExtractionTest, AttributesAndTheirForms) {
         {"<a href=a.htm#top>", "a.htm@8-12:1 R ->a.htm"},
         {"<a href=\"a.htm?x=1#top\">", "a.htm@9-13:1 R ->a.htm"},
         {"<img src=x.gif>", "x.gif@9-13:1 RM ->x.gif"},
-        {"<a href=/b.htm>\n<frame src=\"a.htm\">", "/b.htm@8-13:1 / ->b.htm | a.htm@28-32:2 RMF ->a.htm"},
+        {"<a href=/b.htm>\n<frame src=\"a.htm\">",
+         "/b.htm@8-13:1 / ->b.htm | a.htm@28-32:2 RMF ->a.htm"},
         {"<a href=missing.htm>", "missing.htm@8-18:1 R"},
         {"<a href=mailto:someone>", "mailto:someone@8-21:1 EA"},
         {"<a href=\"https://example.org/x\">", "https://example.org/x@9-29:1 EAN"},
@@ -96,17 +97,20 @@ TEST_F(ExtractionTest, ScriptsAndStyles) {
         {"<script>document.write('<img src=\"x.gif\">')</script>", "x.gif@34-38:1 RM ->x.gif"},
         {"<script>document.write('<img src=x.gif>')</script>", "x.gif@33-37:1 RM ->x.gif"},
         // Comments are cut, yet offsets stay those of the file.
-        {"<script>// location='a.htm'\n/* href='b.htm' */ x.src = 'b.htm'; w.open(\"http://h/y\")</script>",
+        {"<script>// location='a.htm'\n/* href='b.htm' */ x.src = 'b.htm'; "
+         "w.open(\"http://h/y\")</script>",
          "b.htm@56-60:2 RM ->b.htm | http://h/y@72-81:2 EA"},
-        {"<style>@import url(\"s.css\");\n@import 'a.htm';</style>", "s.css@20-24:1 R ->s.css | a.htm@38-42:2 R ->a.htm"},
+        {"<style>@import url(\"s.css\");\n@import 'a.htm';</style>",
+         "s.css@20-24:1 R ->s.css | a.htm@38-42:2 R ->a.htm"},
         {"<script>f('nothing here', 'a.htm')</script>", "a.htm@27-31:1 R ->a.htm"},
     };
     for (const Case& c : cases) EXPECT_EQ(UrlsOf(c.html), c.urls) << c.html;
 }
 
 TEST_F(ExtractionTest, ServerAddressMakesAbsoluteUrlsLocal) {
-    EXPECT_EQ(UrlsOf("<a href=\"http://srv1/~me/a.htm\"><a href=\"http://srv1/b.htm\">", "srv1/~me"),
-              "http://srv1/~me/a.htm@9-29:1 AN ->a.htm | http://srv1/b.htm@41-57:1 EA");
+    EXPECT_EQ(
+        UrlsOf("<a href=\"http://srv1/~me/a.htm\"><a href=\"http://srv1/b.htm\">", "srv1/~me"),
+        "http://srv1/~me/a.htm@9-29:1 AN ->a.htm | http://srv1/b.htm@41-57:1 EA");
 }
 
 TEST_F(ExtractionTest, BaseTagsRedirectRelativeUrls) {
@@ -125,8 +129,9 @@ TEST_F(ExtractionTest, UnclosedScriptStopsTheRestOfThePage) {
     ESection section(0, PathOf("errors.txt"));
     EXPECT_EQ(page->ParseUrls(&section), 3);
     EXPECT_EQ(Describe(*page), "a.htm@8-12:1 R ->a.htm");
-    EXPECT_EQ(section.Contents(), "   line    2: HTML syntax error, no closing \"script\" tag in\n\t" +
-                                      SitePath("index.htm") + "\n");
+    EXPECT_EQ(section.Contents(),
+              "   line    2: HTML syntax error, no closing \"script\" tag in\n\t" +
+                  SitePath("index.htm") + "\n");
 }
 
 }  // namespace

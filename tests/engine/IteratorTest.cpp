@@ -12,7 +12,7 @@ using test::TestHome;
 
 // Records the names it visits; can stop after a number of visits.
 class NameVisitor : public EVisitor {
-public:
+  public:
     std::string names;
     int stopAfter = 0;
     bool Note(ENode* n) {
@@ -24,12 +24,12 @@ public:
     bool VisitHtml(EHtmlNode* n) override { return Note(n); }
     bool VisitDir(EDirNode* n) override { return Note(n); }
 
-private:
+  private:
     int seen_ = 0;
 };
 
 class CountingProgress : public GUIProgress {
-public:
+  public:
     int begins = 0, steps = 0, ends = 0;
     void Begin(std::string_view, int, void*) override { ++begins; }
     void End() override { ++ends; }
@@ -37,7 +37,7 @@ public:
 };
 
 class IteratorTest : public TestHome {
-protected:
+  protected:
     // root/{A/{x}, B, p.htm, q.htm}; p links to q and to A/x, q links back to p.
     void SetUp() override {
         TestHome::SetUp();
@@ -119,11 +119,11 @@ TEST_F(IteratorTest, TraverseCountsStopsAndSkipsEmptyWalks) {
 }
 
 class CancelAt : public GUIProgress {
-public:
+  public:
     explicit CancelAt(int n) : n_(n) {}
     void SetFolder(std::string_view, bool* cancel) override { *cancel = ++calls_ >= n_; }
 
-private:
+  private:
     int n_, calls_ = 0;
 };
 

@@ -15,8 +15,10 @@ namespace {
 using test::SiteTest;
 
 class LinkWebTest : public SiteTest {
-protected:
-    int BrokenEntries(const std::string& path) { return static_cast<int>(site_->brokenLinks.count(path)); }
+  protected:
+    int BrokenEntries(const std::string& path) {
+        return static_cast<int>(site_->brokenLinks.count(path));
+    }
     bool Links(const std::string& target, const std::string& page) {
         return site_->backLinks.Has(Node(target), Node(page));
     }
@@ -47,11 +49,12 @@ TEST_F(LinkWebTest, LoadRecordsBackLinksBrokenLinksAndOrphans) {
     EXPECT_TRUE(Links("index.htm", "index.htm"));
     EXPECT_TRUE(Links("pic.gif", "a.htm"));
     EXPECT_TRUE(Links("a.htm", "lost/orphan.htm"));  // an orphan's links are recorded too
-    EXPECT_EQ(Broken("index.htm"), 2);                // two occurrences, one entry
+    EXPECT_EQ(Broken("index.htm"), 2);               // two occurrences, one entry
     EXPECT_EQ(BrokenEntries("/missing.htm"), 1);
     EXPECT_EQ(Broken("lost/orphan.htm"), 1);
     EXPECT_EQ(site.TotalBrokenCount(), 3);
-    EXPECT_EQ(Orphans(false), (std::vector<std::string>{"/empty", "/lost", "/lost/orphan.htm", "/lost/self.htm"}));
+    EXPECT_EQ(Orphans(false),
+              (std::vector<std::string>{"/empty", "/lost", "/lost/orphan.htm", "/lost/self.htm"}));
     // Counted as "nothing links to it", the page that links to itself is no orphan.
     EXPECT_EQ(Orphans(true), (std::vector<std::string>{"/empty", "/lost/orphan.htm"}));
     ExpectConsistent();
@@ -175,7 +178,9 @@ TEST_F(LinkWebTest, RenameKeepsTheWebAndUndoRestoresIt) {
 }
 
 TEST_F(LinkWebTest, ReachabilityFollowsFixedLinks) {
-    MakeSite({{"index.htm", "<a href=gone.htm>"}, {"far.htm", "<a href=farther.htm>"}, {"farther.htm", ""}});
+    MakeSite({{"index.htm", "<a href=gone.htm>"},
+              {"far.htm", "<a href=farther.htm>"},
+              {"farther.htm", ""}});
     ASSERT_TRUE(Load());
     EXPECT_TRUE(site_->IsOrphan(Node("far.htm")));
     EXPECT_TRUE(site_->IsOrphan(Node("farther.htm")));
@@ -201,11 +206,15 @@ namespace tw {
 namespace {
 
 TEST_F(LinkWebTest, LinkCountingPassVisitsEveryFileAndCountsReadablePages) {
-    MakeSite({{"index.htm", "<a href=a.htm>"}, {"a.htm", "<img src=p.gif>"}, {"p.gif", "GIF"}, {"d/b.htm", ""}});
+    MakeSite({{"index.htm", "<a href=a.htm>"},
+              {"a.htm", "<img src=p.gif>"},
+              {"p.gif", "GIF"},
+              {"d/b.htm", ""}});
     ASSERT_TRUE(Load());
     std::set<ENode*> nodes;
     EFindUrlLinks links(nodes, false);
-    EXPECT_EQ((TTraverse<TIterPreOrderTyped>(site_->Root(), links).Run("", 50)), 4);  // 3 pages + 1 file
+    EXPECT_EQ((TTraverse<TIterPreOrderTyped>(site_->Root(), links).Run("", 50)),
+              4);  // 3 pages + 1 file
     EXPECT_EQ(links.count, 3);
     EXPECT_EQ(nodes.size(), 4u);
     EXPECT_TRUE(Page("a.htm")->UrlsParsed());  // URLs stay, tags go
@@ -213,7 +222,9 @@ TEST_F(LinkWebTest, LinkCountingPassVisitsEveryFileAndCountsReadablePages) {
 }
 
 TEST_F(LinkWebTest, HomePageThatLinksNowhereLeavesEverythingElseOrphaned) {
-    MakeSite({{"index.htm", "<p>nothing here</p>"}, {"a.htm", "<a href=b.htm>"}, {"b.htm", "<a href=a.htm>"}});
+    MakeSite({{"index.htm", "<p>nothing here</p>"},
+              {"a.htm", "<a href=b.htm>"},
+              {"b.htm", "<a href=a.htm>"}});
     ASSERT_TRUE(Load());
     EXPECT_EQ(Orphans(false), (std::vector<std::string>{"/a.htm", "/b.htm"}));
     EXPECT_TRUE(Orphans(true).empty());  // they link to each other

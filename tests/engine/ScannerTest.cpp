@@ -12,7 +12,7 @@ namespace {
 using test::TestHome;
 
 class ScannerTest : public TestHome {
-protected:
+  protected:
     std::string Digits(std::size_t n) {
         std::string s;
         for (std::size_t i = 0; i < n; ++i) s += static_cast<char>('0' + i % 10);

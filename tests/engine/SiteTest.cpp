@@ -18,7 +18,7 @@ namespace {
 using test::SiteTest;
 
 class SiteDefinitionTest : public SiteTest {
-protected:
+  protected:
     void TearDown() override {
         ESiteRegistry::Instance().Clear();
         SiteTest::TearDown();
@@ -69,7 +69,8 @@ TEST_F(SiteDefinitionTest, AnInvalidSectionEndsTheList) {
 }
 
 TEST_F(SiteDefinitionTest, RegistryAnswersAboutPaths) {
-    MakeSite({{"index.htm", "<a href=sub/p.htm><a href=x.htm>"}, {"sub/p.htm", "<a href=y.htm><a href=z.htm>"}});
+    MakeSite({{"index.htm", "<a href=sub/p.htm><a href=x.htm>"},
+              {"sub/p.htm", "<a href=y.htm><a href=z.htm>"}});
     ASSERT_TRUE(Load());
     ESiteRegistry& registry = ESiteRegistry::Instance();
     registry.AddSite(std::move(site_));
@@ -95,7 +96,7 @@ TEST_F(SiteDefinitionTest, RegistryAnswersAboutPaths) {
 }
 
 class AnswerNo : public EUiServices {
-public:
+  public:
     int asked = 0;
     Answer ConfirmReloadSite(bool* dontAsk) override {
         ++asked;
@@ -137,7 +138,7 @@ TEST_F(SiteTest, FindNodeIgnoresCaseAndRenamingTheSiteFolderMovesTheSite) {
 
 // Gives every title a section of its own, so a test can read what a pass wrote under it.
 class SectionPerTitle : public ELog {
-public:
+  public:
     explicit SectionPerTitle(std::string folder) : folder_(std::move(folder)) {}
     ESection* OpenSection(int titleId) override {
         auto& s = sections_[titleId];
@@ -145,9 +146,11 @@ public:
         return s.get();
     }
     void CloseSection(ESection*) override {}
-    std::string Text(int titleId) { return sections_.count(titleId) ? sections_[titleId]->Contents() : ""; }
+    std::string Text(int titleId) {
+        return sections_.count(titleId) ? sections_[titleId]->Contents() : "";
+    }
 
-private:
+  private:
     std::string folder_;
     std::map<int, std::unique_ptr<ESection>> sections_;
 };
@@ -160,7 +163,8 @@ TEST_F(SiteTest, HiddenFilesAreSkippedAndListed) {
     ASSERT_TRUE(Load());
     EXPECT_EQ(Node(".secret.htm"), nullptr);
     EXPECT_EQ(Broken("index.htm"), 1);
-    EXPECT_EQ(sections->Text(28419), "hidden file was skipped\n\t" + SitePath(".secret.htm") + "\n");
+    EXPECT_EQ(sections->Text(28419),
+              "hidden file was skipped\n\t" + SitePath(".secret.htm") + "\n");
 }
 
 TEST_F(SiteTest, ExcludedFoldersGiveUntrackedLinksAndNoOrphans) {
@@ -185,7 +189,7 @@ class CancelFirstPass : public EUiServices {
         void SetFolder(std::string_view, bool* cancel) override { *cancel = true; }
     };
 
-public:
+  public:
     std::unique_ptr<GUIProgress> CreateProgress(ProgressKind kind) override {
         if (kind == ProgressKind::StartAware) return std::make_unique<Progress>();
         return std::make_unique<GUIProgress>();
@@ -204,13 +208,15 @@ TEST_F(SiteTest, CancelDuringLookingForFilesLeavesTheSiteUntracked) {
 TEST_F(SiteTest, LoopsDeepFoldersAndOddLinksLoadWithoutHarm) {
     std::string deep;
     for (int i = 0; i < 100; ++i) deep += "d/";
-    EAppSite& site = MakeSite({{"index.htm",
-                                "<a href=index.htm><a href=\"my file.htm\"><a href=%zz.htm><a href=../../etc/passwd>"
-                                "<a href=\"data:text/html,x\"><a href=\"file:///etc\"><a href=\"caf\xC3\xA9.htm\">"
-                                "<a href=" + deep + "end.htm>"},
-                               {"my file.htm", ""},
-                               {"caf\xC3\xA9.htm", ""},
-                               {deep + "end.htm", "<a href=/index.htm>"}});
+    EAppSite& site = MakeSite(
+        {{"index.htm",
+          "<a href=index.htm><a href=\"my file.htm\"><a href=%zz.htm><a href=../../etc/passwd>"
+          "<a href=\"data:text/html,x\"><a href=\"file:///etc\"><a href=\"caf\xC3\xA9.htm\">"
+          "<a href=" +
+              deep + "end.htm>"},
+         {"my file.htm", ""},
+         {"caf\xC3\xA9.htm", ""},
+         {deep + "end.htm", "<a href=/index.htm>"}});
     ASSERT_EQ(::symlink(SitePath("").c_str(), SitePath("loop").c_str()), 0);
     ASSERT_TRUE(Load());
     EXPECT_NE(Node("loop"), nullptr);
@@ -243,7 +249,9 @@ namespace tw {
 namespace {
 
 TEST_F(SiteTest, NamesThatDifferInCaseAloneAreFoundExactlyFirst) {
-    EAppSite& site = MakeSite({{"index.htm", "<a href=a.htm><a href=A.htm><a href=A.HTM>"}, {"a.htm", ""}, {"A.htm", ""}});
+    EAppSite& site = MakeSite({{"index.htm", "<a href=a.htm><a href=A.htm><a href=A.HTM>"},
+                               {"a.htm", ""},
+                               {"A.htm", ""}});
     ASSERT_TRUE(Load());
     EXPECT_EQ(site.FindNode(SitePath("a.htm"))->GetName(), "a.htm");
     EXPECT_EQ(site.FindNode(SitePath("A.htm"))->GetName(), "A.htm");
@@ -279,7 +287,7 @@ TEST(ProgressPasses, AnnouncedRunsShareOneNumbering) {
 }
 
 class AnswerCancelToTracking : public EUiServices {
-public:
+  public:
     int asked = 0;
     Answer WarnBeginTracking(bool* dontAsk) override {
         ++asked;

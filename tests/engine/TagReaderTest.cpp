@@ -101,9 +101,11 @@ TEST_F(TagFileTest, SyntaxErrorEntriesNameLineContextAndFile) {
     std::string in = "\tin " + ShortenPath(page, 58) + "\n\n";
     EXPECT_EQ(section.Contents(),
               "   line    3: HTML syntax error, no starting \"<\" near\n"
-              "\t&lt;p&gt;line twox &gt; y&lt;a hre\n" + in +
-              "   line    4: HTML syntax error, no end quote on attribute near\n"
-              "\t='b.htm&gt;\n" + in);
+              "\t&lt;p&gt;line twox &gt; y&lt;a hre\n" +
+                  in +
+                  "   line    4: HTML syntax error, no end quote on attribute near\n"
+                  "\t='b.htm&gt;\n" +
+                  in);
     // The line table was collected during the same read.
     EXPECT_EQ(node.LineTable(), (std::vector<std::int32_t>{3, 13, 20, 36, 37}));
 }
@@ -114,10 +116,15 @@ TEST_F(TagFileTest, UnclosedCommentAndDroppedTagReportNearTheirLines) {
     ESection section(0, PathOf("errors.txt"));
     EXPECT_EQ(node.ParseTags(&section), 3);
     std::string text = section.Contents();
-    EXPECT_NE(text.find("line    2: HTML syntax error, no matching open comment near\n\tab --&gt;\n"),
-              std::string::npos) << text;
-    EXPECT_NE(text.find("line    3: HTML syntax error, no closing \">\" near\n\t&lt;a href='x'&lt;b&gt;\n"),
-              std::string::npos) << text;
+    EXPECT_NE(
+        text.find("line    2: HTML syntax error, no matching open comment near\n\tab --&gt;\n"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(
+        text.find(
+            "line    3: HTML syntax error, no closing \">\" near\n\t&lt;a href='x'&lt;b&gt;\n"),
+        std::string::npos)
+        << text;
 }
 
 // Whatever the window size, a file reads exactly like the same text in memory: tags split
@@ -147,9 +154,14 @@ TEST_F(TagFileTest, FixturesOfBadInputReadWithoutHarm) {
         int status;
         std::size_t tags;
     } cases[] = {
-        {"empty.htm", 0, 0},           {"binary.htm", 3, 0},          {"nul-bytes.htm", 0, 4},
-        {"unterminated-comment.htm", 0, 2}, {"unterminated-quote.htm", 3, 2},
-        {"unterminated-tag.htm", 3, 1}, {"cr-only.htm", 0, 5},         {"lf-only.htm", 0, 5},
+        {"empty.htm", 0, 0},
+        {"binary.htm", 3, 0},
+        {"nul-bytes.htm", 0, 4},
+        {"unterminated-comment.htm", 0, 2},
+        {"unterminated-quote.htm", 3, 2},
+        {"unterminated-tag.htm", 3, 1},
+        {"cr-only.htm", 0, 5},
+        {"lf-only.htm", 0, 5},
         {"attributes.htm", 0, 3},
     };
     for (const Case& c : cases) {
@@ -209,7 +221,8 @@ TEST(ShortenPath, KeepsBothEndsThatFit) {
         {"a-file-name-of-forty-characters-long.htm", 30, "..."},
         {"/home/me/sites/example/docs/page.htm", 25, "/home/.../docs/page.htm"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ShortenPath(c.path, c.max), c.expected) << c.path << " " << c.max;
+    for (const Case& c : cases)
+        EXPECT_EQ(ShortenPath(c.path, c.max), c.expected) << c.path << " " << c.max;
 }
 
 }  // namespace

@@ -10,9 +10,14 @@ TEST(UrlText, DecodeAndEncode) {
         const char* in;
         const char* out;
     } decode[] = {
-        {"a%2520b", "a%20b"}, {"my%20page.htm", "my page.htm"}, {"%41%42", "AB"},
-        {"100%", "100%"},     {"%zz%4", "%zz%4"},               {"a\r\nb", "ab"},
-        {"%C3%A9t%C3%A9", "\xC3\xA9t\xC3\xA9"},                 {"%2%41", "*"},
+        {"a%2520b", "a%20b"},
+        {"my%20page.htm", "my page.htm"},
+        {"%41%42", "AB"},
+        {"100%", "100%"},
+        {"%zz%4", "%zz%4"},
+        {"a\r\nb", "ab"},
+        {"%C3%A9t%C3%A9", "\xC3\xA9t\xC3\xA9"},
+        {"%2%41", "*"},
     };
     for (const Case& c : decode) EXPECT_EQ(DecodeUrl(c.in), c.out) << c.in;
     EXPECT_EQ(EncodeUrl("http://h/a b", false), "http://h/a%20b");
@@ -20,8 +25,8 @@ TEST(UrlText, DecodeAndEncode) {
     EXPECT_EQ(EncodeUrl("MAILTO:x y", false), "MAILTO:x%20y");
     EXPECT_EQ(EncodeUrl("a\"b`c~d#e%f", false), "a%22b%60c%7Ed%23e%25f");
     EXPECT_EQ(EncodeUrl("caf\xC3\xA9.htm", false), "caf\xC3\xA9.htm");  // UTF-8 bytes stay
-    for (const char* text : {"http://h/a b", "MAILTO:x y", "a\"b`c~d#e%f", "plain/path.htm", "http:", "",
-                             "caf\xC3\xA9 x.htm", "a\r\nb c"}) {
+    for (const char* text : {"http://h/a b", "MAILTO:x y", "a\"b`c~d#e%f", "plain/path.htm",
+                             "http:", "", "caf\xC3\xA9 x.htm", "a\r\nb c"}) {
         std::string encoded = EncodeUrl(text, false);
         EXPECT_TRUE(EncodesTo(text, encoded)) << text;
         EXPECT_FALSE(EncodesTo(text, encoded + "x")) << text;
@@ -53,9 +58,10 @@ TEST(UrlText, NormalizeUrlPath) {
         const char* in;
         const char* out;
     } cases[] = {
-        {"a/b/../c", "a/c"},     {"../x/../y", "../y"},  {"a/b/..", "a"},      {"b/..", ""},
-        {"./a/./b", "a/b"},      {"../../a", "../../a"}, {"/../a", "/../a"},   {"a/../..", ".."},
-        {"/a/..", "/"},          {"x./y", "x./y"},       {"ab../c", "ab../c"}, {"/s/d/../../../e", "/../e"},
+        {"a/b/../c", "a/c"}, {"../x/../y", "../y"}, {"a/b/..", "a"},
+        {"b/..", ""},        {"./a/./b", "a/b"},    {"../../a", "../../a"},
+        {"/../a", "/../a"},  {"a/../..", ".."},     {"/a/..", "/"},
+        {"x./y", "x./y"},    {"ab../c", "ab../c"},  {"/s/d/../../../e", "/../e"},
     };
     for (const Case& c : cases) EXPECT_EQ(NormalizeUrlPath(c.in, '/'), c.out) << c.in;
 }
@@ -80,10 +86,17 @@ TEST(UrlText, LocalOrExternalBySiteServer) {
         const char* url;
         bool local;
     } cases[] = {
-        {"http://srv1/~me/a.htm", true}, {"http://srv1/b.htm", false}, {"/~me/a.htm", true},
-        {"/b.htm", false},               {"a.htm", true},              {"mailto:x@y", false},
-        {"javascript:void(0)", false},   {"data:image/gif;base64,R0", false},
-        {"file:///etc/passwd", false},   {"//cdn.example/x.js", false}, {"HTTP://SRV1/~ME/x", true},
+        {"http://srv1/~me/a.htm", true},
+        {"http://srv1/b.htm", false},
+        {"/~me/a.htm", true},
+        {"/b.htm", false},
+        {"a.htm", true},
+        {"mailto:x@y", false},
+        {"javascript:void(0)", false},
+        {"data:image/gif;base64,R0", false},
+        {"file:///etc/passwd", false},
+        {"//cdn.example/x.js", false},
+        {"HTTP://SRV1/~ME/x", true},
     };
     for (const Case& c : cases) EXPECT_EQ(IsLocalUrl(page, c.url), c.local) << c.url;
     UrlContext based = page;

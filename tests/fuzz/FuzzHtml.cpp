@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tw::MakeAbsoluteUrl(decoded, "http://example.org/a/");
     tw::NormalizeUrlPath(decoded, '/');
     if (tw::IsLocalUrl(page, decoded)) {
-        std::string path = tw::ResolveToFilePath(tw::LocalUrlPath(page, decoded), page.baseDirectory,
-                                                 page.siteDirectory);
+        std::string path = tw::ResolveToFilePath(tw::LocalUrlPath(page, decoded),
+                                                 page.baseDirectory, page.siteDirectory);
         tw::SiteRelativeUrlPath(page, decoded);
         tw::RelativeUrl(page, path);
     }

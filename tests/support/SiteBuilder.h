@@ -13,20 +13,23 @@
 namespace tw::test {
 
 class SiteTest : public TestHome {
-protected:
+  protected:
     // Writes the files below Root()/site and makes a site whose home page is `home`.
     EAppSite& MakeSite(const std::vector<std::pair<std::string, std::string>>& files,
                        const std::string& home = "index.htm", const std::string& server = {},
                        const std::string& defaults = "index.htm;index.html") {
         MakeFolder("site");
         for (const auto& [path, content] : files) WriteFile("site/" + path, content);
-        site_ = std::make_unique<EAppSite>("test", PathOf("site"), PathOf("site/" + home), server, defaults);
+        site_ = std::make_unique<EAppSite>("test", PathOf("site"), PathOf("site/" + home), server,
+                                           defaults);
         return *site_;
     }
     bool Load(const LoadOptions& options = {}) { return LoadSite(*site_, options); }
     std::string SitePath(const std::string& relative) const { return PathOf("site/" + relative); }
     ENode* Node(const std::string& relative) const { return site_->FindNode(SitePath(relative)); }
-    EHtmlNode* Page(const std::string& relative) const { return dynamic_cast<EHtmlNode*>(Node(relative)); }
+    EHtmlNode* Page(const std::string& relative) const {
+        return dynamic_cast<EHtmlNode*>(Node(relative));
+    }
     int Broken(const std::string& relative) const {
         auto it = site_->brokenCountByPage.find(Node(relative));
         return it == site_->brokenCountByPage.end() ? 0 : it->second;

@@ -38,7 +38,9 @@ void TestHome::TearDown() {
     if (!root_.empty()) RemoveFolderTree(root_);
 }
 
-std::string TestHome::PathOf(std::string_view relative) const { return JoinPath(root_, relative); }
+std::string TestHome::PathOf(std::string_view relative) const {
+    return JoinPath(root_, relative);
+}
 
 std::string TestHome::WriteFile(std::string_view relative, std::string_view content) const {
     std::string path = PathOf(relative);
@@ -61,6 +63,8 @@ std::string TestHome::ReadFile(const std::string& path) {
     return ss.str();
 }
 
-std::string TestHome::Errors() { return log_ ? log_->ErrorText() : std::string(); }
+std::string TestHome::Errors() {
+    return log_ ? log_->ErrorText() : std::string();
+}
 
 }  // namespace tw::test

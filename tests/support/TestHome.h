@@ -13,7 +13,7 @@
 namespace tw::test {
 
 class TestHome : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -29,7 +29,7 @@ protected:
 
     EAppLog* log_ = nullptr;
 
-private:
+  private:
     std::string root_;
     std::unique_ptr<ScopedLog> scopedLog_;
 };
