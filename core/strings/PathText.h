@@ -9,6 +9,16 @@ namespace tw {
 
 inline constexpr char kPathSep = '/';
 
+// The first position at or after `from` of any of a few characters; npos when none. (The
+// library's find_first_of calls memchr on the set for every character of the text, which
+// is slow on the hot paths of URL handling.)
+inline std::size_t FindAnyOf(std::string_view text, std::string_view chars, std::size_t from = 0) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        for (char c : chars)
+            if (text[i] == c) return i;
+    return std::string_view::npos;
+}
+
 // The path without trailing separators (the root "/" stays as it is).
 inline std::string_view StripTrailingSep(std::string_view path) {
     while (path.size() > 1 && path.back() == kPathSep) path.remove_suffix(1);

@@ -282,7 +282,7 @@ class Extractor {
     EUrl AddUrl(bool isBase, bool embedded, bool inFrame, std::uint32_t offset,
                 std::string_view value) {
         EUrl url;
-        std::string_view v = value.substr(0, value.find_first_of("?#"));  // StripFragmentOrQuery
+        std::string_view v = value.substr(0, FindAnyOf(value, "?#"));  // as StripFragmentOrQuery
         url.text = DecodeUrl(v);
         url.start = offset;
         url.end = offset + static_cast<std::uint32_t>(v.size()) - (v.empty() ? 0 : 1);
@@ -298,7 +298,7 @@ class Extractor {
             url.Set(EUrl::kFormRelative);
         else
             url.Set(EUrl::kFormRootRelative);
-        if (v.find_first_of("\r\n") == std::string::npos) {
+        if (FindAnyOf(v, "\r\n") == std::string::npos) {
             url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, v));
         } else {
             std::string written;
@@ -387,7 +387,7 @@ class Extractor {
                     ++i;
                 if (i >= lower.size() || (lower[i] != '"' && lower[i] != '\'')) continue;
                 std::size_t begin = i + 1;
-                std::size_t end = lower.find_first_of("\"'\\", begin);
+                std::size_t end = FindAnyOf(lower, "\"'\\", begin);
                 if (end == std::string::npos) end = lower.size();
                 std::string value = clean.text.substr(begin, end - begin);
                 if (StripFragmentOrQuery(value).empty()) continue;
@@ -409,7 +409,7 @@ class Extractor {
                 if (clean.text[i] != '\\') args.Append(clean, i);
             std::size_t start = 0;
             while (start <= args.text.size()) {
-                std::size_t end = args.text.find_first_of(",)", start);
+                std::size_t end = FindAnyOf(args.text, ",)", start);
                 if (end == std::string::npos) end = args.text.size();
                 found += Argument(args, start, end);
                 start = end + 1;

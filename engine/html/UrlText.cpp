@@ -87,7 +87,7 @@ std::string NormalizeServer(std::string_view text) {
 }
 
 std::string DecodeUrl(std::string_view text) {
-    if (text.find_first_of("%\r\n") == std::string_view::npos) return std::string(text);
+    if (FindAnyOf(text, "%\r\n") == std::string_view::npos) return std::string(text);
     // Right to left, so that a '%' produced by decoding is never decoded again: the text is
     // built reversed, and the two characters after a '%' are the last two built.
     std::string reversed;
@@ -190,9 +190,7 @@ std::string PathPartOf(std::string_view text) {
 }
 
 std::string StripFragmentOrQuery(std::string_view text) {
-    std::size_t end = 0;
-    while (end < text.size() && text[end] != '?' && text[end] != '#') ++end;
-    return std::string(text.substr(0, end));
+    return std::string(text.substr(0, FindAnyOf(text, "?#")));
 }
 
 namespace {
