@@ -20,6 +20,15 @@ int main(int argc, char** argv) {
             return true;
         };
         bool ok = true;
+        if (a == "--help" || a == "-h") {
+            std::puts(
+                "usage: gen_site FOLDER [--pages N] [--depth N] [--fanout N] [--links N]\n"
+                "                [--broken PERCENT] [--images N] [--others N] [--page-bytes N]\n"
+                "                [--no-scripts] [--no-styles] [--seed N]\n"
+                "Writes a synthetic web site into FOLDER (which must not exist); the same\n"
+                "options and seed always give the same bytes.");
+            return 0;
+        }
         if (a == "--pages")
             ok = number(p.pages);
         else if (a == "--depth")
