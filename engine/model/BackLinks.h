@@ -17,7 +17,9 @@ class EBackLinks {
     // False when the pair was there already.
     bool Add(ENode* target, ENode* page);
     // Appends without looking for the pair: for a page whose links are recorded for the first
-    // time, whose targets the caller has made unique.
+    // time, whose targets the caller has made unique. Such pairs are only queued; they are
+    // sorted into the lists by target at the first question, so that loading a big site
+    // appends to a flat array instead of visiting a list per link.
     void AddFresh(ENode* target, ENode* page);
     bool Has(ENode* target, ENode* page) const;
     bool Remove(ENode* target, ENode* page);
@@ -32,7 +34,10 @@ class EBackLinks {
     std::set<std::pair<ENode*, ENode*>> Pairs() const;
 
   private:
-    std::unordered_map<ENode*, std::vector<ENode*>> byTarget_;
+    void Flush() const;
+
+    mutable std::unordered_map<ENode*, std::vector<ENode*>> byTarget_;
+    mutable std::vector<std::pair<ENode*, ENode*>> queued_;  // (target, page), not yet sorted in
     std::size_t pairs_ = 0;
 };
 
