@@ -333,10 +333,11 @@ class Extractor {
         if (site_->HasIgnoredLinks() &&
             site_->IsIgnoredLink(SiteRelativeUrlPath(context_, url.text)))
             url.Set(EUrl::kIgnored);
-        ENode* node = site_->FindNode(path);
+        bool isFolder = false;
+        ENode* node = site_->FindNode(path, &isFolder);
         if (!node) return;
         url.target = node;
-        if (!node->IsFolder() || isBase) return;
+        if (!isFolder || isBase) return;
         const std::string& defaults = site_->GetServerDefaults();
         if (defaults.empty()) return;
         url.target = nullptr;

@@ -8,6 +8,15 @@
 #include "engine/model/Node.h"
 
 namespace tw {
+namespace {
+
+constexpr std::uint64_t kFolderBit = 1;
+
+bool SameHash(std::uint64_t slotHash, std::uint64_t hash) {
+    return (slotHash & ~kFolderBit) == hash;
+}
+
+}  // namespace
 
 ENode* EPathIndex::Tombstone() {
     static char marker;
@@ -17,7 +26,7 @@ ENode* EPathIndex::Tombstone() {
 std::uint64_t EPathIndex::HashOf(std::string_view path) {
     thread_local std::string folded;
     FoldCaseInto(StripTrailingSep(path), folded);
-    return std::hash<std::string_view>{}(folded);
+    return std::hash<std::string_view>{}(folded) & ~kFolderBit;
 }
 
 void EPathIndex::Grow() {
@@ -28,7 +37,7 @@ void EPathIndex::Grow() {
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& slot : old) {
         if (!slot.node || slot.node == Tombstone()) continue;
-        std::size_t i = slot.hash & mask;
+        std::size_t i = (slot.hash & ~kFolderBit) & mask;
         while (slots_[i].node) i = (i + 1) & mask;
         slots_[i] = slot;
         ++used_;
@@ -42,6 +51,7 @@ void EPathIndex::Insert(ENode* node) {
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = hash & mask;
     std::size_t free = slots_.size();
+    const std::uint64_t tagged = hash | (node->IsFolder() ? kFolderBit : 0);
     for (; slots_[i].node; i = (i + 1) & mask) {
         if (slots_[i].node == node) return;
         if (slots_[i].node == Tombstone() && free == slots_.size()) free = i;
@@ -50,7 +60,7 @@ void EPathIndex::Insert(ENode* node) {
         free = i;
         ++used_;
     }
-    slots_[free] = Slot{hash, node};
+    slots_[free] = Slot{tagged, node};
     ++live_;
 }
 
@@ -65,7 +75,7 @@ void EPathIndex::Erase(ENode* node, std::string_view path) {
     }
 }
 
-ENode* EPathIndex::Find(std::string_view path) const {
+ENode* EPathIndex::Find(std::string_view path, bool* isFolder) const {
     if (slots_.empty()) return nullptr;
     std::string_view bare = StripTrailingSep(path);
     const std::uint64_t hash = HashOf(bare);
@@ -78,8 +88,9 @@ ENode* EPathIndex::Find(std::string_view path) const {
     ENode* only = nullptr;
     int matches = 0;
     for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask) {
-        if (slots_[i].hash != hash || slots_[i].node == Tombstone()) continue;
+        if (!SameHash(slots_[i].hash, hash) || slots_[i].node == Tombstone()) continue;
         only = slots_[i].node;
+        if (isFolder) *isFolder = (slots_[i].hash & kFolderBit) != 0;
         ++matches;
     }
     if (matches <= 1) return only;
@@ -87,9 +98,12 @@ ENode* EPathIndex::Find(std::string_view path) const {
     int bestRank = 0;
     for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
-        if (slot.hash != hash || slot.node == Tombstone()) continue;
+        if (!SameHash(slot.hash, hash) || slot.node == Tombstone()) continue;
         const std::string& candidate = slot.node->GetPath();
-        if (candidate == bare) return slot.node;
+        if (candidate == bare) {
+            if (isFolder) *isFolder = slot.node->IsFolder();
+            return slot.node;
+        }
         int rank = EqualsNoCase(candidate, bare) ? 2 : 1;
         if (rank > bestRank ||
             (rank == bestRank && EDirNode::PathLess(candidate, best->GetPath()))) {
@@ -97,6 +111,7 @@ ENode* EPathIndex::Find(std::string_view path) const {
             bestRank = rank;
         }
     }
+    if (isFolder && best) *isFolder = best->IsFolder();
     return best;
 }
 
@@ -105,7 +120,8 @@ ENode* EPathIndex::FindOther(ENode* node) const {
     const std::uint64_t hash = HashOf(node->GetPath());
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask)
-        if (slots_[i].hash == hash && slots_[i].node != node && slots_[i].node != Tombstone())
+        if (SameHash(slots_[i].hash, hash) && slots_[i].node != node &&
+            slots_[i].node != Tombstone())
             return slots_[i].node;
     return nullptr;
 }

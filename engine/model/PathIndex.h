@@ -20,7 +20,7 @@ class EPathIndex {
     void Erase(ENode* node, std::string_view path);
     // The node of a path: the one whose path matches exactly, else the first in path order
     // among those that differ in case alone; null when none.
-    ENode* Find(std::string_view path) const;
+    ENode* Find(std::string_view path, bool* isFolder = nullptr) const;
     // Another node indexed under the same folded path as `node` (names that differ in case
     // alone), or null.
     ENode* FindOther(ENode* node) const;
@@ -28,6 +28,8 @@ class EPathIndex {
     std::size_t size() const { return live_; }
 
   private:
+    // The hash's lowest bit holds whether the node is a folder, so that resolving a URL need
+    // not touch the node itself; hashes are compared without it.
     struct Slot {
         std::uint64_t hash = 0;
         ENode* node = nullptr;  // null: empty; Tombstone(): removed

@@ -50,6 +50,10 @@ class ESite {
     // Looks a path up in the index without regard to case (an exact match wins).
     bool FindNode(std::string_view path, ENode** found) const;
     ENode* FindNode(std::string_view path) const;
+    // Also tells whether the node is a folder, without reading the node.
+    ENode* FindNode(std::string_view path, bool* isFolder) const {
+        return pathIndex_.Find(path, isFolder);
+    }
     bool IsPathTracked(std::string_view path) const;
     bool IsWholeSite() const { return excludedFolders_.empty(); }
     // Whether the path lies in the site directory (the directory itself included).

@@ -4,6 +4,7 @@
 
 #include "core/platform/FileUtils.h"
 #include "core/settings/UserExtensibleList.h"
+#include "core/strings/CaseFold.h"
 #include "engine/model/Node.h"
 #include "tests/support/TestHome.h"
 
@@ -167,6 +168,38 @@ TEST_F(NodeTest, BaseDirectoryComesFromTheBaseTagOrTheFolder) {
     EXPECT_EQ(p->GetBaseDirectory(false), "http://example.com/docs/");
     p->baseNode = &root;
     EXPECT_EQ(p->GetBaseDirectory(true), PathOf("s/"));
+}
+
+}  // namespace
+}  // namespace tw
+
+#include "engine/model/PathIndex.h"
+
+namespace tw {
+namespace {
+
+TEST(PathIndex, FindsEveryNodeThroughGrowthAndRemoval) {
+    std::vector<std::unique_ptr<ENode>> nodes;
+    EPathIndex index;
+    for (int i = 0; i < 3000; ++i) {
+        std::string path = "/nowhere/Dir" + std::to_string(i % 50) + "/Item" + std::to_string(i);
+        if (i % 3 == 0)
+            nodes.push_back(std::make_unique<EDirNode>(path));
+        else
+            nodes.push_back(std::make_unique<EFileNode>(path));
+        index.Insert(nodes.back().get());
+    }
+    EXPECT_EQ(index.size(), 3000u);
+    for (const auto& node : nodes) {
+        bool isFolder = !node->IsFolder();
+        EXPECT_EQ(index.Find(FoldCase(node->GetPath()) + "/", &isFolder), node.get());
+        EXPECT_EQ(isFolder, node->IsFolder());
+    }
+    for (std::size_t i = 0; i < nodes.size(); i += 2)
+        index.Erase(nodes[i].get(), nodes[i]->GetPath());
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        EXPECT_EQ(index.Find(nodes[i]->GetPath()), i % 2 ? nodes[i].get() : nullptr) << i;
+    EXPECT_EQ(index.Find("/nowhere/none"), nullptr);
 }
 
 }  // namespace
