@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "core/platform/DirectoryEnumerator.h"
 #include "core/platform/SizeText.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 
@@ -75,10 +75,9 @@ bool IsPrefixFolder(std::string_view folder, std::string_view path) {
 }
 
 std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    std::string text;
+    ReadWholeFile(path, text);
+    return text;
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
+#include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
 
 extern char** environ;
@@ -31,11 +31,9 @@ std::string Trim(std::string s) {
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    std::string text;
+    ReadWholeFile(path, text);
+    return text;
 }
 
 std::vector<std::string> ApplicationFolders() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/platform/ProgramFolders.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 
@@ -95,16 +96,6 @@ struct Document {
         }
     }
 };
-
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    char buf[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
-    ::close(fd);
-    return n == 0;
-}
 
 std::unique_ptr<Document> Parse(const std::string& path, const FileStamp& stamp) {
     auto doc = std::make_unique<Document>();

@@ -290,19 +290,14 @@ int EAppSite::CountUrlsToNode(EHtmlNode* page, ENode* target) {
 
 int EAppSite::CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath) {
     if (!PathExists(page->GetPath())) return 0;
-    bool hadUrls = page->UrlsParsed();
+    ParsedForNow scope(page);
     int r = page->ParseUrls(nullptr);
-    int n = 0;
-    if (r == 0 || r == 3)
-        for (const EUrl& url : page->Urls())
-            if (!url.IsExternal() &&
-                EqualsNoCase(SiteRelativeUrlPath(*page, url.text), siteRelativePath))
-                ++n;
-    if (!hadUrls) {
-        page->ClearTags();
-        page->ClearUrls();
-    }
-    return n;
+    if (r != 0 && r != 3) return 0;
+    return static_cast<int>(
+        std::count_if(page->Urls().begin(), page->Urls().end(), [&](const EUrl& url) {
+            return !url.IsExternal() &&
+                   EqualsNoCase(SiteRelativeUrlPath(*page, url.text), siteRelativePath);
+        }));
 }
 
 void EAppSite::UpdateRenamedLinks(std::string_view oldPath, PreservedLinks& preserved, bool undo) {

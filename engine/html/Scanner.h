@@ -15,6 +15,11 @@ namespace tw {
 
 class EFileNode;
 
+// White space as HTML readers take it: space, tab, line feed, vertical tab, form feed, CR.
+constexpr bool IsHtmlSpace(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 // A set of bytes, tested in one table lookup. Sets of up to four bytes are also searched
 // sixteen bytes at a time.
 class ByteSet {

@@ -22,16 +22,12 @@ constexpr ByteSet kSingleQuoteEnd("'><");
 constexpr std::uint32_t kContextMax = 160;
 constexpr std::size_t kShortPath = 58;
 
-constexpr bool IsSpace(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Every byte but white space: skipping white space is a search for the next one of these.
 constexpr std::array<char, 250> kNonSpaceBytes = [] {
     std::array<char, 250> bytes{};
     std::size_t n = 0;
     for (int c = 0; c < 256; ++c)
-        if (!IsSpace(c)) bytes[n++] = static_cast<char>(c);
+        if (!IsHtmlSpace(c)) bytes[n++] = static_cast<char>(c);
     return bytes;
 }();
 constexpr ByteSet kNonSpace(std::string_view(kNonSpaceBytes.data(), kNonSpaceBytes.size()));

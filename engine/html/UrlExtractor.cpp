@@ -101,10 +101,6 @@ bool WantedTag(const ETag& tag) {
 
 constexpr TagInterest kExtractionInterest{WantedAttribute, WantedTag};
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Text together with the file offset of each of its bytes, so that cutting comments and
 // escapes out of a script keeps true file offsets for what remains.
 struct MappedText {
@@ -420,8 +416,8 @@ class Extractor {
     }
 
     int Argument(const MappedText& args, std::size_t begin, std::size_t end) {
-        while (begin < end && IsSpace(args.text[begin])) ++begin;
-        while (end > begin && IsSpace(args.text[end - 1])) --end;
+        while (begin < end && IsHtmlSpace(args.text[begin])) ++begin;
+        while (end > begin && IsHtmlSpace(args.text[end - 1])) --end;
         if (begin >= end || (args.text[begin] != '"' && args.text[begin] != '\'')) return 0;
         auto strip = [](char c) { return c == '"' || c == '\'' || c == ' '; };
         while (begin < end && strip(args.text[begin])) ++begin;
@@ -488,7 +484,7 @@ class Extractor {
             std::size_t url = style.find("url", begin);
             if (url != std::string::npos && url < end) begin = url + 3;
             auto trim = [](char c) {
-                return c == '"' || c == '\'' || c == ' ' || c == '(' || c == ')' || IsSpace(c);
+                return c == '"' || c == '\'' || c == ' ' || c == '(' || c == ')' || IsHtmlSpace(c);
             };
             while (begin < end && trim(style[begin])) ++begin;
             while (end > begin && trim(style[end - 1])) --end;
