@@ -9,6 +9,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/html/Fragments.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Iterators.h"
 #include "engine/services/UiServices.h"
@@ -160,6 +161,7 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     int r = page->ParseUrls(visitor.section);
     if (r != 0 && r != 3) return false;
     ++visitor.count;
+    if (visitor.fragments) visitor.fragments->OnPageParsed(*page);
     // A page recorded for the first time cannot have pairs yet: its targets, made unique,
     // are appended without searching the lists of popular targets.
     const bool fresh = brokenCountByPage.find(page) == brokenCountByPage.end();
@@ -179,6 +181,8 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     for (const EUrl& url : page->Urls()) {
         if (url.target) {
             targets.push_back(url.target);
+            if (url.IsCaseMismatch() && visitor.onProblem)
+                visitor.onProblem(*page, url, LinkProblem::CaseMismatch);
             continue;
         }
         if (url.IsExternal()) continue;
@@ -431,7 +435,8 @@ void EAppSite::ReevaluateReachability(ENode* start) {
         ENode* node = pending.back();
         pending.pop_back();
         if (!node) continue;
-        bool reachable = false;
+        // The home page is where every walk starts: it is reachable by definition.
+        bool reachable = EqualsNoCase(node->GetPath(), homePage_);
         for (ENode* page : backLinks.PagesOf(node))
             if (!IsOrphan(page, total)) reachable = true;
         bool listed = orphans.count(node) != 0;
@@ -480,7 +485,7 @@ bool EAppSite::IsConsistent(std::string* why) {
         TIterPreOrderTyped it(root_.get());
         for (it.First(); !it.IsDone(); it.Next()) {
             auto* page = dynamic_cast<EHtmlNode*>(it.CurrentItem());
-            if (!page || !page->IsHtml()) continue;
+            if (!page || !page->IsLinkSource()) continue;
             ParsedForNow scope(page);
             page->ClearTags();
             page->ClearUrls();

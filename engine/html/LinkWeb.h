@@ -14,10 +14,12 @@
 namespace tw {
 
 class ESection;
+class EFragmentCheck;
 
 // What the link pass found at one URL that does not lead to a file: for front ends that list
 // problems as data (the command line's output).
-enum class LinkProblem { Broken, Untracked, Ignored };
+// CaseMismatch: the link works only where case is ignored (it still counts as good here).
+enum class LinkProblem { Broken, Untracked, Ignored, CaseMismatch };
 using LinkProblemSink = std::function<void(EHtmlNode& page, const EUrl& url, LinkProblem problem)>;
 
 // Parses every page it visits and records its links in the site's link web.
@@ -36,7 +38,8 @@ class EFindUrlsCreateFromMap : public EVisitor {
     TPointerSet<ENode> visited;
     EAppSite* site;
     bool freeAfterVisit;
-    LinkProblemSink onProblem;  // optional
+    LinkProblemSink onProblem;            // optional
+    EFragmentCheck* fragments = nullptr;  // optional: checks "#part" of every page visited
 };
 
 // Counts the pages and files it visits into a caller's set, parsing each page's URLs.

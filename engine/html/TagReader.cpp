@@ -80,6 +80,26 @@ void Report(int& status, ESection* section, EFileNode* node, std::uint32_t baseO
     section->EndLine();
 }
 
+// Where a quoted value that met a '<' or '>' really ends: the distance from the cursor to
+// its closing quote, when that quote comes within a short look-ahead and is followed by what
+// may follow a value (white space, '>', '/' or the end). 0 when the quote is missing: the
+// value then stops at the bracket, and the text after it is not swallowed.
+template <typename S>
+int ClosingQuoteAhead(S& s, int quote) {
+    constexpr int kLookAhead = 4096;
+    for (int k = 1; k < kLookAhead; ++k) {
+        const int c = s.Peek(k);
+        if (c == quote) {
+            const int after = s.Peek(k + 1);
+            return (after == 0 || after == -1 || after == '>' || after == '/' || IsHtmlSpace(after))
+                       ? k
+                       : 0;
+        }
+        if (c == 0 && s.GetPosition() + static_cast<std::uint32_t>(k) >= s.Length()) return 0;
+    }
+    return 0;
+}
+
 void Delimiter(ETag& tag, const char* name, std::uint32_t start, std::uint32_t end, bool isEnd) {
     tag.name = name;
     tag.start = start;
@@ -209,10 +229,22 @@ bool ETagReader::ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileN
             else
                 s.SkipTo(until);
             const std::uint32_t stop = s.GetPosition();
-            const int reached = s.Peek(0);
-            if (reached != q)
-                Report(status, section, node, baseOffset, s, 28705, Before(valueOffset, 2),
-                       stop + 10, stop);
+            int reached = s.Peek(0);
+            if (reached != q) {
+                if (const int close = ClosingQuoteAhead(s, q); close > 0) {
+                    // The '<' or '>' was part of the value ("a > b"): browsers read on to
+                    // the closing quote, and so do we.
+                    if (wanted) {
+                        std::string rest;
+                        value += s.Extract(rest, stop, stop + static_cast<std::uint32_t>(close));
+                    }
+                    s.Advance(close);
+                    reached = q;
+                } else {
+                    Report(status, section, node, baseOffset, s, 28705, Before(valueOffset, 2),
+                           stop + 10, stop);
+                }
+            }
             if (reached != '>') s.Advance(1);
         } else {
             valueOffset = s.GetPosition();

@@ -13,7 +13,11 @@
 #include "core/strings/PathText.h"
 #include "core/strings/ShortenPath.h"
 #include "core/strings/Strings.h"
+#include "engine/html/AttributeText.h"
+#include "engine/html/MappedText.h"
 #include "engine/html/Scanner.h"
+#include "engine/html/ScriptText.h"
+#include "engine/html/StyleText.h"
 #include "engine/html/TagReader.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Site.h"
@@ -24,10 +28,47 @@ namespace {
 struct UrlAttribute {
     std::string_view name;
     bool embedded;
+    UrlSource source;
 };
+// The classic URL attributes, tried in this order on every tag that is searched.
 constexpr UrlAttribute kUrlAttributes[] = {
-    {"href", false},  {"src", true},    {"background", true}, {"codebase", true},
-    {"lowsrc", true}, {"dynsrc", true}, {"usemap", false},    {"action", false},
+    {"href", false, UrlSource::Href},
+    {"src", true, UrlSource::Src},
+    {"background", true, UrlSource::Background},
+    {"codebase", true, UrlSource::Codebase},
+    {"lowsrc", true, UrlSource::Lowsrc},
+    {"dynsrc", true, UrlSource::Dynsrc},
+    {"usemap", false, UrlSource::Usemap},
+    {"action", false, UrlSource::Action},
+};
+
+// URL attributes of newer HTML, each on the tags that carry it.
+struct TagAttribute {
+    std::string_view tag;
+    std::string_view name;
+    bool embedded;
+    UrlSource source;
+};
+constexpr TagAttribute kTagAttributes[] = {
+    {"video", "poster", true, UrlSource::Poster},
+    {"object", "data", true, UrlSource::Data},
+    {"button", "formaction", false, UrlSource::FormAction},
+    {"input", "formaction", false, UrlSource::FormAction},
+};
+
+// <meta> names whose content is the address of a file of the page (previews, tiles).
+constexpr std::string_view kMetaUrlNames[] = {
+    "og:image",
+    "og:image:url",
+    "og:image:secure_url",
+    "og:video",
+    "og:audio",
+    "twitter:image",
+    "twitter:image:src",
+    "msapplication-tileimage",
+    "msapplication-config",
+    "msapplication-square150x150logo",
+    "msapplication-wide310x150logo",
 };
 
 constexpr std::string_view kNeverSearched[] = {
@@ -84,85 +125,90 @@ bool IsHistoryGo(std::string_view value) {
     return false;
 }
 
+// Attributes read on every element, whether or not its tag is searched for URLs.
+bool AnyTagAttribute(std::string_view attr) {
+    return attr == "style" || attr == "xlink:href";
+}
+
 // What extraction reads of a page: URL attributes, event handlers, the attributes of the
-// special input and param tags, and script and style tags.
+// special input, param and meta tags, the type of scripts, style attributes, SVG links.
 bool WantedAttribute(std::string_view tag, std::string_view attr) {
-    if (UrlAttributeIndex(attr) >= 0) return true;
+    if (UrlAttributeIndex(attr) >= 0 || AnyTagAttribute(attr)) return true;
     if (attr.starts_with("on") && In(kEventHandlersSorted, attr)) return true;
+    for (const TagAttribute& t : kTagAttributes)
+        if (attr == t.name && tag == t.tag) return true;
+    if (attr == "srcset") return tag == "img" || tag == "source";
+    if (tag == "meta")
+        return attr == "http-equiv" || attr == "content" || attr == "property" || attr == "name";
+    if (tag == "script") return attr == "type";
     return (tag == "input" || tag == "param") &&
            (attr == "type" || attr == "name" || attr == "value");
+}
+
+// The same, and what fragments may point at: every id, and the name of every <a>.
+bool WantedAttributeOrAnchor(std::string_view tag, std::string_view attr) {
+    return attr == "id" || (attr == "name" && tag == "a") || WantedAttribute(tag, attr);
 }
 
 bool WantedTag(const ETag& tag) {
     using namespace std::string_view_literals;
     if (tag.isEnd || tag.attributes.empty()) return tag.name == "script"sv || tag.name == "style"sv;
-    return !In(kNeverSearchedSorted, tag.name);
+    if (!In(kNeverSearchedSorted, tag.name) || tag.name == "meta"sv) return true;
+    for (const auto& [name, attr] : tag.attributes)
+        if (AnyTagAttribute(name) || name == "id"sv) return true;
+    return false;
 }
 
 constexpr TagInterest kExtractionInterest{WantedAttribute, WantedTag};
+constexpr TagInterest kExtractionInterestWithAnchors{WantedAttributeOrAnchor, WantedTag};
 
-// Text together with the file offset of each of its bytes, so that cutting comments and
-// escapes out of a script keeps true file offsets for what remains.
-struct MappedText {
-    std::string text;
-    std::vector<std::uint32_t> origin;
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
+    return true;
+}
 
-    static MappedText Of(std::string_view text, std::uint32_t offset) {
-        MappedText m;
-        m.text.assign(text);
-        m.origin.resize(text.size());
-        for (std::size_t i = 0; i < text.size(); ++i)
-            m.origin[i] = offset + static_cast<std::uint32_t>(i);
-        return m;
-    }
-    void Append(const MappedText& from, std::size_t i) {
-        text += from.text[i];
-        origin.push_back(from.origin[i]);
-    }
-    void Append(const MappedText& from, std::size_t begin, std::size_t end) {
-        text.append(from.text, begin, end - begin);
-        origin.insert(origin.end(), from.origin.begin() + static_cast<std::ptrdiff_t>(begin),
-                      from.origin.begin() + static_cast<std::ptrdiff_t>(end));
-    }
+// What a URL is to the page: where it was written and how it is used.
+struct UrlRole {
+    UrlSource source = UrlSource::Href;
+    bool embedded = false;
+    bool inFrame = false;
+    bool isBase = false;
+    // Found by the script heuristics: a string is a URL only when it looks like one.
+    bool fromScript = false;
 };
 
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-    for (std::size_t i = 0; (i = text.find(from, i)) != std::string::npos; i += to.size())
-        text.replace(i, from.size(), to);
+// The attribute's value as browsers read it: white space around it dropped, character
+// references decoded. `buffer` holds the decoded text when there is any to decode.
+SourceText ReadValue(const ETagAttr& attr, MappedText& buffer) {
+    auto [first, last] = TrimmedRange(attr.value);
+    std::string_view trimmed = std::string_view(attr.value).substr(first, last - first);
+    const auto offset = attr.valueOffset + static_cast<std::uint32_t>(first);
+    if (trimmed.find('&') == std::string_view::npos) return SourceText::Plain(trimmed, offset);
+    buffer = DecodeCharacterReferences(trimmed, offset);
+    return SourceText::Mapped(buffer, 0, buffer.size());
 }
 
-// Drops every stretch from `opener` up to and including the end of its line (line comments)
-// or the next "*/" (block comments); offsets of what remains are kept.
-MappedText Cut(const MappedText& in, std::string_view opener, bool toLineEnd) {
-    MappedText out;
-    for (std::size_t i = 0, n = in.text.size(); i < n;) {
-        std::size_t at = in.text.find(opener, i);
-        if (at == std::string::npos) at = n;
-        out.Append(in, i, at);
-        i = at;
-        if (i >= n) break;
-        std::size_t end;
-        if (toLineEnd) {
-            end = in.text.find('\n', i + 2);
-            if (end == std::string::npos) end = in.text.find('\r', i + 2);
-            i = end == std::string::npos ? n : end + 1;
-        } else {
-            end = in.text.find("*/", i + 2);
-            i = end == std::string::npos ? n : end + 2;
-        }
-    }
-    return out;
+MappedText ToMapped(const SourceText& source) {
+    if (!source.map) return MappedText::Of(source.text, source.start);
+    MappedText m;
+    m.Append(*source.map, source.at, source.at + source.text.size());
+    return m;
 }
 
-// Cuts comments the way a script reader would: "//" to the end of the line, then "/*" to
-// "*/", leaving "http://" and "ftp://" alone.
-MappedText WithoutComments(MappedText in) {
-    ReplaceAll(in.text, "http://", "http:<<");
-    ReplaceAll(in.text, "ftp://", "ftp:<<");
-    MappedText lines = Cut(in, "//", true);
-    ReplaceAll(lines.text, "http:<<", "http://");
-    ReplaceAll(lines.text, "ftp:<<", "ftp://");
-    return Cut(lines, "/*", false);
+// A name below the site folder that starts with '.': hidden files get no node.
+bool HasHiddenName(std::string_view path, std::size_t siteLength) {
+    for (std::size_t i = path.find(kPathSep, siteLength ? siteLength - 1 : 0);
+         i != std::string_view::npos; i = path.find(kPathSep, i + 1))
+        if (i + 1 < path.size() && path[i + 1] == '.') return true;
+    return false;
+}
+
+std::uint32_t HashFragment(std::string_view text) {
+    std::uint32_t h = 2166136261u;
+    for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
 }
 
 class Extractor {
@@ -170,6 +216,7 @@ class Extractor {
     Extractor(EHtmlNode& page, ESection* section, EScanner* file)
         : page_(page), section_(section), site_(page.GetSite()), file_(file) {
         context_ = UrlContext::Of(page);
+        anchors_ = site_ && site_->CollectsFragments();
     }
 
     int Run() {
@@ -189,21 +236,49 @@ class Extractor {
             }
             std::string body = FileBytes(tag.end + 1, tags[close].start);
             if (tag.name == "script")
-                FromScript(MappedText::Of(body, tag.end + 1));
+                FromScript(MappedText::Of(body, tag.end + 1), IsModule(tag));
             else
-                FromStyle(body, tag.end + 1);
+                FromStyle(SourceText::Plain(body, tag.end + 1));
             i = close;
         }
-        std::stable_sort(page_.Urls().begin(), page_.Urls().end(),
-                         [](const EUrl& a, const EUrl& b) { return a.start < b.start; });
+        Finish();
         return status;
     }
 
+    // A stylesheet: its url()s and @imports, relative to the stylesheet itself.
+    void RunStyleSheet(std::string_view css) {
+        FromStyle(SourceText::Plain(css, 0));
+        Finish();
+    }
+
   private:
+    void Finish() {
+        std::stable_sort(page_.Urls().begin(), page_.Urls().end(),
+                         [](const EUrl& a, const EUrl& b) { return a.start < b.start; });
+        auto& ids = page_.AnchorIds();
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        ids.shrink_to_fit();
+    }
+
+    static bool IsModule(const ETag& script) {
+        const ETagAttr* type = script.Find("type");
+        if (!type) return false;
+        auto [first, last] = TrimmedRange(type->value);
+        return EqualsAsciiNoCase(std::string_view(type->value).substr(first, last - first),
+                                 "module");
+    }
+
     // ---- one tag ----
 
     void ProcessTag(const ETag& tag) {
-        if (tag.isEnd || In(kNeverSearchedSorted, tag.name)) return;
+        if (tag.isEnd) return;
+        AnyTag(tag);
+        if (tag.name == "meta") {
+            Meta(tag);
+            return;
+        }
+        if (In(kNeverSearchedSorted, tag.name)) return;
         // One pass over the attributes sorts them into URL attributes and event handlers;
         // the URL attributes are then tried in their fixed order.
         const ETagAttr* urlAttrs[std::size(kUrlAttributes)] = {};
@@ -215,14 +290,60 @@ class Extractor {
             else if (name.starts_with("on") && In(kEventHandlersSorted, name))
                 handlers = true;
         }
-        for (std::size_t k = 0; k < std::size(kUrlAttributes); ++k)
-            if (urlAttrs[k])
-                TryAttribute(tag, *urlAttrs[k], kUrlAttributes[k].embedded, kUrlAttributes[k].name);
+        for (std::size_t k = 0; k < std::size(kUrlAttributes); ++k) {
+            if (!urlAttrs[k]) continue;
+            const UrlAttribute& a = kUrlAttributes[k];
+            UrlRole role{a.source, a.embedded, tag.name == "frame", tag.name == "base"};
+            TryAttribute(*urlAttrs[k], role);
+        }
+        for (const TagAttribute& t : kTagAttributes)
+            if (tag.name == t.tag)
+                if (const ETagAttr* a = tag.Find(t.name)) TryAttribute(*a, {t.source, t.embedded});
+        if (tag.name == "img" || tag.name == "source")
+            if (const ETagAttr* a = tag.Find("srcset")) Srcset(*a);
         if (tag.name == "input" || tag.name == "param") SpecialTags(tag);
         if (!handlers) return;
         for (std::string_view handler : kEventHandlers)
             if (const ETagAttr* a = tag.Find(handler))
-                FromScript(MappedText::Of(a->value, a->valueOffset));
+                FromScript(MappedText::Of(a->value, a->valueOffset), false);
+    }
+
+    // What any element may carry: a style attribute, an SVG link, an id to point at.
+    void AnyTag(const ETag& tag) {
+        for (const auto& [name, attr] : tag.attributes) {
+            if (name == "style") {
+                MappedText buffer;
+                FromStyle(ReadValue(attr, buffer));
+            } else if (name == "xlink:href") {
+                TryAttribute(attr, {UrlSource::XlinkHref, tag.name != "a"});
+            } else if (anchors_ && (name == "id" || (name == "name" && tag.name == "a"))) {
+                MappedText buffer;
+                page_.AnchorIds().push_back(HashFragment(ReadValue(attr, buffer).text));
+            }
+        }
+    }
+
+    void Meta(const ETag& tag) {
+        const ETagAttr* content = tag.Find("content");
+        if (!content) return;
+        auto is = [&](const char* attr, std::string_view value) {
+            const ETagAttr* a = tag.Find(attr);
+            return a && EqualsAsciiNoCase(a->value, value);
+        };
+        MappedText buffer;
+        SourceText text = ReadValue(*content, buffer);
+        if (is("http-equiv", "refresh")) {
+            auto [first, last] = RefreshUrl(text.text);
+            if (first < last) TryUrl(text.Sub(first, last), {UrlSource::Refresh});
+            return;
+        }
+        for (std::string_view name : kMetaUrlNames) {
+            if (!is("property", name) && !is("name", name)) continue;
+            // Usually the published address of an image: a link only when it is one of ours.
+            if (!StripFragmentOrQuery(text.text).empty() && IsLocalUrl(context_, text.text))
+                TryUrl(text, {UrlSource::MetaContent, true});
+            return;
+        }
     }
 
     void SpecialTags(const ETag& tag) {
@@ -234,39 +355,67 @@ class Extractor {
         bool local = tag.name == "param" && is("name", "local");
         if (!redirect && !local) return;
         const ETagAttr* value = tag.Find("value");
-        if (!value || StripFragmentOrQuery(value->value).empty()) return;
-        Record(AddUrl(false, false, false, value->valueOffset, value->value));
+        if (!value) return;
+        MappedText buffer;
+        TryUrl(ReadValue(*value, buffer), {UrlSource::Value});
     }
 
-    void TryAttribute(const ETag& tag, const ETagAttr& attr, bool embedded, std::string_view name) {
-        if (StripFragmentOrQuery(attr.value).empty()) return;
-        if (attr.value.starts_with("javascript:") &&
-            FromScript(MappedText::Of(attr.value, attr.valueOffset)) > 0)
+    void Srcset(const ETagAttr& attr) {
+        MappedText buffer;
+        SourceText value = ReadValue(attr, buffer);
+        for (auto [first, last] : SrcsetUrls(value.text))
+            TryUrl(value.Sub(first, last), {UrlSource::Srcset, true});
+    }
+
+    void TryAttribute(const ETagAttr& attr, UrlRole role) {
+        MappedText buffer;
+        SourceText value = ReadValue(attr, buffer);
+        if (StripFragmentOrQuery(value.text).empty()) {
+            NoteOwnFragment(value);
             return;
-        if (IsHistoryGo(attr.value)) return;
-        bool isBase = tag.name == "base";
-        EUrl url = AddUrl(isBase, embedded, tag.name == "frame", attr.valueOffset, attr.value);
-        if (isBase && name == "href") {
-            url.Set(EUrl::kBaseHref);
-            SetBase(url);
         }
-        Record(std::move(url));
+        if (value.text.starts_with("javascript:") && FromScript(ToMapped(value), false) > 0) return;
+        if (IsHistoryGo(value.text)) return;
+        std::optional<EUrl> url = AddUrl(role, value);
+        if (!url) return;
+        if (role.isBase && role.source == UrlSource::Href) {
+            url->Set(EUrl::kBaseHref);
+            SetBase(*url);
+        }
+        Record(std::move(*url), value);
+    }
+
+    // A value that is a URL or nothing: no javascript: or history heuristics apply.
+    void TryUrl(const SourceText& value, UrlRole role) {
+        if (StripFragmentOrQuery(value.text).empty()) {
+            NoteOwnFragment(value);
+            return;
+        }
+        if (std::optional<EUrl> url = AddUrl(role, value)) Record(std::move(*url), value);
     }
 
     void SetBase(const EUrl& url) {
         if (url.IsExternal()) {
-            page_.baseHref = url.text;
-            if (page_.baseHref.empty() || page_.baseHref.back() != '/') page_.baseHref += '/';
+            // The base is the folder of the address: "http://h/d/page.htm" gives "http://h/d/".
+            std::string base = url.text;
+            std::size_t hostEnd =
+                base.find('/', base.find("//") == std::string::npos ? 0 : base.find("//") + 2);
+            if (hostEnd != std::string::npos) base.resize(base.rfind('/') + 1);
+            if (base.empty() || base.back() != '/') base += '/';
+            page_.baseHref = std::move(base);
             page_.baseNode = nullptr;
         } else {
             std::string path =
                 ResolveToFilePath(LocalUrlPath(context_, url.text), page_.GetBaseDirectory(false),
                                   context_.siteDirectory);
             ENode* node = site_ ? site_->FindNode(path) : nullptr;
+            // A base that names a file stands for the file's folder, as in a browser.
+            if (node && !node->IsFolder()) node = node->GetParent();
             if (node) {
                 page_.baseNode = node;
             } else {
                 page_.baseNode = nullptr;
+                if (!url.text.ends_with('/')) path = std::string(PathDirectory(path));
                 page_.baseHref = std::string(StripTrailingSep(path)) + kPathSep;
             }
         }
@@ -275,19 +424,32 @@ class Extractor {
 
     // ---- one URL ----
 
-    EUrl AddUrl(bool isBase, bool embedded, bool inFrame, std::uint32_t offset,
-                std::string_view value) {
+    // The URL record for a value; nothing when a script string only looks like a URL.
+    std::optional<EUrl> AddUrl(const UrlRole& role, const SourceText& value) {
         EUrl url;
-        std::string_view v = value.substr(0, FindAnyOf(value, "?#"));  // as StripFragmentOrQuery
-        url.text = DecodeUrl(v);
-        url.start = offset;
-        url.end = offset + static_cast<std::uint32_t>(v.size()) - (v.empty() ? 0 : 1);
-        url.line = page_.LineFromOffset(offset);
-        const bool local = IsLocalUrl(context_, url.text);
+        const std::size_t pathLength = FindAnyOf(value.text, "?#");
+        std::string_view v = value.text.substr(0, pathLength);  // as StripFragmentOrQuery
+        // Browsers read a backslash in a relative or http(s) URL as a '/'.
+        std::string slashed;
+        if (v.find('\\') != std::string_view::npos &&
+            (!HasUrlScheme(v) || AsciiLower(v.substr(0, 5)).starts_with("http"))) {
+            slashed.assign(v);
+            std::replace(slashed.begin(), slashed.end(), '\\', '/');
+        }
+        std::string_view written = slashed.empty() ? v : std::string_view(slashed);
+        // The scheme is looked for before decoding: "ftp%3A//x" is a relative path.
+        const bool local = IsLocalUrl(context_, written);
+        if (role.fromScript && !local && !written.starts_with("//") && !HasKnownScheme(written))
+            return std::nullopt;
+        url.text = DecodeUrl(written);
+        url.start = value.Begin(0);
+        url.end = v.empty() ? url.start : value.EndAfter(v.size()) - 1;
+        url.line = page_.LineFromOffset(url.start);
+        url.source = role.source;
         url.Set(EUrl::kExternal, !local);
         ++(local ? page_.localUrlCount : page_.externalUrlCount);
-        url.Set(EUrl::kEmbedded, embedded);
-        url.Set(EUrl::kInFrame, inFrame);
+        url.Set(EUrl::kEmbedded, role.embedded);
+        url.Set(EUrl::kInFrame, role.inFrame);
         if (!local || !HostOf(url.text).empty())
             url.Set(EUrl::kFormAbsolute);
         else if (std::string_view p = PathPartView(url.text); p.empty() || p.front() != '/')
@@ -297,10 +459,10 @@ class Extractor {
         if (FindAnyOf(v, "\r\n") == std::string::npos) {
             url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, v));
         } else {
-            std::string written;
-            for (char c : std::string_view(v))
-                if (c != '\r' && c != '\n') written += c;
-            url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, written));
+            std::string plain;
+            for (char c : v)
+                if (c != '\r' && c != '\n') plain += c;
+            url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, plain));
         }
         if (!local) {
             std::string base = !HostOf(context_.baseDirectory).empty()
@@ -309,13 +471,16 @@ class Extractor {
             url.text = MakeAbsoluteUrl(url.text, base);
             return url;
         }
-        Resolve(url, isBase);
+        Resolve(url, written, role.isBase);
         return url;
     }
 
-    void Resolve(EUrl& url, bool isBase) {
+    void Resolve(EUrl& url, std::string_view written, bool isBase) {
         static const std::string kRoot(1, kPathSep);
-        std::string_view p = LocalUrlPathView(context_, url.text);
+        std::string_view raw = LocalUrlPathView(context_, written);
+        std::string decoded;
+        if (raw.find('%') != std::string_view::npos) decoded = DecodeUrl(raw);
+        std::string_view p = decoded.empty() ? raw : std::string_view(decoded);
         if (p.empty()) p = kRoot;
         std::string& path = pathBuffer_;  // reused: resolution runs for every local URL
         ResolveToFilePathInto(p, context_.baseDirectory, context_.siteDirectory, path);
@@ -331,9 +496,17 @@ class Extractor {
             url.Set(EUrl::kIgnored);
         bool isFolder = false;
         ENode* node = site_->FindNode(path, &isFolder);
-        if (!node) return;
+        if (!node) {
+            // Hidden files are left out of the tree, yet they exist: not a broken link.
+            if (HasHiddenName(path, context_.siteDirectory.size()) && PathExists(path))
+                url.Set(EUrl::kUntracked);
+            return;
+        }
         url.target = node;
-        if (!isFolder || isBase) return;
+        if (!isFolder || isBase) {
+            url.Set(EUrl::kCaseMismatch, node->GetPath() != path);
+            return;
+        }
         const std::string& defaults = site_->GetServerDefaults();
         if (defaults.empty()) return;
         url.target = nullptr;
@@ -341,10 +514,11 @@ class Extractor {
             std::size_t end = defaults.find(';', start);
             if (end == std::string::npos) end = defaults.size();
             if (end > start) {
-                if (ENode* doc =
-                        site_->FindNode(JoinPath(path, defaults.substr(start, end - start)))) {
+                std::string docPath = JoinPath(path, defaults.substr(start, end - start));
+                if (ENode* doc = site_->FindNode(docPath)) {
                     url.target = doc;
                     url.Set(EUrl::kViaDefaultDocument);
+                    url.Set(EUrl::kCaseMismatch, doc->GetPath() != docPath);
                     return;
                 }
             }
@@ -356,18 +530,35 @@ class Extractor {
         return IsFolder(path) || IsFolder(PathDirectory(path));
     }
 
-    void Record(EUrl url) { page_.Urls().push_back(std::move(url)); }
+    void Record(EUrl url, const SourceText& value) {
+        if (anchors_ && url.target) NoteFragment(url.target, url.start, value);
+        page_.Urls().push_back(std::move(url));
+    }
 
-    void Undo(const EUrl& url) {
-        --(url.IsExternal() ? page_.externalUrlCount : page_.localUrlCount);
+    // ---- fragments ----
+
+    // "#part" alone: a place in this page.
+    void NoteOwnFragment(const SourceText& value) {
+        if (anchors_ && value.text.starts_with('#')) NoteFragment(&page_, value.Begin(0), value);
+    }
+
+    void NoteFragment(ENode* target, std::uint32_t urlStart, const SourceText& value) {
+        std::size_t hash = value.text.find('#');
+        if (hash == std::string_view::npos) return;
+        std::string fragment = DecodeUrl(value.text.substr(hash + 1));
+        // An empty fragment and "#top" lead to the top of any page.
+        if (fragment.empty() || EqualsAsciiNoCase(fragment, "top")) return;
+        page_.FragmentRefs().push_back(
+            {target, HashFragment(fragment), urlStart, value.EndAfter(value.text.size())});
     }
 
     // ---- scripts and styles ----
 
-    int FromScript(MappedText script) {
-        MappedText clean = WithoutComments(std::move(script));
+    int FromScript(const MappedText& script, bool module) {
+        MappedText clean = WithoutComments(script);
         int found = Assignments(clean);
         found += CallArguments(clean);
+        if (module) found += ModuleImports(clean);
         return found;
     }
 
@@ -386,9 +577,16 @@ class Extractor {
                 std::size_t begin = i + 1;
                 std::size_t end = FindAnyOf(lower, "\"'\\", begin);
                 if (end == std::string::npos) end = lower.size();
-                std::string value = clean.text.substr(begin, end - begin);
-                if (StripFragmentOrQuery(value).empty()) continue;
-                Record(AddUrl(false, keyword == "src", false, clean.origin[begin], value));
+                // "images/" + n + ".png" only starts a URL the script builds: nothing to check.
+                std::size_t after = end + 1;
+                while (after < lower.size() && IsHtmlSpace(lower[after])) ++after;
+                if (after < lower.size() && lower[after] == '+') continue;
+                SourceText value = SourceText::Mapped(clean, begin, end);
+                if (StripFragmentOrQuery(value.text).empty()) continue;
+                std::optional<EUrl> url =
+                    AddUrl({UrlSource::Script, keyword == "src", false, false, true}, value);
+                if (!url) continue;
+                Record(std::move(*url), value);
                 ++found;
             }
         }
@@ -419,29 +617,40 @@ class Extractor {
         while (begin < end && IsHtmlSpace(args.text[begin])) ++begin;
         while (end > begin && IsHtmlSpace(args.text[end - 1])) --end;
         if (begin >= end || (args.text[begin] != '"' && args.text[begin] != '\'')) return 0;
+        // Only an argument that is one string literal can be a URL; a quote inside means
+        // several strings ('a/' + n, object literals), which may still hold markup.
+        const char quote = args.text[begin];
+        if (end - begin < 2 || args.text[end - 1] != quote ||
+            args.text.find(quote, begin + 1) != end - 1) {
+            ReadAsHtml(args, begin, end);
+            return 0;
+        }
         auto strip = [](char c) { return c == '"' || c == '\'' || c == ' '; };
         while (begin < end && strip(args.text[begin])) ++begin;
         while (end > begin && strip(args.text[end - 1])) --end;
         if (begin >= end) return 0;
-        std::string value = args.text.substr(begin, end - begin);
-        // A double quote left inside means the "argument" spans several strings (object
-        // literals): no URL, though it may still hold markup.
-        if (value.find('"') != std::string::npos) {
+        SourceText value = SourceText::Mapped(args, begin, end);
+        std::optional<EUrl> url = AddUrl({UrlSource::Script, false, false, false, true}, value);
+        if (!url) {
             ReadAsHtml(args, begin, end);
             return 0;
         }
-        EUrl url = AddUrl(false, false, false, args.origin[begin], value);
         bool markupOnly =
-            url.IsExternal() && value.substr(0, value.find("://")).find('<') != std::string::npos;
-        if ((url.IsExternal() && !markupOnly) || url.target) {
-            if (auto* file = dynamic_cast<EFileNode*>(url.target); file && !file->IsAscii())
-                url.Set(EUrl::kEmbedded);
-            Record(std::move(url));
+            url->IsExternal() &&
+            value.text.substr(0, value.text.find("://")).find('<') != std::string_view::npos;
+        if ((url->IsExternal() && !markupOnly) || url->target) {
+            if (auto* file = dynamic_cast<EFileNode*>(url->target); file && !file->IsAscii())
+                url->Set(EUrl::kEmbedded);
+            Record(std::move(*url), value);
             return 1;
         }
-        Undo(url);
+        Undo(*url);
         ReadAsHtml(args, begin, end);
         return 0;
+    }
+
+    void Undo(const EUrl& url) {
+        --(url.IsExternal() ? page_.externalUrlCount : page_.localUrlCount);
     }
 
     // An argument that names nothing may be markup (document.write): its tags are searched
@@ -452,8 +661,8 @@ class Extractor {
         std::vector<ETag> tags;
         ReadAllTags(scanner, tags, nullptr, nullptr);
         auto map = [&](std::uint32_t offset) {
-            std::size_t i = std::min<std::size_t>(begin + offset, args.origin.size() - 1);
-            return args.origin[i];
+            std::size_t i = std::min<std::size_t>(begin + offset, args.begin.size() - 1);
+            return args.begin[i];
         };
         for (ETag& tag : tags) {
             tag.start = map(tag.start);
@@ -474,23 +683,25 @@ class Extractor {
         return false;
     }
 
-    void FromStyle(const std::string& style, std::uint32_t from) {
-        for (std::size_t at = style.find("@import"); at != std::string::npos;
-             at = style.find("@import", at + 1)) {
-            std::size_t begin = at + 7;
-            std::size_t semi = style.find(';', begin);
-            if (semi == std::string::npos) return;
-            std::size_t end = semi;
-            std::size_t url = style.find("url", begin);
-            if (url != std::string::npos && url < end) begin = url + 3;
-            auto trim = [](char c) {
-                return c == '"' || c == '\'' || c == ' ' || c == '(' || c == ')' || IsHtmlSpace(c);
-            };
-            while (begin < end && trim(style[begin])) ++begin;
-            while (end > begin && trim(style[end - 1])) --end;
-            if (begin >= end) continue;
-            Record(AddUrl(false, false, false, from + static_cast<std::uint32_t>(begin),
-                          style.substr(begin, end - begin)));
+    int ModuleImports(const MappedText& clean) {
+        int found = 0;
+        for (auto [begin, end] : ModuleSpecifiers(clean.text)) {
+            SourceText value = SourceText::Mapped(clean, begin, end);
+            // A bare name ("lodash") is resolved by an import map, not as a path.
+            std::string_view t = value.text;
+            if (!t.starts_with("./") && !t.starts_with("../") && !t.starts_with('/') &&
+                !HasKnownScheme(t))
+                continue;
+            TryUrl(value, {UrlSource::ModuleImport, true});
+            ++found;
+        }
+        return found;
+    }
+
+    void FromStyle(const SourceText& css) {
+        for (const StyleReference& ref : StyleReferences(css.text)) {
+            UrlRole role{ref.import ? UrlSource::StyleImport : UrlSource::StyleUrl, !ref.import};
+            TryUrl(css.Sub(ref.begin, ref.end), role);
         }
     }
 
@@ -526,6 +737,7 @@ class Extractor {
     std::optional<EScannerFile> own_;
     UrlContext context_;
     std::string pathBuffer_;
+    bool anchors_ = false;  // collect ids and fragment references for the fragment check
 };
 
 }  // namespace
@@ -538,9 +750,16 @@ int ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file) {
 
 int EHtmlNode::ParseUrls(ESection* section) {
     if (urlsParsed_) return 0;
-    if (!isHtml_) return 2;
+    if (!IsLinkSource()) return 2;
     externalUrlCount = 0;
     localUrlCount = 0;
+    urls_.clear();
+    std::vector<ENode*>().swap(targets_);
+    std::vector<std::uint32_t>().swap(anchorIds_);
+    std::vector<FragmentRef>().swap(fragmentRefs_);
+    baseHref.clear();
+    baseNode = nullptr;
+    if (isStyleSheet_) return ParseStyleSheetUrls();
     // One open of the file serves the tags and then the script and style blocks. Tags read
     // only for the URLs are read lean (what extraction ignores is skipped) and dropped after.
     std::optional<EScannerFile> scanner;
@@ -548,13 +767,11 @@ int EHtmlNode::ParseUrls(ESection* section) {
     const bool lean = !tagsParsed_;
     if (lean) {
         scanner.emplace(path_);
-        tagsStatus = ReadTagsFrom(*scanner, section, &kExtractionInterest);
+        const bool anchors = site_ && site_->CollectsFragments();
+        tagsStatus = ReadTagsFrom(*scanner, section,
+                                  anchors ? &kExtractionInterestWithAnchors : &kExtractionInterest);
     }
     if (tagsStatus != 0 && tagsStatus != 3) return tagsStatus;
-    urls_.clear();
-    std::vector<ENode*>().swap(targets_);
-    baseHref.clear();
-    baseNode = nullptr;
     urls_.reserve(tags_.size());  // about one URL per kept tag: no regrowth while extracting
     int status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr);
     if (lean) {
@@ -563,6 +780,23 @@ int EHtmlNode::ParseUrls(ESection* section) {
     }
     urlsParsed_ = true;
     return (tagsStatus == 3 || status == 3) ? 3 : 0;
+}
+
+int EHtmlNode::ParseStyleSheetUrls() {
+    EScannerFile scanner(path_);
+    if (!scanner.IsOpen()) return 1;
+    // The file is read once, for its text and its line ends together.
+    const bool feedLines = !lineTableDone_;
+    if (feedLines) {
+        ClearLineTable();
+        scanner.SetLineSink(this);
+    }
+    std::string css;
+    scanner.Extract(css, 0, scanner.Length());
+    if (feedLines) FinishLineTable(scanner.Length());
+    Extractor(*this, nullptr, &scanner).RunStyleSheet(css);
+    urlsParsed_ = true;
+    return 0;
 }
 
 std::string EHtmlNode::GetSiteServer() const {

@@ -168,15 +168,28 @@ bool EncodesTo(std::string_view text, std::string_view written) {
     return same && w == written.size();
 }
 
-std::string HostOf(std::string_view text) {
+namespace {
+
+// Where the "//" that opens a host stands: at the start ("//host/x") or right after a scheme
+// ("http://host/x"); npos when the URL has no host ("a//b" is a path with an empty segment).
+std::size_t HostSlashes(std::string_view text) {
     auto slashes = text.find("//");
+    if (slashes == 0 || slashes == std::string_view::npos) return slashes;
+    if (text[slashes - 1] == ':' && HasUrlScheme(text.substr(0, slashes))) return slashes;
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string HostOf(std::string_view text) {
+    auto slashes = HostSlashes(text);
     if (slashes == std::string_view::npos) return {};
     std::string_view rest = text.substr(slashes + 2);
     return AsciiLower(rest.substr(0, rest.find('/')));
 }
 
 std::string_view PathPartView(std::string_view text) {
-    auto slashes = text.find("//");
+    auto slashes = HostSlashes(text);
     if (slashes != std::string_view::npos) {
         auto slash = text.find('/', slashes + 2);
         return slash == std::string_view::npos ? std::string_view{} : text.substr(slash);
@@ -211,6 +224,14 @@ std::string NormalizeUrlPath(std::string_view input, char s) {
     const char upText[3] = {'.', '.', s};
     const std::string_view up(upText, 3);
     std::string path(input);
+    // "." segments go first, wherever they stand: otherwise a ".." after one ("./../x") would
+    // cancel the "." instead of the folder before it.
+    for (std::size_t i = 0; (i = path.find('.', i)) != std::string::npos;) {
+        if (i + 1 < path.size() && path[i + 1] == s && (i == 0 || path[i - 1] == s))
+            path.erase(i, 2);
+        else
+            ++i;
+    }
     // Leading ".." segments stay in front (the kept prefix); the rest is worked on in place.
     std::size_t kept = 0;
     for (;;) {
@@ -287,7 +308,7 @@ std::string MakeAbsoluteUrl(std::string_view url, std::string_view base) {
 
 bool IsLocalUrl(const UrlContext& page, std::string_view url) {
     std::string_view hostView;
-    if (auto slashes = url.find("//"); slashes != std::string_view::npos) {
+    if (auto slashes = HostSlashes(url); slashes != std::string_view::npos) {
         std::string_view rest = url.substr(slashes + 2);
         hostView = rest.substr(0, rest.find('/'));
     }

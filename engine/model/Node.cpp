@@ -288,6 +288,8 @@ EHtmlNode::EHtmlNode(std::string_view path, const FileProbe* probe, const HtmlLi
         isHtml_ = lists->IsHtml(path_, own);
     }
     if (isHtml_) isAscii_ = true;
+    const bool regular = probe ? !probe->isDirectory : !tw::IsFolder(path_);
+    isStyleSheet_ = !isHtml_ && regular && EqualsNoCase(PathExtension(path_), "css");
 }
 
 EHtmlNode::~EHtmlNode() = default;
@@ -334,6 +336,8 @@ void EHtmlNode::ClearTags() {
 
 void EHtmlNode::ClearUrls() {
     std::vector<EUrl>().swap(urls_);
+    std::vector<std::uint32_t>().swap(anchorIds_);
+    std::vector<FragmentRef>().swap(fragmentRefs_);
     std::vector<ENode*>().swap(targets_);
     urlsParsed_ = false;
 }
@@ -374,7 +378,7 @@ std::unique_ptr<ENode> ENodeCreator::Create(std::string_view path) {
     FileProbe probe(path);
     if (probe.isDirectory) return std::make_unique<EDirNode>(path, &probe);
     auto page = std::make_unique<EHtmlNode>(path, &probe, lists_.get());
-    if (page->IsHtml()) return page;
+    if (page->IsLinkSource()) return page;
     return std::make_unique<EFileNode>(path, &probe);
 }
 

@@ -158,6 +158,10 @@ class EHtmlNode : public EFileNode {
     void KeepOnlyTargets();
 
     bool IsHtml() const { return isHtml_; }
+    // A stylesheet of the site: its url()s and @imports are links like a page's.
+    bool IsStyleSheet() const { return isStyleSheet_; }
+    // A page or a stylesheet: a file whose URLs make the link web.
+    bool IsLinkSource() const { return isHtml_ || isStyleSheet_; }
     void SetSite(EAppSite* site) { site_ = site; }
     EAppSite* GetSite() const { return site_; }
     std::string GetSiteServer() const;
@@ -168,6 +172,10 @@ class EHtmlNode : public EFileNode {
 
     std::vector<ETag>& Tags() { return tags_; }
     std::vector<EUrl>& Urls() { return urls_; }
+    // Filled by URL extraction only while the site collects fragments: the hashes of the
+    // ids (and <a> names) of the page, sorted, and every reference to a place in a page.
+    std::vector<std::uint32_t>& AnchorIds() { return anchorIds_; }
+    std::vector<FragmentRef>& FragmentRefs() { return fragmentRefs_; }
     bool TagsParsed() const { return tagsParsed_; }
     bool UrlsParsed() const { return urlsParsed_; }
 
@@ -177,11 +185,16 @@ class EHtmlNode : public EFileNode {
     ENode* baseNode = nullptr;
 
   private:
+    int ParseStyleSheetUrls();
+
     std::vector<ETag> tags_;
     std::vector<EUrl> urls_;
+    std::vector<std::uint32_t> anchorIds_;
+    std::vector<FragmentRef> fragmentRefs_;
     std::vector<ENode*> targets_;  // what KeepOnlyTargets kept: the children of a web walk
     EAppSite* site_ = nullptr;
     bool isHtml_ = false;
+    bool isStyleSheet_ = false;
     bool tagsParsed_ = false;
     bool urlsParsed_ = false;
 };

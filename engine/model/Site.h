@@ -164,6 +164,10 @@ class EAppSite : public ESite {
     // Sum of the broken counts of all pages.
     int TotalBrokenCount() const;
 
+    // While on, pages collect their ids and fragment references as they are parsed.
+    bool CollectsFragments() const { return collectFragments_; }
+    void SetCollectFragments(bool on) { collectFragments_ = on; }
+
     bool SetTracking(bool on);
     bool IsTracking() const { return tracking_; }
     void MarkTracking(bool on) { tracking_ = on; }
@@ -184,6 +188,7 @@ class EAppSite : public ESite {
     static void Bump(ELinkMap& map, const std::string& path, ENode* page, int by);
     void ForgetNode(ENode* node);
     bool tracking_ = false;
+    bool collectFragments_ = false;
 };
 
 }  // namespace tw

@@ -12,6 +12,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/html/Fragments.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Traverse.h"
 #include "engine/services/UiServices.h"
@@ -60,6 +61,17 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
     const std::string title(LoadString(30004));
     EFindUrlsCreateFromMap visitor(&site, !site.IsWholeSite(), options.reportSyntaxErrors);
     visitor.onProblem = options.onProblem;
+    std::optional<EFragmentCheck> fragments;
+    if (options.onBrokenFragment) {
+        fragments.emplace(options.onBrokenFragment);
+        visitor.fragments = &*fragments;
+    }
+    // Pages collect their ids only while this pass needs them.
+    struct Collecting {
+        EAppSite& site;
+        ~Collecting() { site.SetCollectFragments(false); }
+    } collecting{site};
+    site.SetCollectFragments(fragments.has_value());
     if (site.IsWholeSite()) {
         auto* home = dynamic_cast<EHtmlNode*>(site.FindNode(site.GetHomePage()));
         if (home && RunPass<TIterBreadthCyclic2>(home, visitor, ProgressKind::Dialog, title,
@@ -138,6 +150,8 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
             progress_->SetFolder(folder->GetPath(), &cancel);
             progress_->Step(node->GetPath(), 0);
         }
+        // A dangling symbolic link names no file: a link to it is broken.
+        if (!node->Exists()) continue;
         std::string attributeText;
         if (node->GetAttributeText(attributeText)) {
             LogSkipped(*node, attributeText);

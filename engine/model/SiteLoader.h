@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -26,6 +27,9 @@ struct LoadOptions {
     LinkProblemSink onProblem;               // told of every link that does not lead to a file
     std::optional<bool> reportSyntaxErrors;  // overrides the setting "1ReportSyntaxErrors"
     bool showLoadErrors = true;              // offer "File and Syntax Errors" afterwards
+    // When given, every "#part" is checked against the ids of its page, and each one that
+    // names no place is passed here.
+    std::function<void(EHtmlNode& page, const FragmentRef& ref)> onBrokenFragment;
 };
 
 // True when the site is tracked afterwards; false when a pass was cancelled (the site is then

@@ -38,7 +38,7 @@ bool ESiteOverview::VisitFile(EFileNode* node) {
 }
 
 bool ESiteOverview::VisitHtml(EHtmlNode* page) {
-    ++htmlFiles;
+    if (page->IsHtml()) ++htmlFiles;
     // A page that was never parsed holds -1: it has no links counted.
     externalLinks += std::max(page->externalUrlCount, 0);
     internalLinks += std::max(page->localUrlCount, 0);

@@ -17,7 +17,9 @@ std::string DefaultPage(std::string_view folder) {
         if (end == std::string::npos) end = names.size();
         if (end > start) {
             last = JoinPath(folder, names.substr(start, end - start));
-            if (IsPlainFile(last)) return last;
+            // Any regular file will do: pages copied from other systems often carry an
+            // execute bit.
+            if (PathExists(last) && !IsFolder(last)) return last;
         }
         start = end + 1;
     }

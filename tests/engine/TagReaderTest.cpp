@@ -54,7 +54,12 @@ TEST(TagReader, ReadsTagsWithByteExactOffsets) {
         {"<!-- <% x %> --> <i>", "<!-- 0-3 | /--> 10-11 | i 17-19", 3},
         {"<a href=>", "a 0-8 href=@8", 0},
         {"<>", " 0-1", 0},
-        {"<a title='x>y'>", "a 0-11 title=x@10", 3},
+        // A bracket inside a quoted value belongs to the value, as browsers read it.
+        {"<a title='x>y'>", "a 0-14 title=x>y@10", 0},
+        {"<a title=\"a < b\" href=c>", "a 0-23 title=a < b@10 href=c@22", 0},
+        // A quote that is really missing does not swallow the next tag's value.
+        {"<a href=\"x.htm>L</a> <a href=\"y.htm\">",
+         "a 0-14 href=x.htm@9 | /a 16-19 | a 21-36 href=y.htm@30", 3},
         {"<!-- never closed <a href=x>", "<!-- 0-3", 0},
         {"", "", 0},
     };
