@@ -192,7 +192,11 @@ int GenerateSite(const SiteParams& p, const std::string& root) {
             }
             html += "</p>\n";
         }
-        html += "</body>\n</html>\n";
+        // The places that "#sectionN" links point at (after the filler, which draws on the
+        // random sequence by the page's length).
+        for (int l = 0; l < p.linksPerPage; ++l)
+            html += "<a id=\"section" + std::to_string(l) + "\"></a>";
+        html += "\n</body>\n</html>\n";
         std::string path =
             JoinPath(page.folder.empty() ? root : JoinPath(root, page.folder), page.name);
         if (!Write(path, html)) return -1;

@@ -15,6 +15,7 @@
 #include "core/platform/FileUtils.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
+#include "engine/html/Fragments.h"
 #include "engine/html/UrlText.h"
 #include "engine/maintenance/Orphans.h"
 #include "engine/model/SiteLoader.h"
@@ -34,6 +35,8 @@ struct CheckOptions {
     std::vector<std::string> excluded;
     bool totalOrphans = false;
     bool syntax = true;
+    bool fragments = true;
+    bool strictCase = false;
     bool json = false;
 };
 
@@ -140,6 +143,10 @@ bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
             o.totalOrphans = true;
         } else if (arg == "--no-syntax") {
             o.syntax = false;
+        } else if (arg == "--fragments" || arg == "--no-fragments") {
+            o.fragments = arg == "--fragments";
+        } else if (arg == "--strict-case") {
+            o.strictCase = true;
         } else if (arg.starts_with("-") && arg != "-") {
             exit = Usage(("unknown option " + arg).c_str());
             return false;
@@ -190,7 +197,10 @@ std::unique_ptr<EAppSite> MakeSite(const CheckOptions& o, std::string& problem) 
 }
 
 LinkFinding Finding(EHtmlNode& page, const EUrl& url) {
-    return {page.GetPath(), url.line, url.start, url.text, SiteRelativeUrlPath(page, url.text)};
+    LinkFinding f{
+        page.GetPath(), url.line, url.start, url.text, SiteRelativeUrlPath(page, url.text), {}};
+    if (url.target) f.file = url.target->GetName();
+    return f;
 }
 
 }  // namespace
@@ -218,6 +228,10 @@ void PrintCheckHelp() {
         "  --total-orphans     an orphan is a file no file links to (default: a file the home\n"
         "                      page does not reach)\n"
         "  --no-syntax         do not report HTML syntax errors\n"
+        "  --no-fragments      do not check that \"page.html#part\" and \"#part\" name an id\n"
+        "                      (or <a name>) of their page (checked by default)\n"
+        "  --strict-case       count links that resolve only when case is ignored as broken\n"
+        "                      (they are always listed as \"case mismatch\")\n"
         "  --format text|json  the output format (default: text)\n"
         "  --site NAME         check a site defined in Tidewright's settings instead of DIR\n"
         "\n"
@@ -250,11 +264,19 @@ int RunCheck(int argc, char** argv) {
     load.reportSyntaxErrors = options.syntax;
     load.showLoadErrors = false;
     load.onProblem = [&](EHtmlNode& page, const EUrl& url, LinkProblem kind) {
-        auto& list = kind == LinkProblem::Broken      ? result.broken
-                     : kind == LinkProblem::Untracked ? result.untracked
-                                                      : result.ignored;
+        auto& list = kind == LinkProblem::Broken         ? result.broken
+                     : kind == LinkProblem::Untracked    ? result.untracked
+                     : kind == LinkProblem::CaseMismatch ? result.caseMismatches
+                                                         : result.ignored;
         list.push_back(Finding(page, url));
     };
+    if (options.fragments) {
+        load.onBrokenFragment = [&](EHtmlNode& page, const FragmentRef& ref) {
+            FragmentFinding f = DescribeFragment(page, ref);
+            result.brokenFragments.push_back(
+                {page.GetPath(), f.line, ref.start, std::move(f.url), std::move(f.fragment)});
+        };
+    }
     if (!LoadSite(*site, load) || EConsoleServices::CancelRequested()) {
         std::fprintf(stderr, "tidewright check: cancelled\n");
         return kExitCancelled;
@@ -274,6 +296,12 @@ int RunCheck(int argc, char** argv) {
     result.wholeSite = site->IsWholeSite();
     result.summary = CountSite(*site);
     result.summary.orphans = static_cast<int>(result.orphans.size());
+    if (options.strictCase) {
+        // A server that tells case apart will not find these: they are broken there.
+        result.broken.insert(result.broken.end(), result.caseMismatches.begin(),
+                             result.caseMismatches.end());
+        result.summary.brokenLinks += static_cast<int>(result.caseMismatches.size());
+    }
     result.Sort();
     if (options.json)
         WriteJson(result, stdout);

@@ -14,6 +14,16 @@ struct LinkFinding {
     unsigned offset = 0;
     std::string url;   // the URL's text as recorded
     std::string path;  // its site-relative path
+    std::string file;  // for a case mismatch: the name of the file it resolved to
+};
+
+// A "#part" that names no place of its page.
+struct FragmentLinkFinding {
+    std::string page;
+    unsigned line = 0;
+    unsigned offset = 0;
+    std::string url;  // as written, fragment included
+    std::string fragment;
 };
 
 struct SyntaxFinding {
@@ -26,7 +36,8 @@ struct CheckResult {
     std::string name, directory, homePage, server;
     SiteSummaryCounts summary;
     bool wholeSite = true;
-    std::vector<LinkFinding> broken, untracked, ignored;
+    std::vector<LinkFinding> broken, untracked, ignored, caseMismatches;
+    std::vector<FragmentLinkFinding> brokenFragments;
     std::vector<std::string> orphans;
     std::vector<SyntaxFinding> syntaxErrors;
 

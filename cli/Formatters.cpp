@@ -94,8 +94,14 @@ void CheckResult::Sort() {
         if (a.line != b.line) return a.line < b.line;
         return a.offset < b.offset;
     };
-    for (auto* list : {&broken, &untracked, &ignored})
+    for (auto* list : {&broken, &untracked, &ignored, &caseMismatches})
         std::stable_sort(list->begin(), list->end(), byPlace);
+    std::stable_sort(brokenFragments.begin(), brokenFragments.end(),
+                     [](const FragmentLinkFinding& a, const FragmentLinkFinding& b) {
+                         if (a.page != b.page) return a.page < b.page;
+                         if (a.line != b.line) return a.line < b.line;
+                         return a.offset < b.offset;
+                     });
     std::stable_sort(syntaxErrors.begin(), syntaxErrors.end(), [](const auto& a, const auto& b) {
         return a.page != b.page ? a.page < b.page : a.line < b.line;
     });
@@ -106,10 +112,16 @@ void WriteText(const CheckResult& r, std::FILE* out) {
     TextLinks(out, "broken link", r.broken);
     TextLinks(out, "untracked link", r.untracked);
     TextLinks(out, "ignored broken link", r.ignored);
+    for (const LinkFinding& f : r.caseMismatches)
+        std::fprintf(out, "%s:%u: case mismatch \"%s\" (file is \"%s\")\n", f.page.c_str(), f.line,
+                     f.url.c_str(), f.file.c_str());
+    for (const FragmentLinkFinding& f : r.brokenFragments)
+        std::fprintf(out, "%s:%u: broken fragment \"%s\"\n", f.page.c_str(), f.line, f.url.c_str());
     for (const std::string& orphan : r.orphans) std::fprintf(out, "%s: orphan\n", orphan.c_str());
     for (const SyntaxFinding& s : r.syntaxErrors)
         std::fprintf(out, "%s:%d: %s\n", s.page.c_str(), s.line, s.message.c_str());
-    if (!r.broken.empty() || !r.untracked.empty() || !r.ignored.empty() || !r.orphans.empty() ||
+    if (!r.broken.empty() || !r.untracked.empty() || !r.ignored.empty() ||
+        !r.caseMismatches.empty() || !r.brokenFragments.empty() || !r.orphans.empty() ||
         !r.syntaxErrors.empty())
         std::fputc('\n', out);
     std::fputs(FormatSiteSummary(r.summary, 295, r.wholeSite).c_str(), out);
@@ -137,6 +149,34 @@ void WriteJson(const CheckResult& r, std::FILE* out) {
     JsonLinks(b, out, "brokenLinks", r.broken);
     JsonLinks(b, out, "untrackedLinks", r.untracked);
     JsonLinks(b, out, "ignoredLinks", r.ignored);
+    b += ",\n  \"caseMismatches\": [";
+    for (std::size_t i = 0; i < r.caseMismatches.size(); ++i) {
+        const LinkFinding& f = r.caseMismatches[i];
+        b += i ? ",\n    {\"page\": " : "\n    {\"page\": ";
+        JsonString(b, f.page);
+        b += ", \"line\": " + std::to_string(f.line) + ", \"url\": ";
+        JsonString(b, f.url);
+        b += ", \"path\": ";
+        JsonString(b, f.path);
+        b += ", \"file\": ";
+        JsonString(b, f.file);
+        b += "}";
+        Flush(b, out);
+    }
+    b += r.caseMismatches.empty() ? "]" : "\n  ]";
+    b += ",\n  \"brokenFragments\": [";
+    for (std::size_t i = 0; i < r.brokenFragments.size(); ++i) {
+        const FragmentLinkFinding& f = r.brokenFragments[i];
+        b += i ? ",\n    {\"page\": " : "\n    {\"page\": ";
+        JsonString(b, f.page);
+        b += ", \"line\": " + std::to_string(f.line) + ", \"url\": ";
+        JsonString(b, f.url);
+        b += ", \"fragment\": ";
+        JsonString(b, f.fragment);
+        b += "}";
+        Flush(b, out);
+    }
+    b += r.brokenFragments.empty() ? "]" : "\n  ]";
     b += ",\n  \"orphans\": [";
     for (std::size_t i = 0; i < r.orphans.size(); ++i) {
         b += i ? ",\n    " : "\n    ";

@@ -50,6 +50,8 @@ TEST_F(CheckCommandTest, TextListsEachProblemThenTheOverview) {
     std::string out = Replace(r.out, site, "$SITE");
     EXPECT_EQ(out.substr(0, out.find("OVERVIEW:")),
               "$SITE/index.html:21: broken link \"calendar.html\"\n"
+              "$SITE/news.html:6: case mismatch \"Images/Photo.jpg\" (file is \"photo.jpg\")\n"
+              "$SITE/about/index.htm:5: broken fragment \"../products/list.html#prices\"\n"
               "$SITE/old/forgotten.html: orphan\n"
               "$SITE/products/item.html:4: HTML syntax error, no starting \"<\" near\n\n");
     EXPECT_NE(out.find("     1 broken links         1 orphan files\n"), std::string::npos) << out;
