@@ -150,6 +150,19 @@ std::vector<std::pair<std::size_t, std::size_t>> SrcsetUrls(std::string_view val
     return urls;
 }
 
+std::uint32_t HashFragment(std::string_view text) {
+    std::uint32_t h = 2166136261u;
+    for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+}
+
+std::uint32_t HashAnchor(std::string_view value) {
+    auto [first, last] = TrimmedRange(value);
+    std::string_view trimmed = value.substr(first, last - first);
+    if (trimmed.find('&') == std::string_view::npos) return HashFragment(trimmed);
+    return HashFragment(DecodeCharacterReferences(trimmed, 0).text);
+}
+
 std::pair<std::size_t, std::size_t> RefreshUrl(std::string_view content) {
     std::size_t i = 0;
     const std::size_t n = content.size();

@@ -28,4 +28,9 @@ std::vector<std::pair<std::size_t, std::size_t>> SrcsetUrls(std::string_view val
 // when it holds none.
 std::pair<std::size_t, std::size_t> RefreshUrl(std::string_view content);
 
+// The hash fragments and anchors are compared by (32-bit FNV-1a of the text).
+std::uint32_t HashFragment(std::string_view text);
+// The hash of an id or <a> name as written in its attribute (trimmed, references decoded).
+std::uint32_t HashAnchor(std::string_view value);
+
 }  // namespace tw

@@ -7,6 +7,7 @@
 #include "core/strings/CaseFold.h"
 #include "core/strings/ShortenPath.h"
 #include "core/strings/Strings.h"
+#include "engine/html/AttributeText.h"
 #include "engine/html/Scanner.h"
 #include "engine/model/Node.h"
 
@@ -212,6 +213,8 @@ bool ETagReader::ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileN
         }
         LowerInPlace(name);
         const bool wanted = !name.empty() && (!interest_ || interest_->attribute(tag.name, name));
+        const bool anchor = anchors_ && !tag.isEnd && IsAnchorAttribute(tag.name, name);
+        const bool keep = wanted || anchor;  // the value is read, not skipped
         if (b != '=') {
             if (wanted) tag.Set(name, ETagAttr{a, {}});
             continue;
@@ -224,7 +227,7 @@ bool ETagReader::ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileN
             s.Advance(1);
             valueOffset = s.GetPosition();
             const ByteSet& until = q == '"' ? kDoubleQuoteEnd : kSingleQuoteEnd;
-            if (wanted)
+            if (keep)
                 s.ReadUntil(value, until);
             else
                 s.SkipTo(until);
@@ -234,7 +237,7 @@ bool ETagReader::ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileN
                 if (const int close = ClosingQuoteAhead(s, q); close > 0) {
                     // The '<' or '>' was part of the value ("a > b"): browsers read on to
                     // the closing quote, and so do we.
-                    if (wanted) {
+                    if (keep) {
                         std::string rest;
                         value += s.Extract(rest, stop, stop + static_cast<std::uint32_t>(close));
                     }
@@ -248,11 +251,12 @@ bool ETagReader::ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileN
             if (reached != '>') s.Advance(1);
         } else {
             valueOffset = s.GetPosition();
-            if (wanted)
+            if (keep)
                 s.ReadUntil(value, kValueEnd);
             else
                 s.SkipTo(kValueEnd);
         }
+        if (anchor) anchors_->push_back(HashAnchor(value));
         if (wanted) tag.Set(name, ETagAttr{valueOffset, value});
         SkipSpace(s);
     }
@@ -269,9 +273,11 @@ namespace {
 
 template <typename S>
 int ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-            std::uint32_t baseOffset, const TagInterest* interest) {
+            std::uint32_t baseOffset, const TagInterest* interest,
+            std::vector<std::uint32_t>* anchors) {
     ETagReader reader;
     reader.SetInterest(interest);
+    reader.SetAnchorSink(anchors);
     int status = 0;
     ETag tag;
     while (!scanner.IsAtEnd()) {
@@ -286,10 +292,11 @@ int ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* n
 }  // namespace
 
 int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-                std::uint32_t baseOffset, const TagInterest* interest) {
+                std::uint32_t baseOffset, const TagInterest* interest,
+                std::vector<std::uint32_t>* anchors) {
     if (auto* file = dynamic_cast<EScannerFile*>(&scanner))
-        return ReadAll(*file, tags, section, node, baseOffset, interest);
-    return ReadAll(scanner, tags, section, node, baseOffset, interest);
+        return ReadAll(*file, tags, section, node, baseOffset, interest, anchors);
+    return ReadAll(scanner, tags, section, node, baseOffset, interest, anchors);
 }
 
 std::string GetTitle(EHtmlNode& page) {

@@ -43,6 +43,9 @@ class ETagReader {
 
     // With an interest, attribute values nobody wants are skipped, not copied.
     void SetInterest(const TagInterest* interest) { interest_ = interest; }
+    // When set, the hash of every id (and <a> name) is appended here as it is read, whether or
+    // not the interest keeps the attribute: fragments need the places of a page, not its tags.
+    void SetAnchorSink(std::vector<std::uint32_t>* anchors) { anchors_ = anchors; }
 
   private:
     template <typename S>
@@ -54,12 +57,19 @@ class ETagReader {
 
     bool inComment_ = false;
     const TagInterest* interest_ = nullptr;
+    std::vector<std::uint32_t>* anchors_ = nullptr;
 };
 
 // Reads every tag of the scanner's input into `tags`; returns 0, or 3 after syntax errors.
 // With an interest, only the tags it wants are kept.
 int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-                std::uint32_t baseOffset = 0, const TagInterest* interest = nullptr);
+                std::uint32_t baseOffset = 0, const TagInterest* interest = nullptr,
+                std::vector<std::uint32_t>* anchors = nullptr);
+
+// Whether the attribute names a place in the page that a fragment can point at.
+inline bool IsAnchorAttribute(std::string_view tagName, std::string_view attributeName) {
+    return attributeName == "id" || (attributeName == "name" && tagName == "a");
+}
 
 // The raw text between the first "title" tag and the tag after it; empty when the page is
 // not HTML or has none. A title tag that ends the file runs to the end of the file.

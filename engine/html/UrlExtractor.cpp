@@ -145,22 +145,16 @@ bool WantedAttribute(std::string_view tag, std::string_view attr) {
            (attr == "type" || attr == "name" || attr == "value");
 }
 
-// The same, and what fragments may point at: every id, and the name of every <a>.
-bool WantedAttributeOrAnchor(std::string_view tag, std::string_view attr) {
-    return attr == "id" || (attr == "name" && tag == "a") || WantedAttribute(tag, attr);
-}
-
 bool WantedTag(const ETag& tag) {
     using namespace std::string_view_literals;
     if (tag.isEnd || tag.attributes.empty()) return tag.name == "script"sv || tag.name == "style"sv;
     if (!In(kNeverSearchedSorted, tag.name) || tag.name == "meta"sv) return true;
     for (const auto& [name, attr] : tag.attributes)
-        if (AnyTagAttribute(name) || name == "id"sv) return true;
+        if (AnyTagAttribute(name)) return true;
     return false;
 }
 
 constexpr TagInterest kExtractionInterest{WantedAttribute, WantedTag};
-constexpr TagInterest kExtractionInterestWithAnchors{WantedAttributeOrAnchor, WantedTag};
 
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -203,12 +197,6 @@ bool HasHiddenName(std::string_view path, std::size_t siteLength) {
          i != std::string_view::npos; i = path.find(kPathSep, i + 1))
         if (i + 1 < path.size() && path[i + 1] == '.') return true;
     return false;
-}
-
-std::uint32_t HashFragment(std::string_view text) {
-    std::uint32_t h = 2166136261u;
-    for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    return h;
 }
 
 class Extractor {
@@ -316,9 +304,9 @@ class Extractor {
                 FromStyle(ReadValue(attr, buffer));
             } else if (name == "xlink:href") {
                 TryAttribute(attr, {UrlSource::XlinkHref, tag.name != "a"});
-            } else if (anchors_ && (name == "id" || (name == "name" && tag.name == "a"))) {
-                MappedText buffer;
-                page_.AnchorIds().push_back(HashFragment(ReadValue(attr, buffer).text));
+            } else if (anchors_ && IsAnchorAttribute(tag.name, name)) {
+                // Tags read in full hold their ids; lean reading hands them over directly.
+                page_.AnchorIds().push_back(HashAnchor(attr.value));
             }
         }
     }
@@ -768,8 +756,8 @@ int EHtmlNode::ParseUrls(ESection* section) {
     if (lean) {
         scanner.emplace(path_);
         const bool anchors = site_ && site_->CollectsFragments();
-        tagsStatus = ReadTagsFrom(*scanner, section,
-                                  anchors ? &kExtractionInterestWithAnchors : &kExtractionInterest);
+        tagsStatus =
+            ReadTagsFrom(*scanner, section, &kExtractionInterest, anchors ? &anchorIds_ : nullptr);
     }
     if (tagsStatus != 0 && tagsStatus != 3) return tagsStatus;
     urls_.reserve(tags_.size());  // about one URL per kept tag: no regrowth while extracting

@@ -314,7 +314,8 @@ int EHtmlNode::ParseTags(ESection* section) {
     return ReadTagsFrom(scanner, section);
 }
 
-int EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section, const TagInterest* interest) {
+int EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section, const TagInterest* interest,
+                            std::vector<std::uint32_t>* anchors) {
     if (!scanner.IsOpen()) return 1;
     const bool feedLines = !lineTableDone_;
     if (feedLines) {
@@ -322,7 +323,7 @@ int EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section, const TagI
         scanner.SetLineSink(this);
     }
     tags_.clear();
-    int status = ReadAllTags(scanner, tags_, section, this, 0, interest);
+    int status = ReadAllTags(scanner, tags_, section, this, 0, interest, anchors);
     if (feedLines) FinishLineTable(scanner.Length());
     tagsParsed_ = interest == nullptr;
     return status == 3 ? 3 : 0;

@@ -148,7 +148,8 @@ class EHtmlNode : public EFileNode {
     // ParseTags from a scanner the caller opened on the page (and may go on using). With an
     // interest only the tags it wants are kept, and the page's tags do not count as parsed.
     int ReadTagsFrom(EScannerFile& scanner, ESection* section,
-                     const TagInterest* interest = nullptr);
+                     const TagInterest* interest = nullptr,
+                     std::vector<std::uint32_t>* anchors = nullptr);
     // 0, 3 as above, 1 unreadable, 2 not HTML. Runs URL extraction after the tags.
     int ParseUrls(ESection* section);
     void ClearTags();

@@ -62,6 +62,7 @@ TEST(UrlText, NormalizeUrlPath) {
         {"b/..", ""},        {"./a/./b", "a/b"},    {"../../a", "../../a"},
         {"/../a", "/../a"},  {"a/../..", ".."},     {"/a/..", "/"},
         {"x./y", "x./y"},    {"ab../c", "ab../c"},  {"/s/d/../../../e", "/../e"},
+        {"./../x", "../x"},  {"a/./../b", "b"},     {"/s/./../legal", "/legal"},
     };
     for (const Case& c : cases) EXPECT_EQ(NormalizeUrlPath(c.in, '/'), c.out) << c.in;
 }
