@@ -62,23 +62,35 @@ void Flush(std::string& buffer, std::FILE* out, bool force = false) {
     buffer.clear();
 }
 
-void JsonLinks(std::string& b, std::FILE* out, const char* name,
-               const std::vector<LinkFinding>& links) {
+// One JSON list of findings: "name": [{...}, ...], each object written by `fields`.
+template <typename Finding, typename Fields>
+void JsonList(std::string& b, std::FILE* out, const char* name, const std::vector<Finding>& list,
+              Fields fields) {
     b += ",\n  \"";
     b += name;
     b += "\": [";
-    for (std::size_t i = 0; i < links.size(); ++i) {
-        const LinkFinding& f = links[i];
+    for (std::size_t i = 0; i < list.size(); ++i) {
         b += i ? ",\n    {\"page\": " : "\n    {\"page\": ";
-        JsonString(b, f.page);
-        b += ", \"line\": " + std::to_string(f.line) + ", \"url\": ";
-        JsonString(b, f.url);
-        b += ", \"path\": ";
-        JsonString(b, f.path);
+        JsonString(b, list[i].page);
+        b += ", \"line\": " + std::to_string(list[i].line);
+        fields(list[i]);
         b += "}";
         Flush(b, out);
     }
-    b += links.empty() ? "]" : "\n  ]";
+    b += list.empty() ? "]" : "\n  ]";
+}
+
+void JsonLinks(std::string& b, std::FILE* out, const char* name,
+               const std::vector<LinkFinding>& links, bool withFile = false) {
+    JsonList(b, out, name, links, [&](const LinkFinding& f) {
+        b += ", \"url\": ";
+        JsonString(b, f.url);
+        b += ", \"path\": ";
+        JsonString(b, f.path);
+        if (!withFile) return;
+        b += ", \"file\": ";
+        JsonString(b, f.file);
+    });
 }
 
 void TextLinks(std::FILE* out, const char* kind, const std::vector<LinkFinding>& links) {
@@ -149,34 +161,13 @@ void WriteJson(const CheckResult& r, std::FILE* out) {
     JsonLinks(b, out, "brokenLinks", r.broken);
     JsonLinks(b, out, "untrackedLinks", r.untracked);
     JsonLinks(b, out, "ignoredLinks", r.ignored);
-    b += ",\n  \"caseMismatches\": [";
-    for (std::size_t i = 0; i < r.caseMismatches.size(); ++i) {
-        const LinkFinding& f = r.caseMismatches[i];
-        b += i ? ",\n    {\"page\": " : "\n    {\"page\": ";
-        JsonString(b, f.page);
-        b += ", \"line\": " + std::to_string(f.line) + ", \"url\": ";
-        JsonString(b, f.url);
-        b += ", \"path\": ";
-        JsonString(b, f.path);
-        b += ", \"file\": ";
-        JsonString(b, f.file);
-        b += "}";
-        Flush(b, out);
-    }
-    b += r.caseMismatches.empty() ? "]" : "\n  ]";
-    b += ",\n  \"brokenFragments\": [";
-    for (std::size_t i = 0; i < r.brokenFragments.size(); ++i) {
-        const FragmentLinkFinding& f = r.brokenFragments[i];
-        b += i ? ",\n    {\"page\": " : "\n    {\"page\": ";
-        JsonString(b, f.page);
-        b += ", \"line\": " + std::to_string(f.line) + ", \"url\": ";
+    JsonLinks(b, out, "caseMismatches", r.caseMismatches, true);
+    JsonList(b, out, "brokenFragments", r.brokenFragments, [&](const FragmentLinkFinding& f) {
+        b += ", \"url\": ";
         JsonString(b, f.url);
         b += ", \"fragment\": ";
         JsonString(b, f.fragment);
-        b += "}";
-        Flush(b, out);
-    }
-    b += r.brokenFragments.empty() ? "]" : "\n  ]";
+    });
     b += ",\n  \"orphans\": [";
     for (std::size_t i = 0; i < r.orphans.size(); ++i) {
         b += i ? ",\n    " : "\n    ";
@@ -184,17 +175,10 @@ void WriteJson(const CheckResult& r, std::FILE* out) {
         Flush(b, out);
     }
     b += r.orphans.empty() ? "]" : "\n  ]";
-    b += ",\n  \"syntaxErrors\": [";
-    for (std::size_t i = 0; i < r.syntaxErrors.size(); ++i) {
-        const SyntaxFinding& f = r.syntaxErrors[i];
-        b += i ? ",\n    {\"page\": " : "\n    {\"page\": ";
-        JsonString(b, f.page);
-        b += ", \"line\": " + std::to_string(f.line) + ", \"message\": ";
+    JsonList(b, out, "syntaxErrors", r.syntaxErrors, [&](const SyntaxFinding& f) {
+        b += ", \"message\": ";
         JsonString(b, f.message);
-        b += "}";
-        Flush(b, out);
-    }
-    b += r.syntaxErrors.empty() ? "]" : "\n  ]";
+    });
     b += "\n}\n";
     Flush(b, out, true);
 }

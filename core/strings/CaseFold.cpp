@@ -29,6 +29,12 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
     return len;
 }
 
+char AsciiLowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+}  // namespace
+
 void EncodeUtf8(char32_t cp, std::string& out) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -46,12 +52,6 @@ void EncodeUtf8(char32_t cp, std::string& out) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-char AsciiLowerChar(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-}  // namespace
 
 std::string AsciiLower(std::string_view text) {
     std::string out(text);

@@ -20,4 +20,7 @@ std::string AsciiLower(std::string_view text);
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// Appends the UTF-8 bytes of one code point.
+void EncodeUtf8(char32_t cp, std::string& out);
+
 }  // namespace tw
