@@ -135,8 +135,11 @@ ENode* ESite::AddPath(std::string_view path) {
         std::string parentPath(PathDirectory(bare));
         ENode* parent = nullptr;
         if (Contains(parentPath)) {
+            // Only the folder of exactly this name will do: "Sub/f.htm" does not belong
+            // under "sub", nor under a file "data" when the folder is "Data".
             parent = FindNode(parentPath);
-            if (!parent) parent = AddPath(parentPath);
+            if (!parent || parent->GetPath() != parentPath) parent = AddPath(parentPath);
+            if (parent && !parent->IsFolder()) return nullptr;
         }
         auto created = ENodeCreator().Create(bare);
         node = created.get();

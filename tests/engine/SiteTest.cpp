@@ -7,6 +7,7 @@
 #include "core/platform/ProgramFolders.h"
 #include "core/settings/Profile.h"
 #include "core/settings/SettingsStore.h"
+#include "core/strings/PathText.h"
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/ConsoleServices.h"
 #include "engine/services/UiServices.h"
@@ -268,6 +269,26 @@ TEST_F(SiteTest, NamesThatDifferInCaseAloneAreFoundExactlyFirst) {
     ::unlink(SitePath("a.htm").c_str());
     site.OnPathRemoved(SitePath("a.htm"));
     EXPECT_EQ(Broken("index.htm"), 3);
+    ExpectConsistent();
+}
+
+// A new file goes under the folder whose name matches exactly, never under a case twin (a
+// file "data" used to take the new "Data/p.htm", and freed its node).
+TEST_F(SiteTest, NewFilesHangUnderTheExactFolder) {
+    EAppSite& site = MakeSite(
+        {{"index.htm", "<a href=Data/p.htm><a href=Sub/f.htm>"}, {"data", "x"}, {"sub/g.htm", ""}});
+    ASSERT_TRUE(Load());
+    WriteFile("site/Data/p.htm", "");
+    WriteFile("site/Sub/f.htm", "");
+    for (const char* path : {"Data/p.htm", "Sub/f.htm"}) {
+        ENode* node = site.OnPathAdded(SitePath(path));
+        ASSERT_NE(node, nullptr) << path;
+        EXPECT_EQ(node->GetPath(), SitePath(path));
+        EXPECT_EQ(node->GetParent()->GetPath(), std::string(PathDirectory(SitePath(path))));
+    }
+    EXPECT_EQ(Node("data")->GetPath(), SitePath("data"));
+    EXPECT_EQ(Node("sub/g.htm")->GetParent()->GetPath(), SitePath("sub"));
+    EXPECT_EQ(Broken("index.htm"), 0);
     ExpectConsistent();
 }
 
