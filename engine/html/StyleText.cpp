@@ -12,8 +12,11 @@ bool IsIdentByte(char c) {
 
 bool MatchesNoCase(std::string_view text, std::size_t at, std::string_view word) {
     if (at + word.size() > text.size()) return false;
-    for (std::size_t k = 0; k < word.size(); ++k)
-        if ((text[at + k] | 0x20) != word[k]) return false;
+    for (std::size_t k = 0; k < word.size(); ++k) {
+        char c = text[at + k];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        if (c != word[k]) return false;
+    }
     return true;
 }
 
@@ -52,7 +55,7 @@ std::vector<StyleReference> StyleReferences(std::string_view css) {
                    (i + 7 >= n || !IsIdentByte(css[i + 7]))) {
             afterImport = true;
             i += 7;
-        } else if ((c | 0x20) == 'u' && MatchesNoCase(css, i, "url(") &&
+        } else if ((c == 'u' || c == 'U') && MatchesNoCase(css, i, "url(") &&
                    (i == 0 || !IsIdentByte(css[i - 1]))) {
             std::size_t j = i + 4;
             while (j < n && IsHtmlSpace(css[j])) ++j;

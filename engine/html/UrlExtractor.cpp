@@ -156,11 +156,10 @@ bool WantedTag(const ETag& tag) {
 
 constexpr TagInterest kExtractionInterest{WantedAttribute, WantedTag};
 
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
-    return true;
+// The tag has the attribute, and its value is `value` without regard to case.
+bool AttributeIs(const ETag& tag, std::string_view attr, std::string_view value) {
+    const ETagAttr* a = tag.Find(attr);
+    return a && EqualsNoCase(a->value, value);
 }
 
 // What a URL is to the page: where it was written and how it is used.
@@ -253,8 +252,7 @@ class Extractor {
         const ETagAttr* type = script.Find("type");
         if (!type) return false;
         auto [first, last] = TrimmedRange(type->value);
-        return EqualsAsciiNoCase(std::string_view(type->value).substr(first, last - first),
-                                 "module");
+        return EqualsNoCase(std::string_view(type->value).substr(first, last - first), "module");
     }
 
     // ---- one tag ----
@@ -314,19 +312,15 @@ class Extractor {
     void Meta(const ETag& tag) {
         const ETagAttr* content = tag.Find("content");
         if (!content) return;
-        auto is = [&](const char* attr, std::string_view value) {
-            const ETagAttr* a = tag.Find(attr);
-            return a && EqualsAsciiNoCase(a->value, value);
-        };
         MappedText buffer;
         SourceText text = ReadValue(*content, buffer);
-        if (is("http-equiv", "refresh")) {
+        if (AttributeIs(tag, "http-equiv", "refresh")) {
             auto [first, last] = RefreshUrl(text.text);
             if (first < last) TryUrl(text.Sub(first, last), {UrlSource::Refresh});
             return;
         }
         for (std::string_view name : kMetaUrlNames) {
-            if (!is("property", name) && !is("name", name)) continue;
+            if (!AttributeIs(tag, "property", name) && !AttributeIs(tag, "name", name)) continue;
             // Usually the published address of an image: a link only when it is one of ours.
             if (!StripFragmentOrQuery(text.text).empty() && IsLocalUrl(context_, text.text))
                 TryUrl(text, {UrlSource::MetaContent, true});
@@ -335,12 +329,9 @@ class Extractor {
     }
 
     void SpecialTags(const ETag& tag) {
-        auto is = [&](const char* attr, const char* value) {
-            const ETagAttr* a = tag.Find(attr);
-            return a && EqualsNoCase(a->value, value);
-        };
-        bool redirect = tag.name == "input" && is("type", "hidden") && is("name", "redirect");
-        bool local = tag.name == "param" && is("name", "local");
+        bool redirect = tag.name == "input" && AttributeIs(tag, "type", "hidden") &&
+                        AttributeIs(tag, "name", "redirect");
+        bool local = tag.name == "param" && AttributeIs(tag, "name", "local");
         if (!redirect && !local) return;
         const ETagAttr* value = tag.Find("value");
         if (!value) return;
@@ -386,9 +377,9 @@ class Extractor {
         if (url.IsExternal()) {
             // The base is the folder of the address: "http://h/d/page.htm" gives "http://h/d/".
             std::string base = url.text;
-            std::size_t hostEnd =
-                base.find('/', base.find("//") == std::string::npos ? 0 : base.find("//") + 2);
-            if (hostEnd != std::string::npos) base.resize(base.rfind('/') + 1);
+            std::string_view path = PathPartView(base);
+            if (std::size_t slash = path.rfind('/'); slash != std::string_view::npos)
+                base.resize(base.size() - path.size() + slash + 1);
             if (base.empty() || base.back() != '/') base += '/';
             page_.baseHref = std::move(base);
             page_.baseNode = nullptr;
@@ -535,7 +526,7 @@ class Extractor {
         if (hash == std::string_view::npos) return;
         std::string fragment = DecodeUrl(value.text.substr(hash + 1));
         // An empty fragment and "#top" lead to the top of any page.
-        if (fragment.empty() || EqualsAsciiNoCase(fragment, "top")) return;
+        if (fragment.empty() || EqualsNoCase(fragment, "top")) return;
         page_.FragmentRefs().push_back(
             {target, HashFragment(fragment), urlStart, value.EndAfter(value.text.size())});
     }

@@ -288,8 +288,7 @@ EHtmlNode::EHtmlNode(std::string_view path, const FileProbe* probe, const HtmlLi
         isHtml_ = lists->IsHtml(path_, own);
     }
     if (isHtml_) isAscii_ = true;
-    const bool regular = probe ? !probe->isDirectory : !tw::IsFolder(path_);
-    isStyleSheet_ = !isHtml_ && regular && EqualsNoCase(PathExtension(path_), "css");
+    isStyleSheet_ = !isHtml_ && !IsFolder() && EqualsNoCase(PathExtension(path_), "css");
 }
 
 EHtmlNode::~EHtmlNode() = default;

@@ -118,6 +118,9 @@ TEST_F(ExtractionTest, BaseTagsRedirectRelativeUrls) {
               "sub/@12-15:1 BR ->sub | index.htm@26-34:1 R ->index.htm");
     EXPECT_EQ(UrlsOf("<base href=\"http://elsewhere/d/\"><a href=a.htm>"),
               "http://elsewhere/d/@12-30:1 EBA | http://elsewhere/d/a.htm@41-45:1 EA");
+    // A base that names a page stands for the page's folder.
+    EXPECT_EQ(UrlsOf("<base href=\"http://elsewhere/d/p.htm\"><a href=a.htm>"),
+              "http://elsewhere/d/p.htm@12-35:1 EBA | http://elsewhere/d/a.htm@46-50:1 EA");
 }
 
 TEST_F(ExtractionTest, UnclosedScriptStopsTheRestOfThePage) {
