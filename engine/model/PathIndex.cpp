@@ -29,6 +29,10 @@ std::uint64_t EPathIndex::HashOf(std::string_view path) {
     return std::hash<std::string_view>{}(folded) & ~kFolderBit;
 }
 
+std::uint64_t EPathIndex::SpelledHashOf(std::string_view path) {
+    return std::hash<std::string_view>{}(StripTrailingSep(path));
+}
+
 void EPathIndex::Grow() {
     std::vector<Slot> old;
     old.swap(slots_);
@@ -60,7 +64,7 @@ void EPathIndex::Insert(ENode* node) {
         free = i;
         ++used_;
     }
-    slots_[free] = Slot{tagged, node};
+    slots_[free] = Slot{tagged, SpelledHashOf(node->GetPath()), node};
     ++live_;
 }
 
@@ -83,7 +87,8 @@ ENode* EPathIndex::Find(std::string_view path, bool* isFolder) const {
     // A node is found by the 64-bit hash of the folded path it was indexed under. Its path
     // may have changed since (a rename in progress looks the node up by its old path), so
     // the path is used only to choose among nodes indexed under the same folded path: the
-    // exact match first, then one that folds equal, then the first in path order.
+    // one indexed under exactly this spelling first, then one that folds equal, then the
+    // first in path order.
     // Nearly always one node has the hash: it is the answer, and its path need not be read.
     ENode* only = nullptr;
     int matches = 0;
@@ -96,11 +101,12 @@ ENode* EPathIndex::Find(std::string_view path, bool* isFolder) const {
     if (matches <= 1) return only;
     ENode* best = nullptr;
     int bestRank = 0;
+    const std::uint64_t spelled = SpelledHashOf(bare);
     for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
         if (!SameHash(slot.hash, hash) || slot.node == Tombstone()) continue;
         const std::string& candidate = slot.node->GetPath();
-        if (candidate == bare) {
+        if (slot.spelled == spelled) {
             if (isFolder) *isFolder = slot.node->IsFolder();
             return slot.node;
         }
@@ -113,6 +119,18 @@ ENode* EPathIndex::Find(std::string_view path, bool* isFolder) const {
     }
     if (isFolder && best) *isFolder = best->IsFolder();
     return best;
+}
+
+ENode* EPathIndex::FindExact(std::string_view path) const {
+    if (slots_.empty()) return nullptr;
+    const std::uint64_t hash = HashOf(path);
+    const std::uint64_t spelled = SpelledHashOf(path);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask)
+        if (SameHash(slots_[i].hash, hash) && slots_[i].spelled == spelled &&
+            slots_[i].node != Tombstone())
+            return slots_[i].node;
+    return nullptr;
 }
 
 ENode* EPathIndex::FindOther(ENode* node) const {

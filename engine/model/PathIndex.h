@@ -1,7 +1,10 @@
 #pragma once
 // The site's index from path to node, without regard to case. An open-addressing table of
-// (hash of the folded path, node): no key strings are stored, so a lookup costs one fold of
-// the path and a probe or two, and the index adds about 16 bytes per node.
+// (hash of the folded path, hash of the path as spelled, node): no key strings are stored, so
+// a lookup costs one fold of the path and a probe or two, and the index adds about 24 bytes
+// per node. The spelled hash answers "the node indexed under exactly this path", which holds
+// for a node renamed on disk until it is indexed anew: what acts on a file needs that, since
+// this platform allows names that differ in case alone.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +24,9 @@ class EPathIndex {
     // The node of a path: the one whose path matches exactly, else the first in path order
     // among those that differ in case alone; null when none.
     ENode* Find(std::string_view path, bool* isFolder = nullptr) const;
+    // The node indexed under exactly this spelling of the path (its own path may have changed
+    // since, by a rename not yet entered); null when none.
+    ENode* FindExact(std::string_view path) const;
     // Another node indexed under the same folded path as `node` (names that differ in case
     // alone), or null.
     ENode* FindOther(ENode* node) const;
@@ -32,10 +38,12 @@ class EPathIndex {
     // not touch the node itself; hashes are compared without it.
     struct Slot {
         std::uint64_t hash = 0;
-        ENode* node = nullptr;  // null: empty; Tombstone(): removed
+        std::uint64_t spelled = 0;  // hash of the path as indexed, case kept
+        ENode* node = nullptr;      // null: empty; Tombstone(): removed
     };
     static ENode* Tombstone();
     static std::uint64_t HashOf(std::string_view path);
+    static std::uint64_t SpelledHashOf(std::string_view path);
     void Grow();
 
     std::vector<Slot> slots_;

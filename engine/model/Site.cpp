@@ -114,7 +114,7 @@ ENode* ESite::FindNode(std::string_view path) const {
 bool ESite::Contains(std::string_view path) const {
     std::string_view bare = StripTrailingSep(path);
     std::string_view dir = StripTrailingSep(directory_);
-    if (bare.size() < dir.size() || !EqualsNoCase(bare.substr(0, dir.size()), dir)) return false;
+    if (bare.size() < dir.size() || bare.substr(0, dir.size()) != dir) return false;
     return bare.size() == dir.size() || bare[dir.size()] == kPathSep || dir == "/";
 }
 
@@ -130,15 +130,15 @@ bool ESite::IsPathTracked(std::string_view path) const {
 ENode* ESite::AddPath(std::string_view path) {
     std::string bare(StripTrailingSep(path));
     if (!PathExists(bare)) return nullptr;
-    ENode* node = FindNode(bare);
-    if (!node || node->GetPath() != bare) {
+    ENode* node = FindExactNode(bare);
+    if (!node) {
         std::string parentPath(PathDirectory(bare));
         ENode* parent = nullptr;
         if (Contains(parentPath)) {
             // Only the folder of exactly this name will do: "Sub/f.htm" does not belong
             // under "sub", nor under a file "data" when the folder is "Data".
-            parent = FindNode(parentPath);
-            if (!parent || parent->GetPath() != parentPath) parent = AddPath(parentPath);
+            parent = FindExactNode(parentPath);
+            if (!parent) parent = AddPath(parentPath);
             if (parent && !parent->IsFolder()) return nullptr;
         }
         auto created = ENodeCreator().Create(bare);
@@ -161,7 +161,7 @@ ENode* ESite::AddPath(std::string_view path) {
 void ESite::RemovePath(std::string_view path) {
     std::string bare(StripTrailingSep(path));
     if (PathExists(bare)) return;
-    ENode* node = FindNode(bare);
+    ENode* node = FindExactNode(bare);
     if (!node) return;
     --nodeCount_;
     if (node->IsFolder()) {
@@ -190,7 +190,7 @@ void ESite::RemovePath(std::string_view path) {
 
 void ESite::UpdateRenamedPath(std::string_view oldPath) {
     std::string old(StripTrailingSep(oldPath));
-    ENode* node = FindNode(old);
+    ENode* node = FindExactNode(old);
     if (!node) return;
     // Under its old path: the node may carry its new name already.
     pathIndex_.Erase(node, old);
@@ -200,7 +200,7 @@ void ESite::UpdateRenamedPath(std::string_view oldPath) {
         std::string homeName(PathName(homePage_));
         directory_ = WithTrailingSep(node->GetPath());
         homePage_ = directory_ + homeName;
-    } else if (EqualsNoCase(old, homePage_)) {
+    } else if (old == homePage_) {
         homePage_ = node->GetPath();
     }
     IndexNode(node);

@@ -50,6 +50,9 @@ class ESite {
     // Looks a path up in the index without regard to case (an exact match wins).
     bool FindNode(std::string_view path, ENode** found) const;
     ENode* FindNode(std::string_view path) const;
+    // The node indexed under exactly this path, for whatever acts on the file itself: removing,
+    // renaming or adding it must never reach a name that differs in case alone.
+    ENode* FindExactNode(std::string_view path) const { return pathIndex_.FindExact(path); }
     // Also tells whether the node is a folder, without reading the node.
     ENode* FindNode(std::string_view path, bool* isFolder) const {
         return pathIndex_.Find(path, isFolder);
@@ -180,8 +183,9 @@ class EAppSite : public ESite {
     ELinkMap ignoredLinks;
     std::set<ENode*> orphans;
 
-    // Checks that the web agrees with itself: back-links match the pages' URLs, broken
-    // counts match the broken map. For tests after every change.
+    // Checks the web against the pages on disk: back-links, broken counts, the broken,
+    // untracked and ignored maps, the path index and the orphan set. For tests after every
+    // change; `why` names the first disagreement.
     bool IsConsistent(std::string* why = nullptr);
 
   private:

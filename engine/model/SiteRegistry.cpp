@@ -82,14 +82,14 @@ bool ESiteRegistry::IsOrphanPath(std::string_view path) const {
     std::string_view folder = PathDirectory(StripTrailingSep(path));
     EAppSite* site = FindTrackedSite(folder);
     if (!site || !site->IsWholeSite()) return false;
-    ENode* node = site->FindNode(path);
+    ENode* node = site->FindExactNode(path);
     return node && site->IsOrphan(node);
 }
 
 int ESiteRegistry::GetBrokenLinkCount(std::string_view path) const {
     EAppSite* site = FindTrackedSite(path);
     if (!site) return -1;
-    ENode* node = site->FindNode(path);
+    ENode* node = site->FindExactNode(path);
     if (node && !node->IsFolder()) {
         auto it = site->brokenCountByPage.find(node);
         return it == site->brokenCountByPage.end() ? 0 : it->second;
@@ -97,8 +97,7 @@ int ESiteRegistry::GetBrokenLinkCount(std::string_view path) const {
     std::string prefix = std::string(StripTrailingSep(path)) + kPathSep;
     int total = 0;
     for (const auto& [page, count] : site->brokenCountByPage)
-        if (page->GetPath().size() > prefix.size() &&
-            EqualsNoCase(std::string_view(page->GetPath()).substr(0, prefix.size()), prefix))
+        if (page->GetPath().size() > prefix.size() && page->GetPath().starts_with(prefix))
             total += count;
     return total;
 }
@@ -142,7 +141,7 @@ struct PageOf {
 
     PageOf(const ESiteRegistry& registry, std::string_view path) {
         site = registry.FindTrackedSite(path);
-        ENode* node = site ? site->FindNode(path) : nullptr;
+        ENode* node = site ? site->FindExactNode(path) : nullptr;
         if (node) {
             page = dynamic_cast<EHtmlNode*>(node);
         } else {

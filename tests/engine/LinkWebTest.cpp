@@ -168,13 +168,19 @@ TEST_F(LinkWebTest, RenameKeepsTheWebAndUndoRestoresIt) {
     EXPECT_FALSE(preserved[0].backLinkAdded);  // index.htm already linked to the file
     EXPECT_EQ(Broken("index.htm"), 0);
     EXPECT_EQ(BrokenEntries("/b.htm"), 0);
+    // The rename command rewrites the link that named the old name; the web already holds
+    // its pair, so the site agrees with the page once it is rewritten.
+    WriteFile("site/index.htm", "<a href=b.htm><a href=b.htm>");
+    ExpectConsistent();
 
     ASSERT_TRUE(c->Rename("c.htm"));
+    WriteFile("site/index.htm", "<a href=b.htm><a href=c.htm>");
     site_->UndoRenamedLinks(preserved);
     site_->UpdateRenamedLinks(SitePath("b.htm"), preserved, true);
     EXPECT_EQ(Broken("index.htm"), 1);
     EXPECT_EQ(BrokenEntries("/b.htm"), 1);
     EXPECT_EQ(Node("c.htm"), c);
+    ExpectConsistent();
 }
 
 TEST_F(LinkWebTest, ReachabilityFollowsFixedLinks) {

@@ -272,6 +272,47 @@ TEST_F(SiteTest, NamesThatDifferInCaseAloneAreFoundExactlyFirst) {
     ExpectConsistent();
 }
 
+// Removing or renaming a spelling that has no node of its own acts on nothing: "A.htm" is
+// gone from disk, but a.htm (another file) must keep its node.
+TEST_F(SiteTest, ASpellingWithoutANodeOfItsOwnTouchesNoOtherFile) {
+    EAppSite& site = MakeSite({{"index.htm", "<a href=a.htm>"}, {"a.htm", ""}});
+    ASSERT_TRUE(Load());
+    ENode* a = Node("a.htm");
+    site.OnPathRemoved(SitePath("A.htm"));
+    EXPECT_EQ(site.FindExactNode(SitePath("a.htm")), a);
+    PreservedLinks preserved;
+    site.UpdateRenamedLinks(SitePath("A.htm"), preserved, false);
+    EXPECT_EQ(a->GetPath(), SitePath("a.htm"));
+    EXPECT_EQ(site.FindExactNode(SitePath("a.htm")), a);
+    EXPECT_EQ(site.FindExactNode(SitePath("A.htm")), nullptr);
+    ExpectConsistent();
+}
+
+// A renamed folder takes its subtree along, and a renamed home page stays the home page.
+TEST_F(SiteTest, RenamingASubfolderAndTheHomePage) {
+    EAppSite& site = MakeSite({{"index.htm", "<a href=sub/in/p.htm>"},
+                               {"sub/in/p.htm", "<a href=../../index.htm>"},
+                               {"Sub/q.htm", ""}});
+    ASSERT_TRUE(Load());
+    ENode* p = Node("sub/in/p.htm");
+    ASSERT_TRUE(Node("sub")->Rename("moved"));
+    site.UpdateRenamedPath(SitePath("sub"));
+    EXPECT_EQ(p->GetPath(), SitePath("moved/in/p.htm"));
+    EXPECT_EQ(site.FindExactNode(SitePath("moved/in/p.htm")), p);
+    EXPECT_EQ(site.FindExactNode(SitePath("sub/in/p.htm")), nullptr);
+    EXPECT_EQ(Node("Sub/q.htm")->GetPath(), SitePath("Sub/q.htm"));  // the twin stays put
+
+    ENode* home = Node("index.htm");
+    ASSERT_TRUE(home->Rename("start.htm"));
+    site.UpdateRenamedPath(SitePath("index.htm"));
+    EXPECT_EQ(site.GetHomePage(), SitePath("start.htm"));
+    EXPECT_EQ(site.FindExactNode(SitePath("start.htm")), home);
+    // The pages still name the old paths: rewritten as a rename command would, the web holds.
+    WriteFile("site/start.htm", "<a href=moved/in/p.htm>");
+    WriteFile("site/moved/in/p.htm", "<a href=../../start.htm>");
+    ExpectConsistent();
+}
+
 // A new file goes under the folder whose name matches exactly, never under a case twin (a
 // file "data" used to take the new "Data/p.htm", and freed its node).
 TEST_F(SiteTest, NewFilesHangUnderTheExactFolder) {
