@@ -1,6 +1,7 @@
 #include "core/platform/DirectoryEnumerator.h"
 
 #include <fnmatch.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <vector>
@@ -44,14 +45,24 @@ bool DirectoryEnumerator::Next(std::string& out, bool fullPath) {
     if (!started_) {
         started_ = true;
         dir_.reset(::opendir(folder_.c_str()));
+        openFailed_ = !dir_;
     }
     if (!dir_) return false;
     while (dirent* entry = ::readdir(dir_.get())) {
         std::string_view name = entry->d_name;
         if (name == "." || name == "..") continue;
         if (::fnmatch(pattern_.c_str(), entry->d_name, 0) != 0) continue;
-        if (fullPath && folder_.size() + name.size() > PATH_MAX - 1) continue;
+        if (fullPath && folder_.size() + name.size() > PATH_MAX - 1) {
+            ++skippedTooLong_;
+            continue;
+        }
         out = fullPath ? folder_ + std::string(name) : std::string(name);
+        lastWasLink_ = entry->d_type == DT_LNK;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            lastWasLink_ =
+                ::lstat((folder_ + std::string(name)).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+        }
         return true;
     }
     dir_.reset();

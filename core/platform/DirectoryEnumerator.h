@@ -20,6 +20,12 @@ class DirectoryEnumerator {
     // The next entry: the full path with `fullPath`, else the bare name. Skips "." and ".."
     // and, with `fullPath`, entries whose full path is longer than the platform allows.
     bool Next(std::string& out, bool fullPath);
+    // Whether the entry Next gave last is a symbolic link (read from the listing itself).
+    bool LastWasLink() const { return lastWasLink_; }
+    // After the listing: whether the folder could not be opened, and how many entries were
+    // left out because their path is too long.
+    bool OpenFailed() const { return openFailed_; }
+    int SkippedTooLong() const { return skippedTooLong_; }
 
   private:
     struct DirCloser {
@@ -31,6 +37,9 @@ class DirectoryEnumerator {
     std::string pattern_;
     std::unique_ptr<DIR, DirCloser> dir_;
     bool started_ = false;
+    bool lastWasLink_ = false;
+    bool openFailed_ = false;
+    int skippedTooLong_ = 0;
 };
 
 }  // namespace tw

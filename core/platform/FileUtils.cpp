@@ -14,6 +14,7 @@
 
 #include "core/log/Log.h"
 #include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 
@@ -192,15 +193,44 @@ bool CreateFolders(std::string_view path, int* levels) {
     return true;
 }
 
-bool CopyFileContent(std::string_view source, std::string_view destination, bool append) {
-    std::string src = Bare(source), dst = Bare(destination);
-    Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st;
-    if (in.fd < 0 || ::fstat(in.fd, &st) != 0) {
+// A copy of a symbolic link is a link with the same target: following it would copy a folder
+// into itself or a file that is not the site's.
+bool CopyLink(const std::string& src, const std::string& dst) {
+    std::string target(PATH_MAX, '\0');
+    ssize_t n = ::readlink(src.c_str(), target.data(), target.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= target.size()) {
         ELog::Instance().LogErrorFile(30016, src);
         return false;
     }
-    int flags = O_RDWR | O_CREAT | O_CLOEXEC | (append ? 0 : O_TRUNC);
+    target.resize(static_cast<std::size_t>(n));
+    struct stat st;
+    if (::lstat(dst.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(dst.c_str());
+    if (::symlink(target.c_str(), dst.c_str()) != 0) {
+        ELog::Instance().LogErrorFile(30018, dst);
+        return false;
+    }
+    return true;
+}
+
+bool CopyFileContent(std::string_view source, std::string_view destination, bool append) {
+    std::string src = Bare(source), dst = Bare(destination);
+    if (!append && IsSymbolicLink(src)) return CopyLink(src, dst);
+    struct stat st;
+    Fd in(OpenRegularFile(src, &st));
+    if (in.fd < 0) {
+        ELog::Instance().LogErrorFile(30016, src);
+        return false;
+    }
+    // Writing through a link at the destination would change the file it points to; the
+    // copy replaces the link instead (appending to one is refused).
+    if (IsSymbolicLink(dst)) {
+        if (append) {
+            ELog::Instance().LogErrorFile(30016, dst);
+            return false;
+        }
+        ::unlink(dst.c_str());
+    }
+    int flags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (append ? 0 : O_TRUNC);
     Fd out(::open(dst.c_str(), flags, st.st_mode & 0777));
     if (out.fd < 0) {
         ELog::Instance().LogErrorFile(30016, dst);
@@ -238,7 +268,7 @@ bool CopyFolderTree(std::string_view source, std::string_view destination, bool 
     std::string name;
     while (entries.Next(name, false)) {
         std::string from = JoinPath(src, name), to = JoinPath(dst, name);
-        if (IsFolder(from)) {
+        if (IsFolder(from) && !IsSymbolicLink(from)) {
             if (!recursive) continue;
             if (::mkdir(to.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(to))) {
                 ELog::Instance().LogErrorFile(30024, to);
@@ -267,9 +297,9 @@ bool RenamePath(std::string_view oldPath, std::string_view newPath) {
 }
 
 int ReadFileChunk(std::string_view path, char* buffer, int size, std::int64_t offset) {
-    Fd fd(::open(Bare(path).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
-    if (fd.fd < 0 || size < 0 || ::fstat(fd.fd, &st) != 0 || st.st_size < offset) return -1;
+    Fd fd(OpenRegularFile(Bare(path), &st));
+    if (fd.fd < 0 || size < 0 || st.st_size < offset) return -1;
     int total = 0;
     while (total < size) {
         ssize_t n =

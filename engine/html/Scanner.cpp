@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "core/log/Log.h"
+#include "core/platform/WholeFile.h"
 #include "engine/model/Node.h"
 
 #if defined(__SSE2__)
@@ -145,20 +146,17 @@ bool EScannerIstream::IsAtEnd() {
 
 EScannerFile::EScannerFile(std::string path, std::uint32_t windowSize)
     : path_(std::move(path)), window_(std::max<std::uint32_t>(windowSize, 16)) {
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     struct stat st;
-    if (fd_ >= 0 && ::fstat(fd_, &st) != 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    fd_ = OpenRegularFile(path_, &st);
     if (fd_ < 0) {
         length_ = 0;
         ELog::Instance().LogError(30040);
         ELog::Instance().LogErrorFile(30016, path_);
         return;
     }
-    // Offsets in a page are 32-bit; a larger file is read up to that limit.
+    // Offsets in a page are 32-bit; a larger file is read up to that limit, and says so.
     length_ = static_cast<std::uint32_t>(std::min<std::int64_t>(st.st_size, INT32_MAX));
+    if (st.st_size > INT32_MAX) ELog::Instance().LogErrorFile(30060, path_);
     buffer_[0].resize(window_ + 1);
     buffer_[1].resize(window_ + 1);
 }

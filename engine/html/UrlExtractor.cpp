@@ -190,14 +190,6 @@ MappedText ToMapped(const SourceText& source) {
     return m;
 }
 
-// A name below the site folder that starts with '.': hidden files get no node.
-bool HasHiddenName(std::string_view path, std::size_t siteLength) {
-    for (std::size_t i = path.find(kPathSep, siteLength ? siteLength - 1 : 0);
-         i != std::string_view::npos; i = path.find(kPathSep, i + 1))
-        if (i + 1 < path.size() && path[i + 1] == '.') return true;
-    return false;
-}
-
 class Extractor {
   public:
     Extractor(EHtmlNode& page, ESection* section, EScanner* file)
@@ -476,9 +468,9 @@ class Extractor {
         bool isFolder = false;
         ENode* node = site_->FindNode(path, &isFolder);
         if (!node) {
-            // Hidden files are left out of the tree, yet they exist: not a broken link.
-            if (HasHiddenName(path, context_.siteDirectory.size()) && PathExists(path))
-                url.Set(EUrl::kUntracked);
+            // Hidden files, files below a linked folder and files made since the load have no
+            // node, yet they exist: not a broken link, but not one the site tracks either.
+            if (PathExists(path)) url.Set(EUrl::kUntracked);
             return;
         }
         url.target = node;

@@ -9,6 +9,7 @@
 
 #include "core/platform/FileUtils.h"
 #include "core/platform/ProgramFolders.h"
+#include "core/platform/WholeFile.h"
 #include "core/settings/Profile.h"
 #include "core/settings/UserExtensibleList.h"
 #include "core/strings/CaseFold.h"
@@ -72,10 +73,11 @@ FileProbe::FileProbe(std::string_view p) : path(StripTrailingSep(p)) {
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
     exists = true;
     isDirectory = S_ISDIR(st.st_mode);
+    isRegular = S_ISREG(st.st_mode);
     size = st.st_size;
     attributes = AttributesFromStat(st, path);
     if (!S_ISREG(st.st_mode)) return;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    int fd = OpenRegularFile(path);
     if (fd < 0) return;
     ssize_t n = ::read(fd, buffer, kProbeBytes);
     ::close(fd);

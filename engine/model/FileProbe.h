@@ -18,6 +18,7 @@ struct FileProbe {
     std::string path;
     bool exists = false;
     bool isDirectory = false;
+    bool isRegular = false;  // a plain file: not a folder, FIFO, socket or device
     std::int64_t size = 0;
     std::uint32_t attributes = 0;  // the platform attribute word (see FileAttributes)
     int bytesRead = 0;

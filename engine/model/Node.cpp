@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <unordered_set>
 
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "engine/html/Scanner.h"
@@ -235,7 +237,7 @@ void EFileNode::FinishLineTable(std::uint32_t length) {
 bool EFileNode::BuildLineTable() {
     ClearLineTable();
     lineTableDone_ = true;  // what is read is what is used, even after a failure
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularFile(path_);
     if (fd < 0) {
         LogError(30016);
         return false;
@@ -281,14 +283,13 @@ EHtmlNode::EHtmlNode(std::string_view path, const FileProbe* probe, const HtmlLi
         current = HtmlLists::Current();
         lists = current.get();
     }
-    if (probe) {
-        isHtml_ = lists->IsHtml(path_, *probe);
-    } else {
-        FileProbe own(path_);
-        isHtml_ = lists->IsHtml(path_, own);
-    }
+    std::optional<FileProbe> own;
+    if (!probe) probe = &own.emplace(path_);
+    // Only a regular file is read as a page: a FIFO or device named "x.html" is just a file.
+    if (!probe->isRegular) return;
+    isHtml_ = lists->IsHtml(path_, *probe);
     if (isHtml_) isAscii_ = true;
-    isStyleSheet_ = !isHtml_ && !IsFolder() && EqualsNoCase(PathExtension(path_), "css");
+    isStyleSheet_ = !isHtml_ && EqualsNoCase(PathExtension(path_), "css");
 }
 
 EHtmlNode::~EHtmlNode() = default;
@@ -374,8 +375,15 @@ std::string EHtmlNode::GetBaseDirectory(bool fromNames) const {
 
 ENodeCreator::ENodeCreator() : lists_(HtmlLists::Current()) {}
 
-std::unique_ptr<ENode> ENodeCreator::Create(std::string_view path) {
+std::unique_ptr<ENode> ENodeCreator::Create(std::string_view path, bool isLink) {
     FileProbe probe(path);
+    if (probe.isDirectory && isLink) {
+        // A linked folder is a shortcut: its files belong where they really are (outside the
+        // site, or in the site under their own path), not to every path that reaches them.
+        probe.isDirectory = false;
+        probe.attributes &= ~std::uint32_t{0x10};
+        return std::make_unique<EFileNode>(path, &probe);
+    }
     if (probe.isDirectory) return std::make_unique<EDirNode>(path, &probe);
     auto page = std::make_unique<EHtmlNode>(path, &probe, lists_.get());
     if (page->IsLinkSource()) return page;

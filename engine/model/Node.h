@@ -206,7 +206,8 @@ class ENodeCreator {
     // Takes the HTML lists as they stand now, for every node this creator makes.
     ENodeCreator();
     virtual ~ENodeCreator() = default;
-    virtual std::unique_ptr<ENode> Create(std::string_view path);
+    // `isLink`: the path is a symbolic link; a linked folder becomes a plain (shortcut) node.
+    virtual std::unique_ptr<ENode> Create(std::string_view path, bool isLink = false);
 
   private:
     std::shared_ptr<const HtmlLists> lists_;

@@ -141,7 +141,8 @@ ENode* ESite::AddPath(std::string_view path) {
             if (!parent) parent = AddPath(parentPath);
             if (parent && !parent->IsFolder()) return nullptr;
         }
-        auto created = ENodeCreator().Create(bare);
+        const bool isLink = bare != StripTrailingSep(directory_) && IsSymbolicLink(bare);
+        auto created = ENodeCreator().Create(bare, isLink);
         node = created.get();
         if (parent) {
             parent->AddChild(std::move(created));

@@ -145,7 +145,7 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
     std::vector<std::unique_ptr<ENode>> children;
     while (!cancel && entries.Next(path, true)) {
         if (excluded && !IsFolder(path)) continue;
-        std::unique_ptr<ENode> node = creator_.Create(path);
+        std::unique_ptr<ENode> node = creator_.Create(path, entries.LastWasLink());
         if (progress_) {
             progress_->SetFolder(folder->GetPath(), &cancel);
             progress_->Step(node->GetPath(), 0);
@@ -166,6 +166,9 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
         ++count;
     }
     folder->AddChildren(std::move(children));
+    // What could not be read is said, never dropped without a word.
+    if (entries.OpenFailed()) ELog::Instance().LogErrorFile(30062, folder->GetPath());
+    if (entries.SkippedTooLong()) ELog::Instance().LogErrorFile(30061, folder->GetPath());
     return true;
 }
 

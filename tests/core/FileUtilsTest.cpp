@@ -109,6 +109,28 @@ TEST_F(FileUtilsTest, CopyFolderTreeRecursiveOrFlat) {
     EXPECT_FALSE(CopyFolderTree(PathOf("s"), PathOf("missing"), true));
 }
 
+// Links are copied as links: a loop is not followed, and a copy onto a link replaces the
+// link, never the file it points to.
+TEST_F(FileUtilsTest, CopiesKeepSymbolicLinksAsLinks) {
+    WriteFile("s/a.htm", "A");
+    ASSERT_EQ(::symlink(PathOf("s").c_str(), PathOf("s/loop").c_str()), 0);
+    ASSERT_EQ(::symlink("a.htm", PathOf("s/to-a").c_str()), 0);
+    MakeFolder("d");
+    EXPECT_TRUE(CopyFolderTree(PathOf("s"), PathOf("d"), true));
+    EXPECT_TRUE(IsSymbolicLink(PathOf("d/loop")));
+    EXPECT_TRUE(IsSymbolicLink(PathOf("d/to-a")));
+    EXPECT_EQ(ReadFile(PathOf("d/to-a")), "A");  // relative: now the copy's own a.htm
+
+    std::string target = WriteFile("keep.htm", "keep");
+    ASSERT_EQ(::symlink(target.c_str(), PathOf("link.htm").c_str()), 0);
+    EXPECT_TRUE(CopyFileContent(WriteFile("new.htm", "new"), PathOf("link.htm"), false));
+    EXPECT_EQ(ReadFile(target), "keep");
+    EXPECT_FALSE(IsSymbolicLink(PathOf("link.htm")));
+    EXPECT_EQ(ReadFile(PathOf("link.htm")), "new");
+    ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0644), 0);
+    EXPECT_FALSE(CopyFileContent(PathOf("fifo"), PathOf("fifo copy"), false));  // no wait
+}
+
 TEST_F(FileUtilsTest, RenameNeverReplacesAnExistingItem) {
     std::string a = WriteFile("a.htm", "A");
     std::string b = WriteFile("b.htm", "B");

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
@@ -311,6 +312,40 @@ TEST_F(SiteTest, RenamingASubfolderAndTheHomePage) {
     WriteFile("site/start.htm", "<a href=moved/in/p.htm>");
     WriteFile("site/moved/in/p.htm", "<a href=../../start.htm>");
     ExpectConsistent();
+}
+
+// A FIFO named like a page never blocks a load or a look at the page; a linked folder is a
+// shortcut: a folder outside the site is not walked, one inside it is one node, reached once.
+TEST_F(SiteTest, SpecialFilesAndLinkedFoldersAreNotEntered) {
+    EAppSite& site = MakeSite({{"index.htm",
+                                "<a href=fifo.html><a href=out><a href=out/x.htm>"
+                                "<a href=inside/p.htm><a href=real/p.htm>"},
+                               {"real/p.htm", "<a href=../index.htm>"}});
+    WriteFile("outside/x.htm", "");
+    ASSERT_EQ(::mkfifo(SitePath("fifo.html").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink(PathOf("outside").c_str(), SitePath("out").c_str()), 0);
+    ASSERT_EQ(::symlink(SitePath("real").c_str(), SitePath("inside").c_str()), 0);
+    ASSERT_TRUE(Load());
+    ASSERT_NE(Node("out"), nullptr);
+    EXPECT_FALSE(Node("out")->IsFolder());
+    EXPECT_EQ(Node("out/x.htm"), nullptr);
+    EXPECT_EQ(Node("inside/p.htm"), nullptr);
+    EXPECT_EQ(site.NodeCount(), 6);  // the folder, index, real/, real/p.htm, out, inside
+    // The FIFO (a system file, left out of the tree) and the files through a shortcut exist
+    // but are not tracked: neither good nor broken.
+    EXPECT_EQ(Broken("index.htm"), 0);
+    EXPECT_EQ(site.untrackedLinks.size(), 3u);
+    EXPECT_TRUE(site.backLinks.Has(Node("out"), Node("index.htm")));
+    ExpectConsistent();
+
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    registry.LoadPageInfo(SitePath("fifo.html"));  // returns at once: not a page
+    std::vector<EUrl> urls;
+    std::vector<std::uint32_t> lines;
+    EXPECT_EQ(registry.GetPageUrls(SitePath("fifo.html"), urls, lines), "");
+    EHtmlNode fifo(SitePath("fifo.html"));
+    EXPECT_FALSE(fifo.IsHtml());
+    EXPECT_EQ(fifo.ParseUrls(nullptr), 2);
 }
 
 // A new file goes under the folder whose name matches exactly, never under a case twin (a
