@@ -1,5 +1,8 @@
 #include "cli/CheckCommand.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -13,13 +16,13 @@
 #include "cli/Formatters.h"
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "engine/html/Fragments.h"
 #include "engine/html/UrlText.h"
 #include "engine/maintenance/Orphans.h"
 #include "engine/model/SiteLoader.h"
-#include "engine/model/SiteRegistry.h"
 #include "engine/model/Traverse.h"
 #include "engine/services/Browse.h"
 #include "engine/services/ConsoleServices.h"
@@ -53,12 +56,17 @@ class SyntaxSection : public ESection {
     std::vector<SyntaxFinding>& out_;
 };
 
-// The log of a check: file errors go to standard error, syntax errors become findings, and
-// other report sections are dropped so that standard output carries only the results.
+// The log of a check: file errors go to standard error and become findings, syntax errors
+// become findings, and other report sections are dropped so that standard output carries
+// only the results.
 class CheckLog : public ELog {
   public:
-    explicit CheckLog(std::vector<SyntaxFinding>& syntax)
-        : syntax_(syntax), discard_(0, ESection::Stream::None) {}
+    CheckLog(std::vector<SyntaxFinding>& syntax, std::vector<FileError>& fileErrors)
+        : syntax_(syntax), discard_(0, ESection::Stream::None), fileErrors_(fileErrors) {}
+    void LogErrorFile(std::string_view text, std::string_view path) override {
+        ELog::LogErrorFile(text, path);
+        fileErrors_.push_back({std::string(path), std::string(text)});
+    }
     ESection* OpenSection(int titleId) override {
         if (titleId == kErrorSectionId) return ELog::OpenSection(titleId);
         if (titleId == 28432) return &syntax_;
@@ -71,6 +79,7 @@ class CheckLog : public ELog {
   private:
     SyntaxSection syntax_;
     ESection discard_;
+    std::vector<FileError>& fileErrors_;
 };
 
 int Usage(const char* problem) {
@@ -81,6 +90,11 @@ int Usage(const char* problem) {
 int Fail(const std::string& problem) {
     std::fprintf(stderr, "tidewright check: %s\n", problem.c_str());
     return kExitUsage;
+}
+
+int Cancelled() {
+    std::fprintf(stderr, "tidewright check: cancelled\n");
+    return kExitCancelled;
 }
 
 std::string Absolute(const std::string& path) {
@@ -98,8 +112,25 @@ std::string InSite(const std::string& path, const std::string& directory) {
 }
 
 bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
+    bool optionsEnded = false;
+    auto folder = [&](const std::string& arg) {
+        if (!o.directory.empty()) {
+            exit = Usage("only one folder can be checked at a time");
+            return false;
+        }
+        o.directory = arg;
+        return true;
+    };
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
+        if (optionsEnded) {
+            if (!folder(arg)) return false;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;  // what follows is a folder, even one that starts with '-'
+            continue;
+        }
         std::string value;
         bool hasValue = false;
         if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
@@ -150,10 +181,7 @@ bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
         } else if (arg.starts_with("-") && arg != "-") {
             exit = Usage(("unknown option " + arg).c_str());
             return false;
-        } else if (o.directory.empty()) {
-            o.directory = arg;
-        } else {
-            exit = Usage("only one folder can be checked at a time");
+        } else if (!folder(arg)) {
             return false;
         }
     }
@@ -167,18 +195,19 @@ bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
 // The site to check: defined ad hoc from the options (never saved), or found in the profile.
 std::unique_ptr<EAppSite> MakeSite(const CheckOptions& o, std::string& problem) {
     if (!o.site.empty()) {
-        ESiteRegistry& registry = ESiteRegistry::Instance();
-        registry.LoadAllSites();
-        for (const auto& site : registry.Sites()) {
+        // Every defined section is looked at: one whose folder is gone (a drive not mounted
+        // today) must not hide the sites defined after it.
+        for (int id = 1;; ++id) {
+            auto site = std::make_unique<EAppSite>();
+            const bool usable = site->LoadAs(id);
+            if (site->GetName().empty()) break;
             if (!EqualsNoCase(site->GetName(), o.site)) continue;
-            auto copy = std::make_unique<EAppSite>(site->GetName(), site->GetDirectory(),
-                                                   site->GetHomePage(), site->GetServer(),
-                                                   site->GetServerDefaults());
-            copy->SetExcludedFolders(site->GetExcludedFolders());
-            return copy;
+            if (usable) return site;
+            problem = "site \"" + o.site + "\": its folder " + site->GetDirectory() +
+                      " or its home page " + site->GetHomePage() + " is gone";
+            return nullptr;
         }
-        problem =
-            "no site named \"" + o.site + "\" is defined (or its folder or home page is gone)";
+        problem = "no site named \"" + o.site + "\" is defined";
         return nullptr;
     }
     if (!IsFolder(o.directory)) {
@@ -191,7 +220,15 @@ std::unique_ptr<EAppSite> MakeSite(const CheckOptions& o, std::string& problem) 
     auto site = std::make_unique<EAppSite>(name.empty() ? "site" : name, directory, home, o.server,
                                            o.defaults.value_or(kServerDefaultNames));
     std::vector<std::string> excluded;
-    for (const std::string& folder : o.excluded) excluded.push_back(InSite(folder, directory));
+    for (const std::string& folder : o.excluded) {
+        std::string path = InSite(folder, directory);
+        // A misspelt folder would silently check the whole site in sections.
+        if (!IsFolder(path) || !site->Contains(Absolute(path))) {
+            problem = "--exclude " + folder + ": no such folder in " + directory;
+            return nullptr;
+        }
+        excluded.push_back(Absolute(path));
+    }
     site->SetExcludedFolders(std::move(excluded));
     return site;
 }
@@ -245,7 +282,7 @@ int RunCheck(int argc, char** argv) {
     if (!ParseOptions(argc, argv, options, exit)) return exit;
 
     CheckResult result;
-    ScopedLog log(std::make_unique<CheckLog>(result.syntaxErrors));
+    ScopedLog log(std::make_unique<CheckLog>(result.syntaxErrors, result.fileErrors));
     ScopedUiServices services(std::make_unique<EConsoleServices>());
 
     std::string problem;
@@ -253,11 +290,16 @@ int RunCheck(int argc, char** argv) {
     if (!site) return Fail(problem);
     if (!PathExists(site->GetHomePage()))
         return Fail("home page " + site->GetHomePage() + " does not exist");
+    if (int fd = OpenRegularFile(site->GetHomePage()); fd < 0)
+        return Fail("home page " + site->GetHomePage() +
+                    " cannot be read: " + std::strerror(errno));
+    else
+        ::close(fd);
     if (!IsHtmlFile(site->GetHomePage()))
         return Fail("home page " + site->GetHomePage() + " is not an HTML file");
-    if (!EqualsNoCase(PathDirectory(site->GetHomePage())
-                          .substr(0, StripTrailingSep(site->GetDirectory()).size()),
-                      StripTrailingSep(site->GetDirectory())))
+    // Compared as real paths: "site2/x.html" is not inside "site", and "site/../x.html" is not.
+    if (!Absolute(site->GetHomePage())
+             .starts_with(std::string(StripTrailingSep(Absolute(site->GetDirectory()))) + kPathSep))
         return Fail("home page " + site->GetHomePage() + " lies outside " + site->GetDirectory());
 
     LoadOptions load;
@@ -278,8 +320,9 @@ int RunCheck(int argc, char** argv) {
         };
     }
     if (!LoadSite(*site, load) || EConsoleServices::CancelRequested()) {
-        std::fprintf(stderr, "tidewright check: cancelled\n");
-        return kExitCancelled;
+        if (site->GetLoadState() == LoadState::OutOfMemory)
+            return Fail("out of memory while loading the site; nothing was checked");
+        return Cancelled();
     }
 
     if (site->IsWholeSite() && site->Root()) {
@@ -307,8 +350,12 @@ int RunCheck(int argc, char** argv) {
         WriteJson(result, stdout);
     else
         WriteText(result, stdout);
-    std::fflush(stdout);
-    return result.broken.empty() ? kExitClean : kExitBroken;
+    // A report that did not reach its reader (a full disk, a closed pipe) is a failure.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return Fail(std::string("the report could not be written: ") + std::strerror(errno));
+    if (EConsoleServices::CancelRequested()) return Cancelled();
+    // Files that could not be read leave the report incomplete: never a clean result.
+    return result.broken.empty() && result.fileErrors.empty() ? kExitClean : kExitBroken;
 }
 
 }  // namespace tw::cli

@@ -32,6 +32,12 @@ struct SyntaxFinding {
     std::string message;
 };
 
+// A file or folder that could not be read: its findings are missing from the report.
+struct FileError {
+    std::string path;
+    std::string message;
+};
+
 struct CheckResult {
     std::string name, directory, homePage, server;
     SiteSummaryCounts summary;
@@ -40,6 +46,7 @@ struct CheckResult {
     std::vector<FragmentLinkFinding> brokenFragments;
     std::vector<std::string> orphans;
     std::vector<SyntaxFinding> syntaxErrors;
+    std::vector<FileError> fileErrors;
 
     // Page, then line, then position: the order every output lists findings in.
     void Sort();

@@ -4,10 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/strings/CaseFold.h"
+
 namespace tw::cli {
 namespace {
 
-// Appends a JSON string literal; bytes that are not UTF-8 become U+FFFD.
+// Appends a JSON string literal. The output is always UTF-8: each byte that is not part of a
+// UTF-8 sequence becomes U+FFFD (the text format keeps the bytes as they are).
 void JsonString(std::string& out, std::string_view s) {
     out += '"';
     for (std::size_t i = 0; i < s.size();) {
@@ -41,11 +44,8 @@ void JsonString(std::string& out, std::string_view s) {
             ++i;
             continue;
         }
-        std::size_t len = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-        bool valid = len > 0 && i + len <= s.size();
-        for (std::size_t k = 1; valid && k < len; ++k)
-            valid = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-        if (valid) {
+        char32_t cp = 0;
+        if (std::size_t len = DecodeUtf8(s, i, cp)) {
             out.append(s.substr(i, len));
             i += len;
         } else {
@@ -93,9 +93,34 @@ void JsonLinks(std::string& b, std::FILE* out, const char* name,
     });
 }
 
+// One finding per line, whatever the bytes: a control byte in a URL is written percent-encoded
+// (as "%00", which is how the page wrote it), one in a path or message as "\xHH". Everything
+// else, invalid UTF-8 included, stays as it is, so a path names its file exactly.
+std::string Shown(std::string_view s, bool url = false) {
+    std::string out;
+    out.reserve(s.size());
+    for (char ch : s) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c != 0x7F) {
+            out += ch;
+            continue;
+        }
+        char buf[8];
+        std::snprintf(buf, sizeof buf, url ? "%%%02X" : "\\x%02X", c);
+        out += buf;
+    }
+    return out;
+}
+
+// "PAGE:LINE: " followed by the rest.
+void TextLine(std::FILE* out, const std::string& page, unsigned line, const std::string& rest) {
+    std::string text = Shown(page) + ":" + std::to_string(line) + ": " + rest + "\n";
+    std::fwrite(text.data(), 1, text.size(), out);
+}
+
 void TextLinks(std::FILE* out, const char* kind, const std::vector<LinkFinding>& links) {
     for (const LinkFinding& f : links)
-        std::fprintf(out, "%s:%u: %s \"%s\"\n", f.page.c_str(), f.line, kind, f.url.c_str());
+        TextLine(out, f.page, f.line, std::string(kind) + " \"" + Shown(f.url, true) + "\"");
 }
 
 }  // namespace
@@ -118,6 +143,8 @@ void CheckResult::Sort() {
         return a.page != b.page ? a.page < b.page : a.line < b.line;
     });
     std::sort(orphans.begin(), orphans.end());
+    std::stable_sort(fileErrors.begin(), fileErrors.end(),
+                     [](const FileError& a, const FileError& b) { return a.path < b.path; });
 }
 
 void WriteText(const CheckResult& r, std::FILE* out) {
@@ -125,18 +152,29 @@ void WriteText(const CheckResult& r, std::FILE* out) {
     TextLinks(out, "untracked link", r.untracked);
     TextLinks(out, "ignored broken link", r.ignored);
     for (const LinkFinding& f : r.caseMismatches)
-        std::fprintf(out, "%s:%u: case mismatch \"%s\" (file is \"%s\")\n", f.page.c_str(), f.line,
-                     f.url.c_str(), f.file.c_str());
+        TextLine(
+            out, f.page, f.line,
+            "case mismatch \"" + Shown(f.url, true) + "\" (file is \"" + Shown(f.file) + "\")");
     for (const FragmentLinkFinding& f : r.brokenFragments)
-        std::fprintf(out, "%s:%u: broken fragment \"%s\"\n", f.page.c_str(), f.line, f.url.c_str());
-    for (const std::string& orphan : r.orphans) std::fprintf(out, "%s: orphan\n", orphan.c_str());
+        TextLine(out, f.page, f.line, "broken fragment \"" + Shown(f.url, true) + "\"");
+    for (const std::string& orphan : r.orphans) {
+        std::string text = Shown(orphan) + ": orphan\n";
+        std::fwrite(text.data(), 1, text.size(), out);
+    }
     for (const SyntaxFinding& s : r.syntaxErrors)
-        std::fprintf(out, "%s:%d: %s\n", s.page.c_str(), s.line, s.message.c_str());
+        TextLine(out, s.page, static_cast<unsigned>(s.line), Shown(s.message));
+    for (const FileError& e : r.fileErrors) {
+        std::string text = Shown(e.path) + ": error: " + Shown(e.message) + "\n";
+        std::fwrite(text.data(), 1, text.size(), out);
+    }
     if (!r.broken.empty() || !r.untracked.empty() || !r.ignored.empty() ||
         !r.caseMismatches.empty() || !r.brokenFragments.empty() || !r.orphans.empty() ||
-        !r.syntaxErrors.empty())
+        !r.syntaxErrors.empty() || !r.fileErrors.empty())
         std::fputc('\n', out);
     std::fputs(FormatSiteSummary(r.summary, 295, r.wholeSite).c_str(), out);
+    if (!r.fileErrors.empty())
+        std::fprintf(out, "%6zu files or folders could not be read: the report is incomplete\n",
+                     r.fileErrors.size());
 }
 
 void WriteJson(const CheckResult& r, std::FILE* out) {
@@ -157,7 +195,8 @@ void WriteJson(const CheckResult& r, std::FILE* out) {
          ", \"internalLinks\": " + std::to_string(s.internalLinks) +
          ", \"externalLinks\": " + std::to_string(s.externalLinks) +
          ", \"brokenLinks\": " + std::to_string(s.brokenLinks) +
-         ", \"orphans\": " + std::to_string(s.orphans) + "}";
+         ", \"orphans\": " + std::to_string(s.orphans) +
+         ", \"fileErrors\": " + std::to_string(r.fileErrors.size()) + "}";
     JsonLinks(b, out, "brokenLinks", r.broken);
     JsonLinks(b, out, "untrackedLinks", r.untracked);
     JsonLinks(b, out, "ignoredLinks", r.ignored);
@@ -179,6 +218,15 @@ void WriteJson(const CheckResult& r, std::FILE* out) {
         b += ", \"message\": ";
         JsonString(b, f.message);
     });
+    b += ",\n  \"fileErrors\": [";
+    for (std::size_t i = 0; i < r.fileErrors.size(); ++i) {
+        b += i ? ",\n    {\"path\": " : "\n    {\"path\": ";
+        JsonString(b, r.fileErrors[i].path);
+        b += ", \"message\": ";
+        JsonString(b, r.fileErrors[i].message);
+        b += "}";
+    }
+    b += r.fileErrors.empty() ? "]" : "\n  ]";
     b += "\n}\n";
     Flush(b, out, true);
 }

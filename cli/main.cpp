@@ -20,7 +20,8 @@ void PrintHelp() {
         "  check DIR       load a site and report broken links, orphans and syntax errors\n"
         "\n"
         "Options:\n"
-        "  --help          show this help (tidewright COMMAND --help for a command's)\n"
+        "  --help          show this help (tidewright help COMMAND, or tidewright COMMAND\n"
+        "                  --help, for a command's)\n"
         "  --version       show the version\n");
 }
 
@@ -36,6 +37,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string command = argv[1];
+    if (command == "help" && argc > 2) {
+        if (std::string(argv[2]) == "check") {
+            tw::cli::PrintCheckHelp();
+            return 0;
+        }
+        std::fprintf(stderr, "tidewright: no help on '%s'\nTry 'tidewright --help'.\n", argv[2]);
+        return 2;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         PrintHelp();
         return 0;

@@ -206,7 +206,10 @@ bool WriteString(const std::string& file, std::string_view section, std::string_
         if (header == std::string::npos) {
             if (!value) return true;
             if (!doc.lines.empty() && !Trim(doc.lines.back()).empty()) doc.lines.emplace_back();
-            doc.lines.push_back("[" + std::string(section) + "]");
+            // Built by appending: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
+            std::string title(1, '[');
+            title.append(section).push_back(']');
+            doc.lines.push_back(std::move(title));
             doc.lines.push_back(line);
         } else {
             std::size_t end = SectionEnd(doc, header);
@@ -230,6 +233,15 @@ bool WriteString(const std::string& file, std::string_view section, std::string_
         doc.Reindex();
         if (Save(file, doc)) return true;
         doc.stamp.size = -1;  // memory and disk now differ: read the file again next time
+        // Said once per run: every setting then keeps its default, which is what the program
+        // works with; a message per write would bury the output.
+        static bool warned = false;
+        if (!warned) {
+            warned = true;
+            std::fprintf(stderr,
+                         "tidewright: settings cannot be saved in %s; their defaults are used\n",
+                         file.c_str());
+        }
         return false;
     });
 }

@@ -15,10 +15,15 @@ locale_t Utf8Locale() {
     return loc;
 }
 
-// Decodes one UTF-8 sequence at text[i]; returns its length, or 0 for an invalid sequence.
+char AsciiLowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+}  // namespace
+
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+    std::size_t len = c >= 0xF8 ? 0 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
     if (len == 0 || i + len > text.size()) return 0;
     cp = c & (0x7F >> len);
     for (std::size_t k = 1; k < len; ++k) {
@@ -26,14 +31,11 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
         if ((cc & 0xC0) != 0x80) return 0;
         cp = (cp << 6) | (cc & 0x3F);
     }
+    // Overlong forms, surrogates and code points past Unicode are not UTF-8.
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0;
     return len;
 }
-
-char AsciiLowerChar(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-}  // namespace
 
 void EncodeUtf8(char32_t cp, std::string& out) {
     if (cp < 0x80) {

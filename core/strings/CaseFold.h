@@ -20,6 +20,10 @@ std::string AsciiLower(std::string_view text);
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// Decodes the UTF-8 sequence at text[i] into `cp`; returns its length, or 0 when the bytes
+// there are not UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& cp);
+
 // Appends the UTF-8 bytes of one code point.
 void EncodeUtf8(char32_t cp, std::string& out);
 

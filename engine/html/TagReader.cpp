@@ -47,22 +47,24 @@ void LowerInPlace(std::string& text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
 }
 
-// The text around an error as one line: line ends dropped, double spaces collapsed, angle
-// brackets escaped for the HTML report.
-std::string Context(EScanner& s, std::uint32_t from, std::uint32_t to) {
+// The text around an error as one line: line ends dropped, double spaces collapsed; with
+// `forHtml`, angle brackets escaped for the HTML report.
+std::string Context(EScanner& s, std::uint32_t from, std::uint32_t to, bool forHtml) {
     std::string raw;
     s.Extract(raw, std::max(from, Before(to, kContextMax)), to);
     std::string out;
     for (char c : raw) {
-        if (c == '\r' || c == '\n') continue;
-        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
-        if (c == '<')
+        if (c == '\r' || c == '\n' || c == '\0') continue;
+        if ((c == ' ' || c == '\t') && (out.empty() || out.back() == ' ')) continue;
+        if (c == '\t') c = ' ';
+        if (forHtml && c == '<')
             out += "&lt;";
-        else if (c == '>')
+        else if (forHtml && c == '>')
             out += "&gt;";
         else
             out += c;
     }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
     return out;
 }
 
@@ -72,14 +74,32 @@ void Report(int& status, ESection* section, EFileNode* node, std::uint32_t baseO
     if (!section) return;
     std::uint32_t line = node ? node->LineFromOffset(errorOffset + baseOffset) : 0;
     section->RecordSyntaxError(node ? node->GetPath() : std::string(), static_cast<int>(line),
-                               LoadString(messageId));
+                               SyntaxMessage(LoadString(messageId), Context(s, from, to, false)));
     section->WriteResLineAt(static_cast<int>(line), messageId);
     section->Write("\t");
-    section->WriteLine(Context(s, from, to));
+    section->WriteLine(Context(s, from, to, true));
     section->Write("\tin ");
     section->WriteFileRefLine(ShortenPath(node ? node->GetPath() : std::string(), kShortPath));
     section->EndLine();
 }
+
+}  // namespace
+
+std::string SyntaxMessage(std::string_view message, std::string_view context) {
+    std::string out(message);
+    if (out.ends_with(" near") && !context.empty()) {
+        out += " \"";
+        out += context;
+        out += '"';
+        return out;
+    }
+    // Nothing to show after the word, or a page the finding names anyway: the word goes.
+    for (std::string_view word : {" near", " in"})
+        if (out.ends_with(word)) out.resize(out.size() - word.size());
+    return out;
+}
+
+namespace {
 
 // Where a quoted value that met a '<' or '>' really ends: the distance from the cursor to
 // its closing quote, when that quote comes within a short look-ahead and is followed by what

@@ -75,4 +75,8 @@ inline bool IsAnchorAttribute(std::string_view tagName, std::string_view attribu
 // not HTML or has none. A title tag that ends the file runs to the end of the file.
 std::string GetTitle(EHtmlNode& page);
 
+// A syntax-error message as one finding: the text around the error follows a closing "near";
+// with no such text, or after a closing "in" (the finding names its page), the word goes.
+std::string SyntaxMessage(std::string_view message, std::string_view context);
+
 }  // namespace tw

@@ -694,8 +694,8 @@ class Extractor {
     void ReportUnclosed(const ETag& tag) {
         if (!section_) return;
         int line = static_cast<int>(page_.LineFromOffset(tag.end + 1));
-        std::string message = LoadMessage(28696, {tag.name});
-        section_->RecordSyntaxError(page_.GetPath(), line, message);
+        section_->RecordSyntaxError(page_.GetPath(), line,
+                                    SyntaxMessage(LoadMessage(28696, {tag.name}), {}));
         section_->WriteResLineAt(line, 28696, tag.name);
         section_->Write("\t");
         section_->WriteFileRefLine(ShortenPath(page_.GetPath(), 58));

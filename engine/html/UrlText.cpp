@@ -265,7 +265,7 @@ std::string NormalizeUrlPath(std::string_view input, char s) {
         if (i == std::string::npos || !(i == 0 || path[i - 1] == s)) break;
         path.erase(i, dot.size());
     }
-    if (path.empty() && !input.empty() && input.front() == '/') path = "/";
+    if (path.empty() && !input.empty() && input.front() == '/') path.push_back('/');
     return path;
 }
 

@@ -14,6 +14,7 @@ EAppSite::~EAppSite() {
 void EAppSite::Clear() {
     ESite::Clear();
     tracking_ = false;
+    loadState_ = LoadState::NotLoaded;
     backLinks.clear();
     brokenCountByPage.clear();
     brokenLinks.clear();

@@ -53,16 +53,22 @@ ProfileStamp StampNow() {
     return s;
 }
 
+const std::vector<std::string> kDefaultExtensions = {"html", "htm", "cfm", "asp", "php3"};
+const std::vector<std::string> kDefaultLiterals = {"<html>", "<head>"};
+
 std::shared_ptr<const HtmlLists> ReadLists() {
     const std::string file = ProfileFilePath();
     if (!profile::HasSection(file, "HtmlExtensions") &&
         !profile::HasSection(file, "LiteralHtmlText")) {
-        GUserExtensibleList({"html", "htm", "cfm", "asp", "php3"}, "HtmlExtensions", false).Save();
-        GUserExtensibleList({"<html>", "<head>"}, "LiteralHtmlText", false).Save();
+        GUserExtensibleList(kDefaultExtensions, "HtmlExtensions", false).Save();
+        GUserExtensibleList(kDefaultLiterals, "LiteralHtmlText", false).Save();
     }
     auto lists = std::make_shared<HtmlLists>();
     lists->extensions = SplitJoined(ReadJoined("HtmlExtensions", ';'));
     lists->literals = SplitJoined(ReadJoined("LiteralHtmlText", ';'));
+    // Without a writable settings folder the lists could not be stored: the defaults stand.
+    if (!profile::HasSection(file, "HtmlExtensions")) lists->extensions = kDefaultExtensions;
+    if (!profile::HasSection(file, "LiteralHtmlText")) lists->literals = kDefaultLiterals;
     return lists;
 }
 

@@ -63,6 +63,12 @@ class ESite {
     bool Contains(std::string_view path) const;
 
     bool Load();
+    // Load from the section of another number: true when the definition is usable (named,
+    // with its folder and home page present); a section that does not exist leaves no name.
+    bool LoadAs(int id) {
+        id_ = id;
+        return Load();
+    }
     void Save() const;
     void SaveAs(int id);
     std::string GetSectionName() const;
@@ -129,6 +135,9 @@ struct EPreservedLink {
 };
 using PreservedLinks = std::vector<EPreservedLink>;
 
+// How the last load of a site ended.
+enum class LoadState { NotLoaded, Loaded, Cancelled, OutOfMemory };
+
 class EAppSite : public ESite {
   public:
     using ESite::ESite;
@@ -172,6 +181,8 @@ class EAppSite : public ESite {
     void SetCollectFragments(bool on) { collectFragments_ = on; }
 
     bool SetTracking(bool on);
+    LoadState GetLoadState() const { return loadState_; }
+    void SetLoadState(LoadState state) { loadState_ = state; }
     bool IsTracking() const { return tracking_; }
     void MarkTracking(bool on) { tracking_ = on; }
 
@@ -193,6 +204,7 @@ class EAppSite : public ESite {
     void ForgetNode(ENode* node);
     bool tracking_ = false;
     bool collectFragments_ = false;
+    LoadState loadState_ = LoadState::NotLoaded;
 };
 
 }  // namespace tw

@@ -95,6 +95,7 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
                 }
             }
             progress->End();
+            if (cancel) return false;
         }
     } else if (RunPass<TIterPreOrderTyped>(site.Root(), visitor, ProgressKind::Dialog, title,
                                            site.NodeCount()) < 0) {
@@ -174,40 +175,51 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
 
 // ---- loading ----
 
+namespace {
+
+// The passes of a load; false when one was cancelled.
+bool LoadPasses(EAppSite& site, const LoadOptions& options) {
+    site.SetRoot(std::make_unique<EDirNode>(site.GetDirectory()));
+    ProgressPasses::Announce(2);
+    {
+        auto progress = EUiServices::Instance().CreateProgress(ProgressKind::StartAware);
+        ENodeCreator creator;
+        ECreateNodes create(creator, &site, progress.get());
+        if (TTraverse<TIterPreOrderTyped>(site.Root(), create)
+                .Run(LoadString(30003), -1, progress.get()) < 0)
+            return false;
+    }
+    ECountFiles counter;
+    RunPass<TIterPreOrderTyped>(site.Root(), counter, ProgressKind::Silent, "", 50);
+    site.SetCounts(counter.nodes, counter.folders);
+    return LoadLinks(site, options);
+}
+
+}  // namespace
+
 bool LoadSite(EAppSite& site, const LoadOptions& options) {
     EUiServices& ui = EUiServices::Instance();
     ui.ShowStatusMessage(LoadString(154), false);
     ELog::Instance().ClearErrors();
     site.Clear();
     site.MarkTracking(true);
+    LoadState state = LoadState::Loaded;
     try {
-        site.SetRoot(std::make_unique<EDirNode>(site.GetDirectory()));
-        ProgressPasses::Announce(2);
-        {
-            auto progress = ui.CreateProgress(ProgressKind::StartAware);
-            ENodeCreator creator;
-            ECreateNodes create(creator, &site, progress.get());
-            if (TTraverse<TIterPreOrderTyped>(site.Root(), create)
-                    .Run(LoadString(30003), -1, progress.get()) < 0) {
-                site.Clear();
-                ProgressPasses::Announce(0);
-                return false;
-            }
-        }
-        ECountFiles counter;
-        RunPass<TIterPreOrderTyped>(site.Root(), counter, ProgressKind::Silent, "", 50);
-        site.SetCounts(counter.nodes, counter.folders);
-        if (!LoadLinks(site, options)) {
-            site.Clear();
-            ProgressPasses::Announce(0);
-            return false;
-        }
+        if (!LoadPasses(site, options)) state = LoadState::Cancelled;
     } catch (const std::bad_alloc&) {
-        ui.MessageBox(LoadString(138));
+        state = LoadState::OutOfMemory;
     }
+    // A load that did not finish leaves nothing half made: a site with links missing would
+    // show good pages as orphans and broken links as none.
+    if (state != LoadState::Loaded) {
+        site.Clear();
+        ProgressPasses::Announce(0);
+        if (state == LoadState::OutOfMemory) ui.MessageBox(LoadString(138));
+    }
+    site.SetLoadState(state);
     ui.RefreshFolders(site.GetDirectory());
     ui.RefreshLinkPane();
-    return true;
+    return state == LoadState::Loaded;
 }
 
 // ---- the links file ----

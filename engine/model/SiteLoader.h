@@ -32,8 +32,8 @@ struct LoadOptions {
     std::function<void(EHtmlNode& page, const FragmentRef& ref)> onBrokenFragment;
 };
 
-// True when the site is tracked afterwards; false when a pass was cancelled (the site is then
-// cleared and untracked).
+// True when the site is tracked afterwards; false when a pass was cancelled or memory ran out
+// (the site is then cleared and untracked; its GetLoadState says which).
 bool LoadSite(EAppSite& site, const LoadOptions& options = {});
 
 // Gives each folder it visits its children. Hidden and system files get no node and are

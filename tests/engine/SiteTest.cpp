@@ -209,6 +209,64 @@ TEST_F(SiteTest, CancelDuringLookingForFilesLeavesTheSiteUntracked) {
     EXPECT_EQ(site.NodeCount(), 0);
 }
 
+// Cancels, or runs out of memory, in the pass whose title contains `title`.
+class FaultInPass : public EUiServices {
+  public:
+    FaultInPass(std::string title, bool outOfMemory)
+        : title_(std::move(title)), outOfMemory_(outOfMemory) {}
+    std::unique_ptr<GUIProgress> CreateProgress(ProgressKind) override {
+        return std::make_unique<Progress>(*this);
+    }
+
+  private:
+    class Progress : public GUIProgress {
+      public:
+        explicit Progress(FaultInPass& owner) : owner_(owner) {}
+        void Begin(std::string_view title, int, void*) override {
+            armed_ = title.find(owner_.title_) != std::string_view::npos;
+        }
+        void SetFolder(std::string_view, bool* cancel) override {
+            if (!armed_) return;
+            if (owner_.outOfMemory_) throw std::bad_alloc();
+            *cancel = true;
+        }
+
+      private:
+        FaultInPass& owner_;
+        bool armed_ = false;
+    };
+    std::string title_;
+    bool outOfMemory_;
+};
+
+TEST_F(SiteTest, ALoadThatDoesNotFinishLeavesTheSiteNotLoaded) {
+    struct Case {
+        const char* pass;
+        bool sections;  // a folder excluded: the link pass reads every page in turn
+        bool outOfMemory;
+        LoadState state;
+    } cases[] = {
+        {"Checking URL Links", false, false, LoadState::Cancelled},
+        {"Checking URL Links", true, false, LoadState::Cancelled},
+        {"Checking URLs in Orphan Files", false, false, LoadState::Cancelled},
+        {"Checking URL Links", false, true, LoadState::OutOfMemory},
+        {"Looking for Files", false, true, LoadState::OutOfMemory},
+    };
+    for (const Case& c : cases) {
+        EAppSite& site = MakeSite({{"index.htm", "<a href=a.htm>"},
+                                   {"a.htm", ""},
+                                   {"lost.htm", "<a href=a.htm>"},
+                                   {"private/p.htm", ""}});
+        if (c.sections) site.SetExcludedFolders({SitePath("private")});
+        ScopedUiServices scope(std::make_unique<FaultInPass>(c.pass, c.outOfMemory));
+        EXPECT_FALSE(Load()) << c.pass;
+        EXPECT_EQ(site.GetLoadState(), c.state) << c.pass;
+        EXPECT_FALSE(site.IsTracking()) << c.pass;
+        EXPECT_EQ(site.Root(), nullptr) << c.pass;
+        EXPECT_TRUE(site.brokenCountByPage.empty() && site.orphans.empty()) << c.pass;
+    }
+}
+
 TEST_F(SiteTest, LoopsDeepFoldersAndOddLinksLoadWithoutHarm) {
     std::string deep;
     for (int i = 0; i < 100; ++i) deep += "d/";
