@@ -9,6 +9,7 @@
 #include "core/settings/Profile.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/PathText.h"
+#include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/ConsoleServices.h"
 #include "engine/services/UiServices.h"
@@ -123,6 +124,110 @@ TEST_F(SiteDefinitionTest, ReloadCheckAnsweredNoKeepsSitesAsTheyAre) {
     registry.SetChanged(true);
     registry.CheckReload();  // nothing changed since: no question
     EXPECT_EQ(ui->asked, 1);
+}
+
+// Answers the reload question with `answer`, and cancels the load of the `failing`-th site.
+class ReloadAnswer : public EUiServices {
+  public:
+    ReloadAnswer(Answer answer, int failing) : answer_(answer), failing_(failing) {}
+    Answer ConfirmReloadSite(bool* dontAsk) override {
+        *dontAsk = false;
+        return answer_;
+    }
+    std::unique_ptr<GUIProgress> CreateProgress(ProgressKind kind) override {
+        if (kind != ProgressKind::StartAware || ++loads_ != failing_)
+            return std::make_unique<GUIProgress>();
+        return std::make_unique<Cancelling>();
+    }
+
+  private:
+    struct Cancelling : GUIProgress {
+        void SetFolder(std::string_view, bool* cancel) override { *cancel = true; }
+    };
+    Answer answer_;
+    int failing_;
+    int loads_ = 0;
+};
+
+TEST_F(SiteDefinitionTest, ReloadCheckAnsweredYesStopsAtAFailureAndCancelUntracks) {
+    struct Case {
+        Answer answer;
+        std::vector<bool> tracking;  // of a, b, c afterwards
+    } cases[] = {
+        {Answer::Yes, {true, false, false}},  // b fails to load: c is not tried
+        {Answer::Cancel, {false, false, false}},
+    };
+    for (const Case& c : cases) {
+        ESiteRegistry& registry = ESiteRegistry::Instance();
+        registry.Clear();
+        for (const char* name : {"a", "b", "c"}) registry.AddSite(Define(name));
+        for (auto& s : registry.Sites()) ASSERT_TRUE(LoadSite(*s));
+        ScopedUiServices scope(std::make_unique<ReloadAnswer>(c.answer, 2));
+        for (auto& s : registry.Sites()) registry.AddChangedSite(s.get());
+        registry.SetChanged(true);
+        registry.CheckReload();
+        std::vector<bool> tracking;
+        for (auto& s : registry.Sites()) tracking.push_back(s->IsTracking());
+        EXPECT_EQ(tracking, c.tracking);
+    }
+}
+
+// The information of one page: a page that turned unreadable since the load, and one with
+// syntax errors, each say so on the status line.
+class StatusLine : public EUiServices {
+  public:
+    void ShowStatusMessage(std::string_view text, bool) override { shown = text; }
+    std::string shown;
+};
+
+TEST_F(SiteDefinitionTest, PageInformationSaysWhatIsWrongWithThePage) {
+    MakeSite({{"index.htm", "<a href=bad.htm><a href=gone.htm><img src=x.gif>"},
+              {"bad.htm", "<a href=index.htm><p title=\"x>"},
+              {"x.gif", "GIF89a"}});
+    ASSERT_TRUE(Load());
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    registry.AddSite(std::move(site_));
+    auto services = std::make_unique<StatusLine>();
+    StatusLine* ui = services.get();
+    ScopedUiServices scope(std::move(services));
+    registry.LoadPageInfo(SitePath("bad.htm"));
+    EXPECT_EQ(ui->shown, "Syntax errors in \"bad.htm\"");
+    registry.LoadPageInfo(SitePath("index.htm"));
+    EXPECT_EQ(registry.pageUrlCount, 3);
+    EXPECT_EQ(registry.pageBrokenCount, 1);
+    // index.htm is replaced by a FIFO: its node still says HTML, but it cannot be read.
+    ::unlink(SitePath("index.htm").c_str());
+    ASSERT_EQ(::mkfifo(SitePath("index.htm").c_str(), 0644), 0);
+    registry.LoadPageInfo(SitePath("index.htm"));
+    EXPECT_EQ(ui->shown, "Fatal I/O errors in \"index.htm\"");
+    EHtmlNode image(SitePath("x.gif"));
+    EXPECT_EQ(image.ParseUrls(nullptr), 2);  // not a page
+}
+
+// The kept ignore list: only the "_Ignore" section counts, "=" lines open and close headers,
+// entries into excluded folders are dropped, long lines are read in pieces, and what no page
+// uses any more is pruned after the load.
+TEST_F(SiteTest, TheIgnoreListFileIsReadAndPruned) {
+    EAppSite& site = MakeSite({{"index.htm",
+                                "<a href=ign1.htm><a href=ign2.htm><a href=other.htm>"
+                                "<a href=private/p.htm><a href=long.htm>"},
+                               {"private/q.htm", ""}});
+    site.SetExcludedFolders({SitePath("private")});
+    const std::string longLine(1100, 'x');
+    WriteFile("home/Config/test_links.txt",
+              "=\n_Broken\n=\n/other.htm (1)\n"                // another section: not ignored
+              "=\n_Ignore\n=\n/ign1.htm (2)\n  /ign2.htm  \n"  // with or without a count
+              "/private/p.htm (1)\n"                           // into an excluded folder
+              "/unused.htm (4)\n" +                            // no page has it: pruned
+                  longLine +
+                  "/long.htm\n");  // read as two pieces
+    ASSERT_TRUE(Load());
+    std::vector<std::string> ignored;
+    for (const auto& [path, entry] : site.ignoredLinks) ignored.push_back(path);
+    EXPECT_EQ(ignored, (std::vector<std::string>{"/ign1.htm", "/ign2.htm"}));
+    EXPECT_EQ(Broken("index.htm"), 2);  // other.htm and long.htm
+    EXPECT_EQ(site.untrackedLinks.size(), 1u);
+    ExpectConsistent();
 }
 
 TEST_F(SiteTest, FindNodeIgnoresCaseAndRenamingTheSiteFolderMovesTheSite) {
