@@ -469,8 +469,9 @@ class Extractor {
         ENode* node = site_->FindNode(path, &isFolder);
         if (!node) {
             // Hidden files, files below a linked folder and files made since the load have no
-            // node, yet they exist: not a broken link, but not one the site tracks either.
-            if (PathExists(path)) url.Set(EUrl::kUntracked);
+            // node, yet they exist: not a broken link, but not one the site tracks either. A
+            // file above the site's folder is out of the site's reach: broken.
+            if (site_->Contains(path) && PathExists(path)) url.Set(EUrl::kUntracked);
             return;
         }
         url.target = node;

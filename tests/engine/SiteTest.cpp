@@ -1,7 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <map>
 
 #include "core/platform/FileUtils.h"
@@ -509,6 +511,28 @@ TEST_F(SiteTest, SpecialFilesAndLinkedFoldersAreNotEntered) {
     EHtmlNode fifo(SitePath("fifo.html"));
     EXPECT_FALSE(fifo.IsHtml());
     EXPECT_EQ(fifo.ParseUrls(nullptr), 2);
+}
+
+// Folders nested past the platform's path limit: what cannot be named is reported, never
+// dropped without a word.
+TEST_F(SiteTest, EntriesPastThePathLimitAreReported) {
+    MakeSite({{"index.htm", ""}});
+    const std::string name(250, 'd');
+    int dir = ::open(SitePath("").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < 20 && dir >= 0; ++level) {
+        ASSERT_EQ(::mkdirat(dir, name.c_str(), 0755), 0);
+        int next = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(dir);
+        dir = next;
+    }
+    ::close(dir);
+    EXPECT_TRUE(Load());
+    EXPECT_NE(Errors().find("Entries whose path is longer than the system allows were not read"),
+              std::string::npos)
+        << Errors();
+    // The tree is deeper than a path can name: rm walks it by descriptor.
+    std::string command = "rm -rf '" + SitePath(name) + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
 // A new file goes under the folder whose name matches exactly, never under a case twin (a

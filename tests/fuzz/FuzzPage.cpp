@@ -25,8 +25,8 @@ struct Fixture {
     std::unique_ptr<tw::EAppSite> site;
 
     Fixture() {
-        std::string templ = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") +
-                            "/tw_fuzz_XXXXXX";
+        std::string templ =
+            std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/tw_fuzz_XXXXXX";
         folder = mkdtemp(templ.data());
         setenv("TIDEWRIGHT_HOME", (folder + "/home").c_str(), 1);
         for (const char* dir : {"/home", "/site", "/site/sub", "/site/img"})
@@ -34,9 +34,8 @@ struct Fixture {
         for (const char* name : {"site/index.html", "site/page.html", "site/style.css",
                                  "site/a.htm", "site/sub/b.html", "site/img/x.png"})
             Write(folder + "/" + name, "<a href=page.html><link href=style.css rel=stylesheet>");
-        site = std::make_unique<tw::EAppSite>("fuzz", folder + "/site",
-                                              folder + "/site/index.html", "example.org/~me",
-                                              "index.html;index.htm");
+        site = std::make_unique<tw::EAppSite>("fuzz", folder + "/site", folder + "/site/index.html",
+                                              "example.org/~me", "index.html;index.htm");
         tw::LoadOptions options;
         options.showLoadErrors = false;
         tw::LoadSite(*site, options);
