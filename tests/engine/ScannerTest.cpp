@@ -97,3 +97,19 @@ TEST(StreamScanner, PeekAtTheEndGivesEndOfFile) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+// Offsets in a page are 32-bit: a larger page is read up to 2 GiB, and the log says so.
+TEST_F(ScannerTest, APageOverTwoGibibytesIsReportedNotCutSilently) {
+    std::string path = WriteFile("huge.html", "<a href=x>");
+    ASSERT_EQ(::truncate(path.c_str(), (std::int64_t{1} << 31) + 100), 0);  // sparse
+    EScannerFile scanner(path);
+    EXPECT_EQ(scanner.Length(), static_cast<std::uint32_t>(INT32_MAX));
+    EXPECT_NE(Errors().find("Larger than 2 GiB"), std::string::npos) << Errors();
+    EXPECT_NE(Errors().find(path), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tw
