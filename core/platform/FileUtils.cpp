@@ -283,17 +283,46 @@ bool CopyFolderTree(std::string_view source, std::string_view destination, bool 
     return ok;
 }
 
-bool RenamePath(std::string_view oldPath, std::string_view newPath) {
+RenameResult TryRenamePath(std::string_view oldPath, std::string_view newPath) {
     std::string from = Bare(oldPath), to = Bare(newPath);
-    if (RenameNoReplace(from, to) == 0) return true;
+    if (RenameNoReplace(from, to) == 0) return RenameResult::Done;
     int error = errno;
     if (error == EEXIST && PathName(from) != PathName(to) &&
         EqualsNoCase(PathName(from), PathName(to)) && SameFile(from, to) &&
         RenameThroughIntermediate(from, to))
-        return true;
-    ELog::Instance().LogError(30027, from, to);
+        return RenameResult::Done;
+    if (error == EEXIST || error == ENOTEMPTY) return RenameResult::Exists;
+    if (error == EXDEV) return RenameResult::OtherFileSystem;
+    return RenameResult::Failed;
+}
+
+bool RenamePath(std::string_view oldPath, std::string_view newPath) {
+    if (TryRenamePath(oldPath, newPath) == RenameResult::Done) return true;
+    ELog::Instance().LogError(30027, Bare(oldPath), Bare(newPath));
     ELog::Instance().EndErrorLine();
     return false;
+}
+
+bool FileStamp::SameAs(const FileStamp& other) const {
+    if (exists != other.exists || isFolder != other.isFolder || isLink != other.isLink)
+        return false;
+    if (!exists) return true;
+    if (device != other.device || inode != other.inode) return false;
+    return isFolder || (size == other.size && mtimeNs == other.mtimeNs);
+}
+
+FileStamp StampOf(std::string_view path) {
+    FileStamp stamp;
+    struct stat st;
+    if (::lstat(Bare(path).c_str(), &st) != 0) return stamp;
+    stamp.exists = true;
+    stamp.isFolder = S_ISDIR(st.st_mode);
+    stamp.isLink = S_ISLNK(st.st_mode);
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.mtimeNs = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
 }
 
 int ReadFileChunk(std::string_view path, char* buffer, int size, std::int64_t offset) {

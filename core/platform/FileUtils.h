@@ -44,6 +44,25 @@ bool CopyFolderTree(std::string_view source, std::string_view destination, bool 
 // refuses goes through an intermediate folder.
 bool RenamePath(std::string_view oldPath, std::string_view newPath);
 
+// RenamePath without the error message, saying why it failed: a move tries the rename first
+// and copies only when the two paths are on different file systems.
+enum class RenameResult { Done, Exists, OtherFileSystem, Failed };
+RenameResult TryRenamePath(std::string_view oldPath, std::string_view newPath);
+
+// What a path is at one moment (the link itself, not its target), so that an undo can tell
+// whether the item it left is still the one there.
+struct FileStamp {
+    bool exists = false;
+    bool isFolder = false;
+    bool isLink = false;
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0;  // last write, nanoseconds since the epoch
+    // The same item, unchanged: same file, and for a file the same size and last write.
+    bool SameAs(const FileStamp& other) const;
+};
+FileStamp StampOf(std::string_view path);
+
 // Reads up to `size` bytes from `offset` into `buffer` (which holds size + 1 bytes) and puts a
 // zero byte after them; the number read, or -1.
 int ReadFileChunk(std::string_view path, char* buffer, int size, std::int64_t offset);

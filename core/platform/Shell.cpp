@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <sstream>
@@ -90,20 +91,39 @@ std::optional<std::string> RunCapture(const std::vector<std::string>& argv, int*
 
 bool LaunchDetached(const std::vector<std::string>& argv, const std::string& folder) {
     if (argv.empty()) return false;
+    // The program's start is reported through a pipe that exec closes: a byte on it means
+    // the exec failed, end of file that the program runs.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return false;
+    auto args = ArgvPointers(argv);
     // A double fork: the grandchild is adopted by init, so no zombie is left behind.
     pid_t child = ::fork();
-    if (child < 0) return false;
+    if (child < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return false;
+    }
     if (child == 0) {
+        ::close(report[0]);
         ::setsid();
-        if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(127);
-        if (::fork() != 0) ::_exit(0);
-        auto args = ArgvPointers(argv);
-        ::execvp(args[0], args.data());
+        if (folder.empty() || ::chdir(folder.c_str()) == 0) {
+            if (::fork() != 0) ::_exit(0);
+            ::execvp(args[0], args.data());
+        }
+        char failed = 1;
+        [[maybe_unused]] ssize_t n = ::write(report[1], &failed, 1);
         ::_exit(127);
     }
+    ::close(report[1]);
     int status = 0;
     ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    char byte = 0;
+    ssize_t n;
+    do {
+        n = ::read(report[0], &byte, 1);
+    } while (n < 0 && errno == EINTR);
+    ::close(report[0]);
+    return n == 0;
 }
 
 std::string FindInPath(std::string_view name) {

@@ -1,3 +1,4 @@
+#include "engine/model/Changes.h"
 #include "engine/model/Site.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/services/UiServices.h"
@@ -21,7 +22,7 @@ void EAppSite::Clear() {
     untrackedLinks.clear();
     ignoredLinks.clear();
     orphans.clear();
-    EUiServices::Instance().RefreshFolders(directory_);
+    EChanges::Instance().FolderChanged(directory_);
 }
 
 bool EAppSite::SetTracking(bool on) {

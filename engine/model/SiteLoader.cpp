@@ -14,6 +14,7 @@
 #include "core/strings/Strings.h"
 #include "engine/html/Fragments.h"
 #include "engine/html/UrlText.h"
+#include "engine/model/Changes.h"
 #include "engine/model/Traverse.h"
 #include "engine/services/UiServices.h"
 
@@ -203,6 +204,7 @@ bool LoadSite(EAppSite& site, const LoadOptions& options) {
     ELog::Instance().ClearErrors();
     site.Clear();
     site.MarkTracking(true);
+    EChanges::Batch batch;
     LoadState state = LoadState::Loaded;
     try {
         if (!LoadPasses(site, options)) state = LoadState::Cancelled;
@@ -217,8 +219,8 @@ bool LoadSite(EAppSite& site, const LoadOptions& options) {
         if (state == LoadState::OutOfMemory) ui.MessageBox(LoadString(138));
     }
     site.SetLoadState(state);
-    ui.RefreshFolders(site.GetDirectory());
-    ui.RefreshLinkPane();
+    EChanges::Instance().FolderChanged(site.GetDirectory());
+    EChanges::Instance().OrphansChanged();
     return state == LoadState::Loaded;
 }
 

@@ -7,6 +7,7 @@
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/html/TagReader.h"
+#include "engine/model/Changes.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/services/UiServices.h"
 
@@ -51,7 +52,7 @@ void ESiteRegistry::RemoveSite(EAppSite* site) {
     changedSites_.erase(site);
     sites_.erase(it);
     SaveAllSites();
-    EUiServices::Instance().RefreshFolders(directory);
+    EChanges::Instance().FolderChanged(directory);
 }
 
 void ESiteRegistry::ReloadAllSites() {

@@ -86,6 +86,45 @@ void EConsoleServices::MessageBox(std::string_view text) {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
 }
 
+OverwriteReply EConsoleServices::AskOverwrite(const OverwriteQuestion& question) {
+    if (overwrite_) return {false, *overwrite_, true, question.freeName};
+    if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+        // Nobody to ask: the existing file stays, for this and every later collision.
+        std::fprintf(stderr, "%s exists: kept (no terminal to ask)\n", question.existing.c_str());
+        return {false, OverwritePolicy::Skip, true, question.freeName};
+    }
+    for (;;) {
+        std::fprintf(stderr,
+                     "%s exists.\n  [o]verwrite (the old one goes to the trash), [s]kip, "
+                     "overwrite if [n]ewer, [r]ename to \"%s\", [c]ancel\n  (a capital "
+                     "letter does the same for the rest of this command): ",
+                     question.existing.c_str(), question.freeName.c_str());
+        int c = std::getchar();
+        for (int rest = c; rest != '\n' && rest != EOF;) rest = std::getchar();
+        if (c == EOF) return {true, question.policy, false, {}};
+        const bool all = c >= 'A' && c <= 'Z';
+        switch (all ? c + 32 : c) {
+            case 'o':
+                return {false, OverwritePolicy::Overwrite, all, {}};
+            case 's':
+                return {false, OverwritePolicy::Skip, all, {}};
+            case 'n':
+                return {false, OverwritePolicy::OverwriteOlder, all, {}};
+            case 'r':
+                return {false, OverwritePolicy::Rename, all, question.freeName};
+            case 'c':
+                return {true, question.policy, false, {}};
+            default:
+                break;
+        }
+    }
+}
+
+void EConsoleServices::WarnFileErrors(std::string_view text, bool* dontWarnAgain) {
+    *dontWarnAgain = false;
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
+
 bool EConsoleServices::CancelRequested() {
     return cancelRequested.load();
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The command line's answers to the engine: a one-line progress on standard error while a
-// terminal is attached, Ctrl+C as cancel, messages on standard error, and no questions (the
-// options decide).
+// terminal is attached, Ctrl+C as cancel, messages on standard error. Questions are answered
+// by the options; the overwrite question, when no option answers it, is asked on the
+// terminal, and without a terminal the existing file is kept.
 
 #include <atomic>
+#include <optional>
 
 #include "engine/services/UiServices.h"
 
@@ -17,12 +19,18 @@ class EConsoleServices : public EUiServices {
 
     std::unique_ptr<GUIProgress> CreateProgress(ProgressKind kind) override;
     void MessageBox(std::string_view text) override;
+    OverwriteReply AskOverwrite(const OverwriteQuestion& question) override;
+    void WarnFileErrors(std::string_view text, bool* dontWarnAgain) override;
+
+    // The answer to every overwrite question (an option such as --overwrite=skip).
+    void SetOverwritePolicy(std::optional<OverwritePolicy> policy) { overwrite_ = policy; }
 
     static bool CancelRequested();
     static void RequestCancel();
 
   private:
     bool showProgress_;
+    std::optional<OverwritePolicy> overwrite_;
 };
 
 }  // namespace tw

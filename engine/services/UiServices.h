@@ -20,6 +20,32 @@ enum class ProgressKind {
 
 enum class Answer { Ok, Cancel, Yes, No, YesToAll, NoToAll };
 
+// What a transfer does when the destination already holds a file of that name (the setting
+// "OverwriteFiles" keeps the last choice).
+enum class OverwritePolicy : int {
+    Overwrite = 0,       // the existing file goes to the trash, then the transfer is made
+    Skip = 1,            // the item is not transferred
+    OverwriteOlder = 2,  // only when the proposed file is newer
+    Rename = 3,          // the item is transferred under a new name
+};
+
+// "Confirm File Overwrite": the existing and the proposed file, the policy preselected and
+// the free name offered for a rename.
+struct OverwriteQuestion {
+    std::string existing;
+    std::string proposed;
+    OverwritePolicy policy = OverwritePolicy::Skip;
+    std::string freeName;
+};
+struct OverwriteReply {
+    bool cancelled = false;
+    OverwritePolicy policy = OverwritePolicy::Skip;
+    bool sameForAll = false;  // "Do the same for all other files in this transfer"
+    std::string newName;      // with Rename: the name typed (the free name when left alone)
+};
+
+class EAppLauncherImp;
+
 class EUiServices {
   public:
     virtual ~EUiServices() = default;
@@ -44,14 +70,23 @@ class EUiServices {
     virtual void ShowLoadErrors(std::string_view /*text*/, bool* dontShowAgain) {
         *dontShowAgain = false;
     }
+    // "Confirm File Overwrite". The silent default keeps the existing file.
+    virtual OverwriteReply AskOverwrite(const OverwriteQuestion& question) {
+        return {false, OverwritePolicy::Skip, true, question.freeName};
+    }
+    // "File Errors" after a command that logged errors; `dontWarnAgain` is the check box.
+    virtual void WarnFileErrors(std::string_view /*text*/, bool* dontWarnAgain) {
+        *dontWarnAgain = false;
+    }
+    // The wait cursor while a command or an undo runs.
+    virtual void SetBusy(bool /*busy*/) {}
+    // The program launcher for one use (opening documents, starting programs).
+    virtual std::unique_ptr<EAppLauncherImp> CreateLauncher();
     // "Confirm Reload Site": Yes, No or Cancel.
     virtual Answer ConfirmReloadSite(bool* dontAskAgain) {
         *dontAskAgain = false;
         return Answer::Yes;
     }
-    // The folder tree and lists showing this folder (and below) should be read again.
-    virtual void RefreshFolders(std::string_view /*folder*/) {}
-    virtual void RefreshLinkPane() {}
 };
 
 // Installs services for the lifetime of the object.

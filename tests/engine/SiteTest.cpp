@@ -15,6 +15,7 @@
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/ConsoleServices.h"
 #include "engine/services/UiServices.h"
+#include "tests/support/ScriptedServices.h"
 #include "tests/support/SiteBuilder.h"
 
 namespace tw {
@@ -100,20 +101,9 @@ TEST_F(SiteDefinitionTest, RegistryAnswersAboutPaths) {
     EXPECT_FALSE(site->FindNode(SitePath("sub/p.htm"))->HasChildren());  // data dropped again
 }
 
-class AnswerNo : public EUiServices {
-  public:
-    int asked = 0;
-    Answer ConfirmReloadSite(bool* dontAsk) override {
-        ++asked;
-        *dontAsk = false;
-        return Answer::No;
-    }
-};
-
 TEST_F(SiteDefinitionTest, ReloadCheckAnsweredNoKeepsSitesAsTheyAre) {
-    auto services = std::make_unique<AnswerNo>();
-    AnswerNo* ui = services.get();
-    ScopedUiServices scope(std::move(services));
+    test::ScopedScript script;
+    script->answers = {Answer::No};
     ESiteRegistry& registry = ESiteRegistry::Instance();
     registry.AddSite(Define("a"));
     registry.AddSite(Define("b"));
@@ -121,35 +111,12 @@ TEST_F(SiteDefinitionTest, ReloadCheckAnsweredNoKeepsSitesAsTheyAre) {
     for (auto& s : registry.Sites()) registry.AddChangedSite(s.get());
     registry.SetChanged(true);
     registry.CheckReload();
-    EXPECT_EQ(ui->asked, 1);
+    EXPECT_EQ(script->questionsAsked, 1);
     for (auto& s : registry.Sites()) EXPECT_TRUE(s->IsTracking());
     registry.SetChanged(true);
     registry.CheckReload();  // nothing changed since: no question
-    EXPECT_EQ(ui->asked, 1);
+    EXPECT_EQ(script->questionsAsked, 1);
 }
-
-// Answers the reload question with `answer`, and cancels the load of the `failing`-th site.
-class ReloadAnswer : public EUiServices {
-  public:
-    ReloadAnswer(Answer answer, int failing) : answer_(answer), failing_(failing) {}
-    Answer ConfirmReloadSite(bool* dontAsk) override {
-        *dontAsk = false;
-        return answer_;
-    }
-    std::unique_ptr<GUIProgress> CreateProgress(ProgressKind kind) override {
-        if (kind != ProgressKind::StartAware || ++loads_ != failing_)
-            return std::make_unique<GUIProgress>();
-        return std::make_unique<Cancelling>();
-    }
-
-  private:
-    struct Cancelling : GUIProgress {
-        void SetFolder(std::string_view, bool* cancel) override { *cancel = true; }
-    };
-    Answer answer_;
-    int failing_;
-    int loads_ = 0;
-};
 
 TEST_F(SiteDefinitionTest, ReloadCheckAnsweredYesStopsAtAFailureAndCancelUntracks) {
     struct Case {
@@ -164,7 +131,11 @@ TEST_F(SiteDefinitionTest, ReloadCheckAnsweredYesStopsAtAFailureAndCancelUntrack
         registry.Clear();
         for (const char* name : {"a", "b", "c"}) registry.AddSite(Define(name));
         for (auto& s : registry.Sites()) ASSERT_TRUE(LoadSite(*s));
-        ScopedUiServices scope(std::make_unique<ReloadAnswer>(c.answer, 2));
+        // The second site's load is cancelled.
+        test::ScopedScript script;
+        script->answers = {c.answer};
+        script->progressOfKind = ProgressKind::StartAware;
+        script->nth = 2;
         for (auto& s : registry.Sites()) registry.AddChangedSite(s.get());
         registry.SetChanged(true);
         registry.CheckReload();
@@ -176,12 +147,6 @@ TEST_F(SiteDefinitionTest, ReloadCheckAnsweredYesStopsAtAFailureAndCancelUntrack
 
 // The information of one page: a page that turned unreadable since the load, and one with
 // syntax errors, each say so on the status line.
-class StatusLine : public EUiServices {
-  public:
-    void ShowStatusMessage(std::string_view text, bool) override { shown = text; }
-    std::string shown;
-};
-
 TEST_F(SiteDefinitionTest, PageInformationSaysWhatIsWrongWithThePage) {
     MakeSite({{"index.htm", "<a href=bad.htm><a href=gone.htm><img src=x.gif>"},
               {"bad.htm", "<a href=index.htm><p title=\"x>"},
@@ -189,11 +154,9 @@ TEST_F(SiteDefinitionTest, PageInformationSaysWhatIsWrongWithThePage) {
     ASSERT_TRUE(Load());
     ESiteRegistry& registry = ESiteRegistry::Instance();
     registry.AddSite(std::move(site_));
-    auto services = std::make_unique<StatusLine>();
-    StatusLine* ui = services.get();
-    ScopedUiServices scope(std::move(services));
+    test::ScopedScript script;
     registry.LoadPageInfo(SitePath("bad.htm"));
-    EXPECT_EQ(ui->shown, "Syntax errors in \"bad.htm\"");
+    EXPECT_EQ(script->statusMessages.back(), "Syntax errors in \"bad.htm\"");
     registry.LoadPageInfo(SitePath("index.htm"));
     EXPECT_EQ(registry.pageUrlCount, 3);
     EXPECT_EQ(registry.pageBrokenCount, 1);
@@ -201,7 +164,7 @@ TEST_F(SiteDefinitionTest, PageInformationSaysWhatIsWrongWithThePage) {
     ::unlink(SitePath("index.htm").c_str());
     ASSERT_EQ(::mkfifo(SitePath("index.htm").c_str(), 0644), 0);
     registry.LoadPageInfo(SitePath("index.htm"));
-    EXPECT_EQ(ui->shown, "Fatal I/O errors in \"index.htm\"");
+    EXPECT_EQ(script->statusMessages.back(), "Fatal I/O errors in \"index.htm\"");
     EHtmlNode image(SitePath("x.gif"));
     EXPECT_EQ(image.ParseUrls(nullptr), 2);  // not a page
 }
@@ -295,56 +258,15 @@ TEST_F(SiteTest, ExcludedFoldersGiveUntrackedLinksAndNoOrphans) {
     ExpectConsistent();
 }
 
-class CancelFirstPass : public EUiServices {
-    class Progress : public GUIProgress {
-        void SetFolder(std::string_view, bool* cancel) override { *cancel = true; }
-    };
-
-  public:
-    std::unique_ptr<GUIProgress> CreateProgress(ProgressKind kind) override {
-        if (kind == ProgressKind::StartAware) return std::make_unique<Progress>();
-        return std::make_unique<GUIProgress>();
-    }
-};
-
 TEST_F(SiteTest, CancelDuringLookingForFilesLeavesTheSiteUntracked) {
     EAppSite& site = MakeSite({{"index.htm", ""}, {"a/b.htm", ""}});
-    ScopedUiServices scope(std::make_unique<CancelFirstPass>());
+    test::ScopedScript script;
+    script->faultInPass = "Looking for Files";
     EXPECT_FALSE(Load());
     EXPECT_FALSE(site.IsTracking());
     EXPECT_EQ(site.Root(), nullptr);
     EXPECT_EQ(site.NodeCount(), 0);
 }
-
-// Cancels, or runs out of memory, in the pass whose title contains `title`.
-class FaultInPass : public EUiServices {
-  public:
-    FaultInPass(std::string title, bool outOfMemory)
-        : title_(std::move(title)), outOfMemory_(outOfMemory) {}
-    std::unique_ptr<GUIProgress> CreateProgress(ProgressKind) override {
-        return std::make_unique<Progress>(*this);
-    }
-
-  private:
-    class Progress : public GUIProgress {
-      public:
-        explicit Progress(FaultInPass& owner) : owner_(owner) {}
-        void Begin(std::string_view title, int, void*) override {
-            armed_ = title.find(owner_.title_) != std::string_view::npos;
-        }
-        void SetFolder(std::string_view, bool* cancel) override {
-            if (!armed_) return;
-            if (owner_.outOfMemory_) throw std::bad_alloc();
-            *cancel = true;
-        }
-
-      private:
-        FaultInPass& owner_;
-        bool armed_ = false;
-    };
-    std::string title_;
-    bool outOfMemory_;
-};
 
 TEST_F(SiteTest, ALoadThatDoesNotFinishLeavesTheSiteNotLoaded) {
     struct Case {
@@ -365,7 +287,9 @@ TEST_F(SiteTest, ALoadThatDoesNotFinishLeavesTheSiteNotLoaded) {
                                    {"lost.htm", "<a href=a.htm>"},
                                    {"private/p.htm", ""}});
         if (c.sections) site.SetExcludedFolders({SitePath("private")});
-        ScopedUiServices scope(std::make_unique<FaultInPass>(c.pass, c.outOfMemory));
+        test::ScopedScript script;
+        script->faultInPass = c.pass;
+        script->outOfMemory = c.outOfMemory;
         EXPECT_FALSE(Load()) << c.pass;
         EXPECT_EQ(site.GetLoadState(), c.state) << c.pass;
         EXPECT_FALSE(site.IsTracking()) << c.pass;
@@ -572,28 +496,18 @@ TEST(ProgressPasses, AnnouncedRunsShareOneNumbering) {
     EXPECT_EQ(ProgressPasses::Caption("Loading"), "Loading");
 }
 
-class AnswerCancelToTracking : public EUiServices {
-  public:
-    int asked = 0;
-    Answer WarnBeginTracking(bool* dontAsk) override {
-        ++asked;
-        *dontAsk = true;
-        return Answer::Cancel;
-    }
-};
-
 TEST_F(SiteDefinitionTest, BeginSiteTrackingCanBeDeclinedAndRemembered) {
-    auto services = std::make_unique<AnswerCancelToTracking>();
-    AnswerCancelToTracking* ui = services.get();
-    ScopedUiServices scope(std::move(services));
+    test::ScopedScript script;
+    script->answers = {Answer::Cancel};
+    script->dontAskAgain = true;
     ESiteRegistry& registry = ESiteRegistry::Instance();
     registry.AddSite(Define("a"));
     registry.ReloadAllSites();
-    EXPECT_EQ(ui->asked, 1);
+    EXPECT_EQ(script->questionsAsked, 1);
     EXPECT_FALSE(registry.Sites()[0]->IsTracking());
     EXPECT_FALSE(SettingsStore::Instance().ReadBool("1WarnBeginTracking"));
     registry.ReloadAllSites();  // no longer asked: the sites load
-    EXPECT_EQ(ui->asked, 1);
+    EXPECT_EQ(script->questionsAsked, 1);
     EXPECT_TRUE(registry.Sites()[0]->IsTracking());
 }
 

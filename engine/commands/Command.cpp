@@ -1,0 +1,53 @@
+#include "engine/commands/Command.h"
+
+#include "core/log/Log.h"
+#include "core/strings/PathText.h"
+#include "core/strings/Strings.h"
+
+namespace tw {
+
+bool ECommand::Execute() {
+    ++execCount;
+    ELog::Instance().WriteLogFile(Serialize());
+    abortRequested = false;
+    reversed = false;
+    return DoIt();
+}
+
+bool ECommand::Unexecute() {
+    --execCount;
+    ELog::Instance().WriteLogFile("(Undo)\t" + Serialize());
+    abortRequested = false;
+    bool ok = UndoIt();
+    undoable = false;
+    return ok;
+}
+
+std::vector<std::string> ECommand::FieldsOf(std::string_view line) const {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t tab = line.find('\t', start);
+        fields.emplace_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (tab == std::string_view::npos) break;
+        start = tab + 1;
+    }
+    if (fields.empty() || fields.front() != GetClassName()) return {};
+    return fields;
+}
+
+std::string ECommand::NameFor(const std::vector<std::string>& items, int oneId, int manyId) {
+    if (items.size() != 1) return std::string(LoadString(manyId));
+    return LoadMessage(oneId, {PathName(StripTrailingSep(items.front()))});
+}
+
+std::string ECommand::Joined(std::string_view className, const std::vector<std::string>& fields) {
+    std::string line(className);
+    for (const std::string& field : fields) {
+        line += '\t';
+        line += field;
+    }
+    return line;
+}
+
+}  // namespace tw

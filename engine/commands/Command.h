@@ -1,0 +1,56 @@
+#pragma once
+// A user action that changes the file system or starts a program, as an object that can be
+// run, logged, and (where it changed something it can reverse) undone and redone. The
+// history (History.h) runs every command and keeps the undoable ones.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+class ECommand {
+  public:
+    ECommand() = default;
+    virtual ~ECommand() = default;
+    ECommand(const ECommand&) = delete;
+    ECommand& operator=(const ECommand&) = delete;
+
+    // Short lower-case description for the Undo/Redo items and the status line.
+    virtual std::string GetName() const = 0;
+    // One log line: the class name, then each field, every one after a tab.
+    virtual std::string Serialize() const = 0;
+    // Reads a Serialize line back; true when it is this class's and its fields are there.
+    virtual bool Deserialize(std::string_view line) = 0;
+    virtual std::string GetClassName() const = 0;
+
+    // Runs DoIt, after writing the command's line to the application log.
+    bool Execute();
+    // Runs UndoIt, after writing "(Undo)", a tab and the command's line to the log.
+    bool Unexecute();
+
+    bool IsUndoable() const { return undoable; }
+    // A command that undid itself after a cancel: nothing of it is left to record.
+    bool ReversedItself() const { return reversed; }
+    int ExecCount() const { return execCount; }
+    bool* AbortFlag() { return &abortRequested; }
+
+  protected:
+    virtual bool DoIt() = 0;
+    // Commands that cannot be reversed keep this: nothing to do.
+    virtual bool UndoIt() { return true; }
+
+    // The fields of a log line (the class name first); empty when the line is not this
+    // class's.
+    std::vector<std::string> FieldsOf(std::string_view line) const;
+    // "name (one item)" / "text (several)" texts: %1 is the item's last component.
+    static std::string NameFor(const std::vector<std::string>& items, int oneId, int manyId);
+    static std::string Joined(std::string_view className, const std::vector<std::string>& fields);
+
+    int execCount = 0;
+    bool undoable = false;
+    bool abortRequested = false;
+    bool reversed = false;
+};
+
+}  // namespace tw

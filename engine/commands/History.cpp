@@ -1,0 +1,116 @@
+#include "engine/commands/History.h"
+
+#include <new>
+
+#include "core/log/Log.h"
+#include "core/settings/SettingsStore.h"
+#include "core/strings/Strings.h"
+#include "engine/model/Changes.h"
+#include "engine/services/UiServices.h"
+
+namespace tw {
+namespace {
+
+constexpr int kSuccess = 31020, kFailed = 31021, kUndoText = 31022, kRedoText = 31023,
+              kLowMemory = 138;
+
+// The wait cursor for the lifetime of the object.
+struct Busy {
+    Busy() { EUiServices::Instance().SetBusy(true); }
+    ~Busy() { EUiServices::Instance().SetBusy(false); }
+};
+
+std::string MenuText(int templateId, const ECommand* top) {
+    std::string text(LoadString(templateId));
+    if (top) return FormatMessage(text, {top->GetName()});
+    std::erase_if(text, [](char c) { return c == '%' || c == '1'; });
+    return text;
+}
+
+}  // namespace
+
+ECommandHistory::~ECommandHistory() {
+    Clear();
+}
+
+void ECommandHistory::DropAll(std::vector<std::unique_ptr<ECommand>>& stack) {
+    while (!stack.empty()) stack.pop_back();  // top down
+}
+
+void ECommandHistory::Clear() {
+    DropAll(undo_);
+    DropAll(redo_);
+}
+
+bool ECommandHistory::ExecuteCommand(std::unique_ptr<ECommand> command) {
+    if (!command) return false;
+    Busy busy;
+    EChanges::Batch batch;
+    ELog& log = ELog::Instance();
+    log.ClearErrors();
+    bool ok = false;
+    try {
+        ok = command->Execute();
+    } catch (const std::bad_alloc&) {
+        EUiServices::Instance().MessageBox(LoadString(kLowMemory));
+        EChanges::Instance().Everything();
+        return false;
+    }
+    const std::string name = command->GetName();
+    // A command that undid itself after a cancel leaves nothing to undo.
+    if (command->IsUndoable() && !command->ReversedItself()) {
+        undo_.push_back(std::move(command));
+        DropAll(redo_);
+    }
+    const bool failed = log.HasErrors();
+    EUiServices& ui = EUiServices::Instance();
+    ui.ShowStatusMessage(std::string(LoadString(failed ? kFailed : kSuccess)) + name, failed);
+    if (failed) {
+        SettingsStore& settings = SettingsStore::Instance();
+        if (settings.ReadBool("1WarnOnFileError")) {
+            bool dontWarnAgain = false;
+            ui.WarnFileErrors(log.ErrorText(), &dontWarnAgain);
+            if (dontWarnAgain) settings.WriteBool("1WarnOnFileError", false);
+        }
+        EChanges::Instance().Everything();
+    }
+    return ok;
+}
+
+bool ECommandHistory::Undo() {
+    if (undo_.empty()) return true;
+    Busy busy;
+    EChanges::Batch batch;
+    bool ok = false;
+    try {
+        ok = undo_.back()->Unexecute();
+    } catch (const std::bad_alloc&) {
+        EUiServices::Instance().MessageBox(LoadString(kLowMemory));
+        EChanges::Instance().Everything();
+        return false;  // the command stays where it was
+    }
+    redo_.push_back(std::move(undo_.back()));
+    undo_.pop_back();
+    if (!ok) EChanges::Instance().Everything();
+    return ok;
+}
+
+bool ECommandHistory::Redo() {
+    if (redo_.empty()) return true;
+    Busy busy;
+    EChanges::Batch batch;
+    bool ok = redo_.back()->Execute();
+    undo_.push_back(std::move(redo_.back()));
+    redo_.pop_back();
+    return ok;
+}
+
+std::string ECommandHistory::UndoMenuText() const {
+    return MenuText(kUndoText, NextUndo());
+}
+
+std::string ECommandHistory::RedoMenuText() const {
+    return MenuText(kRedoText, NextRedo());
+}
+
+}  // namespace tw

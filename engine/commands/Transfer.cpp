@@ -1,0 +1,191 @@
+#include "engine/commands/Transfer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/log/Log.h"
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/strings/PathText.h"
+
+namespace tw {
+namespace {
+
+constexpr int kChangedSince = 31037, kCopyIncomplete = 31038, kNameTaken = 31039;
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return StripTrailingSep(a) == StripTrailingSep(b);
+}
+
+std::vector<std::string> EntriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    DirectoryEnumerator entries(folder + kPathSep, "*");
+    std::string name;
+    while (entries.Next(name, false)) names.push_back(name);
+    return names;
+}
+
+void LogRenameFailed(const std::string& from, const std::string& to) {
+    ELog::Instance().LogError(30027, from, to);
+    ELog::Instance().EndErrorLine();
+}
+
+// A moved file keeps its times, as it would with a rename.
+void KeepTimes(const std::string& to, const struct stat& source) {
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    ::utimensat(AT_FDCWD, to.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+}  // namespace
+
+bool ETransferJournal::MakeFolders(const std::string& path) {
+    std::string bare(StripTrailingSep(path));
+    FileStamp stamp = StampOf(bare);
+    if (stamp.exists) {
+        if (stamp.isFolder) return true;
+        ELog::Instance().LogErrorFile(30024, bare);
+        return false;
+    }
+    std::string parent(PathDirectory(bare));
+    if (!parent.empty() && parent != bare && !MakeFolders(parent)) return false;
+    if (::mkdir(bare.c_str(), 0777) != 0) {
+        ELog::Instance().LogErrorFile(30024, bare);
+        return false;
+    }
+    steps_.push_back({Kind::MadeFolder, {}, bare, StampOf(bare)});
+    return true;
+}
+
+bool ETransferJournal::Move(const std::string& from, const std::string& to) {
+    FileStamp source = StampOf(from);
+    if (!source.exists || SamePath(from, to)) return false;
+    switch (TryRenamePath(from, to)) {
+        case RenameResult::Done:
+            steps_.push_back({Kind::Moved, from, to, StampOf(to)});
+            return true;
+        case RenameResult::Exists:
+            if (source.isFolder && StampOf(to).isFolder) return Merge(from, to, true);
+            break;
+        case RenameResult::OtherFileSystem:
+            if (source.isFolder) return Merge(from, to, true);
+            return MoveAcross(from, to, source);
+        case RenameResult::Failed:
+            break;
+    }
+    LogRenameFailed(from, to);
+    return false;
+}
+
+bool ETransferJournal::MoveAcross(const std::string& from, const std::string& to,
+                                  const FileStamp& source) {
+    if (StampOf(to).exists) {
+        ELog::Instance().LogErrorFile(kNameTaken, to);
+        return false;
+    }
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0) return false;
+    if (!CopyFileContent(from, to, false)) {
+        ::unlink(to.c_str());
+        return false;
+    }
+    KeepTimes(to, st);
+    // The source goes only once its copy is known to be whole.
+    FileStamp copy = StampOf(to);
+    if (copy.isLink != source.isLink || (!copy.isLink && copy.size != source.size)) {
+        ::unlink(to.c_str());
+        ELog::Instance().LogErrorFile(kCopyIncomplete, from);
+        return false;
+    }
+    if (!RemoveFile(from)) {
+        ::unlink(to.c_str());
+        return false;
+    }
+    steps_.push_back({Kind::Moved, from, to, StampOf(to)});
+    return true;
+}
+
+bool ETransferJournal::Merge(const std::string& from, const std::string& to, bool move) {
+    if (!MakeFolders(to)) return false;
+    bool ok = true;
+    for (const std::string& name : EntriesOf(from)) {
+        const std::string a = JoinPath(from, name), b = JoinPath(to, name);
+        if (!(move ? Move(a, b) : Copy(a, b))) ok = false;
+    }
+    if (move && ok) {
+        // Empty now; rmdir, not a tree removal: whatever appeared meanwhile stays.
+        if (::rmdir(from.c_str()) != 0) {
+            ELog::Instance().LogErrorFile(30025, from);
+            return false;
+        }
+        steps_.push_back({Kind::RemovedFolder, from, to, {}});
+    }
+    return ok;
+}
+
+bool ETransferJournal::Copy(const std::string& from, const std::string& to) {
+    FileStamp source = StampOf(from);
+    if (!source.exists || SamePath(from, to)) return false;
+    if (source.isFolder) return Merge(from, to, false);
+    if (StampOf(to).exists) {
+        ELog::Instance().LogErrorFile(kNameTaken, to);
+        return false;
+    }
+    if (!CopyFileContent(from, to, false)) {
+        ::unlink(to.c_str());
+        return false;
+    }
+    steps_.push_back({Kind::Copied, from, to, StampOf(to)});
+    return true;
+}
+
+bool ETransferJournal::CanReverse() const {
+    for (const Step& step : steps_) {
+        if (step.kind != Kind::Moved && step.kind != Kind::Copied) continue;
+        // The item must be the one the command left, and a move's old place must be free.
+        const bool changed = !StampOf(step.to).SameAs(step.stamp);
+        if (changed || (step.kind == Kind::Moved && StampOf(step.from).exists)) {
+            ELog::Instance().LogErrorFile(kChangedSince, changed ? step.to : step.from);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ETransferJournal::Reverse() {
+    bool ok = true;
+    for (auto it = steps_.rbegin(); it != steps_.rend(); ++it) {
+        const Step& step = *it;
+        switch (step.kind) {
+            case Kind::Moved: {
+                RenameResult r = TryRenamePath(step.to, step.from);
+                if (r == RenameResult::OtherFileSystem && !step.stamp.isFolder) {
+                    ETransferJournal back;
+                    if (!back.MoveAcross(step.to, step.from, StampOf(step.to))) ok = false;
+                } else if (r != RenameResult::Done) {
+                    LogRenameFailed(step.to, step.from);
+                    ok = false;
+                }
+                break;
+            }
+            case Kind::Copied:
+                if (!RemoveFile(step.to)) ok = false;
+                break;
+            case Kind::MadeFolder:
+                // A folder the user has put something into since stays, with its content.
+                if (::rmdir(step.to.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST) {
+                    ELog::Instance().LogErrorFile(30025, step.to);
+                    ok = false;
+                }
+                break;
+            case Kind::RemovedFolder:
+                if (!CreateFolders(step.from)) ok = false;
+                break;
+        }
+    }
+    steps_.clear();
+    return ok;
+}
+
+}  // namespace tw

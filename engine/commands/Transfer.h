@@ -1,0 +1,49 @@
+#pragma once
+// Moving and copying items step by step, with a journal of what each step did, so that an
+// undo reverses exactly those steps: it moves back only what was moved, deletes only what was
+// copied, removes only folders it created (and only when empty), and refuses, changing
+// nothing, when an item it would act on is gone or was changed since. A move never destroys
+// a file: it renames without replacing, and across file systems it copies, checks the copy's
+// size, and only then removes the source.
+
+#include <string>
+#include <vector>
+
+#include "core/platform/FileUtils.h"
+
+namespace tw {
+
+class ETransferJournal {
+  public:
+    // A file, link or folder to `to`: renamed when it can be; a folder whose name is taken
+    // by a folder, or on another file system, is merged entry by entry.
+    bool Move(const std::string& from, const std::string& to);
+    // A copy: a folder is made (or merged into) and its entries copied; links stay links.
+    // Nothing is ever written over an existing item.
+    bool Copy(const std::string& from, const std::string& to);
+    // The folder and its missing parents, each one journaled.
+    bool MakeFolders(const std::string& path);
+
+    bool Empty() const { return steps_.empty(); }
+    // Whether every item the undo would act on is as the journal left it; logs the first
+    // one that is not.
+    bool CanReverse() const;
+    // Undoes every step, last first, and empties the journal.
+    bool Reverse();
+    void Clear() { steps_.clear(); }
+
+  private:
+    enum class Kind { Moved, Copied, MadeFolder, RemovedFolder };
+    struct Step {
+        Kind kind;
+        std::string from, to;
+        FileStamp stamp;  // of `to` just after the step
+    };
+
+    bool Merge(const std::string& from, const std::string& to, bool move);
+    bool MoveAcross(const std::string& from, const std::string& to, const FileStamp& source);
+
+    std::vector<Step> steps_;
+};
+
+}  // namespace tw
