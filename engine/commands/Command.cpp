@@ -3,6 +3,7 @@
 #include "core/log/Log.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/model/Progress.h"
 
 namespace tw {
 
@@ -39,6 +40,12 @@ std::vector<std::string> ECommand::FieldsOf(std::string_view line) const {
 std::string ECommand::NameFor(const std::vector<std::string>& items, int oneId, int manyId) {
     if (items.size() != 1) return std::string(LoadString(manyId));
     return LoadMessage(oneId, {PathName(StripTrailingSep(items.front()))});
+}
+
+void ECommand::ShowFolder(GUIProgress& progress, std::string_view folder) {
+    bool cancel = false;
+    progress.SetFolder(folder, &cancel);
+    if (cancel) abortRequested = true;
 }
 
 std::string ECommand::Joined(std::string_view className, const std::vector<std::string>& fields) {

@@ -9,6 +9,8 @@
 
 namespace tw {
 
+class GUIProgress;
+
 class ECommand {
   public:
     ECommand() = default;
@@ -46,6 +48,9 @@ class ECommand {
     // "name (one item)" / "text (several)" texts: %1 is the item's last component.
     static std::string NameFor(const std::vector<std::string>& items, int oneId, int manyId);
     static std::string Joined(std::string_view className, const std::vector<std::string>& fields);
+    // Shows the folder worked on; a Cancel pressed in the progress joins abortRequested (which
+    // an overwrite question or a link update may have set already: nothing clears it).
+    void ShowFolder(GUIProgress& progress, std::string_view folder);
 
     int execCount = 0;
     bool undoable = false;

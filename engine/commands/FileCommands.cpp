@@ -102,7 +102,7 @@ bool ETrashCommand::DoIt() {
     }
     auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Silent);
     progress->Begin(LoadString(31034), static_cast<int>(sources_.size()), nullptr);
-    if (!sources_.empty()) progress->SetFolder(FolderOf(sources_.front()), &abortRequested);
+    if (!sources_.empty()) ShowFolder(*progress, FolderOf(sources_.front()));
     bool result = true;
     for (const std::string& source : sources_) {
         if (abortRequested) break;
@@ -110,7 +110,7 @@ bool ETrashCommand::DoIt() {
             EChanges::Instance().Removed(Bare(source));
         else
             result = false;
-        progress->SetFolder(FolderOf(source), &abortRequested);
+        ShowFolder(*progress, FolderOf(source));
         progress->Step(source, 1);
     }
     progress->End();

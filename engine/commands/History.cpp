@@ -62,12 +62,13 @@ bool ECommandHistory::ExecuteCommand(std::unique_ptr<ECommand> command) {
         undo_.push_back(std::move(command));
         DropAll(redo_);
     }
-    const bool failed = log.HasErrors();
+    // A command that did not do all it was asked is reported as failed, logged errors or not.
+    const bool failed = !ok || log.HasErrors();
     EUiServices& ui = EUiServices::Instance();
     ui.ShowStatusMessage(std::string(LoadString(failed ? kFailed : kSuccess)) + name, failed);
     if (failed) {
         SettingsStore& settings = SettingsStore::Instance();
-        if (settings.ReadBool("1WarnOnFileError")) {
+        if (log.HasErrors() && settings.ReadBool("1WarnOnFileError")) {
             bool dontWarnAgain = false;
             ui.WarnFileErrors(log.ErrorText(), &dontWarnAgain);
             if (dontWarnAgain) settings.WriteBool("1WarnOnFileError", false);

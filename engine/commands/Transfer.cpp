@@ -13,7 +13,8 @@
 namespace tw {
 namespace {
 
-constexpr int kChangedSince = 31037, kCopyIncomplete = 31038, kNameTaken = 31039;
+constexpr int kChangedSince = 31037, kCopyIncomplete = 31038, kNameTaken = 31039,
+              kNoSuchItem = 31040;
 
 bool SamePath(const std::string& a, const std::string& b) {
     return StripTrailingSep(a) == StripTrailingSep(b);
@@ -60,7 +61,11 @@ bool ETransferJournal::MakeFolders(const std::string& path) {
 
 bool ETransferJournal::Move(const std::string& from, const std::string& to) {
     FileStamp source = StampOf(from);
-    if (!source.exists || SamePath(from, to)) return false;
+    if (!source.exists) {
+        ELog::Instance().LogErrorFile(kNoSuchItem, from);
+        return false;
+    }
+    if (SamePath(from, to)) return false;
     switch (TryRenamePath(from, to)) {
         case RenameResult::Done:
             steps_.push_back({Kind::Moved, from, to, StampOf(to)});
@@ -126,7 +131,11 @@ bool ETransferJournal::Merge(const std::string& from, const std::string& to, boo
 
 bool ETransferJournal::Copy(const std::string& from, const std::string& to) {
     FileStamp source = StampOf(from);
-    if (!source.exists || SamePath(from, to)) return false;
+    if (!source.exists) {
+        ELog::Instance().LogErrorFile(kNoSuchItem, from);
+        return false;
+    }
+    if (SamePath(from, to)) return false;
     if (source.isFolder) return Merge(from, to, false);
     if (StampOf(to).exists) {
         ELog::Instance().LogErrorFile(kNameTaken, to);

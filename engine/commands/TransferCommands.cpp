@@ -125,7 +125,7 @@ bool ETransferCommand::ForEachSource(int titleId, Transfer transfer) {
     if (sources_.empty()) return true;
     auto progress = ProgressFor(static_cast<int>(sources_.size()));
     progress->Begin(LoadString(titleId), static_cast<int>(sources_.size()), nullptr);
-    progress->SetFolder(FolderOf(sources_.front()), &abortRequested);
+    ShowFolder(*progress, FolderOf(sources_.front()));
     bool result = true;
     for (const std::string& source : sources_) {
         if (abortRequested) break;
@@ -137,7 +137,7 @@ bool ETransferCommand::ForEachSource(int titleId, Transfer transfer) {
         bool ok = OverwriteStep(source, destination) && transfer(source, destination);
         if (!ok) result = false;
         destinations_.push_back(destination);
-        progress->SetFolder(FolderOf(source), &abortRequested);
+        ShowFolder(*progress, FolderOf(source));
         progress->Step(source, 1);
     }
     progress->End();
@@ -178,10 +178,11 @@ bool EMoveCommand::DoIt() {
     EChanges::Batch batch;
     bool result = ForEachSource(kMoving, [&](const std::string& from, const std::string& to) {
         if (!TransferOne(from, to)) return false;
-        undoable = true;
         EChanges::Instance().Renamed(from, to);
         return true;
     });
+    // Whatever moved can be moved back, also the part of an item that failed halfway.
+    if (!journal_.Empty()) undoable = true;
     return result;
 }
 
@@ -231,12 +232,12 @@ bool EMoveHierCommand::DoIt() {
     EChanges::Instance().Added(StripTrailingSep(movedTo_));
     auto progress = ProgressFor(static_cast<int>(sources_.size()));
     progress->Begin(LoadString(kMoving), static_cast<int>(sources_.size()), nullptr);
-    progress->SetFolder(root_, &abortRequested);
+    ShowFolder(*progress, root_);
     for (const std::string& source : sources_) {
         if (abortRequested) break;
         std::string relative =
             source.starts_with(root_) ? source.substr(root_.size()) : LastName(source);
-        progress->SetFolder(FolderOf(source), &abortRequested);
+        ShowFolder(*progress, FolderOf(source));
         progress->Step(source, 1);
         std::string destination = movedTo_ + relative;
         if (journal_.MakeFolders(FolderOf(destination)) && TransferOne(source, destination)) {
@@ -321,18 +322,17 @@ bool EDuplicateCommand::DoIt() {
     const std::string folder = FolderOf(sources_.front());
     auto progress = std::make_unique<GUIProgress>();
     progress->Begin(LoadString(kCopying), static_cast<int>(sources_.size()), nullptr);
-    progress->SetFolder(folder, &abortRequested);
+    ShowFolder(*progress, folder);
     bool result = true;
     for (const std::string& source : sources_) {
         if (abortRequested) break;
         std::string copy = MakeUniqueName(folder, source, " Copy");
-        if (journal_.Copy(std::string(StripTrailingSep(source)), copy)) {
-            undoable = true;
+        if (journal_.Copy(std::string(StripTrailingSep(source)), copy))
             EChanges::Instance().Added(copy);
-        } else {
+        else
             result = false;
-        }
-        progress->SetFolder(folder, &abortRequested);
+        if (!journal_.Empty()) undoable = true;
+        ShowFolder(*progress, folder);
         progress->Step(source, 1);
         destinations_.push_back(copy);
     }
