@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/Findings.h"
 #include "cli/Formatters.h"
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
@@ -24,6 +23,7 @@
 #include "engine/maintenance/Orphans.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/Traverse.h"
+#include "engine/report/Findings.h"
 #include "engine/services/Browse.h"
 #include "engine/services/ConsoleServices.h"
 
@@ -47,7 +47,7 @@ struct CheckOptions {
 class SyntaxSection : public ESection {
   public:
     explicit SyntaxSection(std::vector<SyntaxFinding>& out)
-        : ESection(28432, Stream::None), out_(out) {}
+        : ESection(ELog::kSyntaxSectionId, Stream::None), out_(out) {}
     void RecordSyntaxError(std::string_view path, int line, std::string_view message) override {
         out_.push_back({std::string(path), line, std::string(message)});
     }
@@ -69,7 +69,7 @@ class CheckLog : public ELog {
     }
     ESection* OpenSection(int titleId) override {
         if (titleId == kErrorSectionId) return ELog::OpenSection(titleId);
-        if (titleId == 28432) return &syntax_;
+        if (titleId == kSyntaxSectionId) return &syntax_;
         return &discard_;
     }
     void CloseSection(ESection* section) override {

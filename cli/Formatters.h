@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/Findings.h"
+#include "engine/report/Findings.h"
 
 namespace tw::cli {
 

@@ -24,9 +24,14 @@ struct SectionStyle {
 };
 
 constexpr SectionStyle kStyles[] = {
-    {24999, "errors", true},       {140, nullptr, true},        {28432, "syntax", false},
-    {28435, "brokenlinks", false}, {302, "orphans", false},     {28439, "external", false},
-    {28441, "mailtos", false},     {28442, "loadtimes", false},
+    {ELog::kErrorSectionId, "errors", true},
+    {140, nullptr, true},
+    {ELog::kSyntaxSectionId, "syntax", false},
+    {28435, "brokenlinks", false},
+    {302, "orphans", false},
+    {28439, "external", false},
+    {28441, "mailtos", false},
+    {28442, "loadtimes", false},
 };
 
 const SectionStyle* StyleOf(int id) {

@@ -15,7 +15,10 @@ namespace tw {
 
 class ELog {
   public:
+    // The report sections every layer names (their titles are these string numbers).
     static constexpr int kErrorSectionId = 24999;
+    static constexpr int kSyntaxSectionId = 28432;
+    static constexpr int kHiddenFilesSectionId = 28419;
 
     ELog() = default;
     virtual ~ELog();

@@ -17,8 +17,6 @@
 namespace tw {
 namespace {
 
-constexpr int kSyntaxSectionId = 28432;
-
 // Drops a page's parsed data unless the caller had it parsed before.
 class ParsedForNow {
   public:
@@ -66,10 +64,10 @@ EFindUrlsCreateFromMap::EFindUrlsCreateFromMap(EAppSite* s, bool free,
                                                std::optional<bool> reportSyntax)
     : site(s), freeAfterVisit(free) {
     if (!reportSyntax.value_or(SettingsStore::Instance().ReadBool("1ReportSyntaxErrors"))) return;
-    section = ELog::Instance().OpenSection(kSyntaxSectionId);
+    section = ELog::Instance().OpenSection(ELog::kSyntaxSectionId);
     section->Reset();
     ELog::Instance().CloseSection(section);
-    section = ELog::Instance().OpenSection(kSyntaxSectionId);
+    section = ELog::Instance().OpenSection(ELog::kSyntaxSectionId);
 }
 
 EFindUrlsCreateFromMap::~EFindUrlsCreateFromMap() {
@@ -86,7 +84,7 @@ bool EFindUrlsCreateFromMap::VisitHtml(EHtmlNode* page) {
 }
 
 EFindUrlLinks::EFindUrlLinks(std::set<ENode*>& nodes, bool openSection) : nodes_(nodes) {
-    if (openSection) section = ELog::Instance().OpenSection(kSyntaxSectionId);
+    if (openSection) section = ELog::Instance().OpenSection(ELog::kSyntaxSectionId);
 }
 
 EFindUrlLinks::~EFindUrlLinks() {
@@ -100,9 +98,9 @@ bool EFindUrlLinks::VisitFile(EFileNode* node) {
 
 bool EFindUrlLinks::VisitHtml(EHtmlNode* page) {
     nodes_.insert(page);
-    int r = page->ParseUrls(section);
+    ParseResult r = page->ParseUrls(section);
     page->ClearTags();
-    if (r != 0 && r != 3) return false;
+    if (!WasRead(r)) return false;
     ++count;
     return true;
 }
@@ -158,8 +156,7 @@ int EAppSite::TotalBrokenCount() const {
 
 bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor) {
     visitor.visited.insert(page);
-    int r = page->ParseUrls(visitor.section);
-    if (r != 0 && r != 3) return false;
+    if (!WasRead(page->ParseUrls(visitor.section))) return false;
     ++visitor.count;
     if (visitor.fragments) visitor.fragments->OnPageParsed(*page);
     // A page recorded for the first time cannot have pairs yet: its targets, made unique,
@@ -286,8 +283,7 @@ void EAppSite::RemovePath(std::string_view path) {
 int EAppSite::CountUrlsToNode(EHtmlNode* page, ENode* target) {
     if (!PathExists(page->GetPath())) return 0;
     ParsedForNow scope(page);
-    int r = page->ParseUrls(nullptr);
-    if (r != 0 && r != 3) return 0;
+    if (!WasRead(page->ParseUrls(nullptr))) return 0;
     return static_cast<int>(std::count_if(page->Urls().begin(), page->Urls().end(),
                                           [&](const EUrl& url) { return url.target == target; }));
 }
@@ -295,8 +291,7 @@ int EAppSite::CountUrlsToNode(EHtmlNode* page, ENode* target) {
 int EAppSite::CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath) {
     if (!PathExists(page->GetPath())) return 0;
     ParsedForNow scope(page);
-    int r = page->ParseUrls(nullptr);
-    if (r != 0 && r != 3) return 0;
+    if (!WasRead(page->ParseUrls(nullptr))) return 0;
     return static_cast<int>(
         std::count_if(page->Urls().begin(), page->Urls().end(), [&](const EUrl& url) {
             return !url.IsExternal() &&

@@ -68,9 +68,10 @@ std::string Context(EScanner& s, std::uint32_t from, std::uint32_t to, bool forH
     return out;
 }
 
-void Report(int& status, ESection* section, EFileNode* node, std::uint32_t baseOffset, EScanner& s,
-            int messageId, std::uint32_t from, std::uint32_t to, std::uint32_t errorOffset) {
-    status = 3;
+void Report(ParseResult& status, ESection* section, EFileNode* node, std::uint32_t baseOffset,
+            EScanner& s, int messageId, std::uint32_t from, std::uint32_t to,
+            std::uint32_t errorOffset) {
+    status = ParseResult::SyntaxErrors;
     if (!section) return;
     std::uint32_t line = node ? node->LineFromOffset(errorOffset + baseOffset) : 0;
     section->RecordSyntaxError(node ? node->GetPath() : std::string(), static_cast<int>(line),
@@ -131,18 +132,18 @@ void Delimiter(ETag& tag, const char* name, std::uint32_t start, std::uint32_t e
 
 }  // namespace
 
-bool ETagReader::GetNextTag(ETag& tag, EScanner& s, int& status, ESection* section, EFileNode* node,
-                            std::uint32_t baseOffset) {
+bool ETagReader::GetNextTag(ETag& tag, EScanner& s, ParseResult& status, ESection* section,
+                            EFileNode* node, std::uint32_t baseOffset) {
     return Next(tag, s, status, section, node, baseOffset);
 }
 
-bool ETagReader::GetNextTag(ETag& tag, EScannerFile& s, int& status, ESection* section,
+bool ETagReader::GetNextTag(ETag& tag, EScannerFile& s, ParseResult& status, ESection* section,
                             EFileNode* node, std::uint32_t baseOffset) {
     return Next(tag, s, status, section, node, baseOffset);
 }
 
 template <typename S>
-bool ETagReader::Next(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
+bool ETagReader::Next(ETag& tag, S& s, ParseResult& status, ESection* section, EFileNode* node,
                       std::uint32_t baseOffset) {
     const std::uint32_t entry = s.GetPosition();
     while (!s.IsAtEnd()) {
@@ -204,7 +205,7 @@ bool ETagReader::Next(ETag& tag, S& s, int& status, ESection* section, EFileNode
 // Reads one tag from its '<'. False when the tag was dropped (a '<' inside it; reading goes
 // on from there) or the input ended inside it.
 template <typename S>
-bool ETagReader::ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
+bool ETagReader::ReadTag(ETag& tag, S& s, ParseResult& status, ESection* section, EFileNode* node,
                          std::uint32_t baseOffset) {
     const std::uint32_t p = s.GetPosition();
     s.Advance(1);
@@ -285,20 +286,20 @@ bool ETagReader::ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileN
         s.Advance(1);
         return true;
     }
-    status = 3;
+    status = ParseResult::SyntaxErrors;
     return false;
 }
 
 namespace {
 
 template <typename S>
-int ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-            std::uint32_t baseOffset, const TagInterest* interest,
-            std::vector<std::uint32_t>* anchors) {
+ParseResult ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
+                    std::uint32_t baseOffset, const TagInterest* interest,
+                    std::vector<std::uint32_t>* anchors) {
     ETagReader reader;
     reader.SetInterest(interest);
     reader.SetAnchorSink(anchors);
-    int status = 0;
+    ParseResult status = ParseResult::Ok;
     ETag tag;
     while (!scanner.IsAtEnd()) {
         if (!reader.GetNextTag(tag, scanner, status, section, node, baseOffset)) continue;
@@ -311,9 +312,9 @@ int ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* n
 
 }  // namespace
 
-int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-                std::uint32_t baseOffset, const TagInterest* interest,
-                std::vector<std::uint32_t>* anchors) {
+ParseResult ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section,
+                        EFileNode* node, std::uint32_t baseOffset, const TagInterest* interest,
+                        std::vector<std::uint32_t>* anchors) {
     if (auto* file = dynamic_cast<EScannerFile*>(&scanner))
         return ReadAll(*file, tags, section, node, baseOffset, interest, anchors);
     return ReadAll(scanner, tags, section, node, baseOffset, interest, anchors);
@@ -322,7 +323,7 @@ int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, E
 std::string GetTitle(EHtmlNode& page) {
     if (!page.IsHtml()) return {};
     bool parsedHere = !page.TagsParsed();
-    if (parsedHere && page.ParseTags(nullptr) == 1) return {};
+    if (parsedHere && page.ParseTags(nullptr) == ParseResult::Unreadable) return {};
     const auto& tags = page.Tags();
     auto it =
         std::find_if(tags.begin(), tags.end(), [](const ETag& t) { return t.name == "title"; });

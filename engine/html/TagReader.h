@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/html/Tag.h"
+#include "engine/model/ParseResult.h"
 
 namespace tw {
 
@@ -28,13 +29,13 @@ struct TagInterest {
 class ETagReader {
   public:
     // Reads the next tag from the scanner's position. False at the end of the input, or when
-    // the input ends inside a tag (status becomes 3 then, without a message). Every syntax
-    // error sets status to 3 and, when `section` is given, writes an entry naming the line
-    // (of `node`, offsets shifted by `baseOffset`) and the text around it.
-    bool GetNextTag(ETag& tag, EScanner& scanner, int& status, ESection* section, EFileNode* node,
-                    std::uint32_t baseOffset);
+    // the input ends inside a tag (status becomes SyntaxErrors then, without a message). Every
+    // syntax error sets status to SyntaxErrors and, when `section` is given, writes an entry naming
+    // the line (of `node`, offsets shifted by `baseOffset`) and the text around it.
+    bool GetNextTag(ETag& tag, EScanner& scanner, ParseResult& status, ESection* section,
+                    EFileNode* node, std::uint32_t baseOffset);
     // The same on a file scanner, without a virtual call per byte.
-    bool GetNextTag(ETag& tag, EScannerFile& scanner, int& status, ESection* section,
+    bool GetNextTag(ETag& tag, EScannerFile& scanner, ParseResult& status, ESection* section,
                     EFileNode* node, std::uint32_t baseOffset);
 
     // Inside "<!--" ... "-->" or "<%" ... "%>": nothing there is a tag. Cleared at the end
@@ -49,10 +50,10 @@ class ETagReader {
 
   private:
     template <typename S>
-    bool Next(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
+    bool Next(ETag& tag, S& s, ParseResult& status, ESection* section, EFileNode* node,
               std::uint32_t baseOffset);
     template <typename S>
-    bool ReadTag(ETag& tag, S& s, int& status, ESection* section, EFileNode* node,
+    bool ReadTag(ETag& tag, S& s, ParseResult& status, ESection* section, EFileNode* node,
                  std::uint32_t baseOffset);
 
     bool inComment_ = false;
@@ -60,11 +61,12 @@ class ETagReader {
     std::vector<std::uint32_t>* anchors_ = nullptr;
 };
 
-// Reads every tag of the scanner's input into `tags`; returns 0, or 3 after syntax errors.
+// Reads every tag of the scanner's input into `tags`; Ok, or SyntaxErrors after any.
 // With an interest, only the tags it wants are kept.
-int ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-                std::uint32_t baseOffset = 0, const TagInterest* interest = nullptr,
-                std::vector<std::uint32_t>* anchors = nullptr);
+ParseResult ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section,
+                        EFileNode* node, std::uint32_t baseOffset = 0,
+                        const TagInterest* interest = nullptr,
+                        std::vector<std::uint32_t>* anchors = nullptr);
 
 // Whether the attribute names a place in the page that a fragment can point at.
 inline bool IsAnchorAttribute(std::string_view tagName, std::string_view attributeName) {

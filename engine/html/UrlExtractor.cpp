@@ -198,9 +198,9 @@ class Extractor {
         anchors_ = site_ && site_->CollectsFragments();
     }
 
-    int Run() {
+    ParseResult Run() {
         auto& tags = page_.Tags();
-        int status = 0;
+        ParseResult status = ParseResult::Ok;
         for (std::size_t i = 0; i < tags.size(); ++i) {
             ProcessTag(tags[i]);
             const ETag& tag = tags[i];
@@ -210,7 +210,7 @@ class Extractor {
                 ++close;
             if (close == tags.size()) {
                 ReportUnclosed(tag);
-                status = 3;
+                status = ParseResult::SyntaxErrors;
                 break;
             }
             std::string body = FileBytes(tag.end + 1, tags[close].start);
@@ -714,15 +714,15 @@ class Extractor {
 
 }  // namespace
 
-int ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file) {
+ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file) {
     return Extractor(page, section, file).Run();
 }
 
 // ---- the page's side ----
 
-int EHtmlNode::ParseUrls(ESection* section) {
-    if (urlsParsed_) return 0;
-    if (!IsLinkSource()) return 2;
+ParseResult EHtmlNode::ParseUrls(ESection* section) {
+    if (urlsParsed_) return ParseResult::Ok;
+    if (!IsLinkSource()) return ParseResult::NotAPage;
     externalUrlCount = 0;
     localUrlCount = 0;
     urls_.clear();
@@ -735,7 +735,7 @@ int EHtmlNode::ParseUrls(ESection* section) {
     // One open of the file serves the tags and then the script and style blocks. Tags read
     // only for the URLs are read lean (what extraction ignores is skipped) and dropped after.
     std::optional<EScannerFile> scanner;
-    int tagsStatus = 0;
+    ParseResult tagsStatus = ParseResult::Ok;
     const bool lean = !tagsParsed_;
     if (lean) {
         scanner.emplace(path_);
@@ -743,20 +743,20 @@ int EHtmlNode::ParseUrls(ESection* section) {
         tagsStatus =
             ReadTagsFrom(*scanner, section, &kExtractionInterest, anchors ? &anchorIds_ : nullptr);
     }
-    if (tagsStatus != 0 && tagsStatus != 3) return tagsStatus;
+    if (!WasRead(tagsStatus)) return tagsStatus;
     urls_.reserve(tags_.size());  // about one URL per kept tag: no regrowth while extracting
-    int status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr);
+    ParseResult status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr);
     if (lean) {
         std::vector<ETag>().swap(tags_);
         tagsParsed_ = false;
     }
     urlsParsed_ = true;
-    return (tagsStatus == 3 || status == 3) ? 3 : 0;
+    return tagsStatus == ParseResult::SyntaxErrors ? tagsStatus : status;
 }
 
-int EHtmlNode::ParseStyleSheetUrls() {
+ParseResult EHtmlNode::ParseStyleSheetUrls() {
     EScannerFile scanner(path_);
-    if (!scanner.IsOpen()) return 1;
+    if (!scanner.IsOpen()) return ParseResult::Unreadable;
     // The file is read once, for its text and its line ends together.
     const bool feedLines = !lineTableDone_;
     if (feedLines) {
@@ -768,7 +768,7 @@ int EHtmlNode::ParseStyleSheetUrls() {
     if (feedLines) FinishLineTable(scanner.Length());
     Extractor(*this, nullptr, &scanner).RunStyleSheet(css);
     urlsParsed_ = true;
-    return 0;
+    return ParseResult::Ok;
 }
 
 std::string EHtmlNode::GetSiteServer() const {

@@ -4,14 +4,17 @@
 // "@import" rules of style blocks. Offsets are true file offsets, so link rewriting can
 // replace exactly those bytes.
 
+#include "engine/model/ParseResult.h"
+
 namespace tw {
 
 class EHtmlNode;
 class ESection;
 class EScanner;
 
-// 0, or 3 when a script or style block is not closed (reported to `section`). `file`, when
-// given, is a scanner over the page that serves the bytes of script and style blocks.
-int ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file = nullptr);
+// Ok, or SyntaxErrors when a script or style block is not closed (reported to `section`).
+// `file`, when given, is a scanner over the page that serves the bytes of script and style
+// blocks.
+ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file = nullptr);
 
 }  // namespace tw

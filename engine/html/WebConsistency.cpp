@@ -54,8 +54,7 @@ bool EAppSite::IsConsistent(std::string* why) {
         const bool kept = page->UrlsParsed();
         page->ClearTags();
         page->ClearUrls();
-        int r = page->ParseUrls(nullptr);
-        if (r != 0 && r != 3) continue;
+        if (!WasRead(page->ParseUrls(nullptr))) continue;
         int broken = 0;
         for (const EUrl& url : page->Urls()) {
             if (url.target) {

@@ -308,25 +308,26 @@ std::unique_ptr<IIterator<ENode*>> EHtmlNode::CreateChildIterator() {
     return std::make_unique<TIterWeb>(&urls_);
 }
 
-int EHtmlNode::ParseTags(ESection* section) {
-    if (tagsParsed_) return 0;
+ParseResult EHtmlNode::ParseTags(ESection* section) {
+    if (tagsParsed_) return ParseResult::Ok;
     EScannerFile scanner(path_);
     return ReadTagsFrom(scanner, section);
 }
 
-int EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section, const TagInterest* interest,
-                            std::vector<std::uint32_t>* anchors) {
-    if (!scanner.IsOpen()) return 1;
+ParseResult EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section,
+                                    const TagInterest* interest,
+                                    std::vector<std::uint32_t>* anchors) {
+    if (!scanner.IsOpen()) return ParseResult::Unreadable;
     const bool feedLines = !lineTableDone_;
     if (feedLines) {
         ClearLineTable();
         scanner.SetLineSink(this);
     }
     tags_.clear();
-    int status = ReadAllTags(scanner, tags_, section, this, 0, interest, anchors);
+    ParseResult status = ReadAllTags(scanner, tags_, section, this, 0, interest, anchors);
     if (feedLines) FinishLineTable(scanner.Length());
     tagsParsed_ = interest == nullptr;
-    return status == 3 ? 3 : 0;
+    return status;
 }
 
 void EHtmlNode::ClearTags() {

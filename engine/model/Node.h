@@ -12,6 +12,7 @@
 
 #include "engine/html/Tag.h"
 #include "engine/model/FileProbe.h"
+#include "engine/model/ParseResult.h"
 #include "engine/model/Url.h"
 
 namespace tw {
@@ -143,15 +144,15 @@ class EHtmlNode : public EFileNode {
     bool HasChildren() override;
     std::unique_ptr<IIterator<ENode*>> CreateChildIterator() override;
 
-    // 0 parsed (or already parsed) cleanly, 3 syntax errors reported, 1 the file cannot be read.
-    int ParseTags(ESection* section);
+    // Ok also when already parsed; Unreadable stores nothing.
+    ParseResult ParseTags(ESection* section);
     // ParseTags from a scanner the caller opened on the page (and may go on using). With an
     // interest only the tags it wants are kept, and the page's tags do not count as parsed.
-    int ReadTagsFrom(EScannerFile& scanner, ESection* section,
-                     const TagInterest* interest = nullptr,
-                     std::vector<std::uint32_t>* anchors = nullptr);
-    // 0, 3 as above, 1 unreadable, 2 not HTML. Runs URL extraction after the tags.
-    int ParseUrls(ESection* section);
+    ParseResult ReadTagsFrom(EScannerFile& scanner, ESection* section,
+                             const TagInterest* interest = nullptr,
+                             std::vector<std::uint32_t>* anchors = nullptr);
+    // Runs URL extraction after the tags; NotAPage for anything but a page or stylesheet.
+    ParseResult ParseUrls(ESection* section);
     void ClearTags();
     void ClearUrls();
     // Keeps of the URLs only what a walk over the link web needs (each usable target once, in
@@ -186,7 +187,7 @@ class EHtmlNode : public EFileNode {
     ENode* baseNode = nullptr;
 
   private:
-    int ParseStyleSheetUrls();
+    ParseResult ParseStyleSheetUrls();
 
     std::vector<ETag> tags_;
     std::vector<EUrl> urls_;

@@ -21,8 +21,6 @@
 namespace tw {
 namespace {
 
-constexpr int kHiddenFilesSection = 28419;
-
 // Runs the visitor over the nodes of a walk from `root` with a progress of the given kind.
 template <typename Iterator>
 int RunPass(ENode* root, EVisitor& visitor, ProgressKind kind, std::string_view title, int total) {
@@ -131,7 +129,7 @@ bool ECreateNodes::InsideItself(EDirNode* folder, const struct ::stat& st) {
 }
 
 void ECreateNodes::LogSkipped(const ENode& node, const std::string& attributeText) {
-    if (!section) section = ELog::Instance().OpenSection(kHiddenFilesSection);
+    if (!section) section = ELog::Instance().OpenSection(ELog::kHiddenFilesSectionId);
     section->WriteResLine(28683, node.GetPath(), attributeText);
 }
 

@@ -13,6 +13,12 @@
 
 namespace tw {
 
+namespace {
+
+constexpr int kSyntaxErrorsIn = 514, kUnreadable = 515;
+
+}  // namespace
+
 ESiteRegistry& ESiteRegistry::Instance() {
     static ESiteRegistry registry;
     return registry;
@@ -167,10 +173,11 @@ void ESiteRegistry::LoadPageInfo(std::string_view path) {
     if (!of.page) return;
     of.page->ClearTags();
     of.page->ClearUrls();
-    int r = of.page->ParseUrls(nullptr);
-    if (r == 3 || r == 1) {
+    ParseResult r = of.page->ParseUrls(nullptr);
+    if (r == ParseResult::SyntaxErrors || r == ParseResult::Unreadable) {
         std::string name(PathName(path));
-        EUiServices::Instance().ShowStatusMessage(LoadMessage(r == 3 ? 514 : 515, {name}), true);
+        int message = r == ParseResult::SyntaxErrors ? kSyntaxErrorsIn : kUnreadable;
+        EUiServices::Instance().ShowStatusMessage(LoadMessage(message, {name}), true);
     }
     const auto& urls = of.page->Urls();
     pageUrlCount = static_cast<int>(urls.size());

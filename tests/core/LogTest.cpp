@@ -48,7 +48,7 @@ TEST_F(LogTest, TitlesAreRecasedWordByWord) {
 }
 
 TEST_F(LogTest, ReportSectionsShareOneFileWithAnchorsAndHeadings) {
-    ESection* syntax = log_->OpenSection(28432);
+    ESection* syntax = log_->OpenSection(ELog::kSyntaxSectionId);
     syntax->WriteLine("bad tag");
     log_->CloseSection(syntax);
     ESection* broken = log_->OpenSection(28435);
@@ -79,7 +79,7 @@ TEST_F(LogTest, ErrorSectionCollectsErrorsAndIsEmptiedByReopening) {
     EXPECT_FALSE(log_->HasErrors());
     EXPECT_EQ(log_->ErrorText(), "");
     log_->LogError(30017);
-    ESection* again = log_->OpenSection(24999);
+    ESection* again = log_->OpenSection(ELog::kErrorSectionId);
     EXPECT_FALSE(again->HasContent());
     EXPECT_EQ(again->Contents(), "<a name = \"errors\"></a><h2>File Errors: </h2><p>");
 }

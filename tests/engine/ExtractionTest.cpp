@@ -130,7 +130,7 @@ TEST_F(ExtractionTest, UnclosedScriptStopsTheRestOfThePage) {
     page->ClearUrls();
     page->ClearTags();
     ESection section(0, PathOf("errors.txt"));
-    EXPECT_EQ(page->ParseUrls(&section), 3);
+    EXPECT_EQ(page->ParseUrls(&section), ParseResult::SyntaxErrors);
     EXPECT_EQ(Describe(*page), "a.htm@8-12:1 R ->a.htm");
     EXPECT_EQ(section.Contents(),
               "   line    2: HTML syntax error, no closing \"script\" tag in\n\t" +

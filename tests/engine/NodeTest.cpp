@@ -148,13 +148,13 @@ TEST_F(NodeTest, LineTableCountsCrLfOnceAtTheCr) {
 TEST_F(NodeTest, ParseTagsCachesAndReportsUnreadableFiles) {
     std::string path = WriteFile("p.htm", "<a href=x>");
     EHtmlNode page(path);
-    EXPECT_EQ(page.ParseTags(nullptr), 0);
+    EXPECT_EQ(page.ParseTags(nullptr), ParseResult::Ok);
     EXPECT_TRUE(page.TagsParsed());
     ::unlink(path.c_str());
-    EXPECT_EQ(page.ParseTags(nullptr), 0);  // cached
+    EXPECT_EQ(page.ParseTags(nullptr), ParseResult::Ok);  // cached
     page.ClearTags();
     EXPECT_TRUE(page.Tags().empty());
-    EXPECT_EQ(page.ParseTags(nullptr), 1);
+    EXPECT_EQ(page.ParseTags(nullptr), ParseResult::Unreadable);
     EXPECT_FALSE(page.TagsParsed());
 }
 

@@ -166,7 +166,7 @@ TEST_F(SiteDefinitionTest, PageInformationSaysWhatIsWrongWithThePage) {
     registry.LoadPageInfo(SitePath("index.htm"));
     EXPECT_EQ(script->statusMessages.back(), "Fatal I/O errors in \"index.htm\"");
     EHtmlNode image(SitePath("x.gif"));
-    EXPECT_EQ(image.ParseUrls(nullptr), 2);  // not a page
+    EXPECT_EQ(image.ParseUrls(nullptr), ParseResult::NotAPage);  // not a page
 }
 
 // The kept ignore list: only the "_Ignore" section counts, "=" lines open and close headers,
@@ -237,7 +237,7 @@ TEST_F(SiteTest, HiddenFilesAreSkippedAndListed) {
     // The file exists, though it has no node: its link is untracked, not broken.
     EXPECT_EQ(Broken("index.htm"), 0);
     EXPECT_EQ(site_->untrackedLinks.count("/.secret.htm"), 1u);
-    EXPECT_EQ(sections->Text(28419),
+    EXPECT_EQ(sections->Text(ELog::kHiddenFilesSectionId),
               "hidden file was skipped\n\t" + SitePath(".secret.htm") + "\n");
 }
 
@@ -434,7 +434,7 @@ TEST_F(SiteTest, SpecialFilesAndLinkedFoldersAreNotEntered) {
     EXPECT_EQ(registry.GetPageUrls(SitePath("fifo.html"), urls, lines), "");
     EHtmlNode fifo(SitePath("fifo.html"));
     EXPECT_FALSE(fifo.IsHtml());
-    EXPECT_EQ(fifo.ParseUrls(nullptr), 2);
+    EXPECT_EQ(fifo.ParseUrls(nullptr), ParseResult::NotAPage);
 }
 
 // Folders nested past the platform's path limit: what cannot be named is reported, never

@@ -64,7 +64,7 @@ std::string FaultsBelow(const std::string& root, int* pages) {
         std::string ext = AsciiLower(entry.path().extension().string());
         if (ext != ".htm" && ext != ".html" && ext != ".css") continue;
         EHtmlNode lean(path), full(path);
-        if (lean.ParseUrls(nullptr) == 1) continue;
+        if (lean.ParseUrls(nullptr) == ParseResult::Unreadable) continue;
         ++*pages;
         std::string bytes;
         ReadWholeFile(path, bytes);

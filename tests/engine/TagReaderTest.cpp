@@ -30,7 +30,7 @@ std::string Describe(const std::vector<ETag>& tags) {
 struct TagCase {
     const char* html;
     const char* tags;
-    int status;
+    int status;  // 0 read cleanly, 3 syntax errors (ParseResult's values)
 };
 
 TEST(TagReader, ReadsTagsWithByteExactOffsets) {
@@ -66,7 +66,7 @@ TEST(TagReader, ReadsTagsWithByteExactOffsets) {
     for (const TagCase& c : cases) {
         EScannerString scanner(c.html);
         std::vector<ETag> tags;
-        int status = ReadAllTags(scanner, tags, nullptr, nullptr);
+        int status = static_cast<int>(ReadAllTags(scanner, tags, nullptr, nullptr));
         EXPECT_EQ(Describe(tags), c.tags) << c.html;
         EXPECT_EQ(status, c.status) << c.html;
     }
@@ -75,7 +75,7 @@ TEST(TagReader, ReadsTagsWithByteExactOffsets) {
 TEST(TagReader, CommentStateDoesNotLeakIntoTheNextInput) {
     ETagReader reader;
     ETag tag;
-    int status = 0;
+    ParseResult status = ParseResult::Ok;
     EScannerString first("<!-- open");
     ASSERT_TRUE(reader.GetNextTag(tag, first, status, nullptr, nullptr, 0));
     EXPECT_TRUE(reader.InComment());
@@ -90,7 +90,7 @@ TEST(TagReader, StreamScannerReadsTheSameTags) {
     std::istringstream in("<img src=x.gif><a href='y.htm'>");
     EScannerIstream scanner(in);
     std::vector<ETag> tags;
-    EXPECT_EQ(ReadAllTags(scanner, tags, nullptr, nullptr), 0);
+    EXPECT_EQ(ReadAllTags(scanner, tags, nullptr, nullptr), ParseResult::Ok);
     EXPECT_EQ(Describe(tags), "img 0-14 src=x.gif@9 | a 15-30 href=y.htm@24");
 }
 
@@ -100,7 +100,7 @@ TEST_F(TagFileTest, SyntaxErrorEntriesNameLineContextAndFile) {
     std::string page = WriteFile("site/page.htm", "<p>\r\nline two\r\nx > y\n<a href='b.htm>\n");
     EHtmlNode node(page);
     ESection section(0, PathOf("errors.txt"));
-    EXPECT_EQ(node.ParseTags(&section), 3);
+    EXPECT_EQ(node.ParseTags(&section), ParseResult::SyntaxErrors);
     ASSERT_EQ(node.Tags().size(), 2u);
     EXPECT_EQ(node.Tags()[1].Find("href")->valueOffset, 30u);
     std::string in = "\tin " + ShortenPath(page, 58) + "\n\n";
@@ -119,7 +119,7 @@ TEST_F(TagFileTest, UnclosedCommentAndDroppedTagReportNearTheirLines) {
     std::string page = WriteFile("p.htm", "a\nb --> c\n<a href='x'<b>\n");
     EHtmlNode node(page);
     ESection section(0, PathOf("errors.txt"));
-    EXPECT_EQ(node.ParseTags(&section), 3);
+    EXPECT_EQ(node.ParseTags(&section), ParseResult::SyntaxErrors);
     std::string text = section.Contents();
     EXPECT_NE(
         text.find("line    2: HTML syntax error, no matching open comment near\n\tab --&gt;\n"),
@@ -144,7 +144,7 @@ TEST_F(TagFileTest, WindowBoundariesChangeNothing) {
     std::string path = WriteFile("w.htm", doc);
     EScannerString reference(doc);
     std::vector<ETag> expected;
-    int expectedStatus = ReadAllTags(reference, expected, nullptr, nullptr);
+    ParseResult expectedStatus = ReadAllTags(reference, expected, nullptr, nullptr);
     for (std::uint32_t window : {16u, 17u, 31u, 512u, 65536u}) {
         EScannerFile file(path, window);
         std::vector<ETag> tags;
@@ -173,7 +173,7 @@ TEST_F(TagFileTest, FixturesOfBadInputReadWithoutHarm) {
         std::string path = std::string(TW_FIXTURES) + "/html/" + c.file;
         EHtmlNode node(path);
         ESection section(0, ESection::Stream::None);
-        EXPECT_EQ(node.ParseTags(&section), c.status) << c.file;
+        EXPECT_EQ(static_cast<int>(node.ParseTags(&section)), c.status) << c.file;
         EXPECT_EQ(node.Tags().size(), c.tags) << c.file;
         EXPECT_EQ(node.LineTable().back(), static_cast<std::int32_t>(node.GetFileSize())) << c.file;
     }
@@ -182,8 +182,8 @@ TEST_F(TagFileTest, FixturesOfBadInputReadWithoutHarm) {
 TEST_F(TagFileTest, CrOnlyAndLfOnlyLinesAgree) {
     EHtmlNode cr(std::string(TW_FIXTURES) + "/html/cr-only.htm");
     EHtmlNode lf(std::string(TW_FIXTURES) + "/html/lf-only.htm");
-    ASSERT_EQ(cr.ParseTags(nullptr), 0);
-    ASSERT_EQ(lf.ParseTags(nullptr), 0);
+    ASSERT_EQ(cr.ParseTags(nullptr), ParseResult::Ok);
+    ASSERT_EQ(lf.ParseTags(nullptr), ParseResult::Ok);
     for (std::size_t i = 0; i < cr.Tags().size(); ++i)
         EXPECT_EQ(cr.LineFromOffset(cr.Tags()[i].start), lf.LineFromOffset(lf.Tags()[i].start));
     EXPECT_EQ(cr.LineFromOffset(cr.Tags().back().start), 4u);
@@ -196,7 +196,7 @@ TEST_F(TagFileTest, LargePageReadsInOnePass) {
     while (doc.size() < (50u << 20)) doc += chunk;
     std::string path = WriteFile("big.htm", doc);
     EHtmlNode node(path);
-    EXPECT_EQ(node.ParseTags(nullptr), 0);
+    EXPECT_EQ(node.ParseTags(nullptr), ParseResult::Ok);
     EXPECT_EQ(node.Tags().size(), 2 * (doc.size() / chunk.size()));
     EXPECT_EQ(node.LineFromOffset(static_cast<std::uint32_t>(doc.size() - 1)),
               doc.size() / chunk.size());

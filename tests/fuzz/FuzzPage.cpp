@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/log/Log.h"
 #include "core/log/Section.h"
 #include "engine/model/Site.h"
 #include "engine/model/SiteLoader.h"
@@ -54,7 +55,7 @@ struct Reading {
 Reading Read(tw::EHtmlNode& page, bool full) {
     page.ClearTags();
     page.ClearUrls();
-    tw::ESection syntax(28432, tw::ESection::Stream::None);
+    tw::ESection syntax(tw::ELog::kSyntaxSectionId, tw::ESection::Stream::None);
     if (full) page.ParseTags(&syntax);
     page.ParseUrls(&syntax);
     Reading r;

@@ -1,12 +1,13 @@
 #pragma once
-// What a check found, as data: the front end's formatters turn it into text or JSON.
+// What a check of a site found, as data: each front end (the command line's text and JSON,
+// the window's lists) formats the same findings.
 
 #include <string>
 #include <vector>
 
 #include "engine/report/Overview.h"
 
-namespace tw::cli {
+namespace tw {
 
 struct LinkFinding {
     std::string page;  // full path of the page
@@ -52,4 +53,4 @@ struct CheckResult {
     void Sort();
 };
 
-}  // namespace tw::cli
+}  // namespace tw
