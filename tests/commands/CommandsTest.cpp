@@ -423,6 +423,21 @@ TEST_F(CommandsTest, LaunchingOpensRunsOrSaysWhyNot) {
     EXPECT_EQ(EAppLauncherXdg().OpenWith(W("doc.htm"), ""), LaunchResult::NoProgram);
 }
 
+// The real launcher starts programs without a shell and knows when one could not start.
+TEST_F(CommandsTest, TheLauncherStartsProgramsAndReportsFailure) {
+    Files({{"doc with space.htm", ""}, {"tool", "#!/bin/sh\necho \"$1\" > \"$0.ran\"\n"}});
+    ::chmod(W("tool").c_str(), 0755);
+    EAppLauncherXdg launcher;
+    EXPECT_EQ(launcher.RunProgram(W("missing-tool")), LaunchResult::Failed);
+    EXPECT_EQ(launcher.OpenWith(W("doc with space.htm"), W("doc with space.htm")),
+              LaunchResult::NoProgram);  // not a program
+    ASSERT_EQ(launcher.OpenWith(W("doc with space.htm"), W("tool")), LaunchResult::Done);
+    std::string ran;
+    for (int wait = 0; wait < 100 && (ran = ReadFile(W("tool.ran"))).empty(); ++wait)
+        ::usleep(20000);
+    EXPECT_EQ(ran, W("doc with space.htm") + "\n");  // one argument, spaces and all
+}
+
 TEST_F(CommandsTest, EveryCommandReadsBackItsLogLine) {
     std::vector<std::unique_ptr<ECommand>> commands;
     commands.push_back(std::make_unique<ELaunchAppCommand>("/d/doc.htm", "/bin/prog"));
