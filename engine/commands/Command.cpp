@@ -42,6 +42,22 @@ std::string ECommand::NameFor(const std::vector<std::string>& items, int oneId, 
     return LoadMessage(oneId, {PathName(StripTrailingSep(items.front()))});
 }
 
+std::string ECommand::ListLine(const std::string& head,
+                               const std::vector<std::string>& items) const {
+    std::vector<std::string> fields{head};
+    fields.insert(fields.end(), items.begin(), items.end());
+    return Joined(GetClassName(), fields);
+}
+
+bool ECommand::ReadListLine(std::string_view line, std::string& head,
+                            std::vector<std::string>& items, bool headRequired) const {
+    std::vector<std::string> fields = FieldsOf(line);
+    if (fields.size() < 3 || (headRequired && fields[1].empty())) return false;
+    head = fields[1];
+    items.assign(fields.begin() + 2, fields.end());
+    return true;
+}
+
 void ECommand::ShowFolder(GUIProgress& progress, std::string_view folder) {
     bool cancel = false;
     progress.SetFolder(folder, &cancel);

@@ -48,6 +48,12 @@ class ECommand {
     // "name (one item)" / "text (several)" texts: %1 is the item's last component.
     static std::string NameFor(const std::vector<std::string>& items, int oneId, int manyId);
     static std::string Joined(std::string_view className, const std::vector<std::string>& fields);
+    // The common line of the list commands: one leading path (a folder), then the items.
+    std::string ListLine(const std::string& head, const std::vector<std::string>& items) const;
+    // Reads a ListLine back: false when it is not this class's, has no item, or (when
+    // `headRequired`) no leading path.
+    bool ReadListLine(std::string_view line, std::string& head, std::vector<std::string>& items,
+                      bool headRequired) const;
     // Shows the folder worked on; a Cancel pressed in the progress joins abortRequested (which
     // an overwrite question or a link update may have set already: nothing clears it).
     void ShowFolder(GUIProgress& progress, std::string_view folder);

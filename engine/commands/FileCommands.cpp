@@ -80,17 +80,11 @@ std::string ETrashCommand::GetName() const {
 }
 
 std::string ETrashCommand::Serialize() const {
-    std::vector<std::string> fields{folder_};
-    fields.insert(fields.end(), sources_.begin(), sources_.end());
-    return Joined(GetClassName(), fields);
+    return ListLine(folder_, sources_);
 }
 
 bool ETrashCommand::Deserialize(std::string_view line) {
-    std::vector<std::string> fields = FieldsOf(line);
-    if (fields.size() < 3) return false;
-    folder_ = fields[1];
-    sources_.assign(fields.begin() + 2, fields.end());
-    return true;
+    return ReadListLine(line, folder_, sources_, false);
 }
 
 bool ETrashCommand::DoIt() {
@@ -170,16 +164,12 @@ std::string EShortcutCommand::GetName() const {
 }
 
 std::string EShortcutCommand::Serialize() const {
-    std::vector<std::string> fields{target_};
-    fields.insert(fields.end(), sources_.begin(), sources_.end());
-    return Joined(GetClassName(), fields);
+    return ListLine(target_, sources_);
 }
 
 bool EShortcutCommand::Deserialize(std::string_view line) {
-    std::vector<std::string> fields = FieldsOf(line);
-    if (fields.size() < 3 || fields[1].empty()) return false;
-    target_ = Bare(fields[1]) + kPathSep;
-    sources_.assign(fields.begin() + 2, fields.end());
+    if (!ReadListLine(line, target_, sources_, true)) return false;
+    target_ = Bare(target_) + kPathSep;
     return true;
 }
 

@@ -28,6 +28,16 @@ std::vector<std::string> EntriesOf(const std::string& folder) {
     return names;
 }
 
+// The source exists (else it is logged) and is not the destination itself.
+bool CanTransfer(const std::string& from, const std::string& to, FileStamp& source) {
+    source = StampOf(from);
+    if (!source.exists) {
+        ELog::Instance().LogErrorFile(kNoSuchItem, from);
+        return false;
+    }
+    return !SamePath(from, to);
+}
+
 void LogRenameFailed(const std::string& from, const std::string& to) {
     ELog::Instance().LogError(30027, from, to);
     ELog::Instance().EndErrorLine();
@@ -60,12 +70,8 @@ bool ETransferJournal::MakeFolders(const std::string& path) {
 }
 
 bool ETransferJournal::Move(const std::string& from, const std::string& to) {
-    FileStamp source = StampOf(from);
-    if (!source.exists) {
-        ELog::Instance().LogErrorFile(kNoSuchItem, from);
-        return false;
-    }
-    if (SamePath(from, to)) return false;
+    FileStamp source;
+    if (!CanTransfer(from, to, source)) return false;
     switch (TryRenamePath(from, to)) {
         case RenameResult::Done:
             steps_.push_back({Kind::Moved, from, to, StampOf(to)});
@@ -130,12 +136,8 @@ bool ETransferJournal::Merge(const std::string& from, const std::string& to, boo
 }
 
 bool ETransferJournal::Copy(const std::string& from, const std::string& to) {
-    FileStamp source = StampOf(from);
-    if (!source.exists) {
-        ELog::Instance().LogErrorFile(kNoSuchItem, from);
-        return false;
-    }
-    if (SamePath(from, to)) return false;
+    FileStamp source;
+    if (!CanTransfer(from, to, source)) return false;
     if (source.isFolder) return Merge(from, to, false);
     if (StampOf(to).exists) {
         ELog::Instance().LogErrorFile(kNameTaken, to);

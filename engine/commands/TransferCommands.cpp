@@ -58,16 +58,12 @@ ETransferCommand::ETransferCommand(std::vector<std::string> sources, std::string
           std::clamp(SettingsStore::Instance().ReadInt("OverwriteFiles"), 0, 3))) {}
 
 std::string ETransferCommand::Serialize() const {
-    std::vector<std::string> fields{target_};
-    fields.insert(fields.end(), sources_.begin(), sources_.end());
-    return Joined(GetClassName(), fields);
+    return ListLine(target_, sources_);
 }
 
 bool ETransferCommand::Deserialize(std::string_view line) {
-    std::vector<std::string> fields = FieldsOf(line);
-    if (fields.size() < 3 || fields[1].empty()) return false;
-    target_ = WithSep(fields[1]);
-    sources_.assign(fields.begin() + 2, fields.end());
+    if (!ReadListLine(line, target_, sources_, true)) return false;
+    target_ = WithSep(target_);
     return true;
 }
 
