@@ -151,6 +151,11 @@ bool ETransferJournal::Copy(const std::string& from, const std::string& to) {
     return true;
 }
 
+void ETransferJournal::Restamp(const std::string& path) {
+    for (Step& step : steps_)
+        if (step.to == path) step.stamp = StampOf(path);
+}
+
 bool ETransferJournal::CanReverse() const {
     for (const Step& step : steps_) {
         if (step.kind != Kind::Moved && step.kind != Kind::Copied) continue;

@@ -13,6 +13,11 @@
 
 namespace tw {
 
+// One item that moved (a file or a folder with everything below it).
+struct MovedPath {
+    std::string from, to;
+};
+
 class ETransferJournal {
   public:
     // A file, link or folder to `to`: renamed when it can be; a folder whose name is taken
@@ -31,6 +36,9 @@ class ETransferJournal {
     // Undoes every step, last first, and empties the journal.
     bool Reverse();
     void Clear() { steps_.clear(); }
+    // The item at `path` was changed on purpose since its step (a moved page rewritten):
+    // its stamp is taken anew.
+    void Restamp(const std::string& path);
 
   private:
     enum class Kind { Moved, Copied, MadeFolder, RemovedFolder };

@@ -117,6 +117,7 @@ bool ETransferCommand::OverwriteStep(const std::string& from, std::string& to) {
 template <typename Transfer>
 bool ETransferCommand::ForEachSource(int titleId, Transfer transfer) {
     destinations_.clear();
+    transferred_.clear();
     journal_.Clear();
     if (sources_.empty()) return true;
     auto progress = ProgressFor(static_cast<int>(sources_.size()));
@@ -131,7 +132,10 @@ bool ETransferCommand::ForEachSource(int titleId, Transfer transfer) {
         }
         std::string destination = target_ + LastName(source);
         bool ok = OverwriteStep(source, destination) && transfer(source, destination);
-        if (!ok) result = false;
+        if (ok)
+            transferred_.push_back({std::string(StripTrailingSep(source)), destination});
+        else
+            result = false;
         destinations_.push_back(destination);
         ShowFolder(*progress, FolderOf(source));
         progress->Step(source, 1);
@@ -219,6 +223,7 @@ std::unique_ptr<GUIProgress> EMoveHierCommand::ProgressFor(int /*items*/) {
 
 bool EMoveHierCommand::DoIt() {
     destinations_.clear();
+    transferred_.clear();
     journal_.Clear();
     std::optional<std::string> rootName = MakeFreeName(target_, LastName(root_));
     if (!rootName) return false;
@@ -238,6 +243,7 @@ bool EMoveHierCommand::DoIt() {
         std::string destination = movedTo_ + relative;
         if (journal_.MakeFolders(FolderOf(destination)) && TransferOne(source, destination)) {
             destinations_.push_back(destination);
+            transferred_.push_back({std::string(StripTrailingSep(source)), destination});
             EChanges::Instance().Renamed(source, destination);
         } else {
             ELog::Instance().LogErrorFile(kMoveFailed, source);

@@ -22,6 +22,8 @@ class ETransferCommand : public ECommand {
   public:
     const std::vector<std::string>& Sources() const { return sources_; }
     const std::vector<std::string>& Destinations() const { return destinations_; }
+    // The items that went whole to their destination in the last run.
+    const std::vector<MovedPath>& Transferred() const { return transferred_; }
     const std::string& TargetFolder() const { return target_; }
     std::string Serialize() const override;
     bool Deserialize(std::string_view line) override;
@@ -44,6 +46,7 @@ class ETransferCommand : public ECommand {
 
     std::vector<std::string> sources_;
     std::vector<std::string> destinations_;
+    std::vector<MovedPath> transferred_;
     std::string target_;  // with a trailing separator
     ETransferJournal journal_;
     bool ask_ = true;

@@ -224,16 +224,10 @@ ENode* EAppSite::AddPath(std::string_view path) {
     auto* page = dynamic_cast<EHtmlNode*>(node);
     if (page) page->SetSite(this);
 
-    const std::string p = SiteRelativePath(node);
     bool reachable = false, referred = false;
-    auto [from, to] = brokenLinks.equal_range(p);
-    for (auto it = from; it != to;) {
-        ENode* referrer = it->second.page;
-        backLinks.Add(node, referrer);
-        brokenCountByPage[referrer] -= it->second.count;
+    for (ENode* referrer : ResolveWaitingLinks(node)) {
         referred = true;
         if (!IsOrphan(referrer)) reachable = true;
-        it = brokenLinks.erase(it);
     }
     if (page && IsPathTracked(node->GetPath())) {
         EFindUrlsCreateFromMap recorder(this, true);
@@ -241,6 +235,32 @@ ENode* EAppSite::AddPath(std::string_view path) {
     }
     if (!node->IsFolder() && (!referred || !reachable)) orphans.insert(node);
     return node;
+}
+
+std::vector<ENode*> EAppSite::ResolveWaitingLinks(ENode* node) {
+    std::vector<ENode*> pages;
+    auto [from, to] = brokenLinks.equal_range(SiteRelativePath(node));
+    for (auto it = from; it != to;) {
+        ENode* referrer = it->second.page;
+        backLinks.Add(node, referrer);
+        brokenCountByPage[referrer] -= it->second.count;
+        pages.push_back(referrer);
+        it = brokenLinks.erase(it);
+    }
+    return pages;
+}
+
+void EAppSite::RefreshPageLinks(EHtmlNode* page) {
+    backLinks.RemovePage(page);
+    EraseEntriesOfPage(brokenLinks, page);
+    EraseEntriesOfPage(untrackedLinks, page);
+    EraseEntriesOfPage(ignoredLinks, page);
+    brokenCountByPage.erase(page);
+    page->ClearTags();
+    page->ClearUrls();
+    if (!page->IsLinkSource() || !IsPathTracked(page->GetPath())) return;
+    EFindUrlsCreateFromMap recorder(this, true, false);
+    RecordPageLinks(page, recorder);
 }
 
 void EAppSite::ForgetNode(ENode* node) {

@@ -62,6 +62,9 @@ class ENode {
     std::int64_t GetFileSize() const;
     // path = parent's path + separator + own name.
     void RecomputePath();
+    // The node now stands at `path` (moved on disk by a command); its children follow with
+    // RecomputePath.
+    void MoveTo(std::string path) { path_ = std::move(path); }
     // Renames the file on disk within its folder; the path changes only on success.
     bool Rename(std::string_view newName);
     // The path implied by the names of the ancestors (differs from GetPath while a rename or

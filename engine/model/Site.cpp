@@ -211,6 +211,28 @@ void ESite::UpdateRenamedPath(std::string_view oldPath) {
     }
 }
 
+bool ESite::MoveNode(ENode* node, std::string_view newPath) {
+    std::string target(StripTrailingSep(newPath));
+    EDirNode* oldParent = node->GetParent();
+    auto* newParent = dynamic_cast<EDirNode*>(FindExactNode(PathDirectory(target)));
+    if (!oldParent || !newParent) return false;
+    std::vector<ENode*> moved = Subtree(node);
+    moved.insert(moved.begin(), node);
+    const std::string oldPath = node->GetPath();
+    for (ENode* n : moved) pathIndex_.Erase(n, n->GetPath());
+    std::unique_ptr<ENode> owned = oldParent->RemoveChild(node);
+    node->MoveTo(target);
+    newParent->AddChild(std::move(owned));
+    for (ENode* n : moved) {
+        if (n != node) n->RecomputePath();
+        IndexNode(n);
+    }
+    // The home page may have moved with it.
+    if (homePage_ == oldPath || homePage_.starts_with(oldPath + kPathSep))
+        homePage_ = node->GetPath() + homePage_.substr(oldPath.size());
+    return true;
+}
+
 void ESite::Clear() {
     root_.reset();
     pathIndex_.Clear();

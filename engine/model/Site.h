@@ -45,6 +45,10 @@ class ESite {
     virtual void RemovePath(std::string_view path);
     // After a file or folder got a new name or place: its node and subtree follow.
     virtual void UpdateRenamedPath(std::string_view oldPath);
+    // After a command moved the item of `node` on disk to `newPath` (below a folder of the
+    // site): the node, keeping its identity, moves there in the tree and the index with its
+    // subtree. False when the new folder has no node.
+    bool MoveNode(ENode* node, std::string_view newPath);
     virtual void Clear();
 
     // Looks a path up in the index without regard to case (an exact match wins).
@@ -156,6 +160,11 @@ class EAppSite : public ESite {
     void OnPathRemoved(std::string_view path) { RemovePath(path); }
     void UpdateRenamedLinks(std::string_view oldPath, PreservedLinks& preserved, bool undo);
     void UndoRenamedLinks(const PreservedLinks& preserved);
+    // Broken links that name the node's path lead to it now (it appeared or moved there);
+    // returns the pages whose links were so resolved.
+    std::vector<ENode*> ResolveWaitingLinks(ENode* node);
+    // Reads the page again and records its links afresh, dropping what it recorded before.
+    void RefreshPageLinks(EHtmlNode* page);
     void CollectReferringPages(ENode* node, std::set<ENode*>& pages);
     int CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath);
     // The URLs of the page that resolve to `target` (the same count as CountUrlsTo with its

@@ -50,6 +50,12 @@ void ESiteRegistry::AddSite(std::unique_ptr<EAppSite> site) {
     SaveAllSites();
 }
 
+EAppSite* ESiteRegistry::AdoptSite(std::unique_ptr<EAppSite> site) {
+    if (!site) return nullptr;
+    sites_.push_back(std::move(site));
+    return sites_.back().get();
+}
+
 void ESiteRegistry::RemoveSite(EAppSite* site) {
     auto it =
         std::find_if(sites_.begin(), sites_.end(), [&](const auto& s) { return s.get() == site; });

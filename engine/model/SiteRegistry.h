@@ -21,6 +21,8 @@ class ESiteRegistry {
     // Renumbers the sites 1, 2, ... and clears the section a removed site left behind.
     void SaveAllSites();
     void AddSite(std::unique_ptr<EAppSite> site);
+    // A site for this run only (the command line's --site-dir): listed, never saved.
+    EAppSite* AdoptSite(std::unique_ptr<EAppSite> site);
     void RemoveSite(EAppSite* site);
     // Loads every site (asking first when "1WarnBeginTracking" is on); stops at a failure.
     void ReloadAllSites();

@@ -1,0 +1,38 @@
+#pragma once
+// What a page's URLs must become after items of its site moved, so that every URL names the
+// same file as before. Only URLs that no longer lead there are changed, and each keeps its
+// form: relative stays relative (with its "./"), root-relative stays root-relative, an
+// absolute URL keeps its scheme and host; the fragment and query are outside the span and
+// stay; segments that did not change keep their spelling and percent-encoding; a URL written
+// with character references is written back with them.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/commands/PageRewrite.h"
+#include "engine/commands/Transfer.h"
+
+namespace tw {
+
+class EAppSite;
+class EHtmlNode;
+
+class ELinkRewriter {
+  public:
+    ELinkRewriter(const EAppSite& site, const std::vector<MovedPath>& moves);
+
+    // Where a path of before the moves is now (itself when nothing moved it).
+    std::string Map(std::string_view before) const;
+
+    // The splices for the page now at its node's path, which stood at `pageBefore`. The page
+    // is read here (and its parsed data dropped again).
+    std::vector<Splice> SplicesFor(EHtmlNode& page, const std::string& pageBefore) const;
+
+  private:
+    const EAppSite& site_;
+    std::unordered_map<std::string, std::string> moves_;  // folded old path -> new path
+};
+
+}  // namespace tw

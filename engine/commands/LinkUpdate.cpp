@@ -1,0 +1,150 @@
+#include "engine/commands/LinkUpdate.h"
+
+#include <set>
+
+#include "core/log/Log.h"
+#include "core/strings/Strings.h"
+#include "engine/commands/PageRewrite.h"
+#include "engine/model/Changes.h"
+#include "engine/model/Iterators.h"
+#include "engine/model/Site.h"
+#include "engine/services/UiServices.h"
+
+namespace tw {
+namespace {
+
+constexpr int kChangedSince = 31058, kUpdatingLinks = 31056;
+
+// The node and everything below it.
+std::vector<ENode*> WithSubtree(ENode* node) {
+    std::vector<ENode*> nodes;
+    TIterPreOrderTyped it(node);
+    for (it.First(); !it.IsDone(); it.Next()) nodes.push_back(it.CurrentItem());
+    return nodes;
+}
+
+}  // namespace
+
+void ELinkUpdate::Prepare(const std::vector<std::string>& sources) {
+    pages_.clear();
+    moved_.clear();
+    changes_.clear();
+    problems_.clear();
+    touched_.clear();
+    std::set<ENode*> seen;
+    auto note = [&](ENode* node) {
+        auto* page = dynamic_cast<EHtmlNode*>(node);
+        if (page && page->IsLinkSource() && seen.insert(page).second)
+            pages_.emplace_back(page, page->GetPath());
+    };
+    for (const std::string& source : sources) {
+        ENode* node = site_.FindExactNode(source);
+        if (!node) continue;
+        for (ENode* n : WithSubtree(node)) {
+            note(n);
+            for (ENode* referrer : site_.backLinks.PagesOf(n)) note(referrer);
+        }
+    }
+}
+
+bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
+    moved_ = moved;
+    EChanges& changes = EChanges::Instance();
+    std::vector<ENode*> movedNodes;
+    for (const MovedPath& m : moved) {
+        ENode* node = site_.FindExactNode(m.from);
+        if (!node || !site_.MoveNode(node, m.to)) continue;
+        for (ENode* n : WithSubtree(node)) movedNodes.push_back(n);
+    }
+    // Links that waited, broken, for a name an item now has lead to it.
+    for (ENode* node : movedNodes)
+        for (ENode* page : site_.ResolveWaitingLinks(node)) touched_.push_back(page);
+
+    ELinkRewriter rewriter(site_, moved);
+    bool finished = true;
+    std::vector<ENode*> failed;
+    auto progress = EUiServices::Instance().CreateProgress(
+        pages_.size() >= 4 ? ProgressKind::Dialog : ProgressKind::Silent);
+    progress->Begin(LoadString(kUpdatingLinks), static_cast<int>(pages_.size()), nullptr);
+    for (const auto& [page, before] : pages_) {
+        bool cancel = false;
+        progress->SetFolder(page->GetDirectory(), &cancel);
+        if (cancel) {
+            finished = false;
+            break;
+        }
+        progress->Step(page->GetPath(), 1);
+        std::vector<Splice> splices = rewriter.SplicesFor(*page, before);
+        if (splices.empty()) continue;
+        std::vector<std::string> previous;
+        if (!EnsureWritable(page->GetPath()) || !RewritePage(page->GetPath(), splices, &previous)) {
+            problems_.push_back(page->GetPath());
+            failed.push_back(page);
+            continue;
+        }
+        PageChange change{page->GetPath(), {}, static_cast<int>(splices.size()), {}};
+        std::int64_t shift = 0;
+        for (std::size_t i = 0; i < splices.size(); ++i) {
+            const Splice& s = splices[i];
+            const auto start = static_cast<std::uint32_t>(s.start + shift);
+            change.undo.push_back(
+                {start, static_cast<std::uint32_t>(start + s.text.size()), previous[i]});
+            shift += static_cast<std::int64_t>(s.text.size()) - (s.end - s.start);
+        }
+        change.stamp = StampOf(page->GetPath());
+        changes_.push_back(std::move(change));
+        changes.PageLinksChanged(page->GetPath());
+    }
+    progress->End();
+    // A page that kept its old URLs has broken links now: the web reads it again.
+    Refresh(failed);
+    touched_.insert(touched_.end(), failed.begin(), failed.end());
+    for (ENode* node : movedNodes) site_.ReevaluateReachability(node);
+    changes.OrphansChanged();
+    return finished;
+}
+
+bool ELinkUpdate::CanUndo() const {
+    for (const PageChange& change : changes_) {
+        if (!StampOf(change.path).SameAs(change.stamp)) {
+            ELog::Instance().LogErrorFile(kChangedSince, change.path);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ELinkUpdate::RestorePages() {
+    bool ok = true;
+    for (const PageChange& change : changes_) {
+        if (!RewritePage(change.path, change.undo)) ok = false;
+        EChanges::Instance().PageLinksChanged(change.path);
+    }
+    changes_.clear();
+    return ok;
+}
+
+void ELinkUpdate::Unapply() {
+    // Last moved, first back: a folder returns before what was moved out of it.
+    std::vector<ENode*> movedNodes;
+    for (auto it = moved_.rbegin(); it != moved_.rend(); ++it) {
+        ENode* node = site_.FindExactNode(it->to);
+        if (!node || !site_.MoveNode(node, it->from)) continue;
+        for (ENode* n : WithSubtree(node)) movedNodes.push_back(n);
+    }
+    // Links resolved by the move wait again; pages that could not be rewritten are whole again.
+    Refresh(touched_);
+    for (ENode* node : movedNodes) site_.ReevaluateReachability(node);
+    EChanges::Instance().OrphansChanged();
+    moved_.clear();
+    touched_.clear();
+}
+
+void ELinkUpdate::Refresh(const std::vector<ENode*>& pages) {
+    std::set<ENode*> done;
+    for (ENode* node : pages)
+        if (auto* page = dynamic_cast<EHtmlNode*>(node); page && done.insert(page).second)
+            site_.RefreshPageLinks(page);
+}
+
+}  // namespace tw

@@ -1,0 +1,62 @@
+#pragma once
+// Keeping a site's links valid across a move or rename: the pages that will need rewriting are
+// noted before the file work (every page that refers to a moved item, and every page among
+// the moved items); afterwards the nodes follow, the pages are rewritten (only the URL
+// texts that must change), and the link web is brought up to date. What each page looked
+// like is kept, so an undo gives every page back byte for byte.
+
+#include <string>
+#include <vector>
+
+#include "core/platform/FileUtils.h"
+#include "engine/commands/LinkRewriter.h"
+
+namespace tw {
+
+class EAppSite;
+class ENode;
+class EHtmlNode;
+
+class ELinkUpdate {
+  public:
+    // A page the update rewrote: where it is now, how to give it back, and its stamp then.
+    struct PageChange {
+        std::string path;
+        std::vector<Splice> undo;  // the old texts at the new spans
+        int links = 0;             // URLs rewritten
+        FileStamp stamp;
+    };
+
+    explicit ELinkUpdate(EAppSite& site) : site_(site) {}
+
+    // Before the file work: the items about to move.
+    void Prepare(const std::vector<std::string>& sources);
+    // After the file work, with the items that did move: nodes follow, pages are rewritten,
+    // the web is updated. A progress ("Updating Links", a window from four pages on) can
+    // cancel between pages: false then.
+    bool Apply(const std::vector<MovedPath>& moved);
+    // Before the files move back: whether every rewritten page is still as the update left
+    // it (logs the first that is not).
+    bool CanUndo() const;
+    // Gives every rewritten page its old bytes (before the files move back).
+    bool RestorePages();
+    // After the files moved back: nodes return, and the web follows.
+    void Unapply();
+
+    const std::vector<PageChange>& Changes() const { return changes_; }
+    // Pages that could not be rewritten (unwritable, or a write failed): their links to the
+    // moved items are broken now.
+    const std::vector<std::string>& Problems() const { return problems_; }
+
+  private:
+    void Refresh(const std::vector<ENode*>& pages);
+
+    EAppSite& site_;
+    std::vector<std::pair<EHtmlNode*, std::string>> pages_;  // page, its path before
+    std::vector<MovedPath> moved_;
+    std::vector<PageChange> changes_;
+    std::vector<std::string> problems_;
+    std::vector<ENode*> touched_;  // pages whose recorded links the update changed
+};
+
+}  // namespace tw

@@ -1,0 +1,231 @@
+#include "engine/commands/SiteCommands.h"
+
+#include "core/log/Log.h"
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/FileUtils.h"
+#include "core/settings/SettingsStore.h"
+#include "core/strings/PathText.h"
+#include "core/strings/Strings.h"
+#include "engine/model/Changes.h"
+#include "engine/model/SiteRegistry.h"
+#include "engine/services/UiServices.h"
+
+namespace tw {
+namespace {
+
+constexpr int kAbortQuestion = 31057;
+
+EAppSite* SiteOf(std::string_view path) {
+    return ESiteRegistry::Instance().FindTrackedSite(path);
+}
+
+void AddTree(const std::string& path, EAppSite& site) {
+    if (!site.AddPath(path)) return;
+    FileStamp stamp = StampOf(path);
+    if (!stamp.isFolder) return;
+    DirectoryEnumerator entries(path + kPathSep, "*");
+    std::string entry;
+    while (entries.Next(entry, true)) AddTree(entry, site);
+}
+
+// The sum of the sizes below the paths, counted only as far as `limit`.
+std::int64_t SizeUpTo(const std::vector<std::string>& paths, std::int64_t limit) {
+    std::int64_t total = 0;
+    std::vector<std::string> pending(paths.rbegin(), paths.rend());
+    while (!pending.empty() && total <= limit) {
+        std::string path = pending.back();
+        pending.pop_back();
+        FileStamp stamp = StampOf(path);
+        if (!stamp.isFolder) {
+            total += stamp.size;
+            continue;
+        }
+        DirectoryEnumerator entries(path + kPathSep, "*");
+        std::string entry;
+        while (entries.Next(entry, true)) pending.push_back(entry);
+    }
+    return total;
+}
+
+// After a cancel while links were updated: "Yes" reverses the command, "No" ends tracking of
+// the site and keeps the broken links.
+void AskAfterAbort(bool& abortRequested, EAppSite& site) {
+    if (EUiServices::Instance().AskYesNo(LoadString(kAbortQuestion)))
+        abortRequested = true;
+    else
+        site.SetTracking(false);
+}
+
+}  // namespace
+
+void AddNewNodes(const std::vector<std::string>& paths, EAppSite& site) {
+    for (const std::string& path : paths)
+        if (StampOf(path).exists) AddTree(std::string(StripTrailingSep(path)), site);
+    EChanges::Instance().OrphansChanged();
+}
+
+void RemoveVanishedNodes(const std::vector<std::string>& paths, EAppSite& site) {
+    if (!PathExists(site.GetHomePage())) {
+        site.SetTracking(false);
+        return;
+    }
+    for (const std::string& path : paths)
+        if (!StampOf(path).exists) site.RemovePath(path);
+    EChanges::Instance().OrphansChanged();
+}
+
+// ---- ESiteMoveCommand ----
+
+std::unique_ptr<GUIProgress> ESiteMoveCommand::ProgressFor(int /*items*/) {
+    // A large transfer shows its progress, with Cancel.
+    const std::int64_t threshold =
+        std::int64_t{SettingsStore::Instance().ReadInt("100TransferSizeForProgressDlg")} * 1024;
+    const bool large = SizeUpTo(sources_, threshold) > threshold;
+    return EUiServices::Instance().CreateProgress(large ? ProgressKind::Dialog
+                                                        : ProgressKind::Silent);
+}
+
+bool ESiteMoveCommand::DoIt() {
+    update_.reset();
+    EAppSite* sourceSite = sources_.empty() ? nullptr : SiteOf(sources_.front());
+    EAppSite* targetSite = SiteOf(target_);
+    if (sourceSite && sourceSite == targetSite) {
+        update_.emplace(*sourceSite);
+        update_->Prepare(sources_);
+    }
+    bool result = EMoveCommand::DoIt();
+    if (!abortRequested) {
+        if (update_) {
+            if (!update_->Apply(Transferred())) AskAfterAbort(abortRequested, *sourceSite);
+            // A moved page that was rewritten is as the command means it to be.
+            for (const auto& change : update_->Changes()) journal_.Restamp(change.path);
+        } else {
+            if (sourceSite) RemoveVanishedNodes(sources_, *sourceSite);
+            if (targetSite) AddNewNodes(destinations_, *targetSite);
+        }
+    }
+    if (abortRequested) {
+        UndoIt();
+        reversed = true;
+        return false;
+    }
+    return result && (!update_ || update_->Problems().empty());
+}
+
+bool ESiteMoveCommand::UndoIt() {
+    if (update_) {
+        // Nothing is done unless everything can be: the pages and the moved items must be as
+        // the command left them.
+        if (!update_->CanUndo() || !journal_.CanReverse()) return false;
+        std::vector<std::string> pages;
+        for (const auto& change : update_->Changes()) pages.push_back(change.path);
+        bool ok = update_->RestorePages();
+        for (const std::string& page : pages) journal_.Restamp(page);
+        ok = EMoveCommand::UndoIt() && ok;
+        update_->Unapply();
+        return ok;
+    }
+    bool ok = EMoveCommand::UndoIt();
+    EAppSite* sourceSite = sources_.empty() ? nullptr : SiteOf(sources_.front());
+    EAppSite* targetSite = SiteOf(target_);
+    if (sourceSite)
+        AddNewNodes(sources_, *sourceSite);
+    else if (targetSite)
+        RemoveVanishedNodes(destinations_, *targetSite);
+    return ok;
+}
+
+// ---- ESiteRenameCommand ----
+
+bool ESiteRenameCommand::DoIt() {
+    update_.reset();
+    EAppSite* site = SiteOf(old_);
+    if (!site) return ERenameCommand::DoIt();
+    update_.emplace(*site);
+    update_->Prepare({old_});
+    if (!ERenameCommand::DoIt()) {
+        update_.reset();
+        return false;
+    }
+    if (!update_->Apply({{old_, new_}})) AskAfterAbort(abortRequested, *site);
+    if (abortRequested) {
+        UndoIt();
+        undoable = false;
+        reversed = true;
+        return false;
+    }
+    return update_->Problems().empty();
+}
+
+bool ESiteRenameCommand::UndoIt() {
+    if (!update_) return ERenameCommand::UndoIt();
+    if (!update_->CanUndo()) return false;
+    if (!StampOf(new_).SameAs(renamed_) || StampOf(old_).exists) {
+        ELog::Instance().LogErrorFile(31037, StampOf(old_).exists ? old_ : new_);
+        return false;
+    }
+    bool ok = update_->RestorePages();
+    ok = ERenameCommand::UndoIt() && ok;
+    update_->Unapply();
+    return ok;
+}
+
+// ---- ESiteCopyCommand, ESiteDuplicateCommand, ESiteShortcutCommand, ESiteTrashCommand ----
+
+bool ESiteCopyCommand::DoIt() {
+    bool result = ECopyCommand::DoIt();
+    if (!abortRequested)
+        if (EAppSite* site = SiteOf(target_)) AddNewNodes(destinations_, *site);
+    if (abortRequested) {
+        UndoIt();
+        reversed = true;
+        return false;
+    }
+    return result;
+}
+
+bool ESiteCopyCommand::UndoIt() {
+    bool ok = ECopyCommand::UndoIt();
+    if (EAppSite* site = SiteOf(target_)) RemoveVanishedNodes(destinations_, *site);
+    return ok;
+}
+
+bool ESiteDuplicateCommand::DoIt() {
+    bool result = EDuplicateCommand::DoIt();
+    if (!Destinations().empty())
+        if (EAppSite* site = SiteOf(Destinations().front())) AddNewNodes(Destinations(), *site);
+    return result;
+}
+
+bool ESiteDuplicateCommand::UndoIt() {
+    bool ok = EDuplicateCommand::UndoIt();
+    if (!Destinations().empty())
+        if (EAppSite* site = SiteOf(Destinations().front()))
+            RemoveVanishedNodes(Destinations(), *site);
+    return ok;
+}
+
+bool ESiteShortcutCommand::DoIt() {
+    bool result = EShortcutCommand::DoIt();
+    if (result)
+        if (EAppSite* site = SiteOf(target_)) AddNewNodes(created_, *site);
+    return result;
+}
+
+bool ESiteShortcutCommand::UndoIt() {
+    std::vector<std::string> created = created_;
+    bool ok = EShortcutCommand::UndoIt();
+    if (ok)
+        if (EAppSite* site = SiteOf(target_)) RemoveVanishedNodes(created, *site);
+    return ok;
+}
+
+bool ESiteTrashCommand::DoIt() {
+    bool result = ETrashCommand::DoIt();
+    // Only a trash that took every item changes the site (else it is reloaded later).
+    if (result && !sources_.empty())
+        if (EAppSite* site = SiteOf(sources_.front())) RemoveVanishedNodes(sources_, *site);
+    return result;
+}
+
+}  // namespace tw

@@ -1,0 +1,95 @@
+#pragma once
+// The commands the front ends build: each wraps a plain file command so that the tracked site
+// holding the items stays true to the disk. A move or rename inside one site rewrites every
+// page that refers to what moved (LinkUpdate.h), and its undo gives every page back byte for
+// byte; items that enter or leave a site gain or lose their nodes. A cancel while links are
+// updated asks whether to reverse the whole command, or to end tracking of the site.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/commands/FileCommands.h"
+#include "engine/commands/LinkUpdate.h"
+#include "engine/commands/TransferCommands.h"
+
+namespace tw {
+
+class EAppSite;
+
+// Nodes for items that now exist (a folder with everything in it).
+void AddNewNodes(const std::vector<std::string>& paths, EAppSite& site);
+// Items gone from disk lose their nodes; a site whose home page is gone stops being tracked.
+void RemoveVanishedNodes(const std::vector<std::string>& paths, EAppSite& site);
+
+class ESiteMoveCommand : public EMoveCommand {
+  public:
+    using EMoveCommand::EMoveCommand;
+    std::string GetClassName() const override { return "ESiteMoveCommand"; }
+    // The pages rewritten by the last run, and the ones that could not be.
+    const ELinkUpdate* LinkUpdate() const { return update_ ? &*update_ : nullptr; }
+
+  protected:
+    bool DoIt() override;
+    bool UndoIt() override;
+    std::unique_ptr<GUIProgress> ProgressFor(int items) override;
+
+  private:
+    std::optional<ELinkUpdate> update_;
+};
+
+class ESiteRenameCommand : public ERenameCommand {
+  public:
+    using ERenameCommand::ERenameCommand;
+    std::string GetClassName() const override { return "ESiteRenameCommand"; }
+    const ELinkUpdate* LinkUpdate() const { return update_ ? &*update_ : nullptr; }
+
+  protected:
+    bool DoIt() override;
+    bool UndoIt() override;
+
+  private:
+    std::optional<ELinkUpdate> update_;
+};
+
+class ESiteCopyCommand : public ECopyCommand {
+  public:
+    using ECopyCommand::ECopyCommand;
+    std::string GetClassName() const override { return "ESiteCopyCommand"; }
+
+  protected:
+    bool DoIt() override;
+    bool UndoIt() override;
+};
+
+class ESiteDuplicateCommand : public EDuplicateCommand {
+  public:
+    using EDuplicateCommand::EDuplicateCommand;
+    std::string GetClassName() const override { return "ESiteDuplicateCommand"; }
+
+  protected:
+    bool DoIt() override;
+    bool UndoIt() override;
+};
+
+class ESiteShortcutCommand : public EShortcutCommand {
+  public:
+    using EShortcutCommand::EShortcutCommand;
+    std::string GetClassName() const override { return "ESiteShortcutCommand"; }
+
+  protected:
+    bool DoIt() override;
+    bool UndoIt() override;
+};
+
+class ESiteTrashCommand : public ETrashCommand {
+  public:
+    using ETrashCommand::ETrashCommand;
+    std::string GetClassName() const override { return "ESiteTrashCommand"; }
+
+  protected:
+    bool DoIt() override;
+};
+
+}  // namespace tw

@@ -1,0 +1,229 @@
+// Moves and renames inside a tracked site: every page that refers to what moved is rewritten
+// so each URL names the same file, nothing outside the URL texts changes, the check finds the
+// same broken links as before, and undo gives back every file byte for byte.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/FileUtils.h"
+#include "core/strings/PathText.h"
+#include "engine/commands/History.h"
+#include "engine/commands/SiteCommands.h"
+#include "engine/model/SiteLoader.h"
+#include "engine/model/SiteRegistry.h"
+#include "tests/support/ScriptedServices.h"
+#include "tests/support/SiteBuilder.h"
+
+namespace tw {
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+class LinkRewriteTest : public test::SiteTest {
+  protected:
+    void SetUp() override {
+        SiteTest::SetUp();
+        MakeSite(
+            {
+                {"index.html",
+                 "<html><head><link rel=stylesheet href=\"css/site.css\">\n"
+                 "<meta http-equiv=\"refresh\" content=\"30; url=docs/intro.html\"></head>\n"
+                 "<body><a href=\"docs/intro.html#top\">fragment</a>\n"
+                 "<a href='./docs/intro.html?x=1'>dot and query</a>\n"
+                 "<a href=\"/docs/guide.html\">root</a>\n"
+                 "<a href=\"http://www.example.org/docs/guide.html\">absolute</a>\n"
+                 "<a href=\"docs/\">default document</a>\n"
+                 "<a href=\"docs/My%20Page.html\">percent</a>\n"
+                 "<a href=\"DOCS/Intro.html\">upper case</a>\n"
+                 "<img src=img/logo.png srcset=\"img/logo.png 1x, img/logo@2x.png 2x\">\n"
+                 "<a href=\"a&amp;b.html\">reference</a>\n"
+                 "<script>go('docs/intro.html')</script>\n"
+                 "<a href=\"gone.html\">broken</a></body></html>\n"},
+                {"a&b.html", "<a href=\"docs/guide.html\">"},
+                {"docs/index.html", "<a href=\"../index.html\"><a href=intro.html>"},
+                {"docs/intro.html",
+                 "<a href=\"../index.html\">up</a> <a href=\"guide.html#s2\">guide</a>\n"
+                 "<img src=\"../img/logo.png\"><a href=\"/nothere.html\">broken</a>\n"
+                 "<a href=\"/css/site.css\">css</a> <a href=\"intro.html\">self</a>\n"},
+                {"docs/guide.html", "<a href=\"intro.html\"><a href=\"../docs/My%20Page.html\">"},
+                {"docs/My Page.html", "<a href=\"guide.html\">"},
+                {"docs/based.html",
+                 "<base href=\"../img/\"><img src=\"logo.png\"><a href=\"bg.png\">"},
+                {"css/site.css",
+                 "body { background: url(../img/bg.png) }\n@import \"print.css\";\n"},
+                {"css/print.css", "p { background: url('/img/logo.png') }"},
+                {"img/logo.png", "PNG1"},
+                {"img/logo@2x.png", "PNG2"},
+                {"img/bg.png", "PNG3"},
+                {"manual/", ""},
+            },
+            "index.html", "www.example.org", "index.html");
+        // The site is found by the commands through the registry.
+        site = ESiteRegistry::Instance().AdoptSite(std::move(site_));
+        ASSERT_TRUE(LoadSite(*site));
+        brokenBefore_ = BrokenTexts();
+    }
+    void TearDown() override {
+        ESiteRegistry::Instance().Clear();
+        SiteTest::TearDown();
+    }
+    std::string S(const std::string& relative) { return SitePath(relative); }
+
+    Files Snapshot() {
+        Files files;
+        std::function<void(const std::string&)> walk = [&](const std::string& dir) {
+            DirectoryEnumerator entries(dir + kPathSep, "*");
+            std::string path;
+            while (entries.Next(path, true)) {
+                if (IsFolder(path))
+                    walk(path);
+                else
+                    files[path.substr(S("").size())] = ReadFile(path);
+            }
+        };
+        walk(std::string(StripTrailingSep(S(""))));
+        return files;
+    }
+    // The broken links a fresh check of the site finds, as URL texts.
+    std::vector<std::string> BrokenTexts() {
+        EAppSite fresh("fresh", S(""), S("index.html"), "www.example.org", "index.html");
+        std::vector<std::string> broken;
+        LoadOptions options;
+        options.onProblem = [&](EHtmlNode&, const EUrl& url, LinkProblem kind) {
+            if (kind == LinkProblem::Broken) broken.push_back(url.text);
+        };
+        EXPECT_TRUE(LoadSite(fresh, options));
+        std::sort(broken.begin(), broken.end());
+        return broken;
+    }
+    // A page with every URL span cut out: what must not change. (Read from a copy: the page
+    // may no longer be where it was.)
+    std::string Skeleton(const std::string& path, const std::string& content) {
+        const std::string copy =
+            WriteFile("skeleton" + std::string(PathExtension(path).empty() ? "" : ".") +
+                          std::string(PathExtension(path)),
+                      content);
+        EHtmlNode page(copy);
+        page.ParseUrls(nullptr);
+        std::string out;
+        std::size_t at = 0;
+        for (const EUrl& url : page.Urls()) {
+            if (url.start < at) continue;
+            out.append(content, at, url.start - at);
+            out += '|';
+            at = url.end + 1;
+        }
+        out.append(content, std::min(at, content.size()), std::string::npos);
+        return out;
+    }
+    // Runs the command, checks the result, undoes it and checks every byte came back.
+    void RunAndUndo(std::unique_ptr<ECommand> command,
+                    const std::map<std::string, std::string>& expected) {
+        Files before = Snapshot();
+        ASSERT_TRUE(history_.ExecuteCommand(std::move(command))) << Errors();
+        Files after = Snapshot();
+        for (const auto& [path, text] : expected) {
+            auto it = after.find(path);
+            ASSERT_NE(it, after.end()) << path;
+            EXPECT_NE(it->second.find(text), std::string::npos) << path << ":\n" << it->second;
+        }
+        EXPECT_EQ(BrokenTexts(), brokenBefore_);
+        ExpectConsistentSite();
+        // Outside the URL texts every byte of every page is as it was.
+        for (const auto& [path, content] : after) {
+            if (!path.ends_with(".html") && !path.ends_with(".css")) continue;
+            auto same = std::find_if(before.begin(), before.end(), [&](const auto& b) {
+                return Skeleton(b.first, b.second) == Skeleton(path, content);
+            });
+            EXPECT_NE(same, before.end()) << "changed outside its URLs: " << path;
+        }
+        ASSERT_TRUE(history_.Undo()) << Errors();
+        EXPECT_EQ(Snapshot(), before);
+        ExpectConsistentSite();
+        ASSERT_TRUE(history_.Redo()) << Errors();
+        EXPECT_EQ(Snapshot(), after);
+        ASSERT_TRUE(history_.Undo()) << Errors();
+    }
+    void ExpectConsistentSite() {
+        std::string why;
+        EXPECT_TRUE(site->IsConsistent(&why)) << why;
+    }
+
+    EAppSite* site = nullptr;
+    std::vector<std::string> brokenBefore_;
+    ECommandHistory history_;
+};
+
+TEST_F(LinkRewriteTest, MovingAFolderOfPages) {
+    RunAndUndo(std::make_unique<ESiteMoveCommand>(S("docs"), S("manual")),
+               {{"index.html", "href=\"manual/docs/intro.html#top\""},
+                {"index.html", "href='./manual/docs/intro.html?x=1'"},
+                {"index.html", "href=\"/manual/docs/guide.html\""},
+                {"index.html", "href=\"http://www.example.org/manual/docs/guide.html\""},
+                {"index.html", "href=\"manual/docs/\""},
+                {"index.html", "href=\"manual/docs/My%20Page.html\""},
+                {"index.html", "url=manual/docs/intro.html"},
+                {"index.html", "go('manual/docs/intro.html')"},
+                {"a&b.html", "href=\"manual/docs/guide.html\""},
+                {"manual/docs/intro.html", "href=\"../../index.html\""},
+                {"manual/docs/intro.html", "src=\"../../img/logo.png\""},
+                {"manual/docs/intro.html", "href=\"guide.html#s2\""},
+                {"manual/docs/based.html", "<base href=\"../../img/\"><img src=\"logo.png\">"}});
+}
+
+TEST_F(LinkRewriteTest, MovingAPageUpAndDown) {
+    RunAndUndo(std::make_unique<ESiteMoveCommand>(S("docs/intro.html"), S("")),
+               {{"index.html", "href=\"intro.html#top\""},
+                {"intro.html", "href=\"index.html\">up"},
+                {"intro.html", "href=\"docs/guide.html#s2\""},
+                {"intro.html", "src=\"img/logo.png\""},
+                {"docs/index.html", "href=../intro.html>"}});
+    RunAndUndo(std::make_unique<ESiteMoveCommand>(S("docs/guide.html"), S("manual")),
+               {{"index.html", "href=\"/manual/guide.html\""},
+                {"manual/guide.html", "href=\"../docs/intro.html\""},
+                {"manual/guide.html", "href=\"../docs/My%20Page.html\""},
+                {"docs/My Page.html", "href=\"../manual/guide.html\""}});
+}
+
+TEST_F(LinkRewriteTest, RenamingAFolderAndAFile) {
+    RunAndUndo(std::make_unique<ESiteRenameCommand>(S("img"), S("images")),
+               {{"index.html",
+                 "src=images/logo.png srcset=\"images/logo.png 1x, "
+                 "images/logo@2x.png 2x\""},
+                {"css/site.css", "url(../images/bg.png)"},
+                {"css/print.css", "url('/images/logo.png')"},
+                {"docs/based.html", "<base href=\"../images/\"><img src=\"logo.png\">"}});
+    RunAndUndo(std::make_unique<ESiteRenameCommand>(S("docs/guide.html"), S("docs/how to.html")),
+               {{"docs/intro.html", "href=\"how%20to.html#s2\""},
+                {"index.html", "href=\"/docs/how%20to.html\""}});
+}
+
+TEST_F(LinkRewriteTest, MovingAnImage) {
+    RunAndUndo(std::make_unique<ESiteMoveCommand>(S("img/logo.png"), S("docs")),
+               {{"index.html", "src=docs/logo.png srcset=\"docs/logo.png 1x"},
+                {"docs/intro.html", "src=\"logo.png\""},
+                {"css/print.css", "url('/docs/logo.png')"},
+                {"docs/based.html", "<img src=\"../docs/logo.png\">"}});
+}
+
+// A cancel while links are updated, answered "Yes": the whole command is reversed and
+// nothing enters the history.
+TEST_F(LinkRewriteTest, ACancelMidwayReversesEverything) {
+    Files before = Snapshot();
+    test::ScopedScript script;
+    script->faultInPass = "Updating Links";
+    script->answers = {Answer::Yes};
+    EXPECT_FALSE(
+        history_.ExecuteCommand(std::make_unique<ESiteMoveCommand>(S("docs"), S("manual"))));
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_FALSE(history_.CanUndo());
+    ExpectConsistentSite();
+}
+
+}  // namespace
+}  // namespace tw
