@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/Formatters.h"
+#include "cli/SiteChoice.h"
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
 #include "core/platform/WholeFile.h"
@@ -33,9 +34,7 @@ namespace {
 constexpr int kExitClean = 0, kExitBroken = 1, kExitUsage = 2, kExitCancelled = 130;
 
 struct CheckOptions {
-    std::string directory, home, server, site;
-    std::optional<std::string> defaults;
-    std::vector<std::string> excluded;
+    SiteOptions where;
     bool totalOrphans = false;
     bool syntax = true;
     bool fragments = true;
@@ -97,28 +96,14 @@ int Cancelled() {
     return kExitCancelled;
 }
 
-std::string Absolute(const std::string& path) {
-    char buf[PATH_MAX];
-    if (::realpath(path.c_str(), buf)) return buf;
-    if (!path.empty() && path.front() == kPathSep) return path;
-    char cwd[PATH_MAX];
-    return ::getcwd(cwd, sizeof cwd) ? JoinPath(cwd, path) : path;
-}
-
-// A path given on the command line: as it stands when it exists, else below the site folder.
-std::string InSite(const std::string& path, const std::string& directory) {
-    if (path.empty() || path.front() == kPathSep || PathExists(path)) return Absolute(path);
-    return JoinPath(directory, path);
-}
-
 bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
     bool optionsEnded = false;
     auto folder = [&](const std::string& arg) {
-        if (!o.directory.empty()) {
+        if (!o.where.directory.empty()) {
             exit = Usage("only one folder can be checked at a time");
             return false;
         }
-        o.directory = arg;
+        o.where.directory = arg;
         return true;
     };
     for (int i = 0; i < argc; ++i) {
@@ -158,11 +143,11 @@ bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
                 exit = Usage(("option " + arg + " needs a value").c_str());
                 return false;
             }
-            if (arg == "--home") o.home = text;
-            if (arg == "--server") o.server = text;
-            if (arg == "--site") o.site = text;
-            if (arg == "--defaults") o.defaults = text;
-            if (arg == "--exclude") o.excluded.push_back(text);
+            if (arg == "--home") o.where.home = text;
+            if (arg == "--server") o.where.server = text;
+            if (arg == "--site") o.where.site = text;
+            if (arg == "--defaults") o.where.defaults = text;
+            if (arg == "--exclude") o.where.excluded.push_back(text);
             if (arg == "--format") {
                 if (text != "text" && text != "json") {
                     exit = Usage("--format takes text or json");
@@ -185,52 +170,11 @@ bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
             return false;
         }
     }
-    if (o.directory.empty() == o.site.empty()) {
+    if (o.where.directory.empty() == o.where.site.empty()) {
         exit = Usage("name a folder or a defined site (--site NAME)");
         return false;
     }
     return true;
-}
-
-// The site to check: defined ad hoc from the options (never saved), or found in the profile.
-std::unique_ptr<EAppSite> MakeSite(const CheckOptions& o, std::string& problem) {
-    if (!o.site.empty()) {
-        // Every defined section is looked at: one whose folder is gone (a drive not mounted
-        // today) must not hide the sites defined after it.
-        for (int id = 1;; ++id) {
-            auto site = std::make_unique<EAppSite>();
-            const bool usable = site->LoadAs(id);
-            if (site->GetName().empty()) break;
-            if (!EqualsNoCase(site->GetName(), o.site)) continue;
-            if (usable) return site;
-            problem = "site \"" + o.site + "\": its folder " + site->GetDirectory() +
-                      " or its home page " + site->GetHomePage() + " is gone";
-            return nullptr;
-        }
-        problem = "no site named \"" + o.site + "\" is defined";
-        return nullptr;
-    }
-    if (!IsFolder(o.directory)) {
-        problem = o.directory + ": no such folder";
-        return nullptr;
-    }
-    std::string directory = Absolute(o.directory);
-    std::string home = o.home.empty() ? DefaultPage(directory) : InSite(o.home, directory);
-    std::string name(PathName(StripTrailingSep(directory)));
-    auto site = std::make_unique<EAppSite>(name.empty() ? "site" : name, directory, home, o.server,
-                                           o.defaults.value_or(kServerDefaultNames));
-    std::vector<std::string> excluded;
-    for (const std::string& folder : o.excluded) {
-        std::string path = InSite(folder, directory);
-        // A misspelt folder would silently check the whole site in sections.
-        if (!IsFolder(path) || !site->Contains(Absolute(path))) {
-            problem = "--exclude " + folder + ": no such folder in " + directory;
-            return nullptr;
-        }
-        excluded.push_back(Absolute(path));
-    }
-    site->SetExcludedFolders(std::move(excluded));
-    return site;
 }
 
 LinkFinding Finding(EHtmlNode& page, const EUrl& url) {
@@ -286,7 +230,7 @@ int RunCheck(int argc, char** argv) {
     ScopedUiServices services(std::make_unique<EConsoleServices>());
 
     std::string problem;
-    std::unique_ptr<EAppSite> site = MakeSite(options, problem);
+    std::unique_ptr<EAppSite> site = MakeSite(options.where, problem);
     if (!site) return Fail(problem);
     if (!PathExists(site->GetHomePage()))
         return Fail("home page " + site->GetHomePage() + " does not exist");

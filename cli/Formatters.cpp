@@ -7,7 +7,7 @@
 #include "core/strings/CaseFold.h"
 
 namespace tw::cli {
-namespace {
+namespace {}  // namespace
 
 // Appends a JSON string literal. The output is always UTF-8: each byte that is not part of a
 // UTF-8 sequence becomes U+FFFD (the text format keeps the bytes as they are).
@@ -55,6 +55,8 @@ void JsonString(std::string& out, std::string_view s) {
     }
     out += '"';
 }
+
+namespace {
 
 void Flush(std::string& buffer, std::FILE* out, bool force = false) {
     if (!force && buffer.size() < (1u << 16)) return;

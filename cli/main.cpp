@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/CheckCommand.h"
+#include "cli/FileCommand.h"
 
 namespace {
 
@@ -18,6 +19,10 @@ void PrintHelp() {
         "\n"
         "Commands:\n"
         "  check DIR       load a site and report broken links, orphans and syntax errors\n"
+        "  mv SRC... DEST  move items inside a site, rewriting every link to them\n"
+        "  rename OLD NEW  rename an item inside a site, rewriting every link to it\n"
+        "  cp, dup, ln     copy, duplicate in place, make shortcuts (symbolic links)\n"
+        "  mkdir, rm       make a folder; send items to the trash\n"
         "\n"
         "Options:\n"
         "  --help          show this help (tidewright help COMMAND, or tidewright COMMAND\n"
@@ -54,6 +59,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "check") return tw::cli::RunCheck(argc - 2, argv + 2);
+    if (tw::cli::IsFileCommand(argv[1]))
+        return tw::cli::RunFileCommand(argv[1], argc - 2, argv + 2);
     std::fprintf(stderr, "tidewright: unknown command '%s'\nTry 'tidewright --help'.\n", argv[1]);
     return 2;
 }

@@ -108,8 +108,8 @@ std::string ELinkRewriter::Map(std::string_view before) const {
     return path;
 }
 
-std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page,
-                                              const std::string& pageBefore) const {
+std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string& pageBefore,
+                                              const std::string& pageNow) const {
     std::vector<Splice> splices;
     page.ClearTags();
     page.ClearUrls();
@@ -117,7 +117,7 @@ std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page,
     const UrlContext context = UrlContext::Of(page);
     const std::string& siteDir = site_.GetDirectory();
     const std::string oldFolder = std::string(PathDirectory(pageBefore)) + kPathSep;
-    const std::string newFolder = page.GetDirectory() + kPathSep;
+    const std::string newFolder = std::string(PathDirectory(pageNow)) + kPathSep;
     std::string oldBase = oldFolder, newBase = newFolder;
     std::string content;  // the raw bytes, read only when a URL is rewritten
     auto raw = [&](const EUrl& url) {

@@ -26,9 +26,10 @@ class ELinkRewriter {
     // Where a path of before the moves is now (itself when nothing moved it).
     std::string Map(std::string_view before) const;
 
-    // The splices for the page now at its node's path, which stood at `pageBefore`. The page
-    // is read here (and its parsed data dropped again).
-    std::vector<Splice> SplicesFor(EHtmlNode& page, const std::string& pageBefore) const;
+    // The splices for the page that stood at `pageBefore` and stands (or will stand) at
+    // `pageNow`. The page is read from its node's file (and its parsed data dropped again).
+    std::vector<Splice> SplicesFor(EHtmlNode& page, const std::string& pageBefore,
+                                   const std::string& pageNow) const;
 
   private:
     const EAppSite& site_;

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "core/log/Log.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/PageRewrite.h"
 #include "engine/model/Changes.h"
@@ -74,7 +75,7 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
             break;
         }
         progress->Step(page->GetPath(), 1);
-        std::vector<Splice> splices = rewriter.SplicesFor(*page, before);
+        std::vector<Splice> splices = rewriter.SplicesFor(*page, before, page->GetPath());
         if (splices.empty()) continue;
         std::vector<std::string> previous;
         if (!EnsureWritable(page->GetPath()) || !RewritePage(page->GetPath(), splices, &previous)) {
@@ -102,6 +103,29 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
     for (ENode* node : movedNodes) site_.ReevaluateReachability(node);
     changes.OrphansChanged();
     return finished;
+}
+
+std::vector<ELinkUpdate::PagePreview> ELinkUpdate::Preview(
+    const std::vector<MovedPath>& moves) const {
+    std::vector<PagePreview> previews;
+    ELinkRewriter rewriter(site_, moves);
+    for (const auto& [page, before] : pages_) {
+        const std::string after = rewriter.Map(before);
+        std::vector<Splice> splices = rewriter.SplicesFor(*page, before, after);
+        if (splices.empty()) continue;
+        PagePreview preview{before, after, {}, {}, static_cast<int>(splices.size())};
+        ReadWholeFile(page->GetPath(), preview.oldContent);
+        std::size_t at = 0;
+        for (const Splice& s : splices) {
+            preview.newContent.append(preview.oldContent, at, s.start - at);
+            preview.newContent += s.text;
+            at = s.end;
+        }
+        preview.newContent.append(preview.oldContent, std::min(at, preview.oldContent.size()),
+                                  std::string::npos);
+        previews.push_back(std::move(preview));
+    }
+    return previews;
 }
 
 bool ELinkUpdate::CanUndo() const {

@@ -43,6 +43,14 @@ class ELinkUpdate {
     // After the files moved back: nodes return, and the web follows.
     void Unapply();
 
+    // What Apply would write, without changing anything: each page's path before and after
+    // and its content before and after.
+    struct PagePreview {
+        std::string before, after, oldContent, newContent;
+        int links = 0;
+    };
+    std::vector<PagePreview> Preview(const std::vector<MovedPath>& moves) const;
+
     const std::vector<PageChange>& Changes() const { return changes_; }
     // Pages that could not be rewritten (unwritable, or a write failed): their links to the
     // moved items are broken now.
