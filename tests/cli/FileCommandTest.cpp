@@ -1,0 +1,137 @@
+// The command line's file commands on a real site: links kept valid, what was done printed,
+// nothing done outside a site, and a dry run that changes nothing.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/FileUtils.h"
+#include "core/platform/Shell.h"
+#include "core/strings/PathText.h"
+#include "tests/support/TestHome.h"
+
+namespace tw {
+namespace {
+
+class FileCommandTest : public test::TestHome {
+  protected:
+    void SetUp() override {
+        TestHome::SetUp();
+        WriteFile("site/index.html",
+                  "<a href=\"docs/a.html#x\">A</a> <img src=\"img/p.png\">\n"
+                  "<a href=gone.html>broken</a>\n");
+        WriteFile("site/docs/a.html", "<a href=\"../index.html\">home</a>\n");
+        WriteFile("site/img/p.png", "PNG");
+        MakeFolder("site/new");
+        WriteFile("elsewhere/x.html", "");
+    }
+    struct Run {
+        int status = -1;
+        std::string out;
+    };
+    Run Tw(std::vector<std::string> args) {
+        args.insert(args.begin(), TW_CLI);
+        Run r;
+        r.out = RunCapture(args, &r.status).value_or("<did not run>");
+        return r;
+    }
+    std::map<std::string, std::string> Snapshot() {
+        std::map<std::string, std::string> files;
+        std::function<void(const std::string&)> walk = [&](const std::string& dir) {
+            DirectoryEnumerator entries(dir + kPathSep, "*");
+            std::string path;
+            while (entries.Next(path, true))
+                if (IsFolder(path))
+                    walk(path);
+                else
+                    files[path] = ReadFile(path);
+        };
+        walk(PathOf("site"));
+        return files;
+    }
+};
+
+TEST_F(FileCommandTest, MoveAndRenameRewriteTheLinksAndSaySo) {
+    Run mv = Tw({"mv", "--site-dir", PathOf("site"), PathOf("site/docs"), PathOf("site/new")});
+    EXPECT_EQ(mv.status, 0) << mv.out;
+    EXPECT_EQ(mv.out,
+              "moved docs -> new/docs\nrewrote index.html (1 link)\n"
+              "rewrote new/docs/a.html (1 link)\n");
+    EXPECT_NE(ReadFile(PathOf("site/index.html")).find("href=\"new/docs/a.html#x\""),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(PathOf("site/new/docs/a.html")), "<a href=\"../../index.html\">home</a>\n");
+
+    Run rename = Tw({"rename", "--site-dir", PathOf("site"), "--format", "json",
+                     PathOf("site/img/p.png"), "photo.png"});
+    EXPECT_EQ(rename.status, 0);
+    EXPECT_EQ(rename.out, "{\"command\": \"rename\", \"done\": true, \"items\": [{\"from\": \"" +
+                              PathOf("site/img/p.png") + "\", \"to\": \"" +
+                              PathOf("site/img/photo.png") + "\"}], \"pages\": [{\"path\": \"" +
+                              PathOf("site/index.html") +
+                              "\", \"links\": 1}], \"problems\": []}\n");
+    Run check = Tw({"check", PathOf("site")});
+    EXPECT_EQ(check.status, 1);  // only gone.html, as before
+    EXPECT_NE(check.out.find("     1 broken links"), std::string::npos) << check.out;
+}
+
+TEST_F(FileCommandTest, ADryRunShowsTheDiffAndChangesNothing) {
+    auto before = Snapshot();
+    Run dry = Tw(
+        {"mv", "--dry-run", "--site-dir", PathOf("site"), PathOf("site/docs"), PathOf("site/new")});
+    EXPECT_EQ(dry.status, 0);
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_NE(dry.out.find("would move docs -> new/docs\n"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("--- a/index.html\n+++ b/index.html\n@@ -1,1 +1,1 @@\n"
+                           "-<a href=\"docs/a.html#x\">A</a>"),
+              std::string::npos)
+        << dry.out;
+    EXPECT_NE(dry.out.find("--- a/docs/a.html\n+++ b/new/docs/a.html\n"), std::string::npos);
+}
+
+// Nothing is moved that would break links without a word: outside a known site, or out of it.
+TEST_F(FileCommandTest, WithoutASiteOrOutsideItNothingIsDone) {
+    auto before = Snapshot();
+    struct Case {
+        std::vector<std::string> args;
+    } cases[] = {
+        {{"mv", PathOf("site/docs"), PathOf("site/new")}},  // no site defined or given
+        {{"mv", "--site-dir", PathOf("site"), PathOf("elsewhere/x.html"), PathOf("site/new")}},
+        {{"mv", "--site-dir", PathOf("site"), PathOf("site/docs"), PathOf("elsewhere")}},
+        {{"rename", "--site-dir", PathOf("site"), PathOf("site/docs"), PathOf("site/new/d")}},
+        {{"mv", "--site-dir", PathOf("site"), PathOf("site/missing"), PathOf("site/new")}},
+        {{"mv", "--site-dir", PathOf("site"), PathOf("site/docs")}},
+    };
+    for (const Case& c : cases) {
+        Run r = Tw(c.args);
+        EXPECT_EQ(r.status, 2) << c.args.back();
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(Snapshot(), before);
+    // A defined site that holds the items is found without being named.
+    WriteFile("home/Tidewright.ini", "[Site1]\nName=S\nDirectory=" + PathOf("site") +
+                                         "\nHomePage=" + PathOf("site/index.html") + "\n");
+    EXPECT_EQ(Tw({"mv", PathOf("site/docs"), PathOf("site/new")}).status, 0);
+    EXPECT_NE(ReadFile(PathOf("site/index.html")).find("new/docs/a.html"), std::string::npos);
+}
+
+TEST_F(FileCommandTest, TheOtherCommands) {
+    const std::string site = PathOf("site");
+    EXPECT_EQ(Tw({"mkdir", "--site-dir", site, PathOf("site/made/deep")}).out, "made made/deep\n");
+    EXPECT_TRUE(IsFolder(PathOf("site/made/deep")));
+    EXPECT_EQ(Tw({"cp", "--site-dir", site, PathOf("site/img/p.png"), PathOf("site/new")}).out,
+              "copied img/p.png -> new/p.png\n");
+    EXPECT_EQ(Tw({"dup", "--site-dir", site, PathOf("site/img/p.png")}).out,
+              "duplicated img/p.png -> img/p Copy.png\n");
+    EXPECT_EQ(Tw({"ln", "--site-dir", site, PathOf("site/docs"), PathOf("site/new")}).out,
+              "linked new/docs\n");
+    EXPECT_TRUE(IsSymbolicLink(PathOf("site/new/docs")));
+    Run rm = Tw({"rm", "--site-dir", site, PathOf("site/img/p Copy.png")});
+    EXPECT_EQ(rm.out, "trashed img/p Copy.png\n");
+    EXPECT_FALSE(PathExists(PathOf("site/img/p Copy.png")));
+    EXPECT_TRUE(PathExists(PathOf("data/Trash/files/p Copy.png")));
+}
+
+}  // namespace
+}  // namespace tw
