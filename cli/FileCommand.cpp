@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -193,6 +194,7 @@ void AddPages(Report& report, const ELinkUpdate* update) {
     if (!update) return;
     for (const auto& change : update->Changes())
         report.pages.emplace_back(change.path, change.links);
+    std::sort(report.pages.begin(), report.pages.end());
     for (const std::string& page : update->Problems())
         report.problems.push_back(page +
                                   ": could not be rewritten; its links to what moved are broken");
