@@ -15,6 +15,7 @@
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
 #include "core/strings/PathText.h"
+#include "engine/commands/CommandJournal.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
@@ -200,10 +201,178 @@ void AddPages(Report& report, const ELinkUpdate* update) {
                                   ": could not be rewritten; its links to what moved are broken");
 }
 
+std::unique_ptr<ECommand> MakeCommand(const std::string& verb,
+                                      const std::vector<std::string>& paths,
+                                      const std::vector<std::string>& sources,
+                                      const std::string& target) {
+    if (verb == "mv") return std::make_unique<ESiteMoveCommand>(sources, target);
+    if (verb == "rename") return std::make_unique<ESiteRenameCommand>(paths[0], paths[1]);
+    if (verb == "cp") return std::make_unique<ESiteCopyCommand>(sources, target);
+    if (verb == "dup") return std::make_unique<ESiteDuplicateCommand>(sources);
+    if (verb == "ln") return std::make_unique<ESiteShortcutCommand>(sources, target);
+    if (verb == "mkdir") return std::make_unique<ENewDirCommand>(paths[0]);
+    return std::make_unique<ESiteTrashCommand>(sources,
+                                               std::string(PathDirectory(sources.front())));
+}
+
+// Runs a command, telling what it did and what an undo in a later run needs to know.
+bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& reversed) {
+    const bool ok = command.Execute();
+    reversed = command.ReversedItself();
+    entry.command = command.Serialize();
+    ETransferJournal steps;
+    const ELinkUpdate* update = nullptr;
+    if (auto* move = dynamic_cast<ESiteMoveCommand*>(&command)) {
+        report.done = move->Transferred();
+        update = move->LinkUpdate();
+        steps = move->Journal();
+    } else if (auto* rename = dynamic_cast<ESiteRenameCommand*>(&command)) {
+        update = rename->LinkUpdate();
+        if (rename->IsUndoable()) {
+            MovedPath item{rename->OldPath(), rename->NewPath()};
+            report.done.push_back(item);
+            steps.NoteMoved(item.from, item.to);
+        }
+    } else if (auto* copy = dynamic_cast<ECopyCommand*>(&command)) {
+        report.done = copy->Transferred();
+        steps = copy->Journal();
+    } else if (auto* dup = dynamic_cast<EDuplicateCommand*>(&command)) {
+        for (std::size_t i = 0; i < dup->Destinations().size(); ++i)
+            if (StampOf(dup->Destinations()[i]).exists)
+                report.done.push_back({dup->Sources()[i], dup->Destinations()[i]});
+        steps = dup->Journal();
+    } else if (auto* links = dynamic_cast<EShortcutCommand*>(&command)) {
+        for (const std::string& link : links->Created()) {
+            report.done.push_back({link, {}});
+            steps.NoteMade(link);
+        }
+    } else if (auto* folder = dynamic_cast<ENewDirCommand*>(&command)) {
+        if (ok) {
+            report.done.push_back({folder->Path(), {}});
+            // The folders it made, outermost first, so that undo removes them innermost first.
+            std::vector<std::string> made{folder->Path()};
+            for (int level = 1; level < folder->LevelsCreated(); ++level)
+                made.insert(made.begin(), std::string(PathDirectory(made.front())));
+            for (const std::string& path : made) steps.NoteMade(path);
+        }
+    } else if (auto* trash = dynamic_cast<ETrashCommand*>(&command)) {
+        for (const std::string& s : trash->Sources())
+            if (!StampOf(s).exists) report.done.push_back({s, {}});
+    }
+    AddPages(report, update);
+    if (update) {
+        for (const auto& change : update->Changes()) {
+            steps.Restamp(change.path);
+            entry.pages.push_back({change.path, change.stamp, change.undo});
+        }
+    }
+    entry.steps = steps.Save();
+    return ok;
+}
+
+// Runs again the oldest command undone: on its site, as it was first run.
+int Redo(const Options& o, std::vector<JournalEntry>& entries) {
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [](const JournalEntry& e) { return e.undone; });
+    if (it == entries.end()) return Fail(o, "nothing to redo");
+    std::unique_ptr<ECommand> command = CommandFromLine(it->command);
+    if (!command) return Fail(o, "the journal cannot be read");
+    Options again = o;
+    const std::string& line = it->command;
+    again.verb = line.starts_with("ESiteMoveCommand")     ? "mv"
+                 : line.starts_with("ESiteRenameCommand") ? "rename"
+                 : line.starts_with("ESiteCopyCommand")   ? "cp"
+                 : line.starts_with("ESiteDuplicate")     ? "dup"
+                 : line.starts_with("ESiteShortcut")      ? "ln"
+                 : line.starts_with("ENewDir")            ? "mkdir"
+                                                          : "rm";
+    again.where.directory = it->site;
+    again.where.home = it->homePage;
+    again.where.server = it->server;
+    std::string problem;
+    EAppSite* site = OpenSite(again, it->site, problem);
+    if (!site) return Fail(o, problem);
+    Report report;
+    JournalEntry entry;
+    bool reversed = false;
+    const bool ok = RunCommand(*command, report, entry, reversed);
+    if (reversed) return Fail(o, "cancelled; nothing was changed", kCancelled);
+    if (report.done.empty()) return Fail(o, "nothing could be done again");
+    entry.site = it->site;
+    entry.homePage = it->homePage;
+    entry.server = it->server;
+    *it = std::move(entry);
+    if (!ECommandJournal().Write(entries))
+        report.problems.push_back("the journal could not be written");
+    std::printf("redid %s\n", command->GetName().c_str());
+    Print(again, *site, report, ok);
+    return ok && report.problems.empty() ? kDone : kProblems;
+}
+
+}  // namespace
+
+namespace {
+
+std::string NameOf(const JournalEntry& entry) {
+    std::unique_ptr<ECommand> command = CommandFromLine(entry.command);
+    return command ? command->GetName() : entry.command;
+}
+
+// Undoes the newest command not undone yet: every rewritten page gets its old bytes, every
+// step is reversed; nothing is done when any of those files changed since.
+int Undo(const Options& o, std::vector<JournalEntry>& entries) {
+    auto it = std::find_if(entries.rbegin(), entries.rend(),
+                           [](const JournalEntry& e) { return !e.undone; });
+    if (it == entries.rend()) return Fail(o, "nothing to undo");
+    JournalEntry& entry = *it;
+    if (entry.command.starts_with("ESiteTrashCommand") ||
+        entry.command.starts_with("ETrashCommand"))
+        return Fail(o, NameOf(entry) + " cannot be undone here: restore the items from the trash");
+    ETransferJournal steps;
+    if (!steps.Load(entry.steps)) return Fail(o, "the journal cannot be read");
+    for (const JournalEntry::Page& page : entry.pages)
+        if (!StampOf(page.path).SameAs(page.stamp))
+            return Fail(o, page.path + " changed since the command: nothing was undone");
+    if (!steps.CanReverse())
+        return Fail(o, "an item changed since the command: nothing was undone");
+    bool ok = true;
+    std::vector<std::string> restored;  // where the pages will be once the items are back
+    for (const JournalEntry::Page& page : entry.pages) {
+        if (!RewritePage(page.path, page.undo)) ok = false;
+        steps.Restamp(page.path);
+        restored.push_back(steps.Origin(page.path));
+    }
+    ok = steps.Reverse() && ok;
+    entry.undone = true;
+    // The pages given back are as the commands before left them: their stamps are taken anew.
+    for (auto earlier = std::next(it); earlier != entries.rend(); ++earlier) {
+        if (earlier->undone) continue;
+        ETransferJournal before;
+        before.Load(earlier->steps);
+        for (const std::string& path : restored) {
+            before.Restamp(path);
+            for (JournalEntry::Page& page : earlier->pages)
+                if (page.path == path) page.stamp = StampOf(page.path);
+        }
+        earlier->steps = before.Save();
+    }
+    if (!ECommandJournal().Write(entries)) ok = false;
+    std::printf("undid %s\n", NameOf(entry).c_str());
+    return ok ? kDone : kProblems;
+}
+
+int History(const std::vector<JournalEntry>& entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        std::printf("%3zu  %-7s %s\n", i + 1, entries[i].undone ? "undone" : "done",
+                    NameOf(entries[i]).c_str());
+    return kDone;
+}
+
 }  // namespace
 
 bool IsFileCommand(const char* command) {
-    for (const char* verb : {"mv", "rename", "cp", "dup", "mkdir", "rm", "ln"})
+    for (const char* verb :
+         {"mv", "rename", "cp", "dup", "mkdir", "rm", "ln", "undo", "redo", "history"})
         if (std::strcmp(command, verb) == 0) return true;
     return false;
 }
@@ -211,6 +380,16 @@ bool IsFileCommand(const char* command) {
 int RunFileCommand(const char* verb, int argc, char** argv) {
     Options o;
     o.verb = verb;
+    if (o.verb == "undo" || o.verb == "redo" || o.verb == "history") {
+        if (argc > 0) return Fail(o, "takes no arguments");
+        ScopedLog log(std::make_unique<QuietLog>());
+        ScopedUiServices scope(std::make_unique<EConsoleServices>());
+        std::vector<JournalEntry> entries;
+        if (!ECommandJournal().Read(entries)) return Fail(o, "the journal cannot be read");
+        if (o.verb == "history") return History(entries);
+        if (o.verb == "undo") return Undo(o, entries);
+        return Redo(o, entries);
+    }
     CLI::App app("Tidewright " + o.verb + ": keeps every link of the site valid.",
                  "tidewright " + o.verb);
     app.add_option("--site", o.where.site, "a site defined in the settings, by name");
@@ -286,48 +465,20 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
 
     ELog::Instance().ClearErrors();
     Report report;
-    bool ok = false, reversed = false;
-    if (o.verb == "mv") {
-        ESiteMoveCommand command(sources, target);
-        ok = command.Execute();
-        reversed = command.ReversedItself();
-        report.done = command.Transferred();
-        AddPages(report, command.LinkUpdate());
-    } else if (o.verb == "rename") {
-        ESiteRenameCommand command(paths[0], paths[1]);
-        ok = command.Execute();
-        reversed = command.ReversedItself();
-        if (command.IsUndoable()) report.done.push_back({paths[0], paths[1]});
-        AddPages(report, command.LinkUpdate());
-    } else if (o.verb == "cp") {
-        ESiteCopyCommand command(sources, target);
-        ok = command.Execute();
-        reversed = command.ReversedItself();
-        report.done = command.Transferred();
-    } else if (o.verb == "dup") {
-        ESiteDuplicateCommand command(sources);
-        ok = command.Execute();
-        for (std::size_t i = 0; i < command.Destinations().size(); ++i)
-            if (StampOf(command.Destinations()[i]).exists)
-                report.done.push_back({sources[i], command.Destinations()[i]});
-    } else if (o.verb == "ln") {
-        ESiteShortcutCommand command(sources, target);
-        ok = command.Execute();
-        for (const std::string& link : command.Created()) report.done.push_back({link, {}});
-    } else if (o.verb == "mkdir") {
-        ENewDirCommand command(paths[0]);
-        ok = command.Execute();
-        if (ok) report.done.push_back({paths[0], {}});
-    } else {
-        ESiteTrashCommand command(sources, std::string(PathDirectory(sources.front())));
-        ok = command.Execute();
-        for (const std::string& s : sources)
-            if (!StampOf(s).exists) report.done.push_back({s, {}});
-    }
+    JournalEntry entry;
+    bool reversed = false;
+    std::unique_ptr<ECommand> command = MakeCommand(o.verb, paths, sources, target);
+    const bool ok = RunCommand(*command, report, entry, reversed);
     if (reversed) return Fail(o, "cancelled; nothing was changed", kCancelled);
     Print(o, *site, report, ok);
     if (std::fflush(stdout) != 0) return kUsage;
     if (report.done.empty()) return kUsage;
+    entry.site = site->GetDirectory();
+    entry.homePage = site->GetHomePage();
+    entry.server = site->GetServer();
+    if (!ECommandJournal().Add(std::move(entry)))
+        report.problems.push_back(
+            "the command could not be written to the journal: undo will not know it");
     return ok && report.problems.empty() ? kDone : kProblems;
 }
 

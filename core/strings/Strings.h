@@ -20,4 +20,8 @@ std::string LoadMessage(int id, std::initializer_list<std::string_view> args = {
 // printf-style formatting for the table's "%d"/"%s" templates.
 std::string FormatPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A field of a tab-separated line: backslash, tab and line ends written as \\, \t, \n, \r.
+std::string EscapeField(std::string_view text);
+std::string UnescapeField(std::string_view text);
+
 }  // namespace tw

@@ -32,6 +32,11 @@ class ECommand {
     bool Unexecute();
 
     bool IsUndoable() const { return undoable; }
+    // The files whose bytes the command rewrote (an undo gives them back). After a later
+    // command is undone, the files it gave back are as this command left them: Restamp takes
+    // their stamps anew, so that this command's own undo still recognises them.
+    virtual std::vector<std::string> RewrittenFiles() const { return {}; }
+    virtual void Restamp(const std::string& /*path*/) {}
     // A command that undid itself after a cancel: nothing of it is left to record.
     bool ReversedItself() const { return reversed; }
     int ExecCount() const { return execCount; }

@@ -18,6 +18,7 @@ class ENewDirCommand : public ECommand {
     bool Deserialize(std::string_view line) override;
     std::string GetClassName() const override { return "ENewDirCommand"; }
     int LevelsCreated() const { return levels_; }
+    const std::string& Path() const { return path_; }
 
   protected:
     bool DoIt() override;
@@ -38,6 +39,7 @@ class ETrashCommand : public ECommand {
     std::string Serialize() const override;
     bool Deserialize(std::string_view line) override;
     std::string GetClassName() const override { return "ETrashCommand"; }
+    const std::vector<std::string>& Sources() const { return sources_; }
 
   protected:
     bool DoIt() override;
@@ -53,6 +55,8 @@ class ERenameCommand : public ECommand {
     std::string Serialize() const override;
     bool Deserialize(std::string_view line) override;
     std::string GetClassName() const override { return "ERenameCommand"; }
+    const std::string& OldPath() const { return old_; }
+    const std::string& NewPath() const { return new_; }
 
   protected:
     bool DoIt() override;

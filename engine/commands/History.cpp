@@ -83,6 +83,7 @@ bool ECommandHistory::Undo() {
     Busy busy;
     EChanges::Batch batch;
     bool ok = false;
+    const std::vector<std::string> rewritten = undo_.back()->RewrittenFiles();
     try {
         ok = undo_.back()->Unexecute();
     } catch (const std::bad_alloc&) {
@@ -92,6 +93,8 @@ bool ECommandHistory::Undo() {
     }
     redo_.push_back(std::move(undo_.back()));
     undo_.pop_back();
+    for (const auto& earlier : undo_)
+        for (const std::string& path : rewritten) earlier->Restamp(path);
     if (!ok) EChanges::Instance().Everything();
     return ok;
 }

@@ -52,6 +52,11 @@ class ELinkUpdate {
     std::vector<PagePreview> Preview(const std::vector<MovedPath>& moves) const;
 
     const std::vector<PageChange>& Changes() const { return changes_; }
+    // A page given back by a later command's undo is as this update left it.
+    void Restamp(const std::string& path) {
+        for (PageChange& change : changes_)
+            if (change.path == path) change.stamp = StampOf(path);
+    }
     // Pages that could not be rewritten (unwritable, or a write failed): their links to the
     // moved items are broken now.
     const std::vector<std::string>& Problems() const { return problems_; }

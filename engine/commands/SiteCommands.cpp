@@ -58,6 +58,27 @@ void AskAfterAbort(bool& abortRequested, EAppSite& site) {
 
 }  // namespace
 
+std::unique_ptr<ECommand> CommandFromLine(std::string_view line) {
+    std::vector<std::unique_ptr<ECommand>> all;
+    all.push_back(std::make_unique<ESiteMoveCommand>(std::vector<std::string>{}, ""));
+    all.push_back(std::make_unique<ESiteRenameCommand>("", ""));
+    all.push_back(std::make_unique<ESiteCopyCommand>(std::vector<std::string>{}, ""));
+    all.push_back(std::make_unique<ESiteDuplicateCommand>(std::vector<std::string>{}));
+    all.push_back(std::make_unique<ESiteShortcutCommand>(std::vector<std::string>{}, ""));
+    all.push_back(std::make_unique<ESiteTrashCommand>(std::vector<std::string>{}));
+    all.push_back(std::make_unique<ENewDirCommand>(""));
+    all.push_back(std::make_unique<EMoveCommand>(std::vector<std::string>{}, ""));
+    all.push_back(std::make_unique<ERenameCommand>("", ""));
+    all.push_back(std::make_unique<ECopyCommand>(std::vector<std::string>{}, ""));
+    all.push_back(std::make_unique<EDuplicateCommand>(std::vector<std::string>{}));
+    all.push_back(std::make_unique<EShortcutCommand>(std::vector<std::string>{}, ""));
+    all.push_back(std::make_unique<ETrashCommand>(std::vector<std::string>{}));
+    all.push_back(std::make_unique<ELaunchAppCommand>(""));
+    for (auto& command : all)
+        if (command->Deserialize(line)) return std::move(command);
+    return nullptr;
+}
+
 void AddNewNodes(const std::vector<std::string>& paths, EAppSite& site) {
     for (const std::string& path : paths)
         if (StampOf(path).exists) AddTree(std::string(StripTrailingSep(path)), site);
@@ -135,7 +156,43 @@ bool ESiteMoveCommand::UndoIt() {
     return ok;
 }
 
+namespace {
+
+std::vector<std::string> PagesOf(const std::optional<ELinkUpdate>& update) {
+    std::vector<std::string> pages;
+    if (update)
+        for (const auto& change : update->Changes()) pages.push_back(change.path);
+    return pages;
+}
+
+}  // namespace
+
+std::vector<std::string> ESiteMoveCommand::RewrittenFiles() const {
+    // Where they will be once the undo has moved them back.
+    std::vector<std::string> pages = PagesOf(update_);
+    for (std::string& page : pages) page = journal_.Origin(page);
+    return pages;
+}
+
+void ESiteMoveCommand::Restamp(const std::string& path) {
+    journal_.Restamp(path);
+    if (update_) update_->Restamp(path);
+}
+
 // ---- ESiteRenameCommand ----
+
+std::vector<std::string> ESiteRenameCommand::RewrittenFiles() const {
+    std::vector<std::string> pages = PagesOf(update_);
+    for (std::string& page : pages)
+        if (page == new_ || page.starts_with(new_ + kPathSep))
+            page = old_ + page.substr(new_.size());
+    return pages;
+}
+
+void ESiteRenameCommand::Restamp(const std::string& path) {
+    if (update_) update_->Restamp(path);
+    if (path == new_) renamed_ = StampOf(path);
+}
 
 bool ESiteRenameCommand::DoIt() {
     update_.reset();

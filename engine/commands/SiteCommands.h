@@ -18,6 +18,9 @@ namespace tw {
 
 class EAppSite;
 
+// The command a log line describes (any class of the family), or null.
+std::unique_ptr<ECommand> CommandFromLine(std::string_view line);
+
 // Nodes for items that now exist (a folder with everything in it).
 void AddNewNodes(const std::vector<std::string>& paths, EAppSite& site);
 // Items gone from disk lose their nodes; a site whose home page is gone stops being tracked.
@@ -29,6 +32,8 @@ class ESiteMoveCommand : public EMoveCommand {
     std::string GetClassName() const override { return "ESiteMoveCommand"; }
     // The pages rewritten by the last run, and the ones that could not be.
     const ELinkUpdate* LinkUpdate() const { return update_ ? &*update_ : nullptr; }
+    std::vector<std::string> RewrittenFiles() const override;
+    void Restamp(const std::string& path) override;
 
   protected:
     bool DoIt() override;
@@ -44,6 +49,8 @@ class ESiteRenameCommand : public ERenameCommand {
     using ERenameCommand::ERenameCommand;
     std::string GetClassName() const override { return "ESiteRenameCommand"; }
     const ELinkUpdate* LinkUpdate() const { return update_ ? &*update_ : nullptr; }
+    std::vector<std::string> RewrittenFiles() const override;
+    void Restamp(const std::string& path) override;
 
   protected:
     bool DoIt() override;

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "core/log/Log.h"
 #include "core/platform/DirectoryEnumerator.h"
 #include "core/strings/PathText.h"
+#include "core/strings/Strings.h"
 
 namespace tw {
 namespace {
@@ -149,6 +151,64 @@ bool ETransferJournal::Copy(const std::string& from, const std::string& to) {
     }
     steps_.push_back({Kind::Copied, from, to, StampOf(to)});
     return true;
+}
+
+std::string ETransferJournal::Save() const {
+    std::string out;
+    for (const Step& s : steps_) {
+        const FileStamp& t = s.stamp;
+        out += std::to_string(static_cast<int>(s.kind)) + '\t' + EscapeField(s.from) + '\t' +
+               EscapeField(s.to) + '\t' + std::to_string(t.exists) + std::to_string(t.isFolder) +
+               std::to_string(t.isLink) + '\t' + std::to_string(t.device) + '\t' +
+               std::to_string(t.inode) + '\t' + std::to_string(t.size) + '\t' +
+               std::to_string(t.mtimeNs) + '\n';
+    }
+    return out;
+}
+
+bool ETransferJournal::Load(std::string_view text) {
+    steps_.clear();
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::vector<std::string> f;
+        std::size_t start = at;
+        for (;;) {
+            std::size_t tab = text.find('\t', start);
+            if (tab == std::string_view::npos || tab > end) {
+                f.emplace_back(text.substr(start, end - start));
+                break;
+            }
+            f.emplace_back(text.substr(start, tab - start));
+            start = tab + 1;
+        }
+        at = end + 1;
+        if (f.size() != 8 || f[3].size() != 3 || f[0].empty() || f[0][0] < '0' || f[0][0] > '3')
+            return false;
+        Step step{static_cast<Kind>(f[0][0] - '0'), UnescapeField(f[1]), UnescapeField(f[2]), {}};
+        step.stamp.exists = f[3][0] == '1';
+        step.stamp.isFolder = f[3][1] == '1';
+        step.stamp.isLink = f[3][2] == '1';
+        step.stamp.device = std::strtoull(f[4].c_str(), nullptr, 10);
+        step.stamp.inode = std::strtoull(f[5].c_str(), nullptr, 10);
+        step.stamp.size = std::strtoll(f[6].c_str(), nullptr, 10);
+        step.stamp.mtimeNs = std::strtoll(f[7].c_str(), nullptr, 10);
+        steps_.push_back(std::move(step));
+    }
+    return true;
+}
+
+std::string ETransferJournal::Origin(const std::string& path) const {
+    std::string origin = path;
+    for (auto it = steps_.rbegin(); it != steps_.rend(); ++it) {
+        if (it->kind != Kind::Moved && it->kind != Kind::RemovedFolder) continue;
+        if (origin == it->to)
+            origin = it->from;
+        else if (origin.starts_with(it->to + kPathSep))
+            origin = it->from + origin.substr(it->to.size());
+    }
+    return origin;
 }
 
 void ETransferJournal::Restamp(const std::string& path) {

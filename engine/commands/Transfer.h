@@ -39,6 +39,21 @@ class ETransferJournal {
     // The item at `path` was changed on purpose since its step (a moved page rewritten):
     // its stamp is taken anew.
     void Restamp(const std::string& path);
+    // Where the item now at `path` was before the journal's moves (itself when none moved it):
+    // where an undo will put it.
+    std::string Origin(const std::string& path) const;
+    // An item renamed by other means, recorded as a move so that it can be reversed here.
+    void NoteMoved(const std::string& from, const std::string& to) {
+        steps_.push_back({Kind::Moved, from, to, StampOf(to)});
+    }
+    // A folder or item another command made, recorded so that it can be removed here.
+    void NoteMade(const std::string& path) {
+        FileStamp stamp = StampOf(path);
+        steps_.push_back({stamp.isFolder ? Kind::MadeFolder : Kind::Copied, {}, path, stamp});
+    }
+    // The journal as text (one step a line) and back, for a journal kept across runs.
+    std::string Save() const;
+    bool Load(std::string_view text);
 
   private:
     enum class Kind { Moved, Copied, MadeFolder, RemovedFolder };

@@ -25,6 +25,7 @@ class ETransferCommand : public ECommand {
     // The items that went whole to their destination in the last run.
     const std::vector<MovedPath>& Transferred() const { return transferred_; }
     const std::string& TargetFolder() const { return target_; }
+    const ETransferJournal& Journal() const { return journal_; }
     std::string Serialize() const override;
     bool Deserialize(std::string_view line) override;
 
@@ -110,6 +111,8 @@ class EDuplicateCommand : public ECommand {
     bool Deserialize(std::string_view line) override;
     std::string GetClassName() const override { return "EDuplicateCommand"; }
     const std::vector<std::string>& Destinations() const { return destinations_; }
+    const std::vector<std::string>& Sources() const { return sources_; }
+    const ETransferJournal& Journal() const { return journal_; }
 
   protected:
     bool DoIt() override;

@@ -116,6 +116,29 @@ TEST_F(FileCommandTest, WithoutASiteOrOutsideItNothingIsDone) {
     EXPECT_NE(ReadFile(PathOf("site/index.html")).find("new/docs/a.html"), std::string::npos);
 }
 
+// Commands run from the command line can be undone and redone by later runs.
+TEST_F(FileCommandTest, UndoRedoAndHistoryAcrossRuns) {
+    auto before = Snapshot();
+    const std::string site = PathOf("site");
+    ASSERT_EQ(Tw({"mv", "--site-dir", site, PathOf("site/docs"), PathOf("site/new")}).status, 0);
+    ASSERT_EQ(Tw({"rename", "--site-dir", site, PathOf("site/img"), "pics"}).status, 0);
+    auto after = Snapshot();
+    EXPECT_EQ(Tw({"history"}).out,
+              "  1  done    move of \"docs\"\n  2  done    rename of \"img\"\n");
+    EXPECT_EQ(Tw({"undo"}).out, "undid rename of \"img\"\n");
+    EXPECT_EQ(Tw({"undo"}).out, "undid move of \"docs\"\n");
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(Tw({"undo"}).status, 2);  // nothing left
+    EXPECT_EQ(Tw({"redo"}).status, 0);
+    EXPECT_EQ(Tw({"redo"}).status, 0);
+    EXPECT_EQ(Snapshot(), after);
+    // A page changed since: the undo refuses and changes nothing.
+    WriteFile("site/index.html", ReadFile(PathOf("site/index.html")) + "<!-- edited -->");
+    auto edited = Snapshot();
+    EXPECT_EQ(Tw({"undo"}).status, 2);
+    EXPECT_EQ(Snapshot(), edited);
+}
+
 TEST_F(FileCommandTest, TheOtherCommands) {
     const std::string site = PathOf("site");
     EXPECT_EQ(Tw({"mkdir", "--site-dir", site, PathOf("site/made/deep")}).out, "made made/deep\n");

@@ -1,0 +1,150 @@
+#include "engine/commands/CommandJournal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+
+#include "core/platform/ProgramFolders.h"
+#include "core/platform/WholeFile.h"
+#include "core/strings/PathText.h"
+#include "core/strings/Strings.h"
+
+namespace tw {
+namespace {
+
+std::string Hex(std::string_view bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+std::string Unhex(std::string_view hex) {
+    std::string out;
+    auto value = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(value(hex[i]) * 16 + value(hex[i + 1]));
+    return out;
+}
+
+std::string StampText(const FileStamp& t) {
+    return std::to_string(t.exists) + std::to_string(t.isFolder) + std::to_string(t.isLink) + ' ' +
+           std::to_string(t.device) + ' ' + std::to_string(t.inode) + ' ' + std::to_string(t.size) +
+           ' ' + std::to_string(t.mtimeNs);
+}
+
+FileStamp StampFrom(const std::string& text) {
+    FileStamp t;
+    std::istringstream in(text);
+    std::string flags;
+    in >> flags >> t.device >> t.inode >> t.size >> t.mtimeNs;
+    if (flags.size() == 3) {
+        t.exists = flags[0] == '1';
+        t.isFolder = flags[1] == '1';
+        t.isLink = flags[2] == '1';
+    }
+    return t;
+}
+
+}  // namespace
+
+ECommandJournal::ECommandJournal() : path_(ProgramSubfolder("Config") + "journal.txt") {}
+
+bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
+    entries.clear();
+    std::string text;
+    if (!ReadWholeFile(path_, text)) return !StampOf(path_).exists;
+    std::istringstream in(text);
+    std::string line;
+    JournalEntry* entry = nullptr;
+    while (std::getline(in, line)) {
+        const std::size_t space = line.find(' ');
+        const std::string key = line.substr(0, space);
+        const std::string value = space == std::string::npos ? "" : line.substr(space + 1);
+        if (key == "@entry") {
+            entries.emplace_back();
+            entry = &entries.back();
+        } else if (!entry) {
+            return false;
+        } else if (key == "undone") {
+            entry->undone = value == "1";
+        } else if (key == "command") {
+            entry->command = UnescapeField(value);
+        } else if (key == "site") {
+            entry->site = UnescapeField(value);
+        } else if (key == "home") {
+            entry->homePage = UnescapeField(value);
+        } else if (key == "server") {
+            entry->server = UnescapeField(value);
+        } else if (key == "step") {
+            entry->steps += value + '\n';
+        } else if (key == "page") {
+            const std::size_t tab = value.find('\t');
+            if (tab == std::string::npos) return false;
+            entry->pages.push_back(
+                {UnescapeField(value.substr(0, tab)), StampFrom(value.substr(tab + 1)), {}});
+        } else if (key == "splice") {
+            if (entry->pages.empty()) return false;
+            std::istringstream fields(value);
+            Splice splice;
+            std::string hex;
+            fields >> splice.start >> splice.end >> hex;
+            splice.text = Unhex(hex);
+            entry->pages.back().undo.push_back(std::move(splice));
+        }
+    }
+    return true;
+}
+
+bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
+    std::string text;
+    const std::size_t first = entries.size() > kKeep ? entries.size() - kKeep : 0;
+    for (std::size_t i = first; i < entries.size(); ++i) {
+        const JournalEntry& e = entries[i];
+        text += "@entry\nundone " + std::string(e.undone ? "1" : "0") + "\ncommand " +
+                EscapeField(e.command) + "\nsite " + EscapeField(e.site) + "\nhome " +
+                EscapeField(e.homePage) + "\nserver " + EscapeField(e.server) + "\n";
+        std::istringstream steps(e.steps);
+        for (std::string step; std::getline(steps, step);) text += "step " + step + "\n";
+        for (const JournalEntry::Page& page : e.pages) {
+            text += "page " + EscapeField(page.path) + "\t" + StampText(page.stamp) + "\n";
+            for (const Splice& s : page.undo)
+                text += "splice " + std::to_string(s.start) + " " + std::to_string(s.end) + " " +
+                        Hex(s.text) + "\n";
+        }
+    }
+    // Beside the journal, flushed, then renamed over it: the old or the new, never half.
+    std::string temp = path_ + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < text.size();) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), path_.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ECommandJournal::Add(JournalEntry entry) const {
+    std::vector<JournalEntry> entries;
+    Read(entries);
+    std::erase_if(entries, [](const JournalEntry& e) { return e.undone; });
+    entries.push_back(std::move(entry));
+    return Write(entries);
+}
+
+}  // namespace tw

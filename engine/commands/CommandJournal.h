@@ -1,0 +1,48 @@
+#pragma once
+// The commands run from the command line, kept in a file so that a later run can undo or
+// redo them: each command's log line, the site it ran on, its transfer steps, and for every
+// page it rewrote the old bytes of each changed span with the page's stamp. An undo refuses,
+// changing nothing, when any of those files changed since. The file is replaced atomically
+// (written beside itself, flushed, renamed), so a crash leaves the old or the new journal.
+
+#include <string>
+#include <vector>
+
+#include "core/platform/FileUtils.h"
+#include "engine/commands/PageRewrite.h"
+
+namespace tw {
+
+struct JournalEntry {
+    std::string command;                 // the command's Serialize line
+    std::string site, homePage, server;  // the site it ran on
+    bool undone = false;
+    std::string steps;  // ETransferJournal::Save
+    struct Page {
+        std::string path;
+        FileStamp stamp;
+        std::vector<Splice> undo;  // the old bytes at the new spans
+    };
+    std::vector<Page> pages;
+};
+
+class ECommandJournal {
+  public:
+    static constexpr std::size_t kKeep = 50;  // the newest entries kept
+
+    // The journal in the program's Config folder.
+    ECommandJournal();
+    explicit ECommandJournal(std::string path) : path_(std::move(path)) {}
+
+    // Every entry, oldest first; empty when there is no journal yet. False when it cannot be
+    // read as a journal.
+    bool Read(std::vector<JournalEntry>& entries) const;
+    bool Write(const std::vector<JournalEntry>& entries) const;
+    // A new command: entries undone before it can no longer be redone.
+    bool Add(JournalEntry entry) const;
+
+  private:
+    std::string path_;
+};
+
+}  // namespace tw
