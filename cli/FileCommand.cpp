@@ -14,6 +14,7 @@
 #include "cli/SiteChoice.h"
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
 #include "engine/commands/CommandJournal.h"
 #include "engine/commands/SiteCommands.h"
@@ -111,8 +112,11 @@ EAppSite* OpenSite(const Options& o, const std::string& first, std::string& prob
 }
 
 std::string Relative(const EAppSite& site, const std::string& path) {
-    const std::string folder(StripTrailingSep(Absolute(site.GetDirectory())));
-    return path.starts_with(folder + kPathSep) ? path.substr(folder.size() + 1) : path;
+    // The site's folder as given and as resolved: a page may be named either way.
+    for (const std::string& folder : {std::string(StripTrailingSep(site.GetDirectory())),
+                                      std::string(StripTrailingSep(Absolute(site.GetDirectory())))})
+        if (path.starts_with(folder + kPathSep)) return path.substr(folder.size() + 1);
+    return path;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -336,9 +340,15 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
     if (!steps.CanReverse())
         return Fail(o, "an item changed since the command: nothing was undone");
     bool ok = true;
+    EPageWriter writer;
+    for (const JournalEntry::Page& page : entry.pages) {
+        std::string content;
+        if (!ReadWholeFile(page.path, content) || !writer.Stage(page.path, content, page.undo))
+            ok = false;
+    }
+    if (!writer.Commit().empty()) ok = false;
     std::vector<std::string> restored;  // where the pages will be once the items are back
     for (const JournalEntry::Page& page : entry.pages) {
-        if (!RewritePage(page.path, page.undo)) ok = false;
         steps.Restamp(page.path);
         restored.push_back(steps.Origin(page.path));
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/platform/WholeFile.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "engine/html/AttributeText.h"
@@ -109,7 +108,8 @@ std::string ELinkRewriter::Map(std::string_view before) const {
 }
 
 std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string& pageBefore,
-                                              const std::string& pageNow) const {
+                                              const std::string& pageNow,
+                                              const std::string& content) const {
     std::vector<Splice> splices;
     page.ClearTags();
     page.ClearUrls();
@@ -119,10 +119,9 @@ std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string
     const std::string oldFolder = std::string(PathDirectory(pageBefore)) + kPathSep;
     const std::string newFolder = std::string(PathDirectory(pageNow)) + kPathSep;
     std::string oldBase = oldFolder, newBase = newFolder;
-    std::string content;  // the raw bytes, read only when a URL is rewritten
     auto raw = [&](const EUrl& url) {
-        if (content.empty()) ReadWholeFile(page.GetPath(), content);
-        return content.substr(url.start, url.end - url.start + 1);
+        return url.end < content.size() ? content.substr(url.start, url.end - url.start + 1)
+                                        : std::string();
     };
     for (const EUrl& url : page.Urls()) {
         if (url.IsExternal()) continue;

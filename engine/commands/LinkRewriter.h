@@ -27,9 +27,10 @@ class ELinkRewriter {
     std::string Map(std::string_view before) const;
 
     // The splices for the page that stood at `pageBefore` and stands (or will stand) at
-    // `pageNow`. The page is read from its node's file (and its parsed data dropped again).
+    // `pageNow`; `content` is the page's bytes. The page's URLs are read from its node's file
+    // (and its parsed data dropped again).
     std::vector<Splice> SplicesFor(EHtmlNode& page, const std::string& pageBefore,
-                                   const std::string& pageNow) const;
+                                   const std::string& pageNow, const std::string& content) const;
 
   private:
     const EAppSite& site_;

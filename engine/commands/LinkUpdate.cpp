@@ -1,5 +1,6 @@
 #include "engine/commands/LinkUpdate.h"
 
+#include <algorithm>
 #include <set>
 
 #include "core/log/Log.h"
@@ -64,6 +65,8 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
     ELinkRewriter rewriter(site_, moved);
     bool finished = true;
     std::vector<ENode*> failed;
+    std::vector<EHtmlNode*> staged;  // the page of each change, in order
+    EPageWriter writer;
     auto progress = EUiServices::Instance().CreateProgress(
         pages_.size() >= 4 ? ProgressKind::Dialog : ProgressKind::Silent);
     progress->Begin(LoadString(kUpdatingLinks), static_cast<int>(pages_.size()), nullptr);
@@ -75,10 +78,13 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
             break;
         }
         progress->Step(page->GetPath(), 1);
-        std::vector<Splice> splices = rewriter.SplicesFor(*page, before, page->GetPath());
+        std::string content;
+        if (!ReadWholeFile(page->GetPath(), content)) continue;
+        std::vector<Splice> splices = rewriter.SplicesFor(*page, before, page->GetPath(), content);
         if (splices.empty()) continue;
         std::vector<std::string> previous;
-        if (!EnsureWritable(page->GetPath()) || !RewritePage(page->GetPath(), splices, &previous)) {
+        if (!EnsureWritable(page->GetPath()) ||
+            !writer.Stage(page->GetPath(), content, splices, &previous)) {
             problems_.push_back(page->GetPath());
             failed.push_back(page);
             continue;
@@ -92,11 +98,29 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
                 {start, static_cast<std::uint32_t>(start + s.text.size()), previous[i]});
             shift += static_cast<std::int64_t>(s.text.size()) - (s.end - s.start);
         }
-        change.stamp = StampOf(page->GetPath());
         changes_.push_back(std::move(change));
-        changes.PageLinksChanged(page->GetPath());
+        staged.push_back(page);
     }
     progress->End();
+    // A cancel leaves every page as it was; otherwise all are replaced together.
+    std::vector<std::string> notReplaced;
+    if (finished) notReplaced = writer.Commit();
+    for (std::size_t i = 0; i < changes_.size();) {
+        const bool replaced = finished && std::find(notReplaced.begin(), notReplaced.end(),
+                                                    changes_[i].path) == notReplaced.end();
+        if (!replaced) {
+            if (finished) {
+                problems_.push_back(changes_[i].path);
+                failed.push_back(staged[i]);
+            }
+            changes_.erase(changes_.begin() + static_cast<std::ptrdiff_t>(i));
+            staged.erase(staged.begin() + static_cast<std::ptrdiff_t>(i));
+            continue;
+        }
+        changes_[i].stamp = StampOf(changes_[i].path);
+        changes.PageLinksChanged(changes_[i].path);
+        ++i;
+    }
     // A page that kept its old URLs has broken links now: the web reads it again.
     Refresh(failed);
     touched_.insert(touched_.end(), failed.begin(), failed.end());
@@ -111,10 +135,11 @@ std::vector<ELinkUpdate::PagePreview> ELinkUpdate::Preview(
     ELinkRewriter rewriter(site_, moves);
     for (const auto& [page, before] : pages_) {
         const std::string after = rewriter.Map(before);
-        std::vector<Splice> splices = rewriter.SplicesFor(*page, before, after);
-        if (splices.empty()) continue;
-        PagePreview preview{before, after, {}, {}, static_cast<int>(splices.size())};
+        PagePreview preview{before, after, {}, {}, 0};
         ReadWholeFile(page->GetPath(), preview.oldContent);
+        std::vector<Splice> splices = rewriter.SplicesFor(*page, before, after, preview.oldContent);
+        if (splices.empty()) continue;
+        preview.links = static_cast<int>(splices.size());
         std::size_t at = 0;
         for (const Splice& s : splices) {
             preview.newContent.append(preview.oldContent, at, s.start - at);
@@ -140,10 +165,15 @@ bool ELinkUpdate::CanUndo() const {
 
 bool ELinkUpdate::RestorePages() {
     bool ok = true;
+    EPageWriter writer;
     for (const PageChange& change : changes_) {
-        if (!RewritePage(change.path, change.undo)) ok = false;
+        std::string content;
+        if (!ReadWholeFile(change.path, content) ||
+            !writer.Stage(change.path, content, change.undo))
+            ok = false;
         EChanges::Instance().PageLinksChanged(change.path);
     }
+    if (!writer.Commit().empty()) ok = false;
     changes_.clear();
     return ok;
 }

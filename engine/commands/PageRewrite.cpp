@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -37,7 +38,7 @@ bool WriteAll(int fd, const std::string& data) {
 }  // namespace
 
 bool EnsureWritable(const std::string& path) {
-    if (!(FileAttributes(path) & kAttrReadOnly)) return true;
+    if (::access(path.c_str(), W_OK) == 0) return true;
     ReadOnlyPolicy policy = readOnlyPolicy;
     if (policy == ReadOnlyPolicy::Ask) {
         Answer answer = EUiServices::Instance().AskReadOnly(path);
@@ -59,22 +60,22 @@ bool EnsureWritable(const std::string& path) {
     return true;
 }
 
-bool RewritePage(const std::string& page, const std::vector<Splice>& splices,
-                 std::vector<std::string>* previous) {
+EPageWriter::~EPageWriter() {
+    for (const Staged& s : staged_) ::unlink(s.temp.c_str());
+}
+
+bool EPageWriter::Stage(const std::string& page, const std::string& content,
+                        const std::vector<Splice>& splices, std::vector<std::string>* previous) {
     ELog& log = ELog::Instance();
     // A link is followed to the file it names: that file is the page.
-    char real[PATH_MAX];
-    const std::string path = ::realpath(page.c_str(), real) ? std::string(real) : page;
+    std::string target = page;
     struct stat st;
-    std::string content;
-    int in = OpenRegularFile(path, &st);
-    if (in < 0) {
-        log.LogErrorFile(kOpenFailed, page);
-        return false;
+    if (::lstat(page.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char real[PATH_MAX];
+        if (::realpath(page.c_str(), real)) target = real;
     }
-    ::close(in);
-    if (!ReadWholeFile(path, content)) {
-        log.LogErrorFile(30017, page);
+    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        log.LogErrorFile(kOpenFailed, page);
         return false;
     }
     std::string out;
@@ -93,25 +94,56 @@ bool RewritePage(const std::string& page, const std::vector<Splice>& splices,
     }
     out.append(content, at, std::string::npos);
 
-    std::string temp = std::string(PathDirectory(path)) + kPathSep + ".tw_XXXXXX";
+    std::string temp = std::string(PathDirectory(target)) + kPathSep + ".tw_XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         log.LogErrorFile(kNoTempFile, page);
         return false;
     }
-    bool ok = WriteAll(fd, out) && ::fchmod(fd, st.st_mode & 07777) == 0 && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, out) && ::fchmod(fd, st.st_mode & 07777) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
         ::unlink(temp.c_str());
         log.LogErrorFile(kTempWriteFailed, page);
         return false;
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        log.LogErrorFile(kReplaceFailed, page);
+    staged_.push_back({page, target, temp, st.st_dev});
+    return true;
+}
+
+std::vector<std::string> EPageWriter::Commit() {
+    // One flush per file system makes every new page durable before any replaces its page.
+    std::vector<dev_t> flushed;
+    for (const Staged& s : staged_) {
+        if (std::find(flushed.begin(), flushed.end(), s.device) != flushed.end()) continue;
+        flushed.push_back(s.device);
+        int fd = ::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::syncfs(fd);
+            ::close(fd);
+        }
+    }
+    std::vector<std::string> failed;
+    for (const Staged& s : staged_) {
+        if (::rename(s.temp.c_str(), s.target.c_str()) != 0) {
+            ::unlink(s.temp.c_str());
+            ELog::Instance().LogErrorFile(kReplaceFailed, s.page);
+            failed.push_back(s.page);
+        }
+    }
+    staged_.clear();
+    return failed;
+}
+
+bool RewritePage(const std::string& page, const std::vector<Splice>& splices,
+                 std::vector<std::string>* previous) {
+    std::string content;
+    if (!ReadWholeFile(page, content)) {
+        ELog::Instance().LogErrorFile(kOpenFailed, page);
         return false;
     }
-    return true;
+    EPageWriter writer;
+    return writer.Stage(page, content, splices, previous) && writer.Commit().empty();
 }
 
 }  // namespace tw

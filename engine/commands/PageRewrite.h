@@ -4,6 +4,8 @@
 // the page's permission bits and is renamed over the page, so no failure leaves a half-written
 // page. A page that is a symbolic link is rewritten where it points.
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,8 +18,34 @@ struct Splice {
     std::string text;         // what goes there
 };
 
-// Applies the splices (sorted by start, not overlapping); `previous`, when given, receives
-// the bytes each splice replaced, in order. False, with the reason logged and the page
+// Rewrites many pages as one step: each new page is written beside its page, one flush per
+// file system makes them durable, then each is renamed over its page. Pages staged but not
+// committed are left as they were.
+class EPageWriter {
+  public:
+    EPageWriter() = default;
+    ~EPageWriter();
+    EPageWriter(const EPageWriter&) = delete;
+    EPageWriter& operator=(const EPageWriter&) = delete;
+
+    // The page's bytes as read (`content`) with the splices applied (sorted by start, not
+    // overlapping); `previous` receives the bytes each splice replaced. False, logged, when
+    // the new page could not be written.
+    bool Stage(const std::string& page, const std::string& content,
+               const std::vector<Splice>& splices, std::vector<std::string>* previous = nullptr);
+    // Replaces every staged page; returns the pages that could not be replaced (logged).
+    std::vector<std::string> Commit();
+    bool Empty() const { return staged_.empty(); }
+
+  private:
+    struct Staged {
+        std::string page, target, temp;
+        dev_t device;
+    };
+    std::vector<Staged> staged_;
+};
+
+// One page read, spliced and replaced as above. False, with the reason logged and the page
 // untouched, when it could not.
 bool RewritePage(const std::string& path, const std::vector<Splice>& splices,
                  std::vector<std::string>* previous = nullptr);
