@@ -1,9 +1,12 @@
 #include "engine/commands/SiteCommands.h"
 
+#include <algorithm>
+
 #include "core/log/Log.h"
 #include "core/platform/DirectoryEnumerator.h"
 #include "core/platform/FileUtils.h"
 #include "core/settings/SettingsStore.h"
+#include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/model/Changes.h"
@@ -54,6 +57,22 @@ void AskAfterAbort(bool& abortRequested, EAppSite& site) {
         abortRequested = true;
     else
         site.SetTracking(false);
+}
+
+// Pages and images moved outside any tracked site keep their links as they are: the user is
+// told first (unless told not to), and may stop.
+bool WarnedAboutUntrackedPages(const std::vector<std::string>& sources) {
+    SettingsStore& settings = SettingsStore::Instance();
+    if (!settings.ReadBool("1WarnSiteUntracked")) return true;
+    const bool pages = std::any_of(sources.begin(), sources.end(), [](const std::string& s) {
+        std::string ext = AsciiLower(PathExtension(StripTrailingSep(s)));
+        return IsImageFile(s) || ext == "htm" || ext == "html";
+    });
+    if (!pages) return true;
+    bool dontWarnAgain = false;
+    Answer answer = EUiServices::Instance().WarnSiteUntracked(&dontWarnAgain);
+    if (dontWarnAgain) settings.WriteBool("1WarnSiteUntracked", false);
+    return answer == Answer::Ok;
 }
 
 }  // namespace
@@ -109,6 +128,7 @@ std::unique_ptr<GUIProgress> ESiteMoveCommand::ProgressFor(int /*items*/) {
 bool ESiteMoveCommand::DoIt() {
     update_.reset();
     EAppSite* sourceSite = sources_.empty() ? nullptr : SiteOf(sources_.front());
+    if (!sourceSite && !WarnedAboutUntrackedPages(sources_)) return false;
     EAppSite* targetSite = SiteOf(target_);
     if (sourceSite && sourceSite == targetSite) {
         update_.emplace(*sourceSite);

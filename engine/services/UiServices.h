@@ -74,6 +74,12 @@ class EUiServices {
     virtual OverwriteReply AskOverwrite(const OverwriteQuestion& question) {
         return {false, OverwritePolicy::Skip, true, question.freeName};
     }
+    // Moving pages or images that no tracked site holds: their links will not be updated.
+    // Ok goes on; `dontWarnAgain` is the check box.
+    virtual Answer WarnSiteUntracked(bool* dontWarnAgain) {
+        *dontWarnAgain = false;
+        return Answer::Ok;
+    }
     // "File Errors" after a command that logged errors; `dontWarnAgain` is the check box.
     virtual void WarnFileErrors(std::string_view /*text*/, bool* dontWarnAgain) {
         *dontWarnAgain = false;

@@ -231,6 +231,22 @@ TEST_F(LinkRewriteTest, CommandsUndoneInTurnGiveBackEveryByte) {
     EXPECT_EQ(Snapshot(), edited);
 }
 
+// Pages moved where no site tracks them: the user is warned first, and Cancel does nothing.
+TEST_F(LinkRewriteTest, MovingUntrackedPagesWarnsFirst) {
+    WriteFile("loose/p.html", "<a href=q.html>");
+    MakeFolder("elsewhere");
+    test::ScopedScript script;
+    script->answers = {Answer::Cancel, Answer::Ok};
+    EXPECT_FALSE(history_.ExecuteCommand(
+        std::make_unique<ESiteMoveCommand>(PathOf("loose/p.html"), PathOf("elsewhere"))));
+    EXPECT_TRUE(PathExists(PathOf("loose/p.html")));
+    EXPECT_FALSE(history_.CanUndo());
+    EXPECT_TRUE(history_.ExecuteCommand(
+        std::make_unique<ESiteMoveCommand>(PathOf("loose/p.html"), PathOf("elsewhere"))));
+    EXPECT_TRUE(PathExists(PathOf("elsewhere/p.html")));
+    EXPECT_EQ(script->questionsAsked, 2);
+}
+
 // A cancel while links are updated, answered "Yes": the whole command is reversed and
 // nothing enters the history.
 TEST_F(LinkRewriteTest, ACancelMidwayReversesEverything) {

@@ -16,8 +16,8 @@ namespace tw::test {
 
 class ScriptedServices : public EUiServices {
   public:
-    // Answers to ConfirmReloadSite, WarnBeginTracking, AskYesNo (Yes is true) and
-    // AskReadOnly, in order of asking; the silent default's answer once they run out.
+    // Answers to ConfirmReloadSite, WarnBeginTracking, WarnSiteUntracked, AskYesNo (Yes is
+    // true) and AskReadOnly, in order of asking; the silent default's answer once they run out.
     std::deque<Answer> answers;
     bool dontAskAgain = false;  // the check box of the questions that have one
     // Replies to AskOverwrite, in order; the questions asked are kept.
@@ -53,6 +53,10 @@ class ScriptedServices : public EUiServices {
     bool AskYesNo(std::string_view) override { return Next(Answer::No) == Answer::Yes; }
     Answer AskReadOnly(std::string_view) override { return Next(Answer::No); }
     Answer WarnBeginTracking(bool* dontAsk) override {
+        *dontAsk = dontAskAgain;
+        return Next(Answer::Ok);
+    }
+    Answer WarnSiteUntracked(bool* dontAsk) override {
         *dontAsk = dontAskAgain;
         return Next(Answer::Ok);
     }
