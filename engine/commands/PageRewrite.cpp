@@ -70,11 +70,13 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
     // A link is followed to the file it names: that file is the page.
     std::string target = page;
     struct stat st;
-    if (::lstat(page.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    bool found = ::lstat(page.c_str(), &st) == 0;
+    if (found && S_ISLNK(st.st_mode)) {
         char real[PATH_MAX];
         if (::realpath(page.c_str(), real)) target = real;
+        found = ::stat(target.c_str(), &st) == 0;
     }
-    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!found || !S_ISREG(st.st_mode)) {
         log.LogErrorFile(kOpenFailed, page);
         return false;
     }
