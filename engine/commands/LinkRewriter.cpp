@@ -113,7 +113,7 @@ std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string
     std::vector<Splice> splices;
     page.ClearTags();
     page.ClearUrls();
-    if (!WasRead(page.ParseUrls(nullptr))) return splices;
+    if (!WasRead(page.ParseUrlsOf(content, nullptr))) return splices;
     const UrlContext context = UrlContext::Of(page);
     const std::string& siteDir = site_.GetDirectory();
     const std::string oldFolder = std::string(PathDirectory(pageBefore)) + kPathSep;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -750,6 +751,42 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
         std::vector<ETag>().swap(tags_);
         tagsParsed_ = false;
     }
+    urlsParsed_ = true;
+    return tagsStatus == ParseResult::SyntaxErrors ? tagsStatus : status;
+}
+
+ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section) {
+    if (urlsParsed_) return ParseResult::Ok;
+    if (!IsLinkSource()) return ParseResult::NotAPage;
+    externalUrlCount = 0;
+    localUrlCount = 0;
+    urls_.clear();
+    std::vector<ENode*>().swap(targets_);
+    std::vector<std::uint32_t>().swap(anchorIds_);
+    std::vector<FragmentRef>().swap(fragmentRefs_);
+    baseHref.clear();
+    baseNode = nullptr;
+    // Offsets are 32-bit, as when the page is read from its file.
+    const auto length =
+        static_cast<std::uint32_t>(std::min<std::size_t>(content.size(), INT32_MAX));
+    ClearLineTable();
+    AppendLineEnds(content.data(), length, 0);
+    FinishLineTable(length);
+    EScannerString scanner(content.substr(0, length));
+    if (isStyleSheet_) {
+        Extractor(*this, nullptr, &scanner)
+            .RunStyleSheet(std::string_view(content).substr(0, length));
+        urlsParsed_ = true;
+        return ParseResult::Ok;
+    }
+    tags_.clear();
+    const bool anchors = site_ && site_->CollectsFragments();
+    ParseResult tagsStatus = ReadAllTags(scanner, tags_, section, this, 0, &kExtractionInterest,
+                                         anchors ? &anchorIds_ : nullptr);
+    urls_.reserve(tags_.size());
+    ParseResult status = ExtractUrls(*this, section, &scanner);
+    std::vector<ETag>().swap(tags_);
+    tagsParsed_ = false;
     urlsParsed_ = true;
     return tagsStatus == ParseResult::SyntaxErrors ? tagsStatus : status;
 }

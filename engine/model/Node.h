@@ -156,6 +156,9 @@ class EHtmlNode : public EFileNode {
                              std::vector<std::uint32_t>* anchors = nullptr);
     // Runs URL extraction after the tags; NotAPage for anything but a page or stylesheet.
     ParseResult ParseUrls(ESection* section);
+    // ParseUrls from the page's bytes already in memory (a rewrite has read them): the file
+    // is not opened again.
+    ParseResult ParseUrlsOf(const std::string& content, ESection* section);
     void ClearTags();
     void ClearUrls();
     // Keeps of the URLs only what a walk over the link web needs (each usable target once, in

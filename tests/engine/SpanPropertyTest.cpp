@@ -88,6 +88,13 @@ std::string FaultsBelow(const std::string& root, int* pages) {
             if (Describe(full.Urls()[i]) != Describe(lean.Urls()[i]))
                 fault(path,
                       "full " + Describe(full.Urls()[i]) + ", lean " + Describe(lean.Urls()[i]));
+        // Read from the bytes in memory (as a rewrite does): the same URLs again.
+        EHtmlNode inMemory(path);
+        inMemory.ParseUrlsOf(bytes, nullptr);
+        bool same = inMemory.Urls().size() == lean.Urls().size();
+        for (std::size_t i = 0; same && i < lean.Urls().size(); ++i)
+            same = Describe(inMemory.Urls()[i]) == Describe(lean.Urls()[i]);
+        if (!same) fault(path, "read from memory, the URLs differ");
     }
     if (reported > 10) faults << "... " << reported << " faults in all\n";
     return faults.str();
