@@ -81,6 +81,11 @@ int EScannerString::Peek(int offset) {
     return static_cast<signed char>(text_[static_cast<std::size_t>(t)]);
 }
 
+std::string& EScannerString::Extract(std::string& out, std::uint32_t from, std::uint32_t to) {
+    if (from < to && from < length_) out.append(text_, from, std::min(to, length_) - from);
+    return out;
+}
+
 std::uint32_t EScannerString::SkipTo(const ByteSet& set) {
     while (pos_ < length_ && !set.Has(text_[pos_])) ++pos_;
     return pos_;

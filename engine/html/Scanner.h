@@ -77,6 +77,8 @@ class EScannerString : public EScanner {
     std::uint32_t SkipTo(const ByteSet& set) override;
     std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
     bool IsAtEnd() override { return pos_ >= length_; }
+    // Every byte of the range, 0xFF included (the stream form stops at its end-of-file value).
+    std::string& Extract(std::string& out, std::uint32_t from, std::uint32_t to) override;
 
   private:
     std::string text_;

@@ -96,6 +96,22 @@ TEST(TagReader, StreamScannerReadsTheSameTags) {
 
 class TagFileTest : public TestHome {};
 
+// A byte 0xFF is a byte like any other for every scanner (it once ended a value read from
+// memory early, as if the input had ended there).
+TEST_F(TagFileTest, MemoryAndFileReadTheSameTagsWhateverTheBytes) {
+    using namespace std::string_literals;
+    const std::string html = "<img src=\"a<b\xFF\xFE\0c\" alt=x><a href='\xFF.htm'>"s;
+    std::string path = WriteFile("bytes.htm", html);
+    EScannerString memory(html);
+    EScannerFile file(path);
+    std::vector<ETag> fromMemory, fromFile;
+    ReadAllTags(memory, fromMemory, nullptr, nullptr);
+    ReadAllTags(file, fromFile, nullptr, nullptr);
+    EXPECT_EQ(Describe(fromMemory), Describe(fromFile));
+    ASSERT_FALSE(fromMemory.empty());
+    EXPECT_EQ(fromMemory[0].Find("src")->value, std::string("a<b\xFF\xFE\0c", 7));
+}
+
 TEST_F(TagFileTest, SyntaxErrorEntriesNameLineContextAndFile) {
     std::string page = WriteFile("site/page.htm", "<p>\r\nline two\r\nx > y\n<a href='b.htm>\n");
     EHtmlNode node(page);

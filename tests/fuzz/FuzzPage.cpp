@@ -2,7 +2,8 @@
 // small site, read the way a load reads it: from its file, through the tag reader with
 // syntax errors reported, URL extraction from attributes, scripts, styles and event handlers,
 // and resolution against the site. Every URL's span must lie in the file, and the full
-// reading (every tag kept) must find what the lean one does. Build with clang and
+// reading (every tag kept) and the reading of the bytes in memory must find what the lean one
+// does. Build with clang and
 // -DTW_FUZZ=ON (see the README).
 
 #include <stdlib.h>
@@ -52,12 +53,18 @@ struct Reading {
     std::vector<std::uint32_t> spans;
 };
 
-Reading Read(tw::EHtmlNode& page, bool full) {
+// How a page is read: from its file (lean, or with every tag), or from its bytes in memory.
+enum class Way { Lean, Full, Memory };
+
+Reading Read(tw::EHtmlNode& page, Way way, std::string_view bytes) {
     page.ClearTags();
     page.ClearUrls();
     tw::ESection syntax(tw::ELog::kSyntaxSectionId, tw::ESection::Stream::None);
-    if (full) page.ParseTags(&syntax);
-    page.ParseUrls(&syntax);
+    if (way == Way::Full) page.ParseTags(&syntax);
+    if (way == Way::Memory)
+        page.ParseUrlsOf(std::string(bytes), &syntax);
+    else
+        page.ParseUrls(&syntax);
     Reading r;
     for (const tw::EUrl& url : page.Urls()) {
         r.spans.push_back(url.start);
@@ -77,15 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fixture::Write(path, bytes);
     auto* page = dynamic_cast<tw::EHtmlNode*>(fixture.site->FindNode(path));
     if (!page) __builtin_trap();
-    Reading lean = Read(*page, false);
+    Reading lean = Read(*page, Way::Lean, bytes);
     // A span is where link rewriting will splice: it must lie inside the file.
     for (std::size_t i = 0; i + 1 < lean.spans.size(); i += 2)
         if (lean.spans[i] > lean.spans[i + 1] || (size > 0 && lean.spans[i + 1] >= size))
             __builtin_trap();
     if (!styleSheet) {
-        Reading full = Read(*page, true);
+        Reading full = Read(*page, Way::Full, bytes);
         if (full.count != lean.count || full.spans != lean.spans) __builtin_trap();
     }
+    Reading memory = Read(*page, Way::Memory, bytes);
+    if (memory.count != lean.count || memory.spans != lean.spans) __builtin_trap();
     page->ClearTags();
     page->ClearUrls();
     return 0;
