@@ -14,7 +14,6 @@
 #include "cli/SiteChoice.h"
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
-#include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
 #include "engine/commands/CommandJournal.h"
 #include "engine/commands/SiteCommands.h"
@@ -341,11 +340,8 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
         return Fail(o, "an item changed since the command: nothing was undone");
     bool ok = true;
     EPageWriter writer;
-    for (const JournalEntry::Page& page : entry.pages) {
-        std::string content;
-        if (!ReadWholeFile(page.path, content) || !writer.Stage(page.path, content, page.undo))
-            ok = false;
-    }
+    for (const JournalEntry::Page& page : entry.pages)
+        if (!writer.StageFile(page.path, page.undo)) ok = false;
     if (!writer.Commit().empty()) ok = false;
     std::vector<std::string> restored;  // where the pages will be once the items are back
     for (const JournalEntry::Page& page : entry.pages) {

@@ -11,6 +11,7 @@
 #include <climits>
 #include <memory>
 #include <new>
+#include <sstream>
 
 #include "core/log/Log.h"
 #include "core/platform/DirectoryEnumerator.h"
@@ -309,6 +310,25 @@ bool FileStamp::SameAs(const FileStamp& other) const {
     if (!exists) return true;
     if (device != other.device || inode != other.inode) return false;
     return isFolder || (size == other.size && mtimeNs == other.mtimeNs);
+}
+
+std::string FileStamp::ToText() const {
+    return std::to_string(exists) + std::to_string(isFolder) + std::to_string(isLink) + ' ' +
+           std::to_string(device) + ' ' + std::to_string(inode) + ' ' + std::to_string(size) + ' ' +
+           std::to_string(mtimeNs);
+}
+
+FileStamp FileStamp::FromText(std::string_view text) {
+    FileStamp t;
+    std::istringstream in{std::string(text)};
+    std::string flags;
+    in >> flags >> t.device >> t.inode >> t.size >> t.mtimeNs;
+    if (flags.size() == 3) {
+        t.exists = flags[0] == '1';
+        t.isFolder = flags[1] == '1';
+        t.isLink = flags[2] == '1';
+    }
+    return t;
 }
 
 FileStamp StampOf(std::string_view path) {

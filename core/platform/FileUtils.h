@@ -60,6 +60,9 @@ struct FileStamp {
     std::int64_t mtimeNs = 0;  // last write, nanoseconds since the epoch
     // The same item, unchanged: same file, and for a file the same size and last write.
     bool SameAs(const FileStamp& other) const;
+    // As text ("EFL DEV INO SIZE MTIME", E/F/L the flags as 0 or 1) and back, for journals.
+    std::string ToText() const;
+    static FileStamp FromText(std::string_view text);
 };
 FileStamp StampOf(std::string_view path);
 

@@ -33,25 +33,6 @@ std::string Unhex(std::string_view hex) {
     return out;
 }
 
-std::string StampText(const FileStamp& t) {
-    return std::to_string(t.exists) + std::to_string(t.isFolder) + std::to_string(t.isLink) + ' ' +
-           std::to_string(t.device) + ' ' + std::to_string(t.inode) + ' ' + std::to_string(t.size) +
-           ' ' + std::to_string(t.mtimeNs);
-}
-
-FileStamp StampFrom(const std::string& text) {
-    FileStamp t;
-    std::istringstream in(text);
-    std::string flags;
-    in >> flags >> t.device >> t.inode >> t.size >> t.mtimeNs;
-    if (flags.size() == 3) {
-        t.exists = flags[0] == '1';
-        t.isFolder = flags[1] == '1';
-        t.isLink = flags[2] == '1';
-    }
-    return t;
-}
-
 }  // namespace
 
 ECommandJournal::ECommandJournal() : path_(ProgramSubfolder("Config") + "journal.txt") {}
@@ -87,8 +68,9 @@ bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
         } else if (key == "page") {
             const std::size_t tab = value.find('\t');
             if (tab == std::string::npos) return false;
-            entry->pages.push_back(
-                {UnescapeField(value.substr(0, tab)), StampFrom(value.substr(tab + 1)), {}});
+            entry->pages.push_back({UnescapeField(value.substr(0, tab)),
+                                    FileStamp::FromText(value.substr(tab + 1)),
+                                    {}});
         } else if (key == "splice") {
             if (entry->pages.empty()) return false;
             std::istringstream fields(value);
@@ -113,7 +95,7 @@ bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
         std::istringstream steps(e.steps);
         for (std::string step; std::getline(steps, step);) text += "step " + step + "\n";
         for (const JournalEntry::Page& page : e.pages) {
-            text += "page " + EscapeField(page.path) + "\t" + StampText(page.stamp) + "\n";
+            text += "page " + EscapeField(page.path) + "\t" + page.stamp.ToText() + "\n";
             for (const Splice& s : page.undo)
                 text += "splice " + std::to_string(s.start) + " " + std::to_string(s.end) + " " +
                         Hex(s.text) + "\n";

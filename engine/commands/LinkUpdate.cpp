@@ -167,10 +167,7 @@ bool ELinkUpdate::RestorePages() {
     bool ok = true;
     EPageWriter writer;
     for (const PageChange& change : changes_) {
-        std::string content;
-        if (!ReadWholeFile(change.path, content) ||
-            !writer.Stage(change.path, content, change.undo))
-            ok = false;
+        if (!writer.StageFile(change.path, change.undo)) ok = false;
         EChanges::Instance().PageLinksChanged(change.path);
     }
     if (!writer.Commit().empty()) ok = false;

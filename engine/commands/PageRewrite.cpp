@@ -137,15 +137,20 @@ std::vector<std::string> EPageWriter::Commit() {
     return failed;
 }
 
-bool RewritePage(const std::string& page, const std::vector<Splice>& splices,
-                 std::vector<std::string>* previous) {
+bool EPageWriter::StageFile(const std::string& page, const std::vector<Splice>& splices,
+                            std::vector<std::string>* previous) {
     std::string content;
     if (!ReadWholeFile(page, content)) {
         ELog::Instance().LogErrorFile(kOpenFailed, page);
         return false;
     }
+    return Stage(page, content, splices, previous);
+}
+
+bool RewritePage(const std::string& page, const std::vector<Splice>& splices,
+                 std::vector<std::string>* previous) {
     EPageWriter writer;
-    return writer.Stage(page, content, splices, previous) && writer.Commit().empty();
+    return writer.StageFile(page, splices, previous) && writer.Commit().empty();
 }
 
 }  // namespace tw

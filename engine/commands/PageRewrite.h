@@ -33,6 +33,9 @@ class EPageWriter {
     // the new page could not be written.
     bool Stage(const std::string& page, const std::string& content,
                const std::vector<Splice>& splices, std::vector<std::string>* previous = nullptr);
+    // Stage with the page read here.
+    bool StageFile(const std::string& page, const std::vector<Splice>& splices,
+                   std::vector<std::string>* previous = nullptr);
     // Replaces every staged page; returns the pages that could not be replaced (logged).
     std::vector<std::string> Commit();
     bool Empty() const { return staged_.empty(); }

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "core/log/Log.h"
 #include "core/platform/DirectoryEnumerator.h"
@@ -155,14 +154,9 @@ bool ETransferJournal::Copy(const std::string& from, const std::string& to) {
 
 std::string ETransferJournal::Save() const {
     std::string out;
-    for (const Step& s : steps_) {
-        const FileStamp& t = s.stamp;
+    for (const Step& s : steps_)
         out += std::to_string(static_cast<int>(s.kind)) + '\t' + EscapeField(s.from) + '\t' +
-               EscapeField(s.to) + '\t' + std::to_string(t.exists) + std::to_string(t.isFolder) +
-               std::to_string(t.isLink) + '\t' + std::to_string(t.device) + '\t' +
-               std::to_string(t.inode) + '\t' + std::to_string(t.size) + '\t' +
-               std::to_string(t.mtimeNs) + '\n';
-    }
+               EscapeField(s.to) + '\t' + s.stamp.ToText() + '\n';
     return out;
 }
 
@@ -172,29 +166,16 @@ bool ETransferJournal::Load(std::string_view text) {
     while (at < text.size()) {
         std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos) end = text.size();
-        std::vector<std::string> f;
-        std::size_t start = at;
-        for (;;) {
-            std::size_t tab = text.find('\t', start);
-            if (tab == std::string_view::npos || tab > end) {
-                f.emplace_back(text.substr(start, end - start));
-                break;
-            }
-            f.emplace_back(text.substr(start, tab - start));
-            start = tab + 1;
-        }
+        std::string_view line = text.substr(at, end - at);
         at = end + 1;
-        if (f.size() != 8 || f[3].size() != 3 || f[0].empty() || f[0][0] < '0' || f[0][0] > '3')
-            return false;
-        Step step{static_cast<Kind>(f[0][0] - '0'), UnescapeField(f[1]), UnescapeField(f[2]), {}};
-        step.stamp.exists = f[3][0] == '1';
-        step.stamp.isFolder = f[3][1] == '1';
-        step.stamp.isLink = f[3][2] == '1';
-        step.stamp.device = std::strtoull(f[4].c_str(), nullptr, 10);
-        step.stamp.inode = std::strtoull(f[5].c_str(), nullptr, 10);
-        step.stamp.size = std::strtoll(f[6].c_str(), nullptr, 10);
-        step.stamp.mtimeNs = std::strtoll(f[7].c_str(), nullptr, 10);
-        steps_.push_back(std::move(step));
+        // kind, from, to, stamp
+        std::size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1),
+                    t3 = line.find('\t', t2 + 1);
+        if (t3 == std::string_view::npos || t1 != 1 || line[0] < '0' || line[0] > '3') return false;
+        steps_.push_back({static_cast<Kind>(line[0] - '0'),
+                          UnescapeField(line.substr(t1 + 1, t2 - t1 - 1)),
+                          UnescapeField(line.substr(t2 + 1, t3 - t2 - 1)),
+                          FileStamp::FromText(line.substr(t3 + 1))});
     }
     return true;
 }

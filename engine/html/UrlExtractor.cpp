@@ -721,9 +721,11 @@ ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file) {
 
 // ---- the page's side ----
 
-ParseResult EHtmlNode::ParseUrls(ESection* section) {
-    if (urlsParsed_) return ParseResult::Ok;
-    if (!IsLinkSource()) return ParseResult::NotAPage;
+bool EHtmlNode::StartUrls(ParseResult& result) {
+    if (urlsParsed_ || !IsLinkSource()) {
+        result = urlsParsed_ ? ParseResult::Ok : ParseResult::NotAPage;
+        return false;
+    }
     externalUrlCount = 0;
     localUrlCount = 0;
     urls_.clear();
@@ -732,6 +734,11 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
     std::vector<FragmentRef>().swap(fragmentRefs_);
     baseHref.clear();
     baseNode = nullptr;
+    return true;
+}
+
+ParseResult EHtmlNode::ParseUrls(ESection* section) {
+    if (ParseResult done; !StartUrls(done)) return done;
     if (isStyleSheet_) return ParseStyleSheetUrls();
     // One open of the file serves the tags and then the script and style blocks. Tags read
     // only for the URLs are read lean (what extraction ignores is skipped) and dropped after.
@@ -756,16 +763,7 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
 }
 
 ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section) {
-    if (urlsParsed_) return ParseResult::Ok;
-    if (!IsLinkSource()) return ParseResult::NotAPage;
-    externalUrlCount = 0;
-    localUrlCount = 0;
-    urls_.clear();
-    std::vector<ENode*>().swap(targets_);
-    std::vector<std::uint32_t>().swap(anchorIds_);
-    std::vector<FragmentRef>().swap(fragmentRefs_);
-    baseHref.clear();
-    baseNode = nullptr;
+    if (ParseResult done; !StartUrls(done)) return done;
     // Offsets are 32-bit, as when the page is read from its file.
     const auto length =
         static_cast<std::uint32_t>(std::min<std::size_t>(content.size(), INT32_MAX));

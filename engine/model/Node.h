@@ -194,6 +194,9 @@ class EHtmlNode : public EFileNode {
 
   private:
     ParseResult ParseStyleSheetUrls();
+    // Readies the page for a new reading of its URLs; false (with the result in `result`)
+    // when they are read already or the file is no page.
+    bool StartUrls(ParseResult& result);
 
     std::vector<ETag> tags_;
     std::vector<EUrl> urls_;
