@@ -111,11 +111,16 @@ EAppSite* OpenSite(const Options& o, const std::string& first, std::string& prob
 }
 
 std::string Relative(const EAppSite& site, const std::string& path) {
-    // The site's folder as given and as resolved: a page may be named either way.
-    for (const std::string& folder : {std::string(StripTrailingSep(site.GetDirectory())),
-                                      std::string(StripTrailingSep(Absolute(site.GetDirectory())))})
-        if (path.starts_with(folder + kPathSep)) return path.substr(folder.size() + 1);
-    return path;
+    // The site's folder as given and as resolved: a page may be named either way. Resolving
+    // the folder costs a system call per level, so only when the folder as given fails.
+    auto below = [&](std::string_view folder) {
+        return path.size() > folder.size() && path.starts_with(folder) &&
+               path[folder.size()] == kPathSep;
+    };
+    const std::string_view given = StripTrailingSep(site.GetDirectory());
+    if (below(given)) return path.substr(given.size() + 1);
+    const std::string real = Real(site.GetDirectory());
+    return below(real) ? path.substr(real.size() + 1) : path;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -22,17 +22,30 @@ int OpenRegularFile(const std::string& path, struct ::stat* st) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
-    int fd = OpenRegularFile(path);
+    struct ::stat st;
+    int fd = OpenRegularFile(path, &st);
     if (fd < 0) return false;
-    char buf[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) != 0) {
+    // Asking for one byte more than the status says: a short read of exactly the size is the
+    // end of the file, so a file that did not grow meanwhile takes a single read.
+    const std::size_t at = out.size();
+    std::size_t want = static_cast<std::size_t>(st.st_size) + 1;
+    out.resize(at + want);
+    std::size_t got = 0;
+    ssize_t n = 0;
+    for (;;) {
+        n = ::read(fd, out.data() + at + got, want - got);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) break;
-        out.append(buf, static_cast<std::size_t>(n));
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+        if (got < want && got == static_cast<std::size_t>(st.st_size)) break;
+        if (got == want) {  // the file grew: read on in larger steps
+            want += want;
+            out.resize(at + want);
+        }
     }
     ::close(fd);
-    return n == 0;
+    out.resize(at + got);
+    return n >= 0;
 }
 
 }  // namespace tw
