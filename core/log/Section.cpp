@@ -1,8 +1,51 @@
 #include "core/log/Section.h"
 
+#include <cctype>
+#include <cstring>
+
 #include "core/strings/Strings.h"
 
 namespace tw {
+
+std::string EscapeHtml(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string FileUrl(std::string_view path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out = "file://";
+    if (path.empty() || path.front() != '/') out += '/';
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || std::strchr("/-._~!$'()*+,;=:@", c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
 
 ESection::ESection(int titleId, Stream stream) : titleId_(titleId) {
     if (stream == Stream::StdOut) stream_ = stdout;
@@ -109,8 +152,14 @@ void ESection::WriteFileRefLine(std::string_view path) {
     EndLine();
 }
 
+std::string EHtmlSection::Escape(std::string_view text) const {
+    return EscapeHtml(text);
+}
+
 void EHtmlSection::WriteFileRef(std::string_view path) {
-    Write(LoadMessage(313, {path}));
+    // A file URL a browser on this system opens ("file:///home/a%20b.htm"), and the path as
+    // text: a name holding "<" or "&" must not become markup.
+    Write("<a href=\"" + FileUrl(path) + "\">" + EscapeHtml(path) + "</a>");
 }
 
 void EHtmlSection::EndLine() {

@@ -10,6 +10,11 @@
 
 namespace tw {
 
+// "&", "<", ">" and '"' as character references.
+std::string EscapeHtml(std::string_view text);
+// The file URL of an absolute path, every byte outside the safe set percent-encoded.
+std::string FileUrl(std::string_view path);
+
 class ESection {
   public:
     enum class Stream { None, StdOut, StdErr };
@@ -31,6 +36,8 @@ class ESection {
     virtual void EndLine();
     virtual void Write(std::string_view text);
     virtual void WriteLineNo(int line);
+    // Text from pages or paths made safe for the section: as it is here, escaped in HTML.
+    virtual std::string Escape(std::string_view text) const { return std::string(text); }
     // A syntax error as data, told before its text is written; sections that collect
     // findings (the command line's JSON output) override it.
     virtual void RecordSyntaxError(std::string_view /*path*/, int /*line*/,
@@ -73,6 +80,7 @@ class ESection {
 class EHtmlSection : public ESection {
   public:
     using ESection::ESection;
+    std::string Escape(std::string_view text) const override;
     void WriteFileRef(std::string_view path) override;
     void EndLine() override;
     void WriteLineNo(int line) override;

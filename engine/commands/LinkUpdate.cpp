@@ -15,7 +15,7 @@
 namespace tw {
 namespace {
 
-constexpr int kChangedSince = 31058, kUpdatingLinks = 31056;
+constexpr int kUpdatingLinks = 31056;
 
 // The node and everything below it.
 std::vector<ENode*> WithSubtree(ENode* node) {
@@ -89,16 +89,10 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
             failed.push_back(page);
             continue;
         }
-        PageChange change{page->GetPath(), {}, static_cast<int>(splices.size()), {}};
-        std::int64_t shift = 0;
-        for (std::size_t i = 0; i < splices.size(); ++i) {
-            const Splice& s = splices[i];
-            const auto start = static_cast<std::uint32_t>(s.start + shift);
-            change.undo.push_back(
-                {start, static_cast<std::uint32_t>(start + s.text.size()), previous[i]});
-            shift += static_cast<std::int64_t>(s.text.size()) - (s.end - s.start);
-        }
-        changes_.push_back(std::move(change));
+        changes_.push_back({page->GetPath(),
+                            UndoSplices(splices, previous),
+                            static_cast<int>(splices.size()),
+                            {}});
         staged.push_back(page);
     }
     progress->End();
@@ -154,25 +148,11 @@ std::vector<ELinkUpdate::PagePreview> ELinkUpdate::Preview(
 }
 
 bool ELinkUpdate::CanUndo() const {
-    for (const PageChange& change : changes_) {
-        if (!StampOf(change.path).SameAs(change.stamp)) {
-            ELog::Instance().LogErrorFile(kChangedSince, change.path);
-            return false;
-        }
-    }
-    return true;
+    return PagesAsLeft(changes_);
 }
 
 bool ELinkUpdate::RestorePages() {
-    bool ok = true;
-    EPageWriter writer;
-    for (const PageChange& change : changes_) {
-        if (!writer.StageFile(change.path, change.undo)) ok = false;
-        EChanges::Instance().PageLinksChanged(change.path);
-    }
-    if (!writer.Commit().empty()) ok = false;
-    changes_.clear();
-    return ok;
+    return tw::RestorePages(changes_);
 }
 
 void ELinkUpdate::Unapply() {

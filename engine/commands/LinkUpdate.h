@@ -19,14 +19,6 @@ class EHtmlNode;
 
 class ELinkUpdate {
   public:
-    // A page the update rewrote: where it is now, how to give it back, and its stamp then.
-    struct PageChange {
-        std::string path;
-        std::vector<Splice> undo;  // the old texts at the new spans
-        int links = 0;             // URLs rewritten
-        FileStamp stamp;
-    };
-
     explicit ELinkUpdate(EAppSite& site) : site_(site) {}
 
     // Before the file work: the items about to move.

@@ -13,6 +13,7 @@
 #include "core/platform/FileUtils.h"
 #include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
+#include "engine/model/Changes.h"
 #include "engine/services/UiServices.h"
 
 namespace tw {
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int kOpenFailed = 30016, kSkippedReadOnly = 31050, kMadeWritable = 31051,
               kCouldNotMakeWritable = 31052, kNoTempFile = 31053, kTempWriteFailed = 31054,
-              kReplaceFailed = 31055;
+              kReplaceFailed = 31055, kChangedSince = 31058;
 
 enum class ReadOnlyPolicy { Ask, MakeWritable, Skip };
 ReadOnlyPolicy readOnlyPolicy = ReadOnlyPolicy::Ask;
@@ -145,6 +146,41 @@ bool EPageWriter::StageFile(const std::string& page, const std::vector<Splice>& 
         return false;
     }
     return Stage(page, content, splices, previous);
+}
+
+std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,
+                                const std::vector<std::string>& previous) {
+    std::vector<Splice> undo;
+    std::int64_t shift = 0;
+    for (std::size_t i = 0; i < splices.size() && i < previous.size(); ++i) {
+        const Splice& s = splices[i];
+        const auto start = static_cast<std::uint32_t>(s.start + shift);
+        undo.push_back({start, static_cast<std::uint32_t>(start + s.text.size()), previous[i]});
+        shift += static_cast<std::int64_t>(s.text.size()) - (s.end - s.start);
+    }
+    return undo;
+}
+
+bool PagesAsLeft(const std::vector<PageChange>& changes) {
+    for (const PageChange& change : changes) {
+        if (!StampOf(change.path).SameAs(change.stamp)) {
+            ELog::Instance().LogErrorFile(kChangedSince, change.path);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RestorePages(std::vector<PageChange>& changes) {
+    bool ok = true;
+    EPageWriter writer;
+    for (const PageChange& change : changes) {
+        if (!writer.StageFile(change.path, change.undo)) ok = false;
+        EChanges::Instance().PageLinksChanged(change.path);
+    }
+    if (!writer.Commit().empty()) ok = false;
+    changes.clear();
+    return ok;
 }
 
 bool RewritePage(const std::string& page, const std::vector<Splice>& splices,

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/FileUtils.h"
+
 namespace tw {
 
 struct Splice {
@@ -47,6 +49,22 @@ class EPageWriter {
     };
     std::vector<Staged> staged_;
 };
+
+// A page a command rewrote: where it is, how to give it back, and its stamp after the write.
+struct PageChange {
+    std::string path;
+    std::vector<Splice> undo;  // the old texts at the new spans
+    int links = 0;             // URLs rewritten
+    FileStamp stamp;
+};
+
+// The splices that give back what `splices` replaced (`previous`), placed in the new content.
+std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,
+                                const std::vector<std::string>& previous);
+// Whether every page is still as the command left it (logs the first that is not).
+bool PagesAsLeft(const std::vector<PageChange>& changes);
+// Gives every page its old bytes, as one step; the list is emptied.
+bool RestorePages(std::vector<PageChange>& changes);
 
 // One page read, spliced and replaced as above. False, with the reason logged and the page
 // untouched, when it could not.

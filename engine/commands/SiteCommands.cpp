@@ -16,7 +16,7 @@
 namespace tw {
 namespace {
 
-constexpr int kAbortQuestion = 31057;
+constexpr int kAbortQuestion = 31057, kRemoveOrphans = 31070;
 
 EAppSite* SiteOf(std::string_view path) {
     return ESiteRegistry::Instance().FindTrackedSite(path);
@@ -75,6 +75,16 @@ bool WarnedAboutUntrackedPages(const std::vector<std::string>& sources) {
     return answer == Answer::Ok;
 }
 
+// The folders above `path` that the site has no node for yet, outermost first.
+std::vector<std::string> MissingFolders(const EAppSite& site, const std::string& path) {
+    std::vector<std::string> missing;
+    for (std::string folder(PathDirectory(path));
+         site.Contains(folder) && !site.FindExactNode(folder);
+         folder = std::string(PathDirectory(folder)))
+        missing.insert(missing.begin(), folder);
+    return missing;
+}
+
 }  // namespace
 
 std::unique_ptr<ECommand> CommandFromLine(std::string_view line) {
@@ -85,6 +95,8 @@ std::unique_ptr<ECommand> CommandFromLine(std::string_view line) {
     all.push_back(std::make_unique<ESiteDuplicateCommand>(std::vector<std::string>{}));
     all.push_back(std::make_unique<ESiteShortcutCommand>(std::vector<std::string>{}, ""));
     all.push_back(std::make_unique<ESiteTrashCommand>(std::vector<std::string>{}));
+    all.push_back(std::make_unique<EMoveOrphansCommand>(std::vector<std::string>{}, "", ""));
+    all.push_back(std::make_unique<ETrashOrphansCommand>(std::vector<std::string>{}));
     all.push_back(std::make_unique<ENewDirCommand>(""));
     all.push_back(std::make_unique<EMoveCommand>(std::vector<std::string>{}, ""));
     all.push_back(std::make_unique<ERenameCommand>("", ""));
@@ -125,54 +137,71 @@ std::unique_ptr<GUIProgress> ESiteMoveCommand::ProgressFor(int /*items*/) {
                                                         : ProgressKind::Silent);
 }
 
-bool ESiteMoveCommand::DoIt() {
+template <class Move>
+EAppSite* TSiteMove<Move>::SourceSite() const {
+    return this->sources_.empty() ? nullptr : SiteOf(this->sources_.front());
+}
+
+template <class Move>
+bool TSiteMove<Move>::DoIt() {
     update_.reset();
-    EAppSite* sourceSite = sources_.empty() ? nullptr : SiteOf(sources_.front());
-    if (!sourceSite && !WarnedAboutUntrackedPages(sources_)) return false;
-    EAppSite* targetSite = SiteOf(target_);
+    folderNodes_.clear();
+    EAppSite* sourceSite = SourceSite();
+    if (!sourceSite && !WarnedAboutUntrackedPages(this->sources_)) return false;
+    EAppSite* targetSite = SiteOf(this->target_);
     if (sourceSite && sourceSite == targetSite) {
         update_.emplace(*sourceSite);
-        update_->Prepare(sources_);
+        update_->Prepare(this->sources_);
     }
-    bool result = EMoveCommand::DoIt();
-    if (!abortRequested) {
+    bool result = Move::DoIt();
+    if (!this->abortRequested) {
         if (update_) {
-            if (!update_->Apply(Transferred())) AskAfterAbort(abortRequested, *sourceSite);
+            // Folders the move made get their nodes first: the moved nodes go into them.
+            for (const MovedPath& moved : this->Transferred())
+                for (const std::string& folder : MissingFolders(*sourceSite, moved.to)) {
+                    sourceSite->AddPath(folder);
+                    folderNodes_.push_back(folder);
+                }
+            if (!update_->Apply(this->Transferred()))
+                AskAfterAbort(this->abortRequested, *sourceSite);
             // A moved page that was rewritten is as the command means it to be.
-            for (const auto& change : update_->Changes()) journal_.Restamp(change.path);
+            for (const auto& change : update_->Changes()) this->journal_.Restamp(change.path);
         } else {
-            if (sourceSite) RemoveVanishedNodes(sources_, *sourceSite);
-            if (targetSite) AddNewNodes(destinations_, *targetSite);
+            if (sourceSite) RemoveVanishedNodes(this->sources_, *sourceSite);
+            if (targetSite) AddNewNodes(this->destinations_, *targetSite);
         }
     }
-    if (abortRequested) {
+    if (this->abortRequested) {
         UndoIt();
-        reversed = true;
+        this->reversed = true;
         return false;
     }
     return result && (!update_ || update_->Problems().empty());
 }
 
-bool ESiteMoveCommand::UndoIt() {
+template <class Move>
+bool TSiteMove<Move>::UndoIt() {
     if (update_) {
         // Nothing is done unless everything can be: the pages and the moved items must be as
         // the command left them.
-        if (!update_->CanUndo() || !journal_.CanReverse()) return false;
+        if (!update_->CanUndo() || !this->journal_.CanReverse()) return false;
         std::vector<std::string> pages;
         for (const auto& change : update_->Changes()) pages.push_back(change.path);
         bool ok = update_->RestorePages();
-        for (const std::string& page : pages) journal_.Restamp(page);
-        ok = EMoveCommand::UndoIt() && ok;
+        for (const std::string& page : pages) this->journal_.Restamp(page);
+        ok = Move::UndoIt() && ok;
         update_->Unapply();
+        if (EAppSite* site = SourceSite())
+            RemoveVanishedNodes({folderNodes_.rbegin(), folderNodes_.rend()}, *site);
         return ok;
     }
-    bool ok = EMoveCommand::UndoIt();
-    EAppSite* sourceSite = sources_.empty() ? nullptr : SiteOf(sources_.front());
-    EAppSite* targetSite = SiteOf(target_);
+    bool ok = Move::UndoIt();
+    EAppSite* sourceSite = SourceSite();
+    EAppSite* targetSite = SiteOf(this->target_);
     if (sourceSite)
-        AddNewNodes(sources_, *sourceSite);
+        AddNewNodes(this->sources_, *sourceSite);
     else if (targetSite)
-        RemoveVanishedNodes(destinations_, *targetSite);
+        RemoveVanishedNodes(this->destinations_, *targetSite);
     return ok;
 }
 
@@ -187,16 +216,35 @@ std::vector<std::string> PagesOf(const std::optional<ELinkUpdate>& update) {
 
 }  // namespace
 
-std::vector<std::string> ESiteMoveCommand::RewrittenFiles() const {
+template <class Move>
+std::vector<std::string> TSiteMove<Move>::RewrittenFiles() const {
     // Where they will be once the undo has moved them back.
     std::vector<std::string> pages = PagesOf(update_);
-    for (std::string& page : pages) page = journal_.Origin(page);
+    for (std::string& page : pages) page = this->journal_.Origin(page);
     return pages;
 }
 
-void ESiteMoveCommand::Restamp(const std::string& path) {
-    journal_.Restamp(path);
+template <class Move>
+void TSiteMove<Move>::Restamp(const std::string& path) {
+    this->journal_.Restamp(path);
     if (update_) update_->Restamp(path);
+}
+
+template class TSiteMove<EMoveCommand>;
+template class TSiteMove<EMoveHierCommand>;
+
+// ---- EMoveOrphansCommand, ETrashOrphansCommand ----
+
+EAppSite* EMoveOrphansCommand::SourceSite() const {
+    return SiteOf(RootFolder());
+}
+
+std::string EMoveOrphansCommand::GetName() const {
+    return std::string(LoadString(kRemoveOrphans));
+}
+
+std::string ETrashOrphansCommand::GetName() const {
+    return std::string(LoadString(kRemoveOrphans));
 }
 
 // ---- ESiteRenameCommand ----

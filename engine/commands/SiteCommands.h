@@ -26,24 +26,6 @@ void AddNewNodes(const std::vector<std::string>& paths, EAppSite& site);
 // Items gone from disk lose their nodes; a site whose home page is gone stops being tracked.
 void RemoveVanishedNodes(const std::vector<std::string>& paths, EAppSite& site);
 
-class ESiteMoveCommand : public EMoveCommand {
-  public:
-    using EMoveCommand::EMoveCommand;
-    std::string GetClassName() const override { return "ESiteMoveCommand"; }
-    // The pages rewritten by the last run, and the ones that could not be.
-    const ELinkUpdate* LinkUpdate() const { return update_ ? &*update_ : nullptr; }
-    std::vector<std::string> RewrittenFiles() const override;
-    void Restamp(const std::string& path) override;
-
-  protected:
-    bool DoIt() override;
-    bool UndoIt() override;
-    std::unique_ptr<GUIProgress> ProgressFor(int items) override;
-
-  private:
-    std::optional<ELinkUpdate> update_;
-};
-
 class ESiteRenameCommand : public ERenameCommand {
   public:
     using ERenameCommand::ERenameCommand;
@@ -97,6 +79,59 @@ class ESiteTrashCommand : public ETrashCommand {
 
   protected:
     bool DoIt() override;
+};
+
+// A move that keeps the links of a tracked site: within one site every page that refers to
+// what moved is rewritten (and given back on undo); between sites, or in or out of one, the
+// items gain or lose their nodes. `Move` is the plain move it wraps.
+template <class Move>
+class TSiteMove : public Move {
+  public:
+    using Move::Move;
+    // The pages rewritten by the last run, and the ones that could not be.
+    const ELinkUpdate* LinkUpdate() const { return update_ ? &*update_ : nullptr; }
+    std::vector<std::string> RewrittenFiles() const override;
+    void Restamp(const std::string& path) override;
+
+  protected:
+    bool DoIt() override;
+    bool UndoIt() override;
+    // The site the moved items come from.
+    virtual EAppSite* SourceSite() const;
+
+  private:
+    std::optional<ELinkUpdate> update_;
+    std::vector<std::string>
+        folderNodes_;  // folders the move made inside the site, outermost first
+};
+
+class ESiteMoveCommand : public TSiteMove<EMoveCommand> {
+  public:
+    using TSiteMove::TSiteMove;
+    std::string GetClassName() const override { return "ESiteMoveCommand"; }
+
+  protected:
+    std::unique_ptr<GUIProgress> ProgressFor(int items) override;
+};
+
+// Orphans moved to a folder, each keeping its place below the root folder (the site's folder);
+// links among them are rewritten when the folder lies in the same site.
+class EMoveOrphansCommand : public TSiteMove<EMoveHierCommand> {
+  public:
+    using TSiteMove::TSiteMove;
+    std::string GetName() const override;
+    std::string GetClassName() const override { return "EMoveOrphansCommand"; }
+
+  protected:
+    EAppSite* SourceSite() const override;
+};
+
+// Orphans sent to the trash: as any trash, never undone here (the user restores from the trash).
+class ETrashOrphansCommand : public ESiteTrashCommand {
+  public:
+    using ESiteTrashCommand::ESiteTrashCommand;
+    std::string GetName() const override;
+    std::string GetClassName() const override { return "ETrashOrphansCommand"; }
 };
 
 }  // namespace tw

@@ -2,6 +2,8 @@
 // Collecting the orphans of a site: the files (and folders) no visitor can reach.
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "engine/model/Visitor.h"
 
@@ -26,5 +28,16 @@ class EGatherOrphans : public EVisitor {
     const EAppSite& site_;
     bool totalOrphans_;
 };
+
+// The orphans of a fully tracked site as their removal sees them, each list sorted by path.
+// An orphan that a page staying in the site still names is kept: a page that refers to it in
+// any URL, or whose text holds its file name (a script may build its URL from pieces).
+struct OrphanReview {
+    std::vector<std::string> remove;      // to be removed
+    std::vector<std::string> ignored;     // on the "IgnoreOrphanFile" list (exact spelling)
+    std::vector<std::string> referenced;  // named by a page that stays: kept
+};
+// Empty when only sections of the site are tracked.
+OrphanReview ReviewOrphans(EAppSite& site);
 
 }  // namespace tw

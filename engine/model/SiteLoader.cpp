@@ -1,5 +1,8 @@
 #include "engine/model/SiteLoader.h"
 
+#include <cstdlib>
+#include <functional>
+
 #include <sys/stat.h>
 
 #include <fstream>
@@ -130,7 +133,7 @@ bool ECreateNodes::InsideItself(EDirNode* folder, const struct ::stat& st) {
 
 void ECreateNodes::LogSkipped(const ENode& node, const std::string& attributeText) {
     if (!section) section = ELog::Instance().OpenSection(ELog::kHiddenFilesSectionId);
-    section->WriteResLine(28683, node.GetPath(), attributeText);
+    section->WriteResLine(28683, section->Escape(node.GetPath()), attributeText);
 }
 
 bool ECreateNodes::VisitDir(EDirNode* folder) {
@@ -228,35 +231,49 @@ std::string LinksFilePath(const ESite& site) {
     return ProgramSubfolder(LoadString(30050)) + site.GetName() + std::string(LoadString(351));
 }
 
-void LoadIgnoreList(EAppSite& site) {
-    std::ifstream in(LinksFilePath(site), std::ios::binary);
+void ReadLinksFile(const std::string& path,
+                   const std::function<void(bool header, const std::string& text)>& line) {
+    std::ifstream in(path, std::ios::binary);
     if (!in) return;
-    const std::string ignoreHeader(LoadString(363));
-    bool headerMode = false, ignoring = false;
+    bool headerMode = false;
     std::string whole;
     while (std::getline(in, whole)) {
         // Lines arrive in pieces of at most 1039 characters, each handled like a line.
         for (std::size_t at = 0; at < whole.size() || (at == 0 && whole.empty()); at += 1039) {
-            std::string line = whole.substr(at, 1039);
-            if (line.empty() || line.front() == '\r' || line.front() == '\n') break;
-            if (line.front() == '=') {
+            std::string piece = whole.substr(at, 1039);
+            if (piece.empty() || piece.front() == '\r' || piece.front() == '\n') break;
+            if (piece.front() == '=') {
                 headerMode = !headerMode;
                 continue;
             }
-            std::string text = TrimLine(line);
-            if (headerMode) {
-                ignoring = text.starts_with(ignoreHeader);
-                continue;
-            }
-            if (!ignoring) continue;
-            std::size_t paren = text.rfind('(');
-            if (paren != std::string::npos && paren > 0) text = TrimLine(text.substr(0, paren - 1));
-            if (text.empty()) continue;
-            std::string resolved =
-                ResolveToFilePath(text, site.GetDirectory(), site.GetDirectory());
-            if (site.IsPathTracked(resolved)) site.ignoredLinks.emplace(text, ELinkEntry{});
+            line(headerMode, TrimLine(piece));
         }
     }
+}
+
+LinksFileEntry ParseLinksFileEntry(const std::string& text) {
+    LinksFileEntry entry{text, 0};
+    std::size_t paren = text.rfind('(');
+    if (paren == std::string::npos || paren == 0) return entry;
+    entry.link = TrimLine(text.substr(0, paren - 1));
+    entry.count = std::atoi(text.c_str() + paren + 1);
+    return entry;
+}
+
+void LoadIgnoreList(EAppSite& site) {
+    const std::string ignoreHeader(LoadString(363));
+    bool ignoring = false;
+    ReadLinksFile(LinksFilePath(site), [&](bool header, const std::string& text) {
+        if (header) {
+            ignoring = text.starts_with(ignoreHeader);
+            return;
+        }
+        if (!ignoring) return;
+        const std::string link = ParseLinksFileEntry(text).link;
+        if (link.empty()) return;
+        std::string resolved = ResolveToFilePath(link, site.GetDirectory(), site.GetDirectory());
+        if (site.IsPathTracked(resolved)) site.ignoredLinks.emplace(link, ELinkEntry{});
+    });
 }
 
 void PruneIgnoreList(EAppSite& site) {

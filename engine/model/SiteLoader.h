@@ -91,6 +91,16 @@ class ESetupOrphans : public EVisitor {
 
 // The site's links file: NAME_links.txt in the Config folder.
 std::string LinksFilePath(const ESite& site);
+// Walks a links file: each line (lines of more than 1039 characters in pieces), trimmed, and
+// whether it stands between the "=" lines of a group header.
+void ReadLinksFile(const std::string& path,
+                   const std::function<void(bool header, const std::string& text)>& line);
+// "/a/b.htm (3 instances)": the link and its count (a line without "(" is a link alone).
+struct LinksFileEntry {
+    std::string link;
+    int count = 0;
+};
+LinksFileEntry ParseLinksFileEntry(const std::string& text);
 void LoadIgnoreList(EAppSite& site);
 void PruneIgnoreList(EAppSite& site);
 

@@ -18,10 +18,12 @@ TEST_F(LogTest, HtmlSectionRendersLinesReferencesAndLineNumbers) {
     EHtmlSection s(0, PathOf("s.html"));
     s.WriteLineAt(7, "text");
     s.WriteFileRefLine("/a b/c.htm");
+    s.WriteFileRefLine("/x/<i>&.htm");
     EXPECT_TRUE(s.HasContent());
     EXPECT_EQ(s.Contents(),
               "&nbsp;&nbsp;&nbsp;line&nbsp;&nbsp;&nbsp;&nbsp;7:&nbsp;text<br>\n"
-              "<a href=\"file:////a b/c.htm\">/a b/c.htm</a><br>\n");
+              "<a href=\"file:///a%20b/c.htm\">/a b/c.htm</a><br>\n"
+              "<a href=\"file:///x/%3Ci%3E%26.htm\">/x/&lt;i&gt;&amp;.htm</a><br>\n");
     s.Write("more");  // the file was reopened for appending after Contents
     s.Reset();
     EXPECT_FALSE(s.HasContent());
@@ -74,7 +76,7 @@ TEST_F(LogTest, ErrorSectionCollectsErrorsAndIsEmptiedByReopening) {
     EXPECT_TRUE(log_->HasErrors());
     EXPECT_EQ(log_->ErrorText(),
               "<a name = \"errors\"></a><h2>File Errors: </h2><p>Failed to delete file<br>\n"
-              "\t<a href=\"file:////x/y.htm\">/x/y.htm</a><br>\n");
+              "\t<a href=\"file:///x/y.htm\">/x/y.htm</a><br>\n");
     log_->ClearErrors();
     EXPECT_FALSE(log_->HasErrors());
     EXPECT_EQ(log_->ErrorText(), "");

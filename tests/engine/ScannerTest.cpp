@@ -67,8 +67,8 @@ TEST_F(ScannerTest, UnopenableFileLogsOneEntry) {
     EScannerFile s(PathOf("missing.htm"));
     EXPECT_FALSE(s.IsOpen());
     EXPECT_TRUE(s.IsAtEnd());
-    EXPECT_NE(Errors().find("During scan, File open failed<br>\n\t<a href=\"file:///" +
-                            PathOf("missing.htm")),
+    EXPECT_NE(Errors().find("During scan, File open failed<br>\n\t<a href=\"" +
+                            FileUrl(PathOf("missing.htm"))),
               std::string::npos)
         << Errors();
 }

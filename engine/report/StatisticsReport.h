@@ -1,0 +1,16 @@
+#pragma once
+// The statistics report of a tracked site: one self-contained HTML file with a summary, then
+// the file errors met while it was made, the syntax errors, orphans, broken links, external
+// and mailto links and a sortable table of download times.
+
+#include <string>
+
+namespace tw {
+
+class EAppSite;
+
+// Writes the report to `path`. False when the site's folder has no node, the user cancelled a
+// pass, or the file could not be written (logged); no file is left then.
+bool GenerateReport(EAppSite& site, const std::string& path);
+
+}  // namespace tw
