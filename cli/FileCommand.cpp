@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "core/strings/PathText.h"
 #include "engine/commands/CommandJournal.h"
 #include "engine/commands/SiteCommands.h"
+#include "engine/maintenance/FixLinks.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/ConsoleServices.h"
@@ -25,21 +25,6 @@ namespace tw::cli {
 namespace {
 
 constexpr int kDone = 0, kProblems = 1, kUsage = 2, kCancelled = 130;
-
-// Errors go to standard error; the report sections a load writes are not wanted here.
-class QuietLog : public ELog {
-  public:
-    QuietLog() : discard_(0, ESection::Stream::None) {}
-    ESection* OpenSection(int titleId) override {
-        return titleId == kErrorSectionId ? ELog::OpenSection(titleId) : &discard_;
-    }
-    void CloseSection(ESection* section) override {
-        if (section != &discard_) ELog::CloseSection(section);
-    }
-
-  private:
-    ESection discard_;
-};
 
 struct Options {
     std::string verb;
@@ -61,75 +46,6 @@ int Fail(const Options& o, const std::string& problem, int status = kUsage) {
     return status;
 }
 
-std::string Real(const std::string& path) {
-    return std::string(StripTrailingSep(Absolute(path)));
-}
-
-bool Inside(const EAppSite& site, const std::string& path) {
-    const std::string folder(StripTrailingSep(Absolute(site.GetDirectory())));
-    return path == folder || path.starts_with(folder + kPathSep);
-}
-
-// The site the command works on: the one named, the one given by folder, or the defined site
-// whose folder holds the first item. Loaded, and known to the registry for this run.
-EAppSite* OpenSite(const Options& o, const std::string& first, std::string& problem) {
-    std::unique_ptr<EAppSite> site;
-    if (!o.where.site.empty() || !o.where.directory.empty()) {
-        site = MakeSite(o.where, problem);
-    } else {
-        const std::string real = Real(first);
-        for (int id = 1;; ++id) {
-            auto candidate = std::make_unique<EAppSite>();
-            const bool usable = candidate->LoadAs(id);
-            if (candidate->GetName().empty()) break;
-            if (usable && Inside(*candidate, real)) {
-                site = std::move(candidate);
-                break;
-            }
-        }
-        if (!site)
-            problem = "no defined site holds " + first +
-                      "; give the site with --site-dir DIR (or --site NAME) so that its links "
-                      "are kept valid";
-    }
-    if (!site) return nullptr;
-    if (!PathExists(site->GetHomePage())) {
-        problem = "home page " + site->GetHomePage() + " does not exist";
-        return nullptr;
-    }
-    EAppSite* adopted = ESiteRegistry::Instance().AdoptSite(std::move(site));
-    LoadOptions load;
-    load.showLoadErrors = false;
-    load.reportSyntaxErrors = false;
-    if (!LoadSite(*adopted, load)) {
-        problem = adopted->GetLoadState() == LoadState::OutOfMemory
-                      ? "out of memory while loading the site"
-                      : "cancelled";
-        return nullptr;
-    }
-    return adopted;
-}
-
-std::string Relative(const EAppSite& site, const std::string& path) {
-    // The site's folder as given and as resolved: a page may be named either way. Resolving
-    // the folder costs a system call per level, so only when the folder as given fails.
-    auto below = [&](std::string_view folder) {
-        return path.size() > folder.size() && path.starts_with(folder) &&
-               path[folder.size()] == kPathSep;
-    };
-    const std::string_view given = StripTrailingSep(site.GetDirectory());
-    if (below(given)) return path.substr(given.size() + 1);
-    const std::string real = Real(site.GetDirectory());
-    return below(real) ? path.substr(real.size() + 1) : path;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 // What a move or rename would do, as a unified diff of every page it would rewrite.
 int DryRun(EAppSite& site, const std::vector<MovedPath>& moves) {
     std::vector<std::string> sources;
@@ -140,14 +56,8 @@ int DryRun(EAppSite& site, const std::vector<MovedPath>& moves) {
     for (const MovedPath& m : moves)
         out += "would move " + Relative(site, m.from) + " -> " + Relative(site, m.to) + "\n";
     for (const auto& page : update.Preview(moves)) {
-        out +=
-            "--- a/" + Relative(site, page.before) + "\n+++ b/" + Relative(site, page.after) + "\n";
-        std::vector<std::string> before = Lines(page.oldContent), after = Lines(page.newContent);
-        for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
-            if (before[i] == after[i]) continue;
-            out += "@@ -" + std::to_string(i + 1) + ",1 +" + std::to_string(i + 1) + ",1 @@\n-" +
-                   before[i] + "\n+" + after[i] + "\n";
-        }
+        out += LineDiff(Relative(site, page.before), Relative(site, page.after), page.oldContent,
+                        page.newContent);
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 ? kDone : kUsage;
@@ -155,13 +65,13 @@ int DryRun(EAppSite& site, const std::vector<MovedPath>& moves) {
 
 void Print(const Options& o, const EAppSite& site, const Report& report, bool done) {
     std::string out;
-    const char* word = o.verb == "mv"       ? "moved"
-                       : o.verb == "rename" ? "renamed"
-                       : o.verb == "cp"     ? "copied"
-                       : o.verb == "dup"    ? "duplicated"
-                       : o.verb == "ln"     ? "linked"
-                       : o.verb == "mkdir"  ? "made"
-                                            : "trashed";
+    const char* word = o.verb == "mv" || o.verb == "orphans" ? "moved"
+                       : o.verb == "rename"                  ? "renamed"
+                       : o.verb == "cp"                      ? "copied"
+                       : o.verb == "dup"                     ? "duplicated"
+                       : o.verb == "ln"                      ? "linked"
+                       : o.verb == "mkdir"                   ? "made"
+                                                             : "trashed";
     if (o.format == "json") {
         out = "{\"command\": ";
         JsonString(out, o.verb);
@@ -234,6 +144,17 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
         report.done = move->Transferred();
         update = move->LinkUpdate();
         steps = move->Journal();
+    } else if (auto* orphans = dynamic_cast<EMoveOrphansCommand*>(&command)) {
+        report.done = orphans->Transferred();
+        update = orphans->LinkUpdate();
+        steps = orphans->Journal();
+    } else if (auto* fix = dynamic_cast<ESiteFixLinksCommand*>(&command)) {
+        for (const PageChange& change : fix->Changes()) {
+            report.pages.emplace_back(change.path, change.links);
+            entry.pages.push_back({change.path, change.stamp, change.undo});
+        }
+        for (const std::string& page : fix->Problems())
+            report.problems.push_back(page + ": could not be rewritten");
     } else if (auto* rename = dynamic_cast<ESiteRenameCommand*>(&command)) {
         update = rename->LinkUpdate();
         if (rename->IsUndoable()) {
@@ -283,29 +204,43 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     auto it = std::find_if(entries.begin(), entries.end(),
                            [](const JournalEntry& e) { return e.undone; });
     if (it == entries.end()) return Fail(o, "nothing to redo");
-    std::unique_ptr<ECommand> command = CommandFromLine(it->command);
-    if (!command) return Fail(o, "the journal cannot be read");
-    Options again = o;
     const std::string& line = it->command;
-    again.verb = line.starts_with("ESiteMoveCommand")     ? "mv"
-                 : line.starts_with("ESiteRenameCommand") ? "rename"
-                 : line.starts_with("ESiteCopyCommand")   ? "cp"
-                 : line.starts_with("ESiteDuplicate")     ? "dup"
-                 : line.starts_with("ESiteShortcut")      ? "ln"
-                 : line.starts_with("ENewDir")            ? "mkdir"
-                                                          : "rm";
+    std::unique_ptr<ECommand> command = CommandFromLine(line);
+    const bool fix = line.starts_with("ESiteFixLinksCommand");
+    if (!command && !fix) return Fail(o, "the journal cannot be read");
+    Options again = o;
+    again.verb = fix                                       ? "fix"
+                 : line.starts_with("EMoveOrphansCommand") ? "orphans"
+                 : line.starts_with("ESiteMoveCommand")    ? "mv"
+                 : line.starts_with("ESiteRenameCommand")  ? "rename"
+                 : line.starts_with("ESiteCopyCommand")    ? "cp"
+                 : line.starts_with("ESiteDuplicate")      ? "dup"
+                 : line.starts_with("ESiteShortcut")       ? "ln"
+                 : line.starts_with("ENewDir")             ? "mkdir"
+                                                           : "rm";
     again.where.directory = it->site;
     again.where.home = it->homePage;
     again.where.server = it->server;
     std::string problem;
-    EAppSite* site = OpenSite(again, it->site, problem);
+    EAppSite* site = OpenSite(again.where, it->site, problem);
     if (!site) return Fail(o, problem);
+    if (fix) {
+        // A fix names its site and, for one page, the page it changed.
+        ESiteFixLinksCommand read(nullptr, nullptr, "", "", true);
+        if (!read.Deserialize(line)) return Fail(o, "the journal cannot be read");
+        const bool all = line.ends_with("\tAll");
+        EHtmlNode* page = nullptr;
+        if (!all && !it->pages.empty())
+            page = dynamic_cast<EHtmlNode*>(site->FindExactNode(it->pages.front().path));
+        command =
+            std::make_unique<ESiteFixLinksCommand>(site, page, read.FromUrl(), read.ToUrl(), all);
+    }
     Report report;
     JournalEntry entry;
     bool reversed = false;
     const bool ok = RunCommand(*command, report, entry, reversed);
     if (reversed) return Fail(o, "cancelled; nothing was changed", kCancelled);
-    if (report.done.empty()) return Fail(o, "nothing could be done again");
+    if (report.done.empty() && report.pages.empty()) return Fail(o, "nothing could be done again");
     entry.site = it->site;
     entry.homePage = it->homePage;
     entry.server = it->server;
@@ -323,7 +258,9 @@ namespace {
 
 std::string NameOf(const JournalEntry& entry) {
     std::unique_ptr<ECommand> command = CommandFromLine(entry.command);
-    return command ? command->GetName() : entry.command;
+    if (command) return command->GetName();
+    ESiteFixLinksCommand fix(nullptr, nullptr, "", "", true);
+    return fix.Deserialize(entry.command) ? fix.GetName() : entry.command;
 }
 
 // Undoes the newest command not undone yet: every rewritten page gets its old bytes, every
@@ -334,7 +271,8 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
     if (it == entries.rend()) return Fail(o, "nothing to undo");
     JournalEntry& entry = *it;
     if (entry.command.starts_with("ESiteTrashCommand") ||
-        entry.command.starts_with("ETrashCommand"))
+        entry.command.starts_with("ETrashCommand") ||
+        entry.command.starts_with("ETrashOrphansCommand"))
         return Fail(o, NameOf(entry) + " cannot be undone here: restore the items from the trash");
     ETransferJournal steps;
     if (!steps.Load(entry.steps)) return Fail(o, "the journal cannot be read");
@@ -442,7 +380,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
                                    : o.overwrite == "older" ? OverwritePolicy::OverwriteOlder
                                                             : OverwritePolicy::Rename);
     std::string problem;
-    EAppSite* site = OpenSite(o, o.paths.front(), problem);
+    EAppSite* site = OpenSite(o.where, o.paths.front(), problem);
     if (!site) return Fail(o, problem, problem == "cancelled" ? kCancelled : kUsage);
 
     // Everything named must lie in the site: a move out of it could not keep its links.
@@ -474,19 +412,26 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
         return DryRun(*site, moves);
     }
 
+    return RunJournaled(o.verb, o.format, *site, MakeCommand(o.verb, paths, sources, target));
+}
+
+int RunJournaled(const std::string& verb, const std::string& format, EAppSite& site,
+                 std::unique_ptr<ECommand> command) {
+    Options o;
+    o.verb = verb;
+    o.format = format;
     ELog::Instance().ClearErrors();
     Report report;
     JournalEntry entry;
     bool reversed = false;
-    std::unique_ptr<ECommand> command = MakeCommand(o.verb, paths, sources, target);
     const bool ok = RunCommand(*command, report, entry, reversed);
     if (reversed) return Fail(o, "cancelled; nothing was changed", kCancelled);
-    Print(o, *site, report, ok);
+    Print(o, site, report, ok);
     if (std::fflush(stdout) != 0) return kUsage;
-    if (report.done.empty()) return kUsage;
-    entry.site = site->GetDirectory();
-    entry.homePage = site->GetHomePage();
-    entry.server = site->GetServer();
+    if (report.done.empty() && report.pages.empty()) return kUsage;
+    entry.site = site.GetDirectory();
+    entry.homePage = site.GetHomePage();
+    entry.server = site.GetServer();
     if (!ECommandJournal().Add(std::move(entry)))
         report.problems.push_back(
             "the command could not be written to the journal: undo will not know it");

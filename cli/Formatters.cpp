@@ -1,6 +1,7 @@
 #include "cli/Formatters.h"
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -209,6 +210,24 @@ void WriteJson(const CheckResult& r, std::FILE* out) {
     b += r.fileErrors.empty() ? "]" : "\n  ]";
     b += "\n}\n";
     Flush(b, out, true);
+}
+
+std::string LineDiff(const std::string& before, const std::string& after,
+                     const std::string& oldContent, const std::string& newContent) {
+    auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    };
+    std::string out = "--- a/" + before + "\n+++ b/" + after + "\n";
+    std::vector<std::string> a = lines(oldContent), b = lines(newContent);
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] == b[i]) continue;
+        out += "@@ -" + std::to_string(i + 1) + ",1 +" + std::to_string(i + 1) + ",1 @@\n-" + a[i] +
+               "\n+" + b[i] + "\n";
+    }
+    return out;
 }
 
 }  // namespace tw::cli

@@ -14,5 +14,9 @@ void WriteText(const CheckResult& result, std::FILE* out);
 void WriteJson(const CheckResult& result, std::FILE* out);
 // Appends `text` as a JSON string literal, always valid UTF-8.
 void JsonString(std::string& out, std::string_view text);
+// A unified diff of a page whose rewrite changes lines but never adds or removes one: each
+// changed line as a hunk of its own.
+std::string LineDiff(const std::string& before, const std::string& after,
+                     const std::string& oldContent, const std::string& newContent);
 
 }  // namespace tw::cli

@@ -9,6 +9,8 @@
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "engine/html/UrlText.h"
+#include "engine/model/SiteLoader.h"
+#include "engine/model/SiteRegistry.h"
 #include "engine/services/Browse.h"
 
 namespace tw::cli {
@@ -65,6 +67,66 @@ std::unique_ptr<EAppSite> MakeSite(const SiteOptions& o, std::string& problem) {
     }
     site->SetExcludedFolders(std::move(excluded));
     return site;
+}
+
+std::string Real(const std::string& path) {
+    return std::string(StripTrailingSep(Absolute(path)));
+}
+
+bool Inside(const EAppSite& site, const std::string& path) {
+    const std::string folder(StripTrailingSep(Absolute(site.GetDirectory())));
+    return path == folder || path.starts_with(folder + kPathSep);
+}
+
+EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::string& problem) {
+    std::unique_ptr<EAppSite> site;
+    if (!where.site.empty() || !where.directory.empty()) {
+        site = MakeSite(where, problem);
+    } else {
+        const std::string real = Real(first);
+        for (int id = 1;; ++id) {
+            auto candidate = std::make_unique<EAppSite>();
+            const bool usable = candidate->LoadAs(id);
+            if (candidate->GetName().empty()) break;
+            if (usable && Inside(*candidate, real)) {
+                site = std::move(candidate);
+                break;
+            }
+        }
+        if (!site)
+            problem = "no defined site holds " + first +
+                      "; give the site with --site-dir DIR (or --site NAME) so that its links "
+                      "are kept valid";
+    }
+    if (!site) return nullptr;
+    if (!PathExists(site->GetHomePage())) {
+        problem = "home page " + site->GetHomePage() + " does not exist";
+        return nullptr;
+    }
+    EAppSite* adopted = ESiteRegistry::Instance().AdoptSite(std::move(site));
+    LoadOptions load;
+    load.showLoadErrors = false;
+    load.reportSyntaxErrors = false;
+    if (!LoadSite(*adopted, load)) {
+        problem = adopted->GetLoadState() == LoadState::OutOfMemory
+                      ? "out of memory while loading the site"
+                      : "cancelled";
+        return nullptr;
+    }
+    return adopted;
+}
+
+std::string Relative(const EAppSite& site, const std::string& path) {
+    // The site's folder as given and as resolved: a page may be named either way. Resolving
+    // the folder costs a system call per level, so only when the folder as given fails.
+    auto below = [&](std::string_view folder) {
+        return path.size() > folder.size() && path.starts_with(folder) &&
+               path[folder.size()] == kPathSep;
+    };
+    const std::string_view given = StripTrailingSep(site.GetDirectory());
+    if (below(given)) return path.substr(given.size() + 1);
+    const std::string real = Real(site.GetDirectory());
+    return below(real) ? path.substr(real.size() + 1) : path;
 }
 
 }  // namespace tw::cli

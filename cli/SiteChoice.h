@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/log/Log.h"
 #include "engine/model/Site.h"
 
 namespace tw::cli {
@@ -24,5 +25,32 @@ std::unique_ptr<EAppSite> MakeSite(const SiteOptions& options, std::string& prob
 std::string Absolute(const std::string& path);
 // A path given on the command line: as it stands when it exists, else below the site folder.
 std::string InSite(const std::string& path, const std::string& directory);
+
+// A path made real (links resolved), without a trailing separator.
+std::string Real(const std::string& path);
+// Whether a real path is the site's folder or lies below it.
+bool Inside(const EAppSite& site, const std::string& path);
+// The path below the site's folder ("sub/a.htm"), or the path itself when outside.
+std::string Relative(const EAppSite& site, const std::string& path);
+// The site a command works on: the one named, the one given by folder, or the defined site
+// whose folder holds `first`. Loaded, and known to the registry for this run; null with the
+// reason in `problem` ("cancelled" when the load was).
+EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::string& problem);
+
+// The log of the commands that change a site: errors go to standard error; the report
+// sections a load writes are not wanted.
+class QuietLog : public ELog {
+  public:
+    QuietLog() : discard_(0, ESection::Stream::None) {}
+    ESection* OpenSection(int titleId) override {
+        return titleId == kErrorSectionId ? ELog::OpenSection(titleId) : &discard_;
+    }
+    void CloseSection(ESection* section) override {
+        if (section != &discard_) ELog::CloseSection(section);
+    }
+
+  private:
+    ESection discard_;
+};
 
 }  // namespace tw::cli

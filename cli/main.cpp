@@ -8,6 +8,7 @@
 
 #include "cli/CheckCommand.h"
 #include "cli/FileCommand.h"
+#include "cli/MaintenanceCommand.h"
 
 namespace {
 
@@ -23,6 +24,12 @@ void PrintHelp() {
         "  rename OLD NEW  rename an item inside a site, rewriting every link to it\n"
         "  cp, dup, ln     copy, duplicate in place, make shortcuts (symbolic links)\n"
         "  mkdir, rm       make a folder; send items to the trash\n"
+        "  undo, redo      undo or redo the last command (history lists them)\n"
+        "  orphans         list the files no page reaches; --trash or --move-to removes them\n"
+        "  fix URL NEW     give a broken link a new target in every page (--suggest: targets)\n"
+        "  ignore URL...   keep broken links on the site's ignore list (--list, --remove)\n"
+        "  report          write the site's statistics report (-o FILE.html, --open)\n"
+        "  overview        count the site's files, links, broken links and orphans\n"
         "\n"
         "Options:\n"
         "  --help          show this help (tidewright help COMMAND, or tidewright COMMAND\n"
@@ -59,6 +66,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "check") return tw::cli::RunCheck(argc - 2, argv + 2);
+    if (tw::cli::IsMaintenanceCommand(argv[1]))
+        return tw::cli::RunMaintenanceCommand(argv[1], argc - 2, argv + 2);
     if (tw::cli::IsFileCommand(argv[1]))
         return tw::cli::RunFileCommand(argv[1], argc - 2, argv + 2);
     std::fprintf(stderr, "tidewright: unknown command '%s'\nTry 'tidewright --help'.\n", argv[1]);

@@ -134,14 +134,7 @@ std::vector<ELinkUpdate::PagePreview> ELinkUpdate::Preview(
         std::vector<Splice> splices = rewriter.SplicesFor(*page, before, after, preview.oldContent);
         if (splices.empty()) continue;
         preview.links = static_cast<int>(splices.size());
-        std::size_t at = 0;
-        for (const Splice& s : splices) {
-            preview.newContent.append(preview.oldContent, at, s.start - at);
-            preview.newContent += s.text;
-            at = s.end;
-        }
-        preview.newContent.append(preview.oldContent, std::min(at, preview.oldContent.size()),
-                                  std::string::npos);
+        preview.newContent = Spliced(preview.oldContent, splices);
         previews.push_back(std::move(preview));
     }
     return previews;

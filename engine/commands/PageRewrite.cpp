@@ -81,8 +81,6 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
         log.LogErrorFile(kOpenFailed, page);
         return false;
     }
-    std::string out;
-    out.reserve(content.size() + 64 * splices.size());
     std::size_t at = 0;
     if (previous) previous->clear();
     for (const Splice& s : splices) {
@@ -90,12 +88,10 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
             log.LogErrorFile(30017, page);  // the page is not what its URLs were read from
             return false;
         }
-        out.append(content, at, s.start - at);
         if (previous) previous->push_back(content.substr(s.start, s.end - s.start));
-        out += s.text;
         at = s.end;
     }
-    out.append(content, at, std::string::npos);
+    const std::string out = Spliced(content, splices);
 
     std::string temp = std::string(PathDirectory(target)) + kPathSep + ".tw_XXXXXX";
     int fd = ::mkstemp(temp.data());
@@ -146,6 +142,19 @@ bool EPageWriter::StageFile(const std::string& page, const std::vector<Splice>& 
         return false;
     }
     return Stage(page, content, splices, previous);
+}
+
+std::string Spliced(const std::string& content, const std::vector<Splice>& splices) {
+    std::string out;
+    out.reserve(content.size() + 64 * splices.size());
+    std::size_t at = 0;
+    for (const Splice& s : splices) {
+        out.append(content, at, s.start - at);
+        out += s.text;
+        at = s.end;
+    }
+    out.append(content, std::min(at, content.size()), std::string::npos);
+    return out;
 }
 
 std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,

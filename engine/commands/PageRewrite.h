@@ -58,6 +58,9 @@ struct PageChange {
     FileStamp stamp;
 };
 
+// The content with the splices (sorted, not overlapping, inside it) applied.
+std::string Spliced(const std::string& content, const std::vector<Splice>& splices);
+
 // The splices that give back what `splices` replaced (`previous`), placed in the new content.
 std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,
                                 const std::vector<std::string>& previous);

@@ -239,13 +239,23 @@ ENode* EAppSite::AddPath(std::string_view path) {
 
 std::vector<ENode*> EAppSite::ResolveWaitingLinks(ENode* node) {
     std::vector<ENode*> pages;
-    auto [from, to] = brokenLinks.equal_range(SiteRelativePath(node));
+    const std::string path = SiteRelativePath(node);
+    auto [from, to] = brokenLinks.equal_range(path);
     for (auto it = from; it != to;) {
         ENode* referrer = it->second.page;
         backLinks.Add(node, referrer);
         brokenCountByPage[referrer] -= it->second.count;
         pages.push_back(referrer);
         it = brokenLinks.erase(it);
+    }
+    // A link to a file that existed without a node (one of a folder whose nodes are being
+    // made one by one) was untracked: it leads to the node now.
+    if (!IsPathTracked(node->GetPath())) return pages;
+    auto [first, last] = untrackedLinks.equal_range(path);
+    for (auto it = first; it != last;) {
+        backLinks.Add(node, it->second.page);
+        pages.push_back(it->second.page);
+        it = untrackedLinks.erase(it);
     }
     return pages;
 }

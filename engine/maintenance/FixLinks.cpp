@@ -102,6 +102,21 @@ std::vector<Splice> ESiteFixLinksCommand::SplicesFor(EHtmlNode& page,
     return splices;
 }
 
+std::vector<ESiteFixLinksCommand::PagePreview> ESiteFixLinksCommand::Preview() const {
+    std::vector<PagePreview> previews;
+    if (!site_ || (!allFiles_ && !file_)) return previews;
+    for (EHtmlNode* page : PagesToSearch()) {
+        PagePreview preview{page->GetPath(), {}, {}, 0};
+        if (!ReadWholeFile(page->GetPath(), preview.oldContent)) continue;
+        std::vector<Splice> splices = SplicesFor(*page, preview.oldContent);
+        if (splices.empty()) continue;
+        preview.links = static_cast<int>(splices.size());
+        preview.newContent = Spliced(preview.oldContent, splices);
+        previews.push_back(std::move(preview));
+    }
+    return previews;
+}
+
 bool ESiteFixLinksCommand::DoIt() {
     changes_.clear();
     problems_.clear();

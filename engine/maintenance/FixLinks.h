@@ -35,6 +35,13 @@ class ESiteFixLinksCommand : public ECommand {
     const std::vector<PageChange>& Changes() const { return changes_; }
     const std::vector<std::string>& Problems() const { return problems_; }
 
+    // What a run would write, changing nothing: each page with its bytes before and after.
+    struct PagePreview {
+        std::string path, oldContent, newContent;
+        int links = 0;
+    };
+    std::vector<PagePreview> Preview() const;
+
   protected:
     bool DoIt() override;
     bool UndoIt() override;

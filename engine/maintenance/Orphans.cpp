@@ -98,18 +98,22 @@ OrphanReview ReviewOrphans(EAppSite& site) {
 
     std::vector<ENode*> candidates;
     std::set<ENode*> leaving;
-    std::set<std::string> leavingFolders;
+    std::set<std::string> orphanFolders;  // the ones that go
+    for (ENode* node : gather.found)
+        if (node->IsFolder() && !ignore.count(node->GetPath()))
+            orphanFolders.insert(node->GetPath());
     for (ENode* node : gather.found) {
+        // An orphan folder goes whole: what lies below it is not listed again.
+        if (Below(node->GetPath(), orphanFolders)) continue;
         if (ignore.count(node->GetPath())) {
             review.ignored.push_back(node->GetPath());
             continue;
         }
         candidates.push_back(node);
         leaving.insert(node);
-        if (node->IsFolder()) leavingFolders.insert(node->GetPath());
     }
     auto leaves = [&](ENode* node) {
-        return leaving.count(node) || Below(node->GetPath(), leavingFolders);
+        return leaving.count(node) || Below(node->GetPath(), orphanFolders);
     };
     // The pages that stay, and the names of the files that would go.
     std::vector<ENode*> staying;

@@ -1,0 +1,237 @@
+// Orphans reviewed and removed, broken links fixed, the links tree and its file: each change
+// undone gives back every byte, and the link web stays true to the disk.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/FileUtils.h"
+#include "core/settings/SettingsStore.h"
+#include "core/strings/PathText.h"
+#include "engine/commands/History.h"
+#include "engine/commands/SiteCommands.h"
+#include "engine/maintenance/FixLinks.h"
+#include "engine/maintenance/LinksTree.h"
+#include "engine/maintenance/Orphans.h"
+#include "engine/model/SiteRegistry.h"
+#include "tests/support/SiteBuilder.h"
+
+namespace tw {
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+class MaintenanceTest : public test::SiteTest {
+  protected:
+    void SetUp() override {
+        SiteTest::SetUp();
+        MakeSite({{"index.html",
+                   "<a href=\"a.html\">a</a> <a href=\"gone.html#x\">gone</a>\n"
+                   "<img src=\"/img/Missing.gif\"> <a href=\"http://www.example.org/gone.html\">"
+                   "abs</a>\n"},
+                  {"a.html", "<a href=\"../gone.html\">up</a><a href=\"GONE.html?q\">case</a>"},
+                  {"about.html", "<p>Our logo.gif was drawn by hand.</p>"},
+                  {"sub/b.html", "<a href=\"../gone.html\">b</a>"},
+                  {"new.html", "<p>the page gone.html should have been</p>"},
+                  {"img/logo.gif", "GIF"},
+                  {"img/Missing.gif", ""},
+                  {"attic/old.html", "<a href=\"older.html\">older</a><img src=\"pic.png\">"},
+                  {"attic/older.html", "<a href=\"old.html\">back</a>"},
+                  {"attic/pic.png", "PNG"},
+                  {"lone.png", "PNG"},
+                  {"script.png", "PNG"},
+                  {"empty/", ""}},
+                 "index.html", "www.example.org", "index.html");
+        ::remove(SitePath("img/Missing.gif").c_str());
+        WriteFile("site/index.html",
+                  ReadFile(SitePath("index.html")) +
+                      "<script>var n = 'script'; show(n + '.png'); img('lone.png')</script>\n");
+        site = ESiteRegistry::Instance().AdoptSite(std::move(site_));
+        ASSERT_TRUE(LoadSite(*site));
+    }
+    void TearDown() override {
+        ESiteRegistry::Instance().Clear();
+        SiteTest::TearDown();
+    }
+    std::string S(const std::string& relative) { return SitePath(relative); }
+    Files Snapshot(const std::string& folder) {
+        Files files;
+        std::function<void(const std::string&)> walk = [&](const std::string& dir) {
+            DirectoryEnumerator entries(dir + kPathSep, "*");
+            std::string path;
+            while (entries.Next(path, true))
+                if (IsFolder(path))
+                    walk(path), files[path + "/"] = "";
+                else
+                    files[path] = ReadFile(path);
+        };
+        walk(folder);
+        return files;
+    }
+    void ExpectConsistentSite(const char* when = "") {
+        std::string why;
+        EXPECT_TRUE(site->IsConsistent(&why)) << when << ": " << why;
+    }
+
+    EAppSite* site = nullptr;
+    ECommandHistory history_;
+};
+
+TEST_F(MaintenanceTest, OrphanReviewKeepsWhatAPageStillNames) {
+    // A file named in a page's text is kept (a script may build its URL); one named only by
+    // pieces ("script" + ".png") cannot be told and goes.
+    SettingsStore::Instance().SaveStringList("IgnoreOrphanFile", {S("empty")});
+    OrphanReview review = ReviewOrphans(*site);
+    // A folder goes whole (sub, attic); lone.png is linked by a script string and no orphan.
+    EXPECT_EQ(review.remove, (std::vector<std::string>{S("about.html"), S("attic"), S("img"),
+                                                       S("new.html"), S("script.png"), S("sub")}));
+    EXPECT_EQ(review.ignored, (std::vector<std::string>{S("empty")}));
+    EXPECT_EQ(review.referenced, std::vector<std::string>{});
+    // While about.html stays (the user keeps it), the file it names stays with it, and so
+    // does the folder that holds that file.
+    SettingsStore::Instance().SaveStringList("IgnoreOrphanFile", {S("empty"), S("about.html")});
+    review = ReviewOrphans(*site);
+    EXPECT_EQ(review.remove,
+              (std::vector<std::string>{S("attic"), S("new.html"), S("script.png"), S("sub")}));
+    EXPECT_EQ(review.referenced, std::vector<std::string>{S("img")});
+}
+
+TEST_F(MaintenanceTest, MovingOrphansOutKeepsTheirFoldersAndUndoGivesThemBack) {
+    const Files before = Snapshot(std::string(StripTrailingSep(S(""))));
+    MakeFolder("archive");
+    ASSERT_TRUE(history_.ExecuteCommand(std::make_unique<EMoveOrphansCommand>(
+        std::vector<std::string>{S("attic"), S("new.html")}, std::string(StripTrailingSep(S(""))),
+        PathOf("archive"))))
+        << Errors();
+    EXPECT_EQ(ReadFile(PathOf("archive/site/attic/old.html")),
+              "<a href=\"older.html\">older</a><img src=\"pic.png\">");
+    EXPECT_TRUE(PathExists(PathOf("archive/site/new.html")));
+    EXPECT_FALSE(site->FindNode(S("attic/old.html")));
+    ExpectConsistentSite("after the move");
+    ASSERT_TRUE(history_.Undo()) << Errors();
+    EXPECT_EQ(Snapshot(std::string(StripTrailingSep(S("")))), before);
+    EXPECT_FALSE(PathExists(PathOf("archive/site")));
+    EXPECT_TRUE(site->FindNode(S("attic/old.html")));
+    ExpectConsistentSite();
+}
+
+TEST_F(MaintenanceTest, MovingOrphansWithinTheSiteRewritesTheLinksAmongThem) {
+    // A page of the attic that refers back into the site keeps reaching it from its new place.
+    WriteFile("site/attic/old.html", "<a href=\"older.html\">older</a><a href=\"../a.html\">a</a>");
+    ASSERT_TRUE(LoadSite(*site));
+    const Files before = Snapshot(std::string(StripTrailingSep(S(""))));
+    ASSERT_TRUE(history_.ExecuteCommand(std::make_unique<EMoveOrphansCommand>(
+        std::vector<std::string>{S("attic/old.html"), S("attic/older.html")},
+        std::string(StripTrailingSep(S(""))), S("sub"))))
+        << Errors();
+    EXPECT_EQ(ReadFile(S("sub/site/attic/old.html")),
+              "<a href=\"older.html\">older</a><a href=\"../../../a.html\">a</a>");
+    ExpectConsistentSite();
+    ASSERT_TRUE(history_.Undo()) << Errors();
+    EXPECT_EQ(Snapshot(std::string(StripTrailingSep(S("")))), before);
+    EXPECT_FALSE(site->FindNode(S("sub/site")));
+    ExpectConsistentSite();
+}
+
+TEST_F(MaintenanceTest, TrashingOrphansRemovesThemAndTheirNodes) {
+    ASSERT_TRUE(history_.ExecuteCommand(
+        std::make_unique<ETrashOrphansCommand>(std::vector<std::string>{S("new.html")}, S(""))))
+        << Errors();
+    EXPECT_FALSE(PathExists(S("new.html")));
+    EXPECT_FALSE(site->FindNode(S("new.html")));
+    EXPECT_FALSE(history_.CanUndo());  // restored from the trash, not here
+    ExpectConsistentSite();
+}
+
+TEST_F(MaintenanceTest, FixingALinkEverywhereKeepsEachFormAndUndoes) {
+    const Files before = Snapshot(std::string(StripTrailingSep(S(""))));
+    auto fix =
+        std::make_unique<ESiteFixLinksCommand>(site, nullptr, "/gone.html", "/new.html", true);
+    ESiteFixLinksCommand* command = fix.get();
+    ASSERT_TRUE(history_.ExecuteCommand(std::move(fix))) << Errors();
+    // Relative from the page's folder, root-relative as entered, absolute with the server;
+    // the upper-case spelling is the same link; fragments and queries stay.
+    const std::string start =
+        "<a href=\"a.html\">a</a> <a href=\"new.html#x\">gone</a>\n"
+        "<img src=\"/img/Missing.gif\"> <a href=\"http://www.example.org/new.html\">abs</a>\n";
+    EXPECT_EQ(ReadFile(S("index.html")).substr(0, start.size()), start);
+    EXPECT_EQ(ReadFile(S("a.html")),
+              "<a href=\"../gone.html\">up</a><a href=\"new.html?q\">case</a>");
+    EXPECT_EQ(ReadFile(S("sub/b.html")), "<a href=\"../new.html\">b</a>");
+    EXPECT_EQ(command->Changes().size(), 3u);
+    EXPECT_EQ(site->brokenLinks.count("/gone.html"), 0u);
+    EXPECT_FALSE(site->orphans.count(site->FindNode(S("new.html"))));
+    ExpectConsistentSite();
+    ASSERT_TRUE(history_.Undo()) << Errors();
+    EXPECT_EQ(Snapshot(std::string(StripTrailingSep(S("")))), before);
+    EXPECT_EQ(site->brokenLinks.count("/gone.html"), 3u);
+    ExpectConsistentSite();
+}
+
+TEST_F(MaintenanceTest, FixingALinkInOnePageOnly) {
+    ASSERT_TRUE(history_.ExecuteCommand(std::make_unique<ESiteFixLinksCommand>(
+        site, dynamic_cast<EHtmlNode*>(site->FindNode(S("sub/b.html"))), "../gone.html",
+        "/new.html", false)))
+        << Errors();
+    EXPECT_EQ(ReadFile(S("sub/b.html")), "<a href=\"../new.html\">b</a>");
+    EXPECT_NE(ReadFile(S("a.html")).find("GONE.html"), std::string::npos);
+    ExpectConsistentSite();
+    auto line = ESiteFixLinksCommand(site, nullptr, "/a b", "/c", false).Serialize();
+    EXPECT_EQ(line, "ESiteFixLinksCommand\t/a b\t/c\tSingle");
+}
+
+TEST_F(MaintenanceTest, LinksTreeGroupsLinksAndKeepsThemInItsFile) {
+    // A hand-edited file: a user group, a fixed link broken again, junk lines, a link into a
+    // folder that is gone.
+    const std::string file = WriteFile("links.txt",
+                                       "\n==============================================\n"
+                                       "Later (1 unique, 1 total)\n"
+                                       "==============================================\n"
+                                       "/img/Missing.gif (1 instances)\n"
+                                       "junk without a count\n"
+                                       "/nofolder/x.html (2 instances)\n\n\n"
+                                       "\n==============================================\n"
+                                       "_Fixed (2 unique, 4 total)\n"
+                                       "==============================================\n"
+                                       "/gone.html (3 instances)\n"
+                                       "/was-fixed.html (1 instances)\n");
+    GLinksTree tree;
+    tree.FillFrom(*site, file);
+    auto labels = [&] {
+        std::vector<std::string> out;
+        for (const auto& g : tree.Groups()) out.push_back(GLinksTree::Label(g));
+        return out;
+    };
+    // The junk line counts as a link that is not broken: "fixed", with no count; the link
+    // into a missing folder is dropped.
+    EXPECT_EQ(labels(), (std::vector<std::string>{
+                            "_Broken (2 unique, 5 total)", "_Fixed (2 unique, 1 total)",
+                            "_Ignore (0 unique, 0 total)", "Later (1 unique, 1 total)"}));
+    // The broken-again link takes its count from the site (4), not from the file (3).
+    EXPECT_EQ(tree.Groups()[0].links[0].path, "/gone.html");
+    EXPECT_EQ(tree.Groups()[0].links[0].count, 4);
+    // Moves: into "_Ignore" ignores in the site, out of it gives the link back.
+    const std::size_t ignore = tree.Find(GLinksTree::Kind::Ignore);
+    EXPECT_FALSE(tree.CanMove(1, 0));
+    EXPECT_FALSE(tree.CanMove(0, 1));
+    ASSERT_TRUE(tree.Move(*site, 0, {"/GONE.html"}, ignore));
+    EXPECT_EQ(site->brokenLinks.count("/gone.html"), 0u);
+    EXPECT_EQ(site->ignoredLinks.count("/gone.html"), 3u);  // entries: one per page
+    ASSERT_TRUE(tree.Save(PathOf("saved.txt")));
+    GLinksTree again;
+    again.FillFrom(*site, PathOf("saved.txt"));
+    EXPECT_EQ(again.Text(), tree.Text());
+    ASSERT_TRUE(tree.Move(*site, ignore, {"/gone.html"}, 0));
+    EXPECT_EQ(site->brokenLinks.count("/gone.html"), 3u);
+    ExpectConsistentSite();
+    // Removing a user group returns its links to "_Broken", in order.
+    ASSERT_TRUE(tree.RemoveGroup(tree.Find("Later")));
+    EXPECT_EQ(tree.Groups()[0].links.size(), 3u);
+    EXPECT_EQ(tree.Groups()[0].links[2].path, "/img/Missing.gif");
+    EXPECT_FALSE(tree.RemoveGroup(0));
+}
+
+}  // namespace
+}  // namespace tw
