@@ -153,6 +153,7 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
             report.pages.emplace_back(change.path, change.links);
             entry.pages.push_back({change.path, change.stamp, change.undo});
         }
+        std::sort(report.pages.begin(), report.pages.end());
         for (const std::string& page : fix->Problems())
             report.problems.push_back(page + ": could not be rewritten");
     } else if (auto* rename = dynamic_cast<ESiteRenameCommand*>(&command)) {

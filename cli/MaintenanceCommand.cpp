@@ -284,6 +284,7 @@ int Report(const Options& o, EAppSite& site) {
         const std::string ext = AsciiLower(PathExtension(path));
         if (ext != "htm" && ext != "html") path += ".html";
         path = Absolute(path);
+        CreateFolders(PathDirectory(path));
     }
     if (!GenerateReport(site, path)) {
         return Fail(o, "the report could not be written to " + path, kProblems);
