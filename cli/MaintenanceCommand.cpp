@@ -286,7 +286,9 @@ int Report(const Options& o, EAppSite& site) {
         path = Absolute(path);
         CreateFolders(PathDirectory(path));
     }
-    if (!GenerateReport(site, path)) {
+    ReportOptions options;
+    options.load = true;
+    if (!GenerateReport(site, path, options)) {
         return Fail(o, "the report could not be written to " + path, kProblems);
     }
     std::printf("%s\n", path.c_str());
@@ -374,7 +376,8 @@ int RunMaintenanceCommand(const char* verb, int argc, char** argv) {
     ScopedLog log(std::make_unique<QuietLog>());
     ScopedUiServices scope(std::make_unique<EConsoleServices>());
     std::string problem;
-    EAppSite* site = OpenSite(o.where, Real("."), problem);
+    // The report loads the site itself, so that each page is read once.
+    EAppSite* site = OpenSite(o.where, Real("."), problem, o.verb != "report");
     if (!site) return Fail(o, problem, problem == "cancelled" ? kCancelled : kUsage);
     if (o.verb == "orphans") return Orphans(o, *site);
     if (o.verb == "fix") return Fix(o, *site);

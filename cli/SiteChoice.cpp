@@ -78,7 +78,8 @@ bool Inside(const EAppSite& site, const std::string& path) {
     return path == folder || path.starts_with(folder + kPathSep);
 }
 
-EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::string& problem) {
+EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::string& problem,
+                   bool load) {
     std::unique_ptr<EAppSite> site;
     if (!where.site.empty() || !where.directory.empty()) {
         site = MakeSite(where, problem);
@@ -104,10 +105,11 @@ EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::stri
         return nullptr;
     }
     EAppSite* adopted = ESiteRegistry::Instance().AdoptSite(std::move(site));
-    LoadOptions load;
-    load.showLoadErrors = false;
-    load.reportSyntaxErrors = false;
-    if (!LoadSite(*adopted, load)) {
+    if (!load) return adopted;
+    LoadOptions options;
+    options.showLoadErrors = false;
+    options.reportSyntaxErrors = false;
+    if (!LoadSite(*adopted, options)) {
         problem = adopted->GetLoadState() == LoadState::OutOfMemory
                       ? "out of memory while loading the site"
                       : "cancelled";

@@ -34,8 +34,9 @@ bool Inside(const EAppSite& site, const std::string& path);
 std::string Relative(const EAppSite& site, const std::string& path);
 // The site a command works on: the one named, the one given by folder, or the defined site
 // whose folder holds `first`. Loaded, and known to the registry for this run; null with the
-// reason in `problem` ("cancelled" when the load was).
-EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::string& problem);
+// reason in `problem` ("cancelled" when the load was). Without `load`, known but not loaded.
+EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::string& problem,
+                   bool load = true);
 
 // The log of the commands that change a site: errors go to standard error; the report
 // sections a load writes are not wanted.

@@ -26,6 +26,8 @@ class EAppLog : public ELog {
     void SetLogFileEnabled(bool on) override;
     void WriteLogFile(std::string_view line) override;
     ESection* OpenAnchoredSection(std::string_view anchor, int titleId);
+    // The file every titled section shares, as it stands (null before the first section).
+    ESection* ReportSection() const { return reportSection_.get(); }
 
     static std::string LogFilePath();
     bool IsLogFileOpen() const { return logFileSection_ != nullptr; }

@@ -211,6 +211,7 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     // Once recorded, a page keeps only what the walk over the web needs from it: the targets
     // its links lead to, until the walk has queued them (the walk then drops them too).
     page->ClearTags();
+    if (visitor.keepUrls) return true;
     if (visitor.freeAfterVisit)
         page->ClearUrls();
     else

@@ -38,6 +38,7 @@ class EFindUrlsCreateFromMap : public EVisitor {
     TPointerSet<ENode> visited;
     EAppSite* site;
     bool freeAfterVisit;
+    bool keepUrls = false;                // each page keeps its whole URL list
     LinkProblemSink onProblem;            // optional
     EFragmentCheck* fragments = nullptr;  // optional: checks "#part" of every page visited
 };

@@ -63,6 +63,7 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
     const std::string title(LoadString(30004));
     EFindUrlsCreateFromMap visitor(&site, !site.IsWholeSite(), options.reportSyntaxErrors);
     visitor.onProblem = options.onProblem;
+    visitor.keepUrls = options.keepUrls;
     std::optional<EFragmentCheck> fragments;
     if (options.onBrokenFragment) {
         fragments.emplace(options.onBrokenFragment);
@@ -76,9 +77,14 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
     site.SetCollectFragments(fragments.has_value());
     if (site.IsWholeSite()) {
         auto* home = dynamic_cast<EHtmlNode*>(site.FindNode(site.GetHomePage()));
-        if (home && RunPass<TIterBreadthCyclic2>(home, visitor, ProgressKind::Dialog, title,
-                                                 site.NodeCount()) < 0)
-            return false;
+        // The walk lets go of each page's URLs once it has followed them, unless they stay.
+        const int walked = !home ? 0
+                           : options.keepUrls
+                               ? RunPass<TIterBreadthCyclic>(home, visitor, ProgressKind::Dialog,
+                                                             title, site.NodeCount())
+                               : RunPass<TIterBreadthCyclic2>(home, visitor, ProgressKind::Dialog,
+                                                              title, site.NodeCount());
+        if (walked < 0) return false;
         ESetupOrphans setup(site.orphans, visitor.visited);
         RunPass<TIterPreOrderTyped>(site.Root(), setup, ProgressKind::Silent, title, 50);
         if (!site.orphans.empty()) {
@@ -93,7 +99,7 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
                 // An orphan's links are recorded; its parsed data need not stay.
                 if (auto* page = dynamic_cast<EHtmlNode*>(orphan)) {
                     page->ClearTags();
-                    page->ClearUrls();
+                    if (!options.keepUrls) page->ClearUrls();
                 }
             }
             progress->End();

@@ -27,6 +27,9 @@ struct LoadOptions {
     LinkProblemSink onProblem;               // told of every link that does not lead to a file
     std::optional<bool> reportSyntaxErrors;  // overrides the setting "1ReportSyntaxErrors"
     bool showLoadErrors = true;              // offer "File and Syntax Errors" afterwards
+    // Every page keeps its URLs after the load (for passes that read them all next, such as
+    // the statistics report's): memory for speed.
+    bool keepUrls = false;
     // When given, every "#part" is checked against the ids of its page, and each one that
     // names no place is passed here.
     std::function<void(EHtmlNode& page, const FragmentRef& ref)> onBrokenFragment;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "engine/html/LinkWeb.h"
 #include "engine/maintenance/Orphans.h"
 #include "engine/model/Site.h"
+#include "engine/model/SiteLoader.h"
 #include "engine/model/Traverse.h"
 #include "engine/report/Overview.h"
 #include "engine/report/ReportPasses.h"
@@ -143,7 +145,7 @@ bool WriteReportFile(const std::string& path, const std::string& head, ELog& log
             return false;
         }
     }
-    if (!RenamePath(temp, path)) {
+    if (::rename(temp.c_str(), path.c_str()) != 0) {  // a report of an earlier run is replaced
         ::unlink(temp.c_str());
         log.LogErrorFile(kWriteFailed, path);
         return false;
@@ -151,21 +153,38 @@ bool WriteReportFile(const std::string& path, const std::string& head, ELog& log
     return true;
 }
 
-bool Generate(EAppSite& site, const std::string& path, ELog& log) {
+bool Generate(EAppSite& site, const std::string& path, const ReportOptions& options, ELog& log) {
     log.OpenSection(ELog::kErrorSectionId);
-    ESection* report = log.OpenSection(kDetailed);
-    if (!site.Root() || !site.FindNode(site.GetDirectory())) return false;
+    const bool syntax = SettingsStore::Instance().ReadBool("1ReportSyntaxErrors");
     Seen seen;
-    EClearCachedTags clear;
-    TTraverse<TIterPreOrderTyped>(site.Root(), clear).Run("", site.NodeCount());
-    auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
-
-    std::set<ENode*> nodes;
-    {
-        EFindUrlLinks find(nodes, SettingsStore::Instance().ReadBool("1ReportSyntaxErrors"));
-        if (!Pass(site, find, kChecking, *progress)) return false;
+    std::string loaded;  // what the load wrote into the report's file (its syntax errors)
+    if (options.load) {
+        LoadOptions load;
+        load.keepUrls = true;
+        load.showLoadErrors = false;
+        load.reportSyntaxErrors = syntax;
+        if (!LoadSite(site, load)) return false;
+        if (ESection* written = static_cast<EAppLog&>(log).ReportSection()) {
+            seen.syntax = written->HasContent();
+            loaded = written->Contents();
+        }
     }
-    seen.syntax = report->HasContent();
+    // The report starts anew, the load's sections after its heading.
+    ESection* report = log.OpenSection(kDetailed);
+    report->Write(loaded);
+    report->ClearContentFlag();
+    if (!site.Root() || !site.FindNode(site.GetDirectory())) return false;
+    EClearCachedTags clear;
+    auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
+    if (!options.load) {
+        TTraverse<TIterPreOrderTyped>(site.Root(), clear).Run("", site.NodeCount());
+        std::set<ENode*> nodes;
+        {
+            EFindUrlLinks find(nodes, syntax);
+            if (!Pass(site, find, kChecking, *progress)) return false;
+        }
+        seen.syntax = report->HasContent();
+    }
     if (!seen.syntax) report->WriteResLine(kNoSyntaxErrors);
     log.CloseSection(report);
 
@@ -212,14 +231,13 @@ bool Generate(EAppSite& site, const std::string& path, ELog& log) {
 
 }  // namespace
 
-bool GenerateReport(EAppSite& site, const std::string& path) {
+bool GenerateReport(EAppSite& site, const std::string& path, const ReportOptions& options) {
     // The report is made of the application log's section files; a front end without one (the
     // command line) gets one for the run.
-    if (dynamic_cast<EAppLog*>(&ELog::Instance())) return Generate(site, path, ELog::Instance());
+    if (dynamic_cast<EAppLog*>(&ELog::Instance()))
+        return Generate(site, path, options, ELog::Instance());
     ScopedLog scoped(std::make_unique<EAppLog>());
-    bool ok = Generate(site, path, ELog::Instance());
-    // Errors met on the way belong to the caller's log as well.
-    return ok;
+    return Generate(site, path, options, ELog::Instance());
 }
 
 }  // namespace tw

@@ -124,6 +124,7 @@ TEST_F(MaintenanceCommandTest, ReportAndOverview) {
     EXPECT_EQ(report.out, PathOf("out/report.html") + "\n");
     const std::string html = ReadFile(PathOf("out/report.html"));
     EXPECT_NE(html.find("<li><a href=#brokenlinks>2 broken links</a></li>"), std::string::npos);
+    EXPECT_EQ(Tw({"report", "-o", PathOf("out/report.html")}).status, 0);  // replaces it
     Run overview = Tw({"overview"});
     EXPECT_EQ(overview.status, 0);
     EXPECT_NE(overview.out.find("Overview of the \"site\" web site:"), std::string::npos);
