@@ -24,8 +24,6 @@
 namespace tw::cli {
 namespace {
 
-constexpr int kDone = 0, kProblems = 1, kUsage = 2, kCancelled = 130;
-
 struct Options {
     std::string verb;
     SiteOptions where;
@@ -40,11 +38,6 @@ struct Report {
     std::vector<std::pair<std::string, int>> pages;  // page rewritten, links changed
     std::vector<std::string> problems;
 };
-
-int Fail(const Options& o, const std::string& problem, int status = kUsage) {
-    std::fprintf(stderr, "tidewright %s: %s\n", o.verb.c_str(), problem.c_str());
-    return status;
-}
 
 // What a move or rename would do, as a unified diff of every page it would rewrite.
 int DryRun(EAppSite& site, const std::vector<MovedPath>& moves) {
@@ -204,11 +197,11 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
 int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     auto it = std::find_if(entries.begin(), entries.end(),
                            [](const JournalEntry& e) { return e.undone; });
-    if (it == entries.end()) return Fail(o, "nothing to redo");
+    if (it == entries.end()) return Fail(o.verb, "nothing to redo");
     const std::string& line = it->command;
     std::unique_ptr<ECommand> command = CommandFromLine(line);
     const bool fix = line.starts_with("ESiteFixLinksCommand");
-    if (!command && !fix) return Fail(o, "the journal cannot be read");
+    if (!command && !fix) return Fail(o.verb, "the journal cannot be read");
     Options again = o;
     again.verb = fix                                       ? "fix"
                  : line.starts_with("EMoveOrphansCommand") ? "orphans"
@@ -224,11 +217,11 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     again.where.server = it->server;
     std::string problem;
     EAppSite* site = OpenSite(again.where, it->site, problem);
-    if (!site) return Fail(o, problem);
+    if (!site) return Fail(o.verb, problem);
     if (fix) {
         // A fix names its site and, for one page, the page it changed.
         ESiteFixLinksCommand read(nullptr, nullptr, "", "", true);
-        if (!read.Deserialize(line)) return Fail(o, "the journal cannot be read");
+        if (!read.Deserialize(line)) return Fail(o.verb, "the journal cannot be read");
         const bool all = line.ends_with("\tAll");
         EHtmlNode* page = nullptr;
         if (!all && !it->pages.empty())
@@ -240,8 +233,9 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     JournalEntry entry;
     bool reversed = false;
     const bool ok = RunCommand(*command, report, entry, reversed);
-    if (reversed) return Fail(o, "cancelled; nothing was changed", kCancelled);
-    if (report.done.empty() && report.pages.empty()) return Fail(o, "nothing could be done again");
+    if (reversed) return Fail(o.verb, "cancelled; nothing was changed", kCancelled);
+    if (report.done.empty() && report.pages.empty())
+        return Fail(o.verb, "nothing could be done again");
     entry.site = it->site;
     entry.homePage = it->homePage;
     entry.server = it->server;
@@ -269,19 +263,20 @@ std::string NameOf(const JournalEntry& entry) {
 int Undo(const Options& o, std::vector<JournalEntry>& entries) {
     auto it = std::find_if(entries.rbegin(), entries.rend(),
                            [](const JournalEntry& e) { return !e.undone; });
-    if (it == entries.rend()) return Fail(o, "nothing to undo");
+    if (it == entries.rend()) return Fail(o.verb, "nothing to undo");
     JournalEntry& entry = *it;
     if (entry.command.starts_with("ESiteTrashCommand") ||
         entry.command.starts_with("ETrashCommand") ||
         entry.command.starts_with("ETrashOrphansCommand"))
-        return Fail(o, NameOf(entry) + " cannot be undone here: restore the items from the trash");
+        return Fail(o.verb,
+                    NameOf(entry) + " cannot be undone here: restore the items from the trash");
     ETransferJournal steps;
-    if (!steps.Load(entry.steps)) return Fail(o, "the journal cannot be read");
+    if (!steps.Load(entry.steps)) return Fail(o.verb, "the journal cannot be read");
     for (const JournalEntry::Page& page : entry.pages)
         if (!StampOf(page.path).SameAs(page.stamp))
-            return Fail(o, page.path + " changed since the command: nothing was undone");
+            return Fail(o.verb, page.path + " changed since the command: nothing was undone");
     if (!steps.CanReverse())
-        return Fail(o, "an item changed since the command: nothing was undone");
+        return Fail(o.verb, "an item changed since the command: nothing was undone");
     bool ok = true;
     EPageWriter writer;
     for (const JournalEntry::Page& page : entry.pages)
@@ -331,11 +326,11 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
     Options o;
     o.verb = verb;
     if (o.verb == "undo" || o.verb == "redo" || o.verb == "history") {
-        if (argc > 0) return Fail(o, "takes no arguments");
+        if (argc > 0) return Fail(o.verb, "takes no arguments");
         ScopedLog log(std::make_unique<QuietLog>());
         ScopedUiServices scope(std::make_unique<EConsoleServices>());
         std::vector<JournalEntry> entries;
-        if (!ECommandJournal().Read(entries)) return Fail(o, "the journal cannot be read");
+        if (!ECommandJournal().Read(entries)) return Fail(o.verb, "the journal cannot be read");
         if (o.verb == "history") return History(entries);
         if (o.verb == "undo") return Undo(o, entries);
         return Redo(o, entries);
@@ -370,7 +365,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
     const bool hasTarget = o.verb == "mv" || o.verb == "cp" || o.verb == "ln";
     if ((hasTarget && o.paths.size() < 2) || (o.verb == "rename" && o.paths.size() != 2) ||
         (o.verb == "mkdir" && o.paths.size() != 1))
-        return Fail(o, std::string("expects ") + pathsHelp);
+        return Fail(o.verb, std::string("expects ") + pathsHelp);
 
     ScopedLog log(std::make_unique<QuietLog>());
     ScopedUiServices scope(std::make_unique<EConsoleServices>());
@@ -382,7 +377,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
                                                             : OverwritePolicy::Rename);
     std::string problem;
     EAppSite* site = OpenSite(o.where, o.paths.front(), problem);
-    if (!site) return Fail(o, problem, problem == "cancelled" ? kCancelled : kUsage);
+    if (!site) return Fail(o.verb, problem, problem == "cancelled" ? kCancelled : kUsage);
 
     // Everything named must lie in the site: a move out of it could not keep its links.
     std::vector<std::string> paths;
@@ -392,16 +387,16 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
         if (o.verb == "rename" && i == 1 && o.paths[i].find(kPathSep) == std::string::npos)
             path = JoinPath(PathDirectory(paths.front()), o.paths[i]);
         if (!mayBeNew && !StampOf(path).exists)
-            return Fail(o, o.paths[i] + ": no such file or folder");
+            return Fail(o.verb, o.paths[i] + ": no such file or folder");
         if (!Inside(*site, path))
-            return Fail(o, o.paths[i] + " lies outside the site " + site->GetDirectory());
+            return Fail(o.verb, o.paths[i] + " lies outside the site " + site->GetDirectory());
         paths.push_back(path);
     }
     std::vector<std::string> sources(paths.begin(), hasTarget ? paths.end() - 1 : paths.end());
     const std::string target = hasTarget ? paths.back() : std::string();
-    if (hasTarget && !IsFolder(target)) return Fail(o, o.paths.back() + " is not a folder");
+    if (hasTarget && !IsFolder(target)) return Fail(o.verb, o.paths.back() + " is not a folder");
     if (o.verb == "rename" && PathDirectory(paths[0]) != PathDirectory(paths[1]))
-        return Fail(o, "NEW must be a name, or a path in the folder of OLD (use mv to move)");
+        return Fail(o.verb, "NEW must be a name, or a path in the folder of OLD (use mv to move)");
 
     if (o.dryRun) {
         std::vector<MovedPath> moves;
@@ -426,7 +421,7 @@ int RunJournaled(const std::string& verb, const std::string& format, EAppSite& s
     JournalEntry entry;
     bool reversed = false;
     const bool ok = RunCommand(*command, report, entry, reversed);
-    if (reversed) return Fail(o, "cancelled; nothing was changed", kCancelled);
+    if (reversed) return Fail(o.verb, "cancelled; nothing was changed", kCancelled);
     Print(o, site, report, ok);
     if (std::fflush(stdout) != 0) return kUsage;
     if (report.done.empty() && report.pages.empty()) return kUsage;

@@ -32,8 +32,6 @@
 namespace tw::cli {
 namespace {
 
-constexpr int kDone = 0, kProblems = 1, kUsage = 2, kCancelled = 130;
-
 struct Options {
     std::string verb;
     SiteOptions where;
@@ -53,11 +51,6 @@ struct Options {
     bool open = false;
 };
 
-int Fail(const Options& o, const std::string& problem, int status = kUsage) {
-    std::fprintf(stderr, "tidewright %s: %s\n", o.verb.c_str(), problem.c_str());
-    return status;
-}
-
 void Emit(const std::string& out) {
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
@@ -74,7 +67,7 @@ std::string JsonList(const std::vector<std::string>& items) {
 // ---- orphans ----
 
 int Orphans(const Options& o, EAppSite& site) {
-    if (!site.IsWholeSite()) return Fail(o, std::string(LoadString(354)));
+    if (!site.IsWholeSite()) return Fail(o.verb, std::string(LoadString(354)));
     const OrphanReview review = ReviewOrphans(site);
     if (o.trash || !o.moveTo.empty()) {
         if (review.remove.empty()) {
@@ -97,7 +90,7 @@ int Orphans(const Options& o, EAppSite& site) {
         std::string target = Absolute(o.moveTo);
         for (const std::string& path : review.remove)
             if (target == path || target.starts_with(path + kPathSep))
-                return Fail(o, o.moveTo + " lies in an orphan folder that is to move");
+                return Fail(o.verb, o.moveTo + " lies in an orphan folder that is to move");
         return RunJournaled(
             o.verb, o.format, site,
             std::make_unique<EMoveOrphansCommand>(
@@ -172,12 +165,13 @@ std::vector<std::string> Suggestions(const EAppSite& site, const std::string& li
 }
 
 int Fix(const Options& o, EAppSite& site) {
-    if (o.urls.empty()) return Fail(o, "expects URL NEW_URL (or URL --suggest)");
+    if (o.urls.empty()) return Fail(o.verb, "expects URL NEW_URL (or URL --suggest)");
     EHtmlNode* page = nullptr;
     if (!o.page.empty()) {
         page =
             dynamic_cast<EHtmlNode*>(site.FindExactNode(Real(InSite(o.page, site.GetDirectory()))));
-        if (!page || !page->IsLinkSource()) return Fail(o, o.page + ": not a page of the site");
+        if (!page || !page->IsLinkSource())
+            return Fail(o.verb, o.page + ": not a page of the site");
     }
     const std::string from = page ? o.urls[0] : SiteRelative(o.urls[0]);
     if (o.suggest) {
@@ -200,10 +194,11 @@ int Fix(const Options& o, EAppSite& site) {
         }
         return found.empty() ? kProblems : kDone;
     }
-    if (o.urls.size() != 2) return Fail(o, "expects URL NEW_URL");
+    if (o.urls.size() != 2) return Fail(o.verb, "expects URL NEW_URL");
     const std::string to = TargetOf(site, o.urls[1]);
     if (!site.FindNode(ResolveToFilePath(to, site.GetDirectory(), site.GetDirectory())))
-        return Fail(o, o.urls[1] + ": no file of the site is there; the link would stay broken");
+        return Fail(o.verb,
+                    o.urls[1] + ": no file of the site is there; the link would stay broken");
     auto command = std::make_unique<ESiteFixLinksCommand>(&site, page, from, to, page == nullptr);
     if (o.dryRun) {
         std::string out;
@@ -211,7 +206,7 @@ int Fix(const Options& o, EAppSite& site) {
             const std::string name = Relative(site, p.path);
             out += LineDiff(name, name, p.oldContent, p.newContent);
         }
-        if (out.empty()) return Fail(o, "no page holds the link " + command->FromUrl());
+        if (out.empty()) return Fail(o.verb, "no page holds the link " + command->FromUrl());
         Emit(out);
         return kDone;
     }
@@ -289,13 +284,13 @@ int Report(const Options& o, EAppSite& site) {
     ReportOptions options;
     options.load = true;
     if (!GenerateReport(site, path, options)) {
-        return Fail(o, "the report could not be written to " + path, kProblems);
+        return Fail(o.verb, "the report could not be written to " + path, kProblems);
     }
     std::printf("%s\n", path.c_str());
     if (o.open) {
         auto launcher = EUiServices::Instance().CreateLauncher();
         if (!launcher || launcher->OpenDocument(path) != LaunchResult::Done)
-            return Fail(o, "written, but no program opened " + path, kProblems);
+            return Fail(o.verb, "written, but no program opened " + path, kProblems);
     }
     return kDone;
 }
@@ -371,14 +366,14 @@ int RunMaintenanceCommand(const char* verb, int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? kDone : kUsage;
     }
-    if (o.trash && !o.moveTo.empty()) return Fail(o, "give --trash or --move-to, not both");
+    if (o.trash && !o.moveTo.empty()) return Fail(o.verb, "give --trash or --move-to, not both");
 
     ScopedLog log(std::make_unique<QuietLog>());
     ScopedUiServices scope(std::make_unique<EConsoleServices>());
     std::string problem;
     // The report loads the site itself, so that each page is read once.
     EAppSite* site = OpenSite(o.where, Real("."), problem, o.verb != "report");
-    if (!site) return Fail(o, problem, problem == "cancelled" ? kCancelled : kUsage);
+    if (!site) return Fail(o.verb, problem, problem == "cancelled" ? kCancelled : kUsage);
     if (o.verb == "orphans") return Orphans(o, *site);
     if (o.verb == "fix") return Fix(o, *site);
     if (o.verb == "ignore") return Ignore(o, *site);

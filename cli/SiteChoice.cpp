@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/platform/FileUtils.h"
@@ -14,6 +15,11 @@
 #include "engine/services/Browse.h"
 
 namespace tw::cli {
+
+int Fail(const std::string& verb, const std::string& problem, int status) {
+    std::fprintf(stderr, "tidewright %s: %s\n", verb.c_str(), problem.c_str());
+    return status;
+}
 
 std::string Absolute(const std::string& path) {
     char buf[PATH_MAX];

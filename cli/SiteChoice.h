@@ -12,6 +12,12 @@
 
 namespace tw::cli {
 
+// Exit statuses of the commands: done; done with problems; bad usage or nothing done;
+// cancelled.
+constexpr int kDone = 0, kProblems = 1, kUsage = 2, kCancelled = 130;
+// Says what went wrong on standard error ("tidewright VERB: PROBLEM"); returns `status`.
+int Fail(const std::string& verb, const std::string& problem, int status = kUsage);
+
 struct SiteOptions {
     std::string directory, home, server, site;
     std::optional<std::string> defaults;

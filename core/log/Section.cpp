@@ -1,8 +1,5 @@
 #include "core/log/Section.h"
 
-#include <cctype>
-#include <cstring>
-
 #include "core/strings/Strings.h"
 
 namespace tw {
@@ -32,19 +29,9 @@ std::string EscapeHtml(std::string_view text) {
 }
 
 std::string FileUrl(std::string_view path) {
-    static const char* hex = "0123456789ABCDEF";
     std::string out = "file://";
     if (path.empty() || path.front() != '/') out += '/';
-    for (unsigned char c : path) {
-        if (std::isalnum(c) || std::strchr("/-._~!$'()*+,;=:@", c)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return out + PercentEncodePath(path);
 }
 
 ESection::ESection(int titleId, Stream stream) : titleId_(titleId) {

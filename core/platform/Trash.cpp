@@ -96,20 +96,7 @@ bool MoveToTrash(const std::string& path) {
 }  // namespace
 
 std::string EncodeTrashPath(std::string_view path) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : path) {
-        bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                     c == '-' || c == '_' || c == '.' || c == '~' || c == kPathSep;
-        if (plain) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return PercentEncodePath(path);
 }
 
 std::string TrashFolderFor(std::string_view path) {

@@ -78,6 +78,23 @@ std::string FormatPrintf(const char* format, ...) {
     return out;
 }
 
+std::string PercentEncodePath(std::string_view path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : path) {
+        bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                     c == '-' || c == '_' || c == '.' || c == '~' || c == '/';
+        if (plain) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
 std::string EscapeField(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -21,6 +21,10 @@ std::string LoadMessage(int id, std::initializer_list<std::string_view> args = {
 std::string FormatPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // A field of a tab-separated line: backslash, tab and line ends written as \\, \t, \n, \r.
+// A path with every byte but letters, digits, "-", "_", ".", "~" and "/" percent-encoded, as
+// file URLs and the trash's info files write it.
+std::string PercentEncodePath(std::string_view path);
+
 std::string EscapeField(std::string_view text);
 std::string UnescapeField(std::string_view text);
 

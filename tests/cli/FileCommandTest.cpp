@@ -27,30 +27,11 @@ class FileCommandTest : public test::TestHome {
         MakeFolder("site/new");
         WriteFile("elsewhere/x.html", "");
     }
-    struct Run {
-        int status = -1;
-        std::string out;
-    };
     Run Tw(std::vector<std::string> args) {
         args.insert(args.begin(), TW_CLI);
-        Run r;
-        r.out = RunCapture(args, &r.status).value_or("<did not run>");
-        return r;
+        return RunProgram(args);
     }
-    std::map<std::string, std::string> Snapshot() {
-        std::map<std::string, std::string> files;
-        std::function<void(const std::string&)> walk = [&](const std::string& dir) {
-            DirectoryEnumerator entries(dir + kPathSep, "*");
-            std::string path;
-            while (entries.Next(path, true))
-                if (IsFolder(path))
-                    walk(path);
-                else
-                    files[path] = ReadFile(path);
-        };
-        walk(PathOf("site"));
-        return files;
-    }
+    std::map<std::string, std::string> Snapshot() { return FilesBelow(PathOf("site")); }
 };
 
 TEST_F(FileCommandTest, MoveAndRenameRewriteTheLinksAndSaySo) {

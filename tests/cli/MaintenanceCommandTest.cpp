@@ -27,37 +27,16 @@ class MaintenanceCommandTest : public test::TestHome {
         WriteFile("site/old/forgotten.html", "<a href=\"../index.html\">home</a>");
         site_ = PathOf("site");
     }
-    struct Run {
-        int status = -1;
-        std::string out;
-    };
+    // A command on the site, and one as given.
     Run Tw(std::vector<std::string> args) {
-        args.insert(args.begin(), TW_CLI);
-        args.insert(args.begin() + 2, {"--site-dir", site_});
-        Run r;
-        r.out = RunCapture(args, &r.status).value_or("<did not run>");
-        return r;
+        args.insert(args.begin() + 1, {"--site-dir", site_});
+        return Plain(args);
     }
     Run Plain(std::vector<std::string> args) {
         args.insert(args.begin(), TW_CLI);
-        Run r;
-        r.out = RunCapture(args, &r.status).value_or("<did not run>");
-        return r;
+        return RunProgram(args);
     }
-    std::map<std::string, std::string> Snapshot() {
-        std::map<std::string, std::string> files;
-        std::function<void(const std::string&)> walk = [&](const std::string& dir) {
-            DirectoryEnumerator entries(dir + kPathSep, "*");
-            std::string path;
-            while (entries.Next(path, true))
-                if (IsFolder(path))
-                    walk(path);
-                else
-                    files[path] = ReadFile(path);
-        };
-        walk(site_);
-        return files;
-    }
+    std::map<std::string, std::string> Snapshot() { return FilesBelow(site_); }
     std::string site_;
 };
 

@@ -56,20 +56,7 @@ class MaintenanceTest : public test::SiteTest {
         SiteTest::TearDown();
     }
     std::string S(const std::string& relative) { return SitePath(relative); }
-    Files Snapshot(const std::string& folder) {
-        Files files;
-        std::function<void(const std::string&)> walk = [&](const std::string& dir) {
-            DirectoryEnumerator entries(dir + kPathSep, "*");
-            std::string path;
-            while (entries.Next(path, true))
-                if (IsFolder(path))
-                    walk(path), files[path + "/"] = "";
-                else
-                    files[path] = ReadFile(path);
-        };
-        walk(folder);
-        return files;
-    }
+    Files Snapshot(const std::string& folder) { return FilesBelow(folder); }
     void ExpectConsistentSite(const char* when = "") {
         std::string why;
         EXPECT_TRUE(site->IsConsistent(&why)) << when << ": " << why;

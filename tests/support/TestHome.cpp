@@ -6,8 +6,10 @@
 #include <sstream>
 #include <vector>
 
+#include "core/platform/DirectoryEnumerator.h"
 #include "core/platform/FileUtils.h"
 #include "core/platform/ProgramFolders.h"
+#include "core/platform/Shell.h"
 #include "core/strings/PathText.h"
 
 namespace tw::test {
@@ -54,6 +56,32 @@ std::string TestHome::MakeFolder(std::string_view relative) const {
     std::string path = PathOf(relative);
     MakeFolders(path);
     return path;
+}
+
+std::map<std::string, std::string> TestHome::FilesBelow(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    std::vector<std::string> pending{folder};
+    while (!pending.empty()) {
+        std::string dir = pending.back();
+        pending.pop_back();
+        DirectoryEnumerator entries(dir + kPathSep, "*");
+        std::string path;
+        while (entries.Next(path, true)) {
+            if (IsFolder(path)) {
+                files[path + kPathSep] = "";
+                pending.push_back(path);
+            } else {
+                files[path] = ReadFile(path);
+            }
+        }
+    }
+    return files;
+}
+
+TestHome::Run TestHome::RunProgram(const std::vector<std::string>& args) {
+    Run r;
+    r.out = RunCapture(args, &r.status).value_or("<did not run>");
+    return r;
 }
 
 std::string TestHome::ReadFile(const std::string& path) {

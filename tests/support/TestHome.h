@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/log/AppLog.h"
 
@@ -24,6 +26,14 @@ class TestHome : public ::testing::Test {
     std::string WriteFile(std::string_view relative, std::string_view content) const;
     std::string MakeFolder(std::string_view relative) const;
     static std::string ReadFile(const std::string& path);
+    // Every file below a folder with its bytes, and every folder (as "PATH/").
+    static std::map<std::string, std::string> FilesBelow(const std::string& folder);
+    // A program run: its exit status and what it wrote to standard output.
+    struct Run {
+        int status = -1;
+        std::string out;
+    };
+    static Run RunProgram(const std::vector<std::string>& args);
     // The error text the log collected since the test started.
     std::string Errors();
 
