@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -355,13 +356,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
         : (o.verb == "mv" || o.verb == "cp" || o.verb == "ln") ? "SRC... DEST_FOLDER"
                                                                : "SRC...";
     app.add_option("paths", o.paths, pathsHelp)->required();
-    std::vector<std::string> args;
-    for (int i = argc - 1; i >= 0; --i) args.emplace_back(argv[i]);
-    try {
-        app.parse(args);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? kDone : kUsage;
-    }
+    if (std::optional<int> status = Parse(app, argc, argv)) return *status;
     const bool hasTarget = o.verb == "mv" || o.verb == "cp" || o.verb == "ln";
     if ((hasTarget && o.paths.size() < 2) || (o.verb == "rename" && o.paths.size() != 2) ||
         (o.verb == "mkdir" && o.paths.size() != 1))

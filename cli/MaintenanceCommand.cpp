@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -359,13 +360,7 @@ int RunMaintenanceCommand(const char* verb, int argc, char** argv) {
         app.add_option("-o,--output", o.output, "the report file (FILE.html)");
         app.add_flag("--open", o.open, "open the report in the browser");
     }
-    std::vector<std::string> args;
-    for (int i = argc - 1; i >= 0; --i) args.emplace_back(argv[i]);
-    try {
-        app.parse(args);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? kDone : kUsage;
-    }
+    if (std::optional<int> status = Parse(app, argc, argv)) return *status;
     if (o.trash && !o.moveTo.empty()) return Fail(o.verb, "give --trash or --move-to, not both");
 
     ScopedLog log(std::make_unique<QuietLog>());

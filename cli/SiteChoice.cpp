@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,17 @@ namespace tw::cli {
 int Fail(const std::string& verb, const std::string& problem, int status) {
     std::fprintf(stderr, "tidewright %s: %s\n", verb.c_str(), problem.c_str());
     return status;
+}
+
+std::optional<int> Parse(CLI::App& app, int argc, char** argv) {
+    std::vector<std::string> args;  // CLI11 takes them last first
+    for (int i = argc - 1; i >= 0; --i) args.emplace_back(argv[i]);
+    try {
+        app.parse(args);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? kDone : kUsage;
+    }
+    return std::nullopt;
 }
 
 std::string Absolute(const std::string& path) {

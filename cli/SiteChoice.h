@@ -10,6 +10,10 @@
 #include "core/log/Log.h"
 #include "engine/model/Site.h"
 
+namespace CLI {
+class App;
+}
+
 namespace tw::cli {
 
 // Exit statuses of the commands: done; done with problems; bad usage or nothing done;
@@ -17,6 +21,10 @@ namespace tw::cli {
 constexpr int kDone = 0, kProblems = 1, kUsage = 2, kCancelled = 130;
 // Says what went wrong on standard error ("tidewright VERB: PROBLEM"); returns `status`.
 int Fail(const std::string& verb, const std::string& problem, int status = kUsage);
+
+// Parses a verb's arguments; an exit status when the run ends here (help shown: done; a
+// mistake: bad usage, said on standard error).
+std::optional<int> Parse(CLI::App& app, int argc, char** argv);
 
 struct SiteOptions {
     std::string directory, home, server, site;

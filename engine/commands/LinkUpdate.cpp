@@ -82,17 +82,13 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
         if (!ReadWholeFile(page->GetPath(), content)) continue;
         std::vector<Splice> splices = rewriter.SplicesFor(*page, before, page->GetPath(), content);
         if (splices.empty()) continue;
-        std::vector<std::string> previous;
-        if (!EnsureWritable(page->GetPath()) ||
-            !writer.Stage(page->GetPath(), content, splices, &previous)) {
+        std::optional<PageChange> change = StageChange(writer, page->GetPath(), content, splices);
+        if (!change) {
             problems_.push_back(page->GetPath());
             failed.push_back(page);
             continue;
         }
-        changes_.push_back({page->GetPath(),
-                            UndoSplices(splices, previous),
-                            static_cast<int>(splices.size()),
-                            {}});
+        changes_.push_back(std::move(*change));
         staged.push_back(page);
     }
     progress->End();

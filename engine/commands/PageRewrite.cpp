@@ -170,6 +170,15 @@ std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,
     return undo;
 }
 
+std::optional<PageChange> StageChange(EPageWriter& writer, const std::string& page,
+                                      const std::string& content,
+                                      const std::vector<Splice>& splices) {
+    std::vector<std::string> previous;
+    if (!EnsureWritable(page) || !writer.Stage(page, content, splices, &previous))
+        return std::nullopt;
+    return PageChange{page, UndoSplices(splices, previous), static_cast<int>(splices.size()), {}};
+}
+
 bool PagesAsLeft(const std::vector<PageChange>& changes) {
     for (const PageChange& change : changes) {
         if (!StampOf(change.path).SameAs(change.stamp)) {

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,11 @@ std::string Spliced(const std::string& content, const std::vector<Splice>& splic
 // The splices that give back what `splices` replaced (`previous`), placed in the new content.
 std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,
                                 const std::vector<std::string>& previous);
+// Stages a page's new bytes for a command, once the page may be written (EnsureWritable),
+// and returns how to give it back; nothing (logged) when it may not or could not be.
+std::optional<PageChange> StageChange(EPageWriter& writer, const std::string& page,
+                                      const std::string& content,
+                                      const std::vector<Splice>& splices);
 // Whether every page is still as the command left it (logs the first that is not).
 bool PagesAsLeft(const std::vector<PageChange>& changes);
 // Gives every page its old bytes, as one step; the list is emptied.

@@ -137,16 +137,12 @@ bool ESiteFixLinksCommand::DoIt() {
         if (!ReadWholeFile(page->GetPath(), content)) continue;
         std::vector<Splice> splices = SplicesFor(*page, content);
         if (splices.empty()) continue;
-        std::vector<std::string> previous;
-        if (!EnsureWritable(page->GetPath()) ||
-            !writer.Stage(page->GetPath(), content, splices, &previous)) {
+        std::optional<PageChange> change = StageChange(writer, page->GetPath(), content, splices);
+        if (!change) {
             problems_.push_back(page->GetPath());
             continue;
         }
-        changes_.push_back({page->GetPath(),
-                            UndoSplices(splices, previous),
-                            static_cast<int>(splices.size()),
-                            {}});
+        changes_.push_back(std::move(*change));
         written.push_back(page);
     }
     progress->End();
