@@ -9,6 +9,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
+#include "engine/commands/SiteCommands.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Iterators.h"
 #include "engine/model/Site.h"
@@ -146,6 +147,20 @@ OrphanReview ReviewOrphans(EAppSite& site) {
     for (auto* list : {&review.remove, &review.ignored, &review.referenced})
         std::sort(list->begin(), list->end());
     return review;
+}
+
+std::unique_ptr<ECommand> OrphanRemoval(const EAppSite& site,
+                                        const std::vector<std::string>& ticked,
+                                        const std::vector<std::string>& unticked, bool toTrash,
+                                        const std::string& folder) {
+    SettingsStore& settings = SettingsStore::Instance();
+    settings.SaveStringList("IgnoreOrphanFile", unticked);
+    settings.WriteBool("SendOrphansToRecycleBin", toTrash);
+    settings.WriteString(SettingsStore::kSection, "SendOrphansToDirectory", folder);
+    if (ticked.empty()) return nullptr;
+    if (toTrash) return std::make_unique<ETrashOrphansCommand>(ticked, site.GetDirectory());
+    return std::make_unique<EMoveOrphansCommand>(
+        ticked, std::string(StripTrailingSep(site.GetDirectory())), folder);
 }
 
 }  // namespace tw

@@ -1,6 +1,7 @@
 #pragma once
 // Collecting the orphans of a site: the files (and folders) no visitor can reach.
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,5 +40,17 @@ struct OrphanReview {
 };
 // Empty when only sections of the site are tracked.
 OrphanReview ReviewOrphans(EAppSite& site);
+
+class ECommand;
+
+// What the "Remove Orphans" dialog's OK does with the list: the unticked paths become the whole
+// "IgnoreOrphanFile" list (paths ignored earlier that are no longer listed drop out), the
+// destination is remembered ("SendOrphansToRecycleBin", "SendOrphansToDirectory"), and the
+// ticked paths are removed by the command returned (null when none is ticked): to the trash,
+// or to `folder`, each keeping its place below the site's folder.
+std::unique_ptr<ECommand> OrphanRemoval(const EAppSite& site,
+                                        const std::vector<std::string>& ticked,
+                                        const std::vector<std::string>& unticked, bool toTrash,
+                                        const std::string& folder);
 
 }  // namespace tw

@@ -100,7 +100,23 @@ bool EReportExternal::VisitHtml(EHtmlNode* page) {
 
 // ---- EReportDownloadTimes ----
 
+namespace {
+
+// Frames within frames are followed only so deep: a frameset that holds itself (directly or
+// through others) would never end.
+constexpr int kFrameDepth = 8;
+
+PageWeight WeightAt(EHtmlNode& page, bool withFrames, int depth);
+
+}  // namespace
+
 PageWeight EmbeddedWeight(EHtmlNode& page, bool withFrames) {
+    return WeightAt(page, withFrames, 0);
+}
+
+namespace {
+
+PageWeight WeightAt(EHtmlNode& page, bool withFrames, int depth) {
     PageWeight weight;
     weight.bytes = static_cast<std::uint64_t>(std::max<std::int64_t>(page.GetFileSize(), 0));
     for (const EUrl& url : page.Urls()) {
@@ -112,13 +128,15 @@ PageWeight EmbeddedWeight(EHtmlNode& page, bool withFrames) {
         } else if (!url.Has(EUrl::kInFrame)) {
             weight.bytes +=
                 static_cast<std::uint64_t>(std::max<std::int64_t>(url.target->GetFileSize(), 0));
-        } else if (withFrames) {
-            if (auto* framed = dynamic_cast<EHtmlNode*>(url.target); framed && framed != &page)
-                weight.bytes += EmbeddedWeight(*framed, true).bytes;
+        } else if (withFrames && depth < kFrameDepth) {
+            if (auto* framed = dynamic_cast<EHtmlNode*>(url.target))
+                weight.bytes += WeightAt(*framed, true, depth + 1).bytes;
         }
     }
     return weight;
 }
+
+}  // namespace
 
 EReportDownloadTimes::EReportDownloadTimes(ENode* homePage) : homePage_(homePage) {
     section = ELog::Instance().OpenSection(kDownloadTimes);

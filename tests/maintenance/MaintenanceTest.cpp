@@ -123,9 +123,16 @@ TEST_F(MaintenanceTest, MovingOrphansWithinTheSiteRewritesTheLinksAmongThem) {
 }
 
 TEST_F(MaintenanceTest, TrashingOrphansRemovesThemAndTheirNodes) {
-    ASSERT_TRUE(history_.ExecuteCommand(
-        std::make_unique<ETrashOrphansCommand>(std::vector<std::string>{S("new.html")}, S(""))))
-        << Errors();
+    // The dialog's OK: the unticked orphan becomes the whole ignore list.
+    SettingsStore::Instance().SaveStringList("IgnoreOrphanFile", {S("gone-long-ago.html")});
+    auto command = OrphanRemoval(*site, {S("new.html")}, {S("script.png")}, true, "");
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->GetClassName(), "ETrashOrphansCommand");
+    EXPECT_EQ(SettingsStore::Instance().LoadStringList("IgnoreOrphanFile"),
+              std::vector<std::string>{S("script.png")});
+    EXPECT_TRUE(SettingsStore::Instance().ReadBool("SendOrphansToRecycleBin"));
+    EXPECT_FALSE(OrphanRemoval(*site, {}, {}, false, PathOf("attic")));
+    ASSERT_TRUE(history_.ExecuteCommand(std::move(command))) << Errors();
     EXPECT_FALSE(PathExists(S("new.html")));
     EXPECT_FALSE(site->FindNode(S("new.html")));
     EXPECT_FALSE(history_.CanUndo());  // restored from the trash, not here
