@@ -7,11 +7,13 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <memory>
 #include <new>
 #include <sstream>
+#include <vector>
 
 #include "core/log/Log.h"
 #include "core/platform/DirectoryEnumerator.h"
@@ -99,13 +101,36 @@ bool RenameThroughIntermediate(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+// Whether this process may write the item, from its status alone: its permission bits for the
+// owner, the group or others, whichever applies (the superuser may write anything). Asking
+// the kernel (access) would cost a system call per file of a site; access control lists and
+// read-only mounts are not seen here, and writing checks again.
+static bool WritableByUs(const struct stat& st) {
+    static const uid_t uid = ::geteuid();
+    static const std::vector<gid_t> groups = [] {
+        std::vector<gid_t> ids(1, ::getegid());
+        int n = ::getgroups(0, nullptr);
+        if (n > 0) {
+            std::vector<gid_t> more(static_cast<std::size_t>(n));
+            n = ::getgroups(n, more.data());
+            if (n > 0) ids.insert(ids.end(), more.begin(), more.begin() + n);
+        }
+        return ids;
+    }();
+    if (uid == 0) return true;
+    if (st.st_uid == uid) return (st.st_mode & S_IWUSR) != 0;
+    if (std::find(groups.begin(), groups.end(), st.st_gid) != groups.end())
+        return (st.st_mode & S_IWGRP) != 0;
+    return (st.st_mode & S_IWOTH) != 0;
+}
+
 std::uint32_t AttributesFromStat(const struct stat& st, std::string_view path) {
     std::uint32_t attrs = 0;
     if (S_ISDIR(st.st_mode))
         attrs |= kAttrDirectory;
     else if (!S_ISREG(st.st_mode))
         attrs |= kAttrSystem;
-    if (::access(std::string(path).c_str(), W_OK) != 0) attrs |= kAttrReadOnly;
+    if (!WritableByUs(st)) attrs |= kAttrReadOnly;
     if (PathName(path).starts_with('.')) attrs |= kAttrHidden;
     return attrs;
 }

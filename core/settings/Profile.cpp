@@ -198,51 +198,78 @@ std::string ReadString(const std::string& file, std::string_view section, std::s
     });
 }
 
+namespace {
+
+// Sets entry=value in the parsed file (deletes it without a value); false when nothing changed.
+bool SetEntry(Document& doc, std::string_view section, std::string_view entry,
+              std::optional<std::string_view> value) {
+    std::string line = value ? std::string(entry) + "=" + std::string(*value) : std::string();
+    std::size_t header = FindSection(doc, section);
+    if (header == std::string::npos) {
+        if (!value) return false;
+        if (!doc.lines.empty() && !Trim(doc.lines.back()).empty()) doc.lines.emplace_back();
+        // Built by appending: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
+        std::string title(1, '[');
+        title.append(section).push_back(']');
+        doc.lines.push_back(std::move(title));
+        doc.lines.push_back(line);
+    } else {
+        std::size_t end = SectionEnd(doc, header);
+        std::size_t found = std::string::npos;
+        for (std::size_t i = header + 1; i < end && found == std::string::npos; ++i)
+            if (auto key = EntryKey(doc.lines[i]); key && EqualsNoCase(*key, entry)) found = i;
+        if (found != std::string::npos) {
+            if (value) {
+                if (doc.lines[found] == line) return false;
+                doc.lines[found] = line;
+            } else {
+                doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(found));
+            }
+        } else {
+            if (!value) return false;
+            std::size_t at = end;
+            while (at > header + 1 && Trim(doc.lines[at - 1]).empty()) --at;
+            doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+        }
+    }
+    doc.Reindex();
+    return true;
+}
+
+bool SaveChanged(const std::string& file, Document& doc) {
+    if (Save(file, doc)) return true;
+    doc.stamp.size = -1;  // memory and disk now differ: read the file again next time
+    // Said once per run: every setting then keeps its default, which is what the program
+    // works with; a message per write would bury the output.
+    static bool warned = false;
+    if (!warned) {
+        warned = true;
+        std::fprintf(stderr,
+                     "tidewright: settings cannot be saved in %s; their defaults are used\n",
+                     file.c_str());
+    }
+    return false;
+}
+
+}  // namespace
+
 bool WriteString(const std::string& file, std::string_view section, std::string_view entry,
                  std::optional<std::string_view> value) {
     return TheCache().With(file, [&](Document& doc) {
-        std::string line = value ? std::string(entry) + "=" + std::string(*value) : std::string();
-        std::size_t header = FindSection(doc, section);
-        if (header == std::string::npos) {
-            if (!value) return true;
-            if (!doc.lines.empty() && !Trim(doc.lines.back()).empty()) doc.lines.emplace_back();
-            // Built by appending: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
-            std::string title(1, '[');
-            title.append(section).push_back(']');
-            doc.lines.push_back(std::move(title));
-            doc.lines.push_back(line);
-        } else {
-            std::size_t end = SectionEnd(doc, header);
-            std::size_t found = std::string::npos;
-            for (std::size_t i = header + 1; i < end && found == std::string::npos; ++i)
-                if (auto key = EntryKey(doc.lines[i]); key && EqualsNoCase(*key, entry)) found = i;
-            if (found != std::string::npos) {
-                if (value) {
-                    if (doc.lines[found] == line) return true;
-                    doc.lines[found] = line;
-                } else {
-                    doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(found));
-                }
-            } else {
-                if (!value) return true;
-                std::size_t at = end;
-                while (at > header + 1 && Trim(doc.lines[at - 1]).empty()) --at;
-                doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), line);
-            }
+        return !SetEntry(doc, section, entry, value) || SaveChanged(file, doc);
+    });
+}
+
+bool WriteStrings(const std::string& file, std::string_view section,
+                  const std::vector<std::pair<std::string, std::optional<std::string>>>& entries) {
+    return TheCache().With(file, [&](Document& doc) {
+        bool changed = false;
+        for (const auto& [entry, value] : entries) {
+            std::optional<std::string_view> v;
+            if (value) v = *value;
+            changed = SetEntry(doc, section, entry, v) || changed;
         }
-        doc.Reindex();
-        if (Save(file, doc)) return true;
-        doc.stamp.size = -1;  // memory and disk now differ: read the file again next time
-        // Said once per run: every setting then keeps its default, which is what the program
-        // works with; a message per write would bury the output.
-        static bool warned = false;
-        if (!warned) {
-            warned = true;
-            std::fprintf(stderr,
-                         "tidewright: settings cannot be saved in %s; their defaults are used\n",
-                         file.c_str());
-        }
-        return false;
+        return !changed || SaveChanged(file, doc);
     });
 }
 

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tw::profile {
 
@@ -20,6 +22,10 @@ std::string ReadString(const std::string& file, std::string_view section, std::s
 // Returns false when the file could not be written; callers may ignore it.
 bool WriteString(const std::string& file, std::string_view section, std::string_view entry,
                  std::optional<std::string_view> value);
+
+// Several entries of one section written (or deleted) at once: the file is replaced once.
+bool WriteStrings(const std::string& file, std::string_view section,
+                  const std::vector<std::pair<std::string, std::optional<std::string>>>& entries);
 
 // Removes a whole section (every section of that name).
 bool DeleteSection(const std::string& file, std::string_view section);

@@ -111,14 +111,16 @@ void GUserExtensibleList::Load(const std::string& fileName) {
 
 void GUserExtensibleList::Save(const std::string& fileName) const {
     const std::string file = fileName.empty() ? ProfileFilePath() : fileName;
-    profile::WriteString(file, name_, "Current", current_);
+    // The whole list in one write: one replacement of the file, not one per entry.
+    std::vector<std::pair<std::string, std::optional<std::string>>> entries;
+    entries.emplace_back("Current", current_);
     int n = 1;
-    for (const std::string& item : RealItems())
-        profile::WriteString(file, name_, ItemKey(n++), item);
+    for (const std::string& item : RealItems()) entries.emplace_back(ItemKey(n++), item);
     for (;; ++n) {
         if (profile::ReadString(file, name_, ItemKey(n), {}).empty()) break;
-        profile::WriteString(file, name_, ItemKey(n), std::nullopt);
+        entries.emplace_back(ItemKey(n), std::nullopt);
     }
+    profile::WriteStrings(file, name_, entries);
 }
 
 std::string ReadJoined(std::string_view section, char separator) {

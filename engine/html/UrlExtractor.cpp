@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/log/Section.h"
@@ -472,7 +473,7 @@ class Extractor {
             // Hidden files, files below a linked folder and files made since the load have no
             // node, yet they exist: not a broken link, but not one the site tracks either. A
             // file above the site's folder is out of the site's reach: broken.
-            if (site_->Contains(path) && PathExists(path)) url.Set(EUrl::kUntracked);
+            if (site_->Contains(path) && ExistsOnDisk(path)) url.Set(EUrl::kUntracked);
             return;
         }
         url.target = node;
@@ -497,6 +498,16 @@ class Extractor {
             }
             start = end + 1;
         }
+    }
+
+    // A page may hold one missing file's link many times (a changelog linked from every
+    // entry): each path is looked up on disk once per page.
+    bool ExistsOnDisk(const std::string& path) {
+        auto known = existence_.find(path);
+        if (known != existence_.end()) return known->second;
+        const bool exists = PathExists(path);
+        existence_.emplace(path, exists);
+        return exists;
     }
 
     static bool FolderOfExists(const std::string& path) {
@@ -710,6 +721,7 @@ class Extractor {
     std::optional<EScannerFile> own_;
     UrlContext context_;
     std::string pathBuffer_;
+    std::unordered_map<std::string, bool> existence_;  // paths without a node, looked up
     bool anchors_ = false;  // collect ids and fragment references for the fragment check
 };
 

@@ -82,22 +82,29 @@ FileProbe::FileProbe(std::string_view p) : path(StripTrailingSep(p)) {
     isRegular = S_ISREG(st.st_mode);
     size = st.st_size;
     attributes = AttributesFromStat(st, path);
-    if (!S_ISREG(st.st_mode)) return;
-    int fd = OpenRegularFile(path);
-    if (fd < 0) return;
-    ssize_t n = ::read(fd, buffer, kProbeBytes);
-    ::close(fd);
-    bytesRead = n > 0 ? static_cast<int>(n) : 0;
-    buffer[bytesRead] = '\0';
-    for (int i = 0; i < bytesRead; ++i)
-        if (buffer[i] >= 'A' && buffer[i] <= 'Z') buffer[i] = static_cast<char>(buffer[i] + 32);
+}
+
+std::string_view FileProbe::Head() const {
+    if (!headRead_) {
+        headRead_ = true;
+        int fd = isRegular ? OpenRegularFile(path) : -1;
+        if (fd >= 0) {
+            ssize_t n = ::read(fd, buffer_, kProbeBytes);
+            ::close(fd);
+            bytesRead_ = n > 0 ? static_cast<int>(n) : 0;
+            for (int i = 0; i < bytesRead_; ++i)
+                if (buffer_[i] >= 'A' && buffer_[i] <= 'Z')
+                    buffer_[i] = static_cast<char>(buffer_[i] + 32);
+        }
+    }
+    return {buffer_, static_cast<std::size_t>(bytesRead_)};
 }
 
 bool FileProbe::IsAsciiText() const {
     if (!exists) return false;
-    for (int i = 0; i < bytesRead; ++i) {
-        unsigned char c = static_cast<unsigned char>(buffer[i]);
-        if (c >= 0x80 && c != 0xA9) return false;
+    for (char c : Head()) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x80 && u != 0xA9) return false;
     }
     return true;
 }
@@ -115,14 +122,19 @@ std::shared_ptr<const HtmlLists> HtmlLists::Current() {
     return lists;
 }
 
-bool HtmlLists::IsHtml(std::string_view path, const FileProbe& probe) const {
-    if (!probe.exists || probe.isDirectory) return false;
+bool HtmlLists::IsHtmlByExtension(std::string_view path) const {
     std::string ext = AsciiLower(PathExtension(path));
     for (const std::string& e : extensions)
         if (e == ext) return true;
+    return false;
+}
+
+bool HtmlLists::IsHtml(std::string_view path, const FileProbe& probe) const {
+    if (!probe.exists || probe.isDirectory) return false;
+    if (IsHtmlByExtension(path)) return true;
     if (literals.empty()) return false;
     // The probe's bytes may hold NULs; search the whole buffer, not a C string.
-    std::string_view head(probe.buffer, static_cast<std::size_t>(probe.bytesRead));
+    std::string_view head = probe.Head();
     for (const std::string& literal : literals)
         if (head.find(literal) == std::string_view::npos) return false;
     return true;

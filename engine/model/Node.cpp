@@ -171,13 +171,17 @@ std::unique_ptr<ENode> EDirNode::RemoveChild(ENode* child) {
 
 // ---- EFileNode ----
 
-EFileNode::EFileNode(std::string_view path, const FileProbe* probe) : ENode(path, probe) {
-    if (probe) {
+EFileNode::EFileNode(std::string_view path, const FileProbe* probe)
+    : EFileNode(path, probe, false) {}
+
+EFileNode::EFileNode(std::string_view path, const FileProbe* probe, bool text)
+    : ENode(path, probe) {
+    if (text)
+        isAscii_ = exists_;
+    else if (probe)
         isAscii_ = probe->IsAsciiText();
-    } else {
-        FileProbe own(path);
-        isAscii_ = own.IsAsciiText();
-    }
+    else
+        isAscii_ = FileProbe(path).IsAsciiText();
 }
 
 bool EFileNode::Accept(EVisitor& visitor) {
@@ -275,14 +279,24 @@ std::uint32_t EFileNode::LineFromOffset(std::uint32_t offset) {
 
 // ---- EHtmlNode ----
 
+namespace {
+
+const HtmlLists& ListsOr(const HtmlLists* lists, std::shared_ptr<const HtmlLists>& current) {
+    if (lists) return *lists;
+    if (!current) current = HtmlLists::Current();
+    return *current;
+}
+
+}  // namespace
+
 EHtmlNode::EHtmlNode(std::string_view path, const FileProbe* probe, const HtmlLists* lists)
-    : EFileNode(path, probe) {
+    : EHtmlNode(path, probe, lists, {}) {}
+
+EHtmlNode::EHtmlNode(std::string_view path, const FileProbe* probe, const HtmlLists* given,
+                     std::shared_ptr<const HtmlLists> current)
+    : EFileNode(path, probe, ListsOr(given, current).IsHtmlByExtension(path)) {
     if (!exists_) return;
-    std::shared_ptr<const HtmlLists> current;
-    if (!lists) {
-        current = HtmlLists::Current();
-        lists = current.get();
-    }
+    const HtmlLists* lists = &ListsOr(given, current);
     std::optional<FileProbe> own;
     if (!probe) probe = &own.emplace(path_);
     // Only a regular file is read as a page: a FIFO or device named "x.html" is just a file.

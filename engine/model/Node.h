@@ -124,6 +124,8 @@ class EFileNode : public ENode {
     void FinishLineTable(std::uint32_t length);
 
   protected:
+    // `text`: known to be text (a page by its extension): its bytes need not be looked at.
+    EFileNode(std::string_view path, const FileProbe* probe, bool text);
     void AppendLineEnds(const char* data, std::uint32_t size, std::uint32_t offset);
 
     std::vector<std::int32_t> lineTable_;
@@ -193,6 +195,9 @@ class EHtmlNode : public EFileNode {
     ENode* baseNode = nullptr;
 
   private:
+    // `current` holds the lists when none were given (read once for the base and the body).
+    EHtmlNode(std::string_view path, const FileProbe* probe, const HtmlLists* given,
+              std::shared_ptr<const HtmlLists> current);
     ParseResult ParseStyleSheetUrls();
     // Readies the page for a new reading of its URLs; false (with the result in `result`)
     // when they are read already or the file is no page.
