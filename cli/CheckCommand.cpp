@@ -40,6 +40,7 @@ struct CheckOptions {
     bool fragments = true;
     bool strictCase = false;
     bool json = false;
+    int jobs = 0;
 };
 
 // Collects syntax errors as data; the text of the report goes nowhere.
@@ -138,7 +139,7 @@ bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
         }
         std::string text;
         if (arg == "--home" || arg == "--server" || arg == "--site" || arg == "--defaults" ||
-            arg == "--exclude" || arg == "--format") {
+            arg == "--exclude" || arg == "--format" || arg == "--jobs") {
             if (!take(text)) {
                 exit = Usage(("option " + arg + " needs a value").c_str());
                 return false;
@@ -148,6 +149,15 @@ bool ParseOptions(int argc, char** argv, CheckOptions& o, int& exit) {
             if (arg == "--site") o.where.site = text;
             if (arg == "--defaults") o.where.defaults = text;
             if (arg == "--exclude") o.where.excluded.push_back(text);
+            if (arg == "--jobs") {
+                char* end = nullptr;
+                const long jobs = std::strtol(text.c_str(), &end, 10);
+                if (text.empty() || *end || jobs < 0 || jobs > 1024) {
+                    exit = Usage("--jobs takes a number of cores (0: all)");
+                    return false;
+                }
+                o.jobs = static_cast<int>(jobs);
+            }
             if (arg == "--format") {
                 if (text != "text" && text != "json") {
                     exit = Usage("--format takes text or json");
@@ -214,6 +224,8 @@ void PrintCheckHelp() {
         "  --strict-case       count links that resolve only when case is ignored as broken\n"
         "                      (they are always listed as \"case mismatch\")\n"
         "  --format text|json  the output format (default: text)\n"
+        "  --jobs N            read pages on N cores (default 0: every core); the report is\n"
+        "                      the same whatever N\n"
         "  --site NAME         check a site defined in Tidewright's settings instead of DIR\n"
         "\n"
         "Exit status: 0 no broken links, 1 broken links found, 2 bad usage or a site that\n"
@@ -248,6 +260,7 @@ int RunCheck(int argc, char** argv) {
 
     LoadOptions load;
     load.reportSyntaxErrors = options.syntax;
+    load.jobs = options.jobs;
     load.showLoadErrors = false;
     load.onProblem = [&](EHtmlNode& page, const EUrl& url, LinkProblem kind) {
         auto& list = kind == LinkProblem::Broken         ? result.broken

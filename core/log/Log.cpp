@@ -13,6 +13,9 @@ std::unique_ptr<ELog>& Current() {
     return log;
 }
 
+// A worker thread's own log (see ScopedThreadLog); null on every other thread.
+thread_local ELog* threadLog = nullptr;
+
 std::string_view TrimRight(std::string_view s) {
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
     return s;
@@ -25,6 +28,7 @@ ELog::~ELog() {
 }
 
 ELog& ELog::Instance() {
+    if (threadLog) return *threadLog;
     if (!Current()) Current() = std::make_unique<ELog>();
     return *Current();
 }
@@ -96,6 +100,14 @@ ScopedLog::ScopedLog(std::unique_ptr<ELog> log) : previous_(ELog::Install(std::m
 
 ScopedLog::~ScopedLog() {
     ELog::Install(std::move(previous_));
+}
+
+ScopedThreadLog::ScopedThreadLog(ELog& log) : previous_(threadLog) {
+    threadLog = &log;
+}
+
+ScopedThreadLog::~ScopedThreadLog() {
+    threadLog = previous_;
 }
 
 }  // namespace tw

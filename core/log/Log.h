@@ -67,4 +67,17 @@ class ScopedLog {
     std::unique_ptr<ELog> previous_;
 };
 
+// Makes `log` what ELog::Instance gives on this thread alone, for the object's lifetime: a
+// worker's errors are kept apart and told on the main thread in order.
+class ScopedThreadLog {
+  public:
+    explicit ScopedThreadLog(ELog& log);
+    ~ScopedThreadLog();
+    ScopedThreadLog(const ScopedThreadLog&) = delete;
+    ScopedThreadLog& operator=(const ScopedThreadLog&) = delete;
+
+  private:
+    ELog* previous_;
+};
+
 }  // namespace tw

@@ -10,6 +10,7 @@
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/html/Fragments.h"
+#include "engine/html/ParseAhead.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Iterators.h"
 #include "engine/services/UiServices.h"
@@ -156,7 +157,9 @@ int EAppSite::TotalBrokenCount() const {
 
 bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor) {
     visitor.visited.insert(page);
-    if (!WasRead(page->ParseUrls(visitor.section))) return false;
+    const ParseResult read = visitor.ahead ? visitor.ahead->Take(page, visitor.section)
+                                           : page->ParseUrls(visitor.section);
+    if (!WasRead(read)) return false;
     ++visitor.count;
     if (visitor.fragments) visitor.fragments->OnPageParsed(*page);
     // A page recorded for the first time cannot have pairs yet: its targets, made unique,
@@ -200,6 +203,13 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         else
             Bump(*where.first, where.second, page, count);
     }
+    // The walk goes on to the pages this one leads to, in the order of its URLs: they can be
+    // read ahead meanwhile, in that order.
+    if (visitor.ahead)
+        for (ENode* target : targets)
+            if (auto* next = dynamic_cast<EHtmlNode*>(target);
+                next && next->IsLinkSource() && !visitor.visited.count(next))
+                visitor.ahead->Announce(next);
     std::sort(targets.begin(), targets.end());
     targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
     for (ENode* target : targets) {
@@ -444,7 +454,19 @@ void EAppSite::UnignoreBrokenLink(std::string_view siteRelativePath) {
     }
 }
 
+void EAppSite::FreezeIgnoredLinks(bool frozen) {
+    frozenIgnored_.reset();
+    if (!frozen) return;
+    frozenIgnored_.emplace();
+    for (const auto& [path, entry] : ignoredLinks) frozenIgnored_->insert(path);
+}
+
+bool EAppSite::HasIgnoredLinks() const {
+    return frozenIgnored_ ? !frozenIgnored_->empty() : !ignoredLinks.empty();
+}
+
 bool EAppSite::IsIgnoredLink(std::string_view siteRelativePath) const {
+    if (frozenIgnored_) return frozenIgnored_->count(std::string(siteRelativePath)) != 0;
     return ignoredLinks.count(std::string(siteRelativePath)) != 0;
 }
 

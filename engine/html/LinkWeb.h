@@ -23,6 +23,8 @@ enum class LinkProblem { Broken, Untracked, Ignored, CaseMismatch };
 using LinkProblemSink = std::function<void(EHtmlNode& page, const EUrl& url, LinkProblem problem)>;
 
 // Parses every page it visits and records its links in the site's link web.
+class EParseAhead;
+
 class EFindUrlsCreateFromMap : public EVisitor {
   public:
     // Opens the "HTML SYNTAX ERRORS:" section (emptied first) when the setting
@@ -39,6 +41,7 @@ class EFindUrlsCreateFromMap : public EVisitor {
     EAppSite* site;
     bool freeAfterVisit;
     bool keepUrls = false;                // each page keeps its whole URL list
+    EParseAhead* ahead = nullptr;         // optional: pages read on other cores
     LinkProblemSink onProblem;            // optional
     EFragmentCheck* fragments = nullptr;  // optional: checks "#part" of every page visited
 };

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -148,7 +149,10 @@ class EAppSite : public ESite {
     ~EAppSite() override;
 
     bool IsIgnoredLink(std::string_view siteRelativePath) const override;
-    bool HasIgnoredLinks() const override { return !ignoredLinks.empty(); }
+    bool HasIgnoredLinks() const override;
+    // While pages are read on other cores, which links are ignored is answered from a copy
+    // (the walk adds entries to the map meanwhile; the links it ignores stay the same).
+    void FreezeIgnoredLinks(bool frozen);
     ENode* AddPath(std::string_view path) override;
     void RemovePath(std::string_view path) override;
     void Clear() override;
@@ -213,6 +217,7 @@ class EAppSite : public ESite {
     void ForgetNode(ENode* node);
     bool tracking_ = false;
     bool collectFragments_ = false;
+    std::optional<std::set<std::string, NoCaseLess>> frozenIgnored_;
     LoadState loadState_ = LoadState::NotLoaded;
 };
 

@@ -16,6 +16,7 @@
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/html/Fragments.h"
+#include "engine/html/ParseAhead.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Changes.h"
 #include "engine/model/Traverse.h"
@@ -75,8 +76,26 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
         ~Collecting() { site.SetCollectFragments(false); }
     } collecting{site};
     site.SetCollectFragments(fragments.has_value());
+    // Pages are read on the other cores ahead of the walk (its order, its output unchanged).
+    struct Frozen {
+        EAppSite& site;
+        explicit Frozen(EAppSite& s) : site(s) { site.FreezeIgnoredLinks(true); }
+        ~Frozen() { site.FreezeIgnoredLinks(false); }
+    };
+    std::optional<Frozen> frozen;
+    std::optional<EParseAhead> ahead;
+    if (const int workers = EParseAhead::WorkersFor(options.jobs); workers > 0) {
+        frozen.emplace(site);
+        ahead.emplace(workers, visitor.section != nullptr);
+        visitor.ahead = &*ahead;
+    }
+    auto announce = [&](ENode* node) {
+        if (auto* page = dynamic_cast<EHtmlNode*>(node); ahead && page && page->IsLinkSource())
+            ahead->Announce(page);
+    };
     if (site.IsWholeSite()) {
         auto* home = dynamic_cast<EHtmlNode*>(site.FindNode(site.GetHomePage()));
+        announce(home);
         // The walk lets go of each page's URLs once it has followed them, unless they stay.
         const int walked = !home ? 0
                            : options.keepUrls
@@ -91,6 +110,7 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
             auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
             progress->Begin(LoadString(30023), static_cast<int>(site.orphans.size()), nullptr);
             bool cancel = false;
+            for (ENode* orphan : site.orphans) announce(orphan);
             for (ENode* orphan : site.orphans) {
                 progress->SetFolder(orphan->GetDirectory(), &cancel);
                 if (cancel) break;
@@ -105,9 +125,14 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
             progress->End();
             if (cancel) return false;
         }
-    } else if (RunPass<TIterPreOrderTyped>(site.Root(), visitor, ProgressKind::Dialog, title,
-                                           site.NodeCount()) < 0) {
-        return false;
+    } else {
+        if (ahead) {
+            TIterPreOrderTyped all(site.Root());
+            for (all.First(); !all.IsDone(); all.Next()) announce(all.CurrentItem());
+        }
+        if (RunPass<TIterPreOrderTyped>(site.Root(), visitor, ProgressKind::Dialog, title,
+                                        site.NodeCount()) < 0)
+            return false;
     }
     PruneIgnoreList(site);
     if (options.showLoadErrors) ShowLoadErrors(visitor);

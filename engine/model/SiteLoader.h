@@ -30,6 +30,8 @@ struct LoadOptions {
     // Every page keeps its URLs after the load (for passes that read them all next, such as
     // the statistics report's): memory for speed.
     bool keepUrls = false;
+    // Cores that read pages: 0 all of them, 1 this thread alone.
+    int jobs = 0;
     // When given, every "#part" is checked against the ids of its page, and each one that
     // names no place is passed here.
     std::function<void(EHtmlNode& page, const FragmentRef& ref)> onBrokenFragment;

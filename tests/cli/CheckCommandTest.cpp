@@ -257,3 +257,46 @@ TEST_F(CheckCommandTest, GeneratedSiteReportIsUnchanged) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+// Pages read on several cores give the report of one core, byte for byte: syntax errors, file
+// errors and problems in the same order, for the walk from the home page, the orphans, and a
+// site checked in sections.
+TEST_F(CheckCommandTest, ReadingOnSeveralCoresChangesNoByte) {
+    bench::SiteParams params;
+    params.pages = 300;
+    params.images = 10;
+    params.brokenPercent = 10;
+    params.seed = 7;
+    std::string site = PathOf("generated");
+    ASSERT_EQ(bench::GenerateSite(params, site), 300);
+    for (int i = 0; i < 5; ++i)  // pages with syntax errors, some of them orphans
+        WriteFile("generated/bad" + std::to_string(i) + ".html",
+                  "<p><b>bold\n<a href=\"index.html\" title=\"x>home</a>\n<img src=\"gone.gif\"");
+    WriteFile("generated/index.html", ReadFile(site + "/index.html") +
+                                          "<a href=\"bad0.html\">b</a><a href=\"bad1.html\">b</a>");
+    ASSERT_EQ(::mkfifo(PathOf("generated/fifo.html").c_str(), 0644), 0);  // no page: a file
+    for (const std::vector<std::string>& extra :
+         {std::vector<std::string>{}, {"--format", "json"}, {"--exclude", site + "/d1"}}) {
+        std::vector<std::string> args{site};
+        args.insert(args.end(), extra.begin(), extra.end());
+        auto with = [&](const char* jobs) {
+            std::vector<std::string> a = args;
+            a.insert(a.end(), {"--jobs", jobs});
+            return Check(a);
+        };
+        const Run one = with("1");
+        EXPECT_NE(one.out.find("syntax"), std::string::npos);
+        for (const char* jobs : {"2", "4"}) {
+            const Run many = with(jobs);
+            EXPECT_EQ(many.status, one.status);
+            EXPECT_EQ(many.out, one.out)
+                << "--jobs " << jobs << (extra.empty() ? "" : " " + extra[0]);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tw
