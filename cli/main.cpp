@@ -8,6 +8,7 @@
 
 #include "cli/CheckCommand.h"
 #include "cli/FileCommand.h"
+#include "cli/LinksCommand.h"
 #include "cli/MaintenanceCommand.h"
 
 namespace {
@@ -30,6 +31,7 @@ void PrintHelp() {
         "  ignore URL...   keep broken links on the site's ignore list (--list, --remove)\n"
         "  report          write the site's statistics report (-o FILE.html, --open)\n"
         "  overview        count the site's files, links, broken links and orphans\n"
+        "  links PAGE...   every URL of the pages: line, bytes, kind, status and target\n"
         "\n"
         "Options:\n"
         "  --help          show this help (tidewright help COMMAND, or tidewright COMMAND\n"
@@ -66,6 +68,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "check") return tw::cli::RunCheck(argc - 2, argv + 2);
+    if (command == "links") return tw::cli::RunLinks(argc - 2, argv + 2);
     if (tw::cli::IsMaintenanceCommand(argv[1]))
         return tw::cli::RunMaintenanceCommand(argv[1], argc - 2, argv + 2);
     if (tw::cli::IsFileCommand(argv[1]))

@@ -210,8 +210,8 @@ bool ECreateNodes::VisitDir(EDirNode* folder) {
 
 namespace {
 
-// The passes of a load; false when one was cancelled.
-bool LoadPasses(EAppSite& site, const LoadOptions& options) {
+// The site's tree: every folder given its children, the counts taken; false on a cancel.
+bool TreePasses(EAppSite& site) {
     site.SetRoot(std::make_unique<EDirNode>(site.GetDirectory()));
     ProgressPasses::Announce(2);
     {
@@ -225,7 +225,12 @@ bool LoadPasses(EAppSite& site, const LoadOptions& options) {
     ECountFiles counter;
     RunPass<TIterPreOrderTyped>(site.Root(), counter, ProgressKind::Silent, "", 50);
     site.SetCounts(counter.nodes, counter.folders);
-    return LoadLinks(site, options);
+    return true;
+}
+
+// The passes of a load; false when one was cancelled.
+bool LoadPasses(EAppSite& site, const LoadOptions& options) {
+    return TreePasses(site) && LoadLinks(site, options);
 }
 
 }  // namespace
@@ -314,6 +319,19 @@ void PruneIgnoreList(EAppSite& site) {
         else
             ++it;
     }
+}
+
+bool LoadSiteTree(EAppSite& site) {
+    site.Clear();
+    site.MarkTracking(true);
+    EChanges::Batch batch;
+    if (!TreePasses(site)) {
+        site.Clear();
+        site.MarkTracking(false);
+        return false;
+    }
+    LoadIgnoreList(site);
+    return true;
 }
 
 }  // namespace tw

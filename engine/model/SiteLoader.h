@@ -40,6 +40,9 @@ struct LoadOptions {
 // True when the site is tracked afterwards; false when a pass was cancelled or memory ran out
 // (the site is then cleared and untracked; its GetLoadState says which).
 bool LoadSite(EAppSite& site, const LoadOptions& options = {});
+// The site's tree and its ignore list alone, without its web: enough to resolve and judge the
+// URLs of a few pages (their targets, broken, untracked, ignored) without reading the rest.
+bool LoadSiteTree(EAppSite& site);
 
 // Gives each folder it visits its children. Hidden and system files get no node and are
 // listed in the log instead.

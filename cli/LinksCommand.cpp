@@ -1,0 +1,210 @@
+#include "cli/LinksCommand.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/Formatters.h"
+#include "cli/SiteChoice.h"
+#include "core/platform/FileUtils.h"
+#include "core/platform/WholeFile.h"
+#include "core/strings/PathText.h"
+#include "engine/html/Fragments.h"
+#include "engine/html/UrlText.h"
+#include "engine/model/Node.h"
+#include "engine/model/SiteLoader.h"
+#include "engine/services/Browse.h"
+#include "engine/services/ConsoleServices.h"
+
+namespace tw::cli {
+namespace {
+
+const char* const kStatuses[] = {"good",    "broken", "external", "untracked",
+                                 "ignored", "case",   "fragment"};
+
+struct Options {
+    SiteOptions where;
+    std::vector<std::string> pages;
+    std::string format = "text";
+    std::string statuses;
+};
+
+struct Row {
+    std::string url, status, source, target;
+    std::uint32_t line = 0, start = 0, end = 0;
+};
+
+struct PageRows {
+    std::string page;
+    std::vector<Row> rows;
+};
+
+// A URL's status, as the links view names it; the broken fragment starts count as one.
+std::string StatusOf(const EUrl& url, bool brokenFragment) {
+    if (url.IsExternal()) return "external";
+    if (url.IsIgnored()) return "ignored";
+    if (url.IsUntracked()) return "untracked";
+    if (!url.target) return "broken";
+    if (url.IsCaseMismatch()) return "case";
+    return brokenFragment ? "fragment" : "good";
+}
+
+// Reads one page and judges its URLs: the pages its fragments point into are read for their
+// ids, nothing else of the site.
+std::vector<Row> RowsOf(EAppSite& site, EHtmlNode& page) {
+    std::set<std::uint32_t> brokenFragments;  // starts of URLs whose "#part" names no place
+    EFragmentCheck fragments([&](EHtmlNode& from, const FragmentRef& ref) {
+        if (&from == &page) brokenFragments.insert(ref.start);
+    });
+    site.SetCollectFragments(true);
+    page.ClearUrls();
+    page.ParseUrls(nullptr);
+    std::set<EHtmlNode*> targets;
+    for (const FragmentRef& ref : page.FragmentRefs())
+        if (auto* target = dynamic_cast<EHtmlNode*>(ref.target); target && target != &page)
+            targets.insert(target);
+    std::vector<EUrl> urls = page.Urls();  // the fragment check below leaves them alone
+    fragments.OnPageParsed(page);
+    for (EHtmlNode* target : targets) {
+        target->ClearUrls();
+        target->ParseUrls(nullptr);
+        fragments.OnPageParsed(*target);
+        target->ClearUrls();
+    }
+    site.SetCollectFragments(false);
+
+    std::string content;
+    ReadWholeFile(page.GetPath(), content);
+    std::vector<Row> rows;
+    for (const EUrl& url : urls) {
+        if (url.IsBaseHref()) continue;
+        Row row;
+        row.line = url.line;
+        row.start = url.start;
+        row.end = url.end;
+        row.url = url.end < content.size() ? content.substr(url.start, url.end - url.start + 1)
+                                           : url.text;
+        row.source = UrlSourceName(url.source);
+        row.status = StatusOf(url, brokenFragments.count(url.start) != 0);
+        if (!url.IsExternal())
+            row.target = url.target ? site.SiteRelativePath(url.target)
+                                    : SiteRelativeUrlPath(page, url.text);
+        rows.push_back(std::move(row));
+    }
+    page.ClearUrls();
+    return rows;
+}
+
+void Print(const Options& o, const EAppSite& site, const std::vector<PageRows>& pages) {
+    std::string out;
+    if (o.format == "json") {
+        out = "{\"pages\": [";
+        for (std::size_t p = 0; p < pages.size(); ++p) {
+            out += p ? ", {\"page\": " : "{\"page\": ";
+            JsonString(out, pages[p].page);
+            out += ", \"urls\": [";
+            for (std::size_t i = 0; i < pages[p].rows.size(); ++i) {
+                const Row& r = pages[p].rows[i];
+                out += i ? ", {\"url\": " : "{\"url\": ";
+                JsonString(out, r.url);
+                out += ", \"line\": " + std::to_string(r.line) +
+                       ", \"start\": " + std::to_string(r.start) +
+                       ", \"end\": " + std::to_string(r.end) + ", \"source\": ";
+                JsonString(out, r.source);
+                out += ", \"status\": ";
+                JsonString(out, r.status);
+                out += ", \"target\": ";
+                if (r.target.empty())
+                    out += "null";
+                else
+                    JsonString(out, r.target);
+                out += "}";
+            }
+            out += "]}";
+        }
+        out += "]}\n";
+    } else {
+        for (const PageRows& page : pages)
+            for (const Row& r : page.rows) {
+                out += Relative(site, page.page) + ":" + std::to_string(r.line) + ": " + r.status +
+                       " \"" + r.url + "\"";
+                if (!r.target.empty()) out += " -> " + r.target;
+                out += "\n";
+            }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+}  // namespace
+
+int RunLinks(int argc, char** argv) {
+    Options o;
+    CLI::App app(
+        "Tidewright links: every URL of the pages given, with its line, its bytes in the file, "
+        "where it was found, its status and its target.",
+        "tidewright links");
+    app.add_option("--site", o.where.site, "a site defined in the settings, by name");
+    app.add_option("--site-dir", o.where.directory, "the site's folder (a site for this run only)");
+    app.add_option("--home", o.where.home, "with --site-dir: the home page");
+    app.add_option("--server", o.where.server,
+                   "with --site-dir: the address it is published under");
+    app.add_option("--format", o.format, "text or json")->check(CLI::IsMember({"text", "json"}));
+    app.add_option("--status", o.statuses,
+                   "only these, comma-separated: good, broken, external, untracked, ignored, "
+                   "case, fragment");
+    app.add_option("pages", o.pages, "PAGE...: pages or stylesheets of the site")->required();
+    if (std::optional<int> status = Parse(app, argc, argv)) return *status;
+
+    std::set<std::string> wanted;
+    for (std::size_t at = 0; at < o.statuses.size();) {
+        std::size_t comma = o.statuses.find(',', at);
+        if (comma == std::string::npos) comma = o.statuses.size();
+        const std::string one = o.statuses.substr(at, comma - at);
+        if (std::find(std::begin(kStatuses), std::end(kStatuses), one) == std::end(kStatuses))
+            return Fail("links", "--status: no status \"" + one + "\"");
+        wanted.insert(one);
+        at = comma + 1;
+    }
+
+    ScopedLog log(std::make_unique<QuietLog>());
+    ScopedUiServices scope(std::make_unique<EConsoleServices>());
+    const std::string first = Real(o.pages.front());
+    std::string problem;
+    SiteOptions where = o.where;
+    // Without a site given: the defined one that holds the page, else the page's folder.
+    EAppSite* site = OpenSite(where, first, problem, false);
+    if (!site && where.site.empty() && where.directory.empty()) {
+        where.directory = std::string(PathDirectory(first));
+        // A folder without a home page of its own: the page stands for it.
+        if (!PathExists(DefaultPage(where.directory))) where.home = first;
+        site = OpenSite(where, first, problem, false);
+    }
+    if (!site) return Fail("links", problem);
+    if (!LoadSiteTree(*site)) return Fail("links", "cancelled", kCancelled);
+
+    std::vector<PageRows> pages;
+    bool broken = false;
+    for (const std::string& given : o.pages) {
+        const std::string path = Real(InSite(given, site->GetDirectory()));
+        auto* page = dynamic_cast<EHtmlNode*>(site->FindExactNode(path));
+        if (!page || !page->IsLinkSource())
+            return Fail("links",
+                        given + ": not a page or stylesheet of the site " + site->GetDirectory());
+        PageRows rows{path, {}};
+        for (Row& row : RowsOf(*site, *page)) {
+            broken = broken || row.status == "broken";
+            if (wanted.empty() || wanted.count(row.status)) rows.rows.push_back(std::move(row));
+        }
+        pages.push_back(std::move(rows));
+    }
+    Print(o, *site, pages);
+    if (std::fflush(stdout) != 0) return kUsage;
+    return broken ? kProblems : kDone;
+}
+
+}  // namespace tw::cli
