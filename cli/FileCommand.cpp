@@ -338,11 +338,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
     }
     CLI::App app("Tidewright " + o.verb + ": keeps every link of the site valid.",
                  "tidewright " + o.verb);
-    app.add_option("--site", o.where.site, "a site defined in the settings, by name");
-    app.add_option("--site-dir", o.where.directory, "the site's folder (a site for this run only)");
-    app.add_option("--home", o.where.home, "with --site-dir: the home page");
-    app.add_option("--server", o.where.server,
-                   "with --site-dir: the address it is published under");
+    AddSiteOptions(app, o.where);
     app.add_option("--format", o.format, "text or json")->check(CLI::IsMember({"text", "json"}));
     if (o.verb == "mv" || o.verb == "rename")
         app.add_flag("--dry-run", o.dryRun, "change nothing; show the moves and the page diffs");

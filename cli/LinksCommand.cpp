@@ -148,11 +148,7 @@ int RunLinks(int argc, char** argv) {
         "Tidewright links: every URL of the pages given, with its line, its bytes in the file, "
         "where it was found, its status and its target.",
         "tidewright links");
-    app.add_option("--site", o.where.site, "a site defined in the settings, by name");
-    app.add_option("--site-dir", o.where.directory, "the site's folder (a site for this run only)");
-    app.add_option("--home", o.where.home, "with --site-dir: the home page");
-    app.add_option("--server", o.where.server,
-                   "with --site-dir: the address it is published under");
+    AddSiteOptions(app, o.where);
     app.add_option("--format", o.format, "text or json")->check(CLI::IsMember({"text", "json"}));
     app.add_option("--status", o.statuses,
                    "only these, comma-separated: good, broken, external, untracked, ignored, "

@@ -331,11 +331,7 @@ int RunMaintenanceCommand(const char* verb, int argc, char** argv) {
     Options o;
     o.verb = verb;
     CLI::App app(HelpOf(o.verb), "tidewright " + o.verb);
-    app.add_option("--site", o.where.site, "a site defined in the settings, by name");
-    app.add_option("--site-dir", o.where.directory, "the site's folder (a site for this run only)");
-    app.add_option("--home", o.where.home, "with --site-dir: the home page");
-    app.add_option("--server", o.where.server,
-                   "with --site-dir: the address it is published under");
+    AddSiteOptions(app, o.where);
     if (o.verb != "report" && o.verb != "overview")
         app.add_option("--format", o.format, "text or json")
             ->check(CLI::IsMember({"text", "json"}));

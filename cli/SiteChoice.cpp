@@ -34,6 +34,13 @@ std::optional<int> Parse(CLI::App& app, int argc, char** argv) {
     return std::nullopt;
 }
 
+void AddSiteOptions(CLI::App& app, SiteOptions& where) {
+    app.add_option("--site", where.site, "a site defined in the settings, by name");
+    app.add_option("--site-dir", where.directory, "the site's folder (a site for this run only)");
+    app.add_option("--home", where.home, "with --site-dir: the home page");
+    app.add_option("--server", where.server, "with --site-dir: the address it is published under");
+}
+
 std::string Absolute(const std::string& path) {
     char buf[PATH_MAX];
     if (::realpath(path.c_str(), buf)) return buf;

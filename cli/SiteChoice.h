@@ -32,6 +32,9 @@ struct SiteOptions {
     std::vector<std::string> excluded;
 };
 
+// --site NAME | --site-dir DIR [--home PAGE] [--server URL], as every site command takes them.
+void AddSiteOptions(CLI::App& app, SiteOptions& where);
+
 // The site of the options; null with the reason in `problem` when there is none.
 std::unique_ptr<EAppSite> MakeSite(const SiteOptions& options, std::string& problem);
 
