@@ -194,8 +194,12 @@ MappedText ToMapped(const SourceText& source) {
 
 class Extractor {
   public:
-    Extractor(EHtmlNode& page, ESection* section, EScanner* file)
-        : page_(page), section_(section), site_(page.GetSite()), file_(file) {
+    Extractor(EHtmlNode& page, ESection* section, EScanner* file, bool dropAttributes = false)
+        : page_(page),
+          section_(section),
+          site_(page.GetSite()),
+          file_(file),
+          dropAttributes_(dropAttributes) {
         context_ = UrlContext::Of(page);
         anchors_ = site_ && site_->CollectsFragments();
     }
@@ -205,8 +209,14 @@ class Extractor {
         ParseResult status = ParseResult::Ok;
         for (std::size_t i = 0; i < tags.size(); ++i) {
             ProcessTag(tags[i]);
-            const ETag& tag = tags[i];
-            if (tag.isEnd || (tag.name != "script" && tag.name != "style")) continue;
+            ETag& tag = tags[i];
+            const bool block = !tag.isEnd && (tag.name == "script" || tag.name == "style");
+            const bool module = block && tag.name == "script" && IsModule(tag);
+            // Tags read for their URLs alone give their attributes back once read: a page of
+            // millions of links never holds all its tags' values and all its URLs at once.
+            if (dropAttributes_)
+                std::vector<std::pair<std::string, ETagAttr>>().swap(tag.attributes);
+            if (!block) continue;
             std::size_t close = i + 1;
             while (close < tags.size() && !(tags[close].isEnd && tags[close].name == tag.name))
                 ++close;
@@ -217,7 +227,7 @@ class Extractor {
             }
             std::string body = FileBytes(tag.end + 1, tags[close].start);
             if (tag.name == "script")
-                FromScript(MappedText::Of(body, tag.end + 1), IsModule(tag));
+                FromScript(MappedText::Of(body, tag.end + 1), module);
             else
                 FromStyle(SourceText::Plain(body, tag.end + 1));
             i = close;
@@ -723,12 +733,13 @@ class Extractor {
     std::string pathBuffer_;
     std::unordered_map<std::string, bool> existence_;  // paths without a node, looked up
     bool anchors_ = false;  // collect ids and fragment references for the fragment check
+    bool dropAttributes_;   // the tags are dropped after extraction: free each as it is read
 };
 
 }  // namespace
 
-ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file) {
-    return Extractor(page, section, file).Run();
+ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file, bool lean) {
+    return Extractor(page, section, file, lean).Run();
 }
 
 // ---- the page's side ----
@@ -765,7 +776,7 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
     }
     if (!WasRead(tagsStatus)) return tagsStatus;
     urls_.reserve(tags_.size());  // about one URL per kept tag: no regrowth while extracting
-    ParseResult status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr);
+    ParseResult status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr, lean);
     if (lean) {
         std::vector<ETag>().swap(tags_);
         tagsParsed_ = false;
@@ -794,7 +805,7 @@ ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section
     ParseResult tagsStatus = ReadAllTags(scanner, tags_, section, this, 0, &kExtractionInterest,
                                          anchors ? &anchorIds_ : nullptr);
     urls_.reserve(tags_.size());
-    ParseResult status = ExtractUrls(*this, section, &scanner);
+    ParseResult status = ExtractUrls(*this, section, &scanner, true);
     std::vector<ETag>().swap(tags_);
     tagsParsed_ = false;
     urlsParsed_ = true;

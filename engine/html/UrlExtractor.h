@@ -15,6 +15,9 @@ class EScanner;
 // Ok, or SyntaxErrors when a script or style block is not closed (reported to `section`).
 // `file`, when given, is a scanner over the page that serves the bytes of script and style
 // blocks.
-ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file = nullptr);
+// `lean`: the page's tags were read for this alone and go afterwards; each tag's attributes
+// are freed as soon as they are read.
+ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file = nullptr,
+                        bool lean = false);
 
 }  // namespace tw
