@@ -52,10 +52,20 @@ int main(int argc, char** argv) {
     }
     std::string command = argv[1];
     if (command == "help" && argc > 2) {
-        if (std::string(argv[2]) == "check") {
+        const std::string verb = argv[2];
+        if (verb == "check") {
             tw::cli::PrintCheckHelp();
             return 0;
         }
+        // Every other command tells its own options.
+        char help[] = "--help";
+        char* args[] = {help};
+        if (verb == "links") return tw::cli::RunLinks(1, args);
+        if (tw::cli::IsMaintenanceCommand(argv[2]))
+            return tw::cli::RunMaintenanceCommand(argv[2], 1, args);
+        if (tw::cli::IsFileCommand(argv[2]) && verb != "undo" && verb != "redo" &&
+            verb != "history")
+            return tw::cli::RunFileCommand(argv[2], 1, args);
         std::fprintf(stderr, "tidewright: no help on '%s'\nTry 'tidewright --help'.\n", argv[2]);
         return 2;
     }
