@@ -83,12 +83,7 @@ void Print(const Options& o, const EAppSite& site, const Report& report, bool do
             JsonString(out, report.pages[i].first);
             out += ", \"links\": " + std::to_string(report.pages[i].second) + "}";
         }
-        out += "], \"problems\": [";
-        for (std::size_t i = 0; i < report.problems.size(); ++i) {
-            if (i) out += ", ";
-            JsonString(out, report.problems[i]);
-        }
-        out += "]}\n";
+        out += "], \"problems\": " + JsonStrings(report.problems) + "}\n";
     } else {
         for (const MovedPath& m : report.done) {
             out += std::string(word) + " " + Relative(site, m.from);

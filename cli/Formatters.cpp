@@ -212,6 +212,15 @@ void WriteJson(const CheckResult& r, std::FILE* out) {
     Flush(b, out, true);
 }
 
+std::string JsonStrings(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i) out += ", ";
+        JsonString(out, items[i]);
+    }
+    return out + "]";
+}
+
 std::string LineDiff(const std::string& before, const std::string& after,
                      const std::string& oldContent, const std::string& newContent) {
     auto lines = [](const std::string& text) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/report/Findings.h"
 
@@ -14,6 +15,8 @@ void WriteText(const CheckResult& result, std::FILE* out);
 void WriteJson(const CheckResult& result, std::FILE* out);
 // Appends `text` as a JSON string literal, always valid UTF-8.
 void JsonString(std::string& out, std::string_view text);
+// A JSON array of strings.
+std::string JsonStrings(const std::vector<std::string>& items);
 // A unified diff of a page whose rewrite changes lines but never adds or removes one: each
 // changed line as a hunk of its own.
 std::string LineDiff(const std::string& before, const std::string& after,

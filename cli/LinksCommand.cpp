@@ -68,8 +68,7 @@ std::vector<Row> RowsOf(EAppSite& site, EHtmlNode& page) {
     for (const FragmentRef& ref : page.FragmentRefs())
         if (auto* target = dynamic_cast<EHtmlNode*>(ref.target); target && target != &page)
             targets.insert(target);
-    std::vector<EUrl> urls = page.Urls();  // the fragment check below leaves them alone
-    fragments.OnPageParsed(page);
+    fragments.OnPageParsed(page);  // takes the page's ids and references, not its URLs
     for (EHtmlNode* target : targets) {
         target->ClearUrls();
         target->ParseUrls(nullptr);
@@ -81,7 +80,7 @@ std::vector<Row> RowsOf(EAppSite& site, EHtmlNode& page) {
     std::string content;
     ReadWholeFile(page.GetPath(), content);
     std::vector<Row> rows;
-    for (const EUrl& url : urls) {
+    for (const EUrl& url : page.Urls()) {
         if (url.IsBaseHref()) continue;
         Row row;
         row.line = url.line;

@@ -56,15 +56,6 @@ void Emit(const std::string& out) {
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-std::string JsonList(const std::vector<std::string>& items) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i) out += ", ";
-        JsonString(out, items[i]);
-    }
-    return out + "]";
-}
-
 // ---- orphans ----
 
 int Orphans(const Options& o, EAppSite& site) {
@@ -99,9 +90,9 @@ int Orphans(const Options& o, EAppSite& site) {
     }
     std::string out;
     if (o.format == "json") {
-        out = "{\"orphans\": " + JsonList(review.remove) +
-              ", \"ignored\": " + JsonList(review.ignored) +
-              ", \"referenced\": " + JsonList(review.referenced) + "}\n";
+        out = "{\"orphans\": " + JsonStrings(review.remove) +
+              ", \"ignored\": " + JsonStrings(review.ignored) +
+              ", \"referenced\": " + JsonStrings(review.referenced) + "}\n";
     } else {
         for (const std::string& path : review.remove)
             out += "orphan   " + Relative(site, path) + "\n";
@@ -186,7 +177,7 @@ int Fix(const Options& o, EAppSite& site) {
                      JsonString(s, link);
                      return s;
                  }() +
-                 ", \"suggestions\": " + JsonList(found) + "}\n");
+                 ", \"suggestions\": " + JsonStrings(found) + "}\n");
         } else {
             std::string out;
             for (const std::string& path : found) out += path + "\n";

@@ -93,23 +93,18 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
     }
     progress->End();
     // A cancel leaves every page as it was; otherwise all are replaced together.
-    std::vector<std::string> notReplaced;
-    if (finished) notReplaced = writer.Commit();
-    for (std::size_t i = 0; i < changes_.size();) {
-        const bool replaced = finished && std::find(notReplaced.begin(), notReplaced.end(),
-                                                    changes_[i].path) == notReplaced.end();
-        if (!replaced) {
-            if (finished) {
-                problems_.push_back(changes_[i].path);
-                failed.push_back(staged[i]);
+    if (!finished) {
+        changes_.clear();
+    } else {
+        const std::vector<bool> kept = SettleCommitted(changes_, writer.Commit());
+        for (std::size_t i = 0; i < staged.size(); ++i) {
+            if (kept[i]) {
+                changes.PageLinksChanged(staged[i]->GetPath());
+                continue;
             }
-            changes_.erase(changes_.begin() + static_cast<std::ptrdiff_t>(i));
-            staged.erase(staged.begin() + static_cast<std::ptrdiff_t>(i));
-            continue;
+            problems_.push_back(staged[i]->GetPath());
+            failed.push_back(staged[i]);
         }
-        changes_[i].stamp = StampOf(changes_[i].path);
-        changes.PageLinksChanged(changes_[i].path);
-        ++i;
     }
     // A page that kept its old URLs has broken links now: the web reads it again.
     Refresh(failed);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <set>
 
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
@@ -177,6 +178,21 @@ std::optional<PageChange> StageChange(EPageWriter& writer, const std::string& pa
     if (!EnsureWritable(page) || !writer.Stage(page, content, splices, &previous))
         return std::nullopt;
     return PageChange{page, UndoSplices(splices, previous), static_cast<int>(splices.size()), {}};
+}
+
+std::vector<bool> SettleCommitted(std::vector<PageChange>& changes,
+                                  const std::vector<std::string>& notReplaced) {
+    const std::set<std::string> failed(notReplaced.begin(), notReplaced.end());
+    std::vector<bool> kept;
+    std::vector<PageChange> committed;
+    for (PageChange& change : changes) {
+        kept.push_back(!failed.count(change.path));
+        if (!kept.back()) continue;
+        change.stamp = StampOf(change.path);
+        committed.push_back(std::move(change));
+    }
+    changes = std::move(committed);
+    return kept;
 }
 
 bool PagesAsLeft(const std::vector<PageChange>& changes) {

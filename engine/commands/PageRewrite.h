@@ -70,6 +70,10 @@ std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,
 std::optional<PageChange> StageChange(EPageWriter& writer, const std::string& page,
                                       const std::string& content,
                                       const std::vector<Splice>& splices);
+// After a commit: the changes whose page was replaced (not among `notReplaced`) stay and take
+// their page's stamp, the others are dropped; whether each one stayed, in the old order.
+std::vector<bool> SettleCommitted(std::vector<PageChange>& changes,
+                                  const std::vector<std::string>& notReplaced);
 // Whether every page is still as the command left it (logs the first that is not).
 bool PagesAsLeft(const std::vector<PageChange>& changes);
 // Gives every page its old bytes, as one step; the list is emptied.

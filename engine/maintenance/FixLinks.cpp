@@ -146,18 +146,14 @@ bool ESiteFixLinksCommand::DoIt() {
         written.push_back(page);
     }
     progress->End();
-    const std::vector<std::string> failed = writer.Commit();
-    for (std::size_t i = 0; i < changes_.size();) {
-        if (std::find(failed.begin(), failed.end(), changes_[i].path) != failed.end()) {
-            problems_.push_back(changes_[i].path);
-            changes_.erase(changes_.begin() + static_cast<std::ptrdiff_t>(i));
-            written.erase(written.begin() + static_cast<std::ptrdiff_t>(i));
+    const std::vector<bool> kept = SettleCommitted(changes_, writer.Commit());
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (!kept[i]) {
+            problems_.push_back(written[i]->GetPath());
             continue;
         }
-        changes_[i].stamp = StampOf(changes_[i].path);
         site_->FixPageLink(written[i], fromUrl_, toUrl_);
-        EChanges::Instance().PageLinksChanged(changes_[i].path);
-        ++i;
+        EChanges::Instance().PageLinksChanged(written[i]->GetPath());
     }
     Refresh();
     undoable = !changes_.empty();
