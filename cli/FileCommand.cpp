@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "cli/Formatters.h"
+#include "cli/RecoverCommand.h"
 #include "cli/SiteChoice.h"
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
 #include "core/strings/PathText.h"
 #include "engine/commands/CommandJournal.h"
 #include "engine/commands/SiteCommands.h"
+#include "engine/commands/WriteAhead.h"
 #include "engine/maintenance/FixLinks.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
@@ -122,6 +124,23 @@ std::unique_ptr<ECommand> MakeCommand(const std::string& verb,
                                                std::string(PathDirectory(sources.front())));
 }
 
+// A command that reversed itself: cancelled by the user, or stopped by a failed write.
+int Reversed(const std::string& verb) {
+    if (!ELog::Instance().HasErrors())
+        return Fail(verb, "cancelled; nothing was changed", kCancelled);
+    return Fail(verb,
+                "a write failed, so the command was reversed; nothing was changed:\n" +
+                    ELog::Instance().ErrorText(),
+                kProblems);
+}
+
+int NoRecord(const std::string& verb) {
+    return Fail(verb,
+                std::string("nothing was changed: the command's record could not be written in ") +
+                    EWriteAhead::Folder() + " (" + std::strerror(errno) + ")",
+                kProblems);
+}
+
 // Runs a command, telling what it did and what an undo in a later run needs to know.
 bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& reversed) {
     const bool ok = command.Execute();
@@ -225,11 +244,14 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
         command =
             std::make_unique<ESiteFixLinksCommand>(site, page, read.FromUrl(), read.ToUrl(), all);
     }
+    EWriteAhead::Scope record(command->Serialize());
+    if (!record.Ok()) return NoRecord(o.verb);
     Report report;
     JournalEntry entry;
     bool reversed = false;
     const bool ok = RunCommand(*command, report, entry, reversed);
-    if (reversed) return Fail(o.verb, "cancelled; nothing was changed", kCancelled);
+    record.Complete();
+    if (reversed) return Reversed(o.verb);
     if (report.done.empty() && report.pages.empty())
         return Fail(o.verb, "nothing could be done again");
     entry.site = it->site;
@@ -248,10 +270,7 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
 namespace {
 
 std::string NameOf(const JournalEntry& entry) {
-    std::unique_ptr<ECommand> command = CommandFromLine(entry.command);
-    if (command) return command->GetName();
-    ESiteFixLinksCommand fix(nullptr, nullptr, "", "", true);
-    return fix.Deserialize(entry.command) ? fix.GetName() : entry.command;
+    return CommandNameOf(entry.command);
 }
 
 // Undoes the newest command not undone yet: every rewritten page gets its old bytes, every
@@ -273,17 +292,28 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
             return Fail(o.verb, page.path + " changed since the command: nothing was undone");
     if (!steps.CanReverse())
         return Fail(o.verb, "an item changed since the command: nothing was undone");
+    EWriteAhead::Scope record("(Undo)\t" + entry.command);
+    if (!record.Ok()) return NoRecord(o.verb);
     bool ok = true;
     EPageWriter writer;
     for (const JournalEntry::Page& page : entry.pages)
         if (!writer.StageFile(page.path, page.undo)) ok = false;
-    if (!writer.Commit().empty()) ok = false;
+    // A page that cannot be written (a full disk) stops the undo before anything changed.
+    std::vector<std::string> notReplaced;
+    if (!writer.WriteFailed()) notReplaced = writer.Commit();
+    if (!notReplaced.empty()) ok = false;
+    if (writer.WriteFailed()) {
+        record.Complete();
+        return Fail(o.verb, "a write failed; nothing was undone:\n" + ELog::Instance().ErrorText(),
+                    kProblems);
+    }
     std::vector<std::string> restored;  // where the pages will be once the items are back
     for (const JournalEntry::Page& page : entry.pages) {
         steps.Restamp(page.path);
         restored.push_back(steps.Origin(page.path));
     }
     ok = steps.Reverse() && ok;
+    record.Complete();
     entry.undone = true;
     // The pages given back are as the commands before left them: their stamps are taken anew.
     for (auto earlier = std::next(it); earlier != entries.rend(); ++earlier) {
@@ -311,6 +341,19 @@ int History(const std::vector<JournalEntry>& entries) {
 
 }  // namespace
 
+std::string CommandNameOf(const std::string& line) {
+    const bool undo = line.starts_with("(Undo)\t");
+    const std::string bare = undo ? line.substr(7) : line;
+    std::string name = bare;
+    if (std::unique_ptr<ECommand> command = CommandFromLine(bare)) {
+        name = command->GetName();
+    } else {
+        ESiteFixLinksCommand fix(nullptr, nullptr, "", "", true);
+        if (fix.Deserialize(bare)) name = fix.GetName();
+    }
+    return undo ? "undo of " + name : name;
+}
+
 bool IsFileCommand(const char* command) {
     for (const char* verb :
          {"mv", "rename", "cp", "dup", "mkdir", "rm", "ln", "undo", "redo", "history"})
@@ -328,6 +371,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
         std::vector<JournalEntry> entries;
         if (!ECommandJournal().Read(entries)) return Fail(o.verb, "the journal cannot be read");
         if (o.verb == "history") return History(entries);
+        if (int status = RefuseWhilePending(o.verb)) return status;
         if (o.verb == "undo") return Undo(o, entries);
         return Redo(o, entries);
     }
@@ -353,6 +397,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
         (o.verb == "mkdir" && o.paths.size() != 1))
         return Fail(o.verb, std::string("expects ") + pathsHelp);
 
+    if (int status = RefuseWhilePending(o.verb)) return status;
     ScopedLog log(std::make_unique<QuietLog>());
     ScopedUiServices scope(std::make_unique<EConsoleServices>());
     auto& console = static_cast<EConsoleServices&>(EUiServices::Instance());
@@ -403,11 +448,17 @@ int RunJournaled(const std::string& verb, const std::string& format, EAppSite& s
     o.verb = verb;
     o.format = format;
     ELog::Instance().ClearErrors();
+    if (int status = RefuseWhilePending(verb)) return status;
+    // What the command is about to do is on the disk before it does it, so that a crash
+    // midway can be rolled back (tidewright recover).
+    EWriteAhead::Scope record(command->Serialize());
+    if (!record.Ok()) return NoRecord(verb);
     Report report;
     JournalEntry entry;
     bool reversed = false;
     const bool ok = RunCommand(*command, report, entry, reversed);
-    if (reversed) return Fail(o.verb, "cancelled; nothing was changed", kCancelled);
+    record.Complete();
+    if (reversed) return Reversed(o.verb);
     Print(o, site, report, ok);
     if (std::fflush(stdout) != 0) return kUsage;
     if (report.done.empty() && report.pages.empty()) return kUsage;

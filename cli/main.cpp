@@ -10,6 +10,7 @@
 #include "cli/FileCommand.h"
 #include "cli/LinksCommand.h"
 #include "cli/MaintenanceCommand.h"
+#include "cli/RecoverCommand.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ void PrintHelp() {
         "  report          write the site's statistics report (-o FILE.html, --open)\n"
         "  overview        count the site's files, links, broken links and orphans\n"
         "  links PAGE...   every URL of the pages: line, bytes, kind, status and target\n"
+        "  recover         roll back a command a crash or a full disk interrupted\n"
         "\n"
         "Options:\n"
         "  --help          show this help (tidewright help COMMAND, or tidewright COMMAND\n"
@@ -61,6 +63,7 @@ int main(int argc, char** argv) {
         char help[] = "--help";
         char* args[] = {help};
         if (verb == "links") return tw::cli::RunLinks(1, args);
+        if (verb == "recover") return tw::cli::RunRecover(1, args);
         if (tw::cli::IsMaintenanceCommand(argv[2]))
             return tw::cli::RunMaintenanceCommand(argv[2], 1, args);
         if (tw::cli::IsFileCommand(argv[2]) && verb != "undo" && verb != "redo" &&
@@ -77,6 +80,8 @@ int main(int argc, char** argv) {
         std::printf("tidewright %s\n", TW_VERSION);
         return 0;
     }
+    if (command == "recover") return tw::cli::RunRecover(argc - 2, argv + 2);
+    if (command == "check" || command == "links" || command == "history") tw::cli::WarnIfPending();
     if (command == "check") return tw::cli::RunCheck(argc - 2, argv + 2);
     if (command == "links") return tw::cli::RunLinks(argc - 2, argv + 2);
     if (tw::cli::IsMaintenanceCommand(argv[1]))

@@ -28,27 +28,6 @@ std::string Bare(std::string_view path) {
     return std::string(StripTrailingSep(path));
 }
 
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // rename(2) that refuses to replace an existing item, as a move must never destroy a file.
 int RenameNoReplace(const std::string& from, const std::string& to) {
 #ifdef SYS_renameat2
@@ -242,8 +221,8 @@ bool CopyFileContent(std::string_view source, std::string_view destination, bool
     std::string src = Bare(source), dst = Bare(destination);
     if (!append && IsSymbolicLink(src)) return CopyLink(src, dst);
     struct stat st;
-    Fd in(OpenRegularFile(src, &st));
-    if (in.fd < 0) {
+    UniqueFd in(OpenRegularFile(src, &st));
+    if (in.get() < 0) {
         ELog::Instance().LogErrorFile(30016, src);
         return false;
     }
@@ -257,8 +236,8 @@ bool CopyFileContent(std::string_view source, std::string_view destination, bool
         ::unlink(dst.c_str());
     }
     int flags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (append ? 0 : O_TRUNC);
-    Fd out(::open(dst.c_str(), flags, st.st_mode & 0777));
-    if (out.fd < 0) {
+    UniqueFd out(::open(dst.c_str(), flags, st.st_mode & 0777));
+    if (out.get() < 0) {
         ELog::Instance().LogErrorFile(30016, dst);
         return false;
     }
@@ -269,16 +248,16 @@ bool CopyFileContent(std::string_view source, std::string_view destination, bool
         ELog::Instance().LogError(30033);
         return false;
     }
-    if (append) ::lseek(out.fd, 0, SEEK_END);
+    if (append) ::lseek(out.get(), 0, SEEK_END);
     for (;;) {
-        ssize_t n = ::read(in.fd, buffer.get(), kBlock);
+        ssize_t n = ::read(in.get(), buffer.get(), kBlock);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ELog::Instance().LogErrorFile(30017, src);
             return false;
         }
         if (n == 0) break;
-        if (!WriteAll(out.fd, buffer.get(), static_cast<std::size_t>(n))) {
+        if (!WriteAll(out.get(), {buffer.get(), static_cast<std::size_t>(n)})) {
             ELog::Instance().LogErrorFile(30018, dst);
             return false;
         }
@@ -372,12 +351,12 @@ FileStamp StampOf(std::string_view path) {
 
 int ReadFileChunk(std::string_view path, char* buffer, int size, std::int64_t offset) {
     struct stat st;
-    Fd fd(OpenRegularFile(Bare(path), &st));
-    if (fd.fd < 0 || size < 0 || st.st_size < offset) return -1;
+    UniqueFd fd(OpenRegularFile(Bare(path), &st));
+    if (fd.get() < 0 || size < 0 || st.st_size < offset) return -1;
     int total = 0;
     while (total < size) {
-        ssize_t n =
-            ::pread(fd.fd, buffer + total, static_cast<std::size_t>(size - total), offset + total);
+        ssize_t n = ::pread(fd.get(), buffer + total, static_cast<std::size_t>(size - total),
+                            offset + total);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return -1;
         if (n == 0) break;

@@ -4,8 +4,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+
+#include "core/strings/PathText.h"
 
 namespace tw {
+
+void UniqueFd::Reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+}
 
 int OpenRegularFile(const std::string& path, struct ::stat* st) {
     // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
@@ -46,6 +54,45 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     ::close(fd);
     out.resize(at + got);
     return n >= 0;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
+    std::string temp = path + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) ok = false, error = errno;
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false, error = errno;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        errno = error;
+        return false;
+    }
+    SyncFolder(std::string(PathDirectory(path)));
+    return true;
 }
 
 }  // namespace tw

@@ -6,8 +6,32 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <string_view>
 
 namespace tw {
+
+// A descriptor closed when it goes out of scope.
+class UniqueFd {
+  public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+    int get() const { return fd_; }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void Reset(int fd = -1);
+
+  private:
+    int fd_ = -1;
+};
 
 // A descriptor of the regular file at `path`, opened read-only (its status in `st` when
 // given); -1 when it cannot be opened or is not a regular file (errno then says EINVAL).
@@ -15,5 +39,18 @@ int OpenRegularFile(const std::string& path, struct ::stat* st = nullptr);
 
 // Appends the whole content of a file to `out`; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
+
+// Writes every byte, going on after interrupted or short writes; false on an error (errno
+// says which, ENOSPC for a full disk).
+bool WriteAll(int fd, std::string_view data);
+
+// Flushes the folder's entries (a rename or an unlink in it) to the disk.
+bool SyncFolder(const std::string& folder);
+
+// Replaces the file's content as one step: the bytes go to a temporary file beside it, are
+// flushed, take `mode`, and the file is renamed over the old one; the folder is flushed after.
+// A crash leaves the old file or the new one, never a mixture. False, with nothing changed,
+// when any step fails.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode);
 
 }  // namespace tw

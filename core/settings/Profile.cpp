@@ -142,32 +142,14 @@ Cache& TheCache() {
 bool Save(const std::string& path, Document& doc) {
     std::string folder(PathDirectory(path));
     if (!folder.empty() && !MakeFolders(folder)) return false;
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return false;
     std::string text;
     for (const std::string& line : doc.lines) {
         text += line;
         text += '\n';
     }
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
     struct stat st;
     mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || ::rename(name.data(), path.c_str()) != 0) {
-        ::unlink(name.data());
-        return false;
-    }
+    if (!WriteFileAtomically(path, text, mode)) return false;
     doc.stamp = StampOf(path);
     return true;
 }

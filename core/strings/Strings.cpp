@@ -133,4 +133,29 @@ std::string UnescapeField(std::string_view text) {
     return out;
 }
 
+std::string HexOfBytes(std::string_view bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+std::string BytesOfHex(std::string_view hex) {
+    auto value = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    std::string out;
+    out.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        const int high = value(hex[i]), low = value(hex[i + 1]);
+        if (high < 0 || low < 0) break;
+        out += static_cast<char>(high * 16 + low);
+    }
+    return out;
+}
+
 }  // namespace tw

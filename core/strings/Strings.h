@@ -20,12 +20,17 @@ std::string LoadMessage(int id, std::initializer_list<std::string_view> args = {
 // printf-style formatting for the table's "%d"/"%s" templates.
 std::string FormatPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// A field of a tab-separated line: backslash, tab and line ends written as \\, \t, \n, \r.
 // A path with every byte but letters, digits, "-", "_", ".", "~" and "/" percent-encoded, as
 // file URLs and the trash's info files write it.
 std::string PercentEncodePath(std::string_view path);
 
+// A field of a tab-separated line: backslash, tab and line ends written as \\, \t, \n, \r.
 std::string EscapeField(std::string_view text);
 std::string UnescapeField(std::string_view text);
+
+// Bytes as lower-case hexadecimal digits, two per byte, and back (stopping at the first pair
+// that is not two digits), for bytes kept in line-based journals.
+std::string HexOfBytes(std::string_view bytes);
+std::string BytesOfHex(std::string_view hex);
 
 }  // namespace tw

@@ -1,10 +1,5 @@
 #include "engine/commands/CommandJournal.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <sstream>
 
 #include "core/platform/ProgramFolders.h"
@@ -13,28 +8,6 @@
 #include "core/strings/Strings.h"
 
 namespace tw {
-namespace {
-
-std::string Hex(std::string_view bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-std::string Unhex(std::string_view hex) {
-    std::string out;
-    auto value = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(value(hex[i]) * 16 + value(hex[i + 1]));
-    return out;
-}
-
-}  // namespace
-
 ECommandJournal::ECommandJournal() : path_(ProgramSubfolder("Config") + "journal.txt") {}
 
 bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
@@ -77,7 +50,7 @@ bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
             Splice splice;
             std::string hex;
             fields >> splice.start >> splice.end >> hex;
-            splice.text = Unhex(hex);
+            splice.text = BytesOfHex(hex);
             entry->pages.back().undo.push_back(std::move(splice));
         }
     }
@@ -98,27 +71,11 @@ bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
             text += "page " + EscapeField(page.path) + "\t" + page.stamp.ToText() + "\n";
             for (const Splice& s : page.undo)
                 text += "splice " + std::to_string(s.start) + " " + std::to_string(s.end) + " " +
-                        Hex(s.text) + "\n";
+                        HexOfBytes(s.text) + "\n";
         }
     }
     // Beside the journal, flushed, then renamed over it: the old or the new, never half.
-    std::string temp = path_ + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path_.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path_, text, 0600);
 }
 
 bool ECommandJournal::Add(JournalEntry entry) const {

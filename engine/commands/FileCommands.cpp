@@ -6,6 +6,7 @@
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/UniqueNames.h"
+#include "engine/commands/WriteAhead.h"
 #include "engine/model/Changes.h"
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/Launcher.h"
@@ -133,7 +134,9 @@ bool ERenameCommand::Deserialize(std::string_view line) {
 }
 
 bool ERenameCommand::DoIt() {
+    if (!EWriteAhead::Instance().Move(old_, new_)) return false;
     if (!RenamePath(old_, new_)) return false;
+    CrashPoint();
     renamed_ = StampOf(new_);
     undoable = true;
     EChanges::Instance().Renamed(old_, new_);
@@ -146,7 +149,9 @@ bool ERenameCommand::UndoIt() {
         ELog::Instance().LogErrorFile(31037, new_);
         return false;
     }
+    EWriteAhead::Instance().Move(new_, old_);
     if (!RenamePath(new_, old_)) return false;
+    CrashPoint();
     EChanges::Instance().Renamed(new_, old_);
     return true;
 }

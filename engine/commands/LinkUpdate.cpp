@@ -33,6 +33,7 @@ void ELinkUpdate::Prepare(const std::vector<std::string>& sources) {
     changes_.clear();
     problems_.clear();
     touched_.clear();
+    writeFailed_ = false;
     std::set<ENode*> seen;
     auto note = [&](ENode* node) {
         auto* page = dynamic_cast<EHtmlNode*>(node);
@@ -92,11 +93,18 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
         staged.push_back(page);
     }
     progress->End();
+    // A page that could not be written (a full disk) stops the update like a cancel.
+    if (writer.WriteFailed()) writeFailed_ = true, finished = false;
     // A cancel leaves every page as it was; otherwise all are replaced together.
+    std::vector<std::string> notReplaced;
+    if (finished) {
+        notReplaced = writer.Commit();
+        if (writer.WriteFailed()) writeFailed_ = true, finished = false;  // none was replaced
+    }
     if (!finished) {
         changes_.clear();
     } else {
-        const std::vector<bool> kept = SettleCommitted(changes_, writer.Commit());
+        const std::vector<bool> kept = SettleCommitted(changes_, notReplaced);
         for (std::size_t i = 0; i < staged.size(); ++i) {
             if (kept[i]) {
                 changes.PageLinksChanged(staged[i]->GetPath());

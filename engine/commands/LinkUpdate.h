@@ -25,7 +25,8 @@ class ELinkUpdate {
     void Prepare(const std::vector<std::string>& sources);
     // After the file work, with the items that did move: nodes follow, pages are rewritten,
     // the web is updated. A progress ("Updating Links", a window from four pages on) can
-    // cancel between pages: false then.
+    // cancel between pages: false then, as when a page could not be written (WriteFailed);
+    // either way no page was changed.
     bool Apply(const std::vector<MovedPath>& moved);
     // Before the files move back: whether every rewritten page is still as the update left
     // it (logs the first that is not).
@@ -52,6 +53,9 @@ class ELinkUpdate {
     // Pages that could not be rewritten (unwritable, or a write failed): their links to the
     // moved items are broken now.
     const std::vector<std::string>& Problems() const { return problems_; }
+    // Whether the last Apply stopped because a write failed (the disk is full): the command
+    // reverses itself without asking.
+    bool WriteFailed() const { return writeFailed_; }
 
   private:
     void Refresh(const std::vector<ENode*>& pages);
@@ -62,6 +66,7 @@ class ELinkUpdate {
     std::vector<PageChange> changes_;
     std::vector<std::string> problems_;
     std::vector<ENode*> touched_;  // pages whose recorded links the update changed
+    bool writeFailed_ = false;
 };
 
 }  // namespace tw

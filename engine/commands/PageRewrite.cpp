@@ -14,6 +14,7 @@
 #include "core/platform/FileUtils.h"
 #include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
+#include "engine/commands/WriteAhead.h"
 #include "engine/model/Changes.h"
 #include "engine/services/UiServices.h"
 
@@ -22,19 +23,28 @@ namespace {
 
 constexpr int kOpenFailed = 30016, kSkippedReadOnly = 31050, kMadeWritable = 31051,
               kCouldNotMakeWritable = 31052, kNoTempFile = 31053, kTempWriteFailed = 31054,
-              kReplaceFailed = 31055, kChangedSince = 31058;
+              kReplaceFailed = 31055, kChangedSince = 31058, kNoRecord = 31059;
 
 enum class ReadOnlyPolicy { Ask, MakeWritable, Skip };
 ReadOnlyPolicy readOnlyPolicy = ReadOnlyPolicy::Ask;
 
-bool WriteAll(int fd, const std::string& data) {
-    for (std::size_t done = 0; done < data.size();) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
+// A new temporary file beside the page, named so that a record can name it before it
+// exists: ".tw_PID_N". Its record is written first, so a crash never leaves an unnamed one.
+int CreateAnnouncedTemp(const std::string& folder, const std::string& target,
+                        const ContentCheck& before, const ContentCheck& after,
+                        const std::vector<Splice>& undo, std::string& temp, bool& recordFailed) {
+    static unsigned long counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = folder + kPathSep + ".tw_" + std::to_string(::getpid()) + "_" +
+               std::to_string(++counter);
+        if (!EWriteAhead::Instance().Page(target, temp, before, after, undo)) {
+            recordFailed = true;
+            return -1;
+        }
+        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
     }
-    return true;
+    return -1;
 }
 
 }  // namespace
@@ -89,49 +99,85 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
             log.LogErrorFile(30017, page);  // the page is not what its URLs were read from
             return false;
         }
-        if (previous) previous->push_back(content.substr(s.start, s.end - s.start));
         at = s.end;
     }
     const std::string out = Spliced(content, splices);
+    std::vector<std::string> replaced;
+    for (const Splice& sp : splices)
+        replaced.push_back(content.substr(sp.start, sp.end - sp.start));
 
-    std::string temp = std::string(PathDirectory(target)) + kPathSep + ".tw_XXXXXX";
-    int fd = ::mkstemp(temp.data());
+    std::string temp;
+    bool recordFailed = false;
+    int fd = CreateAnnouncedTemp(std::string(PathDirectory(target)), target,
+                                 ContentCheck::Of(content), ContentCheck::Of(out),
+                                 UndoSplices(splices, replaced), temp, recordFailed);
     if (fd < 0) {
-        log.LogErrorFile(kNoTempFile, page);
+        writeFailed_ = true;
+        log.LogErrorFile(recordFailed ? kNoRecord : kNoTempFile, page);
         return false;
     }
     bool ok = WriteAll(fd, out) && ::fchmod(fd, st.st_mode & 07777) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
         ::unlink(temp.c_str());
+        writeFailed_ = true;
         log.LogErrorFile(kTempWriteFailed, page);
         return false;
     }
+    CrashPoint();
+    if (previous) *previous = std::move(replaced);
     staged_.push_back({page, target, temp, st.st_dev});
     return true;
 }
 
-std::vector<std::string> EPageWriter::Commit() {
-    // One flush per file system makes every new page durable before any replaces its page.
+namespace {
+
+// One flush per file system: every staged file (before the pages are replaced) or every
+// replacement (after) reaches the disk.
+void SyncFileSystems(const std::vector<std::string>& paths, const std::vector<dev_t>& devices) {
     std::vector<dev_t> flushed;
-    for (const Staged& s : staged_) {
-        if (std::find(flushed.begin(), flushed.end(), s.device) != flushed.end()) continue;
-        flushed.push_back(s.device);
-        int fd = ::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (std::find(flushed.begin(), flushed.end(), devices[i]) != flushed.end()) continue;
+        flushed.push_back(devices[i]);
+        int fd = ::open(paths[i].c_str(), O_RDONLY | O_CLOEXEC);
         if (fd >= 0) {
             ::syncfs(fd);
             ::close(fd);
         }
     }
-    std::vector<std::string> failed;
+}
+
+}  // namespace
+
+std::vector<std::string> EPageWriter::Commit() {
+    std::vector<std::string> failed, temps, targets;
+    std::vector<dev_t> devices;
+    for (const Staged& s : staged_) {
+        temps.push_back(s.temp);
+        targets.push_back(s.target);
+        devices.push_back(s.device);
+    }
+    // The record of every page is on the disk before the first page is replaced, and so is
+    // every new page.
+    if (!EWriteAhead::Instance().SyncPages()) {
+        writeFailed_ = true;
+        for (const Staged& s : staged_) {
+            ELog::Instance().LogErrorFile(kNoRecord, s.page);
+            failed.push_back(s.page);
+        }
+        return failed;  // the destructor removes the staged files
+    }
+    SyncFileSystems(temps, devices);
     for (const Staged& s : staged_) {
         if (::rename(s.temp.c_str(), s.target.c_str()) != 0) {
             ::unlink(s.temp.c_str());
             ELog::Instance().LogErrorFile(kReplaceFailed, s.page);
             failed.push_back(s.page);
         }
+        CrashPoint();
     }
     staged_.clear();
+    SyncFileSystems(targets, devices);
     return failed;
 }
 
@@ -206,13 +252,11 @@ bool PagesAsLeft(const std::vector<PageChange>& changes) {
 }
 
 bool RestorePages(std::vector<PageChange>& changes) {
-    bool ok = true;
     EPageWriter writer;
-    for (const PageChange& change : changes) {
-        if (!writer.StageFile(change.path, change.undo)) ok = false;
-        EChanges::Instance().PageLinksChanged(change.path);
-    }
-    if (!writer.Commit().empty()) ok = false;
+    for (const PageChange& change : changes)
+        if (!writer.StageFile(change.path, change.undo) && writer.WriteFailed()) return false;
+    bool ok = writer.Commit().empty();
+    for (const PageChange& change : changes) EChanges::Instance().PageLinksChanged(change.path);
     changes.clear();
     return ok;
 }

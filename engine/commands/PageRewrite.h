@@ -42,6 +42,9 @@ class EPageWriter {
     // Replaces every staged page; returns the pages that could not be replaced (logged).
     std::vector<std::string> Commit();
     bool Empty() const { return staged_.empty(); }
+    // Whether a page could not be staged or committed because a write failed (a full disk,
+    // an I/O error, or the write-ahead record): the command must stop and reverse.
+    bool WriteFailed() const { return writeFailed_; }
 
   private:
     struct Staged {
@@ -49,6 +52,7 @@ class EPageWriter {
         dev_t device;
     };
     std::vector<Staged> staged_;
+    bool writeFailed_ = false;
 };
 
 // A page a command rewrote: where it is, how to give it back, and its stamp after the write.
@@ -76,7 +80,8 @@ std::vector<bool> SettleCommitted(std::vector<PageChange>& changes,
                                   const std::vector<std::string>& notReplaced);
 // Whether every page is still as the command left it (logs the first that is not).
 bool PagesAsLeft(const std::vector<PageChange>& changes);
-// Gives every page its old bytes, as one step; the list is emptied.
+// Gives every page its old bytes, as one step; the list is emptied. When a write fails before
+// the step nothing changes, the list stays and false is returned.
 bool RestorePages(std::vector<PageChange>& changes);
 
 // One page read, spliced and replaced as above. False, with the reason logged and the page

@@ -162,8 +162,12 @@ bool TSiteMove<Move>::DoIt() {
                     sourceSite->AddPath(folder);
                     folderNodes_.push_back(folder);
                 }
-            if (!update_->Apply(this->Transferred()))
-                AskAfterAbort(this->abortRequested, *sourceSite);
+            if (!update_->Apply(this->Transferred())) {
+                if (update_->WriteFailed())
+                    this->abortRequested = true;
+                else
+                    AskAfterAbort(this->abortRequested, *sourceSite);
+            }
             // A moved page that was rewritten is as the command means it to be.
             for (const auto& change : update_->Changes()) this->journal_.Restamp(change.path);
         } else {
@@ -187,9 +191,10 @@ bool TSiteMove<Move>::UndoIt() {
         if (!update_->CanUndo() || !this->journal_.CanReverse()) return false;
         std::vector<std::string> pages;
         for (const auto& change : update_->Changes()) pages.push_back(change.path);
-        bool ok = update_->RestorePages();
+        // A page that cannot be given back (a full disk) stops the undo before anything moves.
+        if (!update_->RestorePages() && !update_->Changes().empty()) return false;
         for (const std::string& page : pages) this->journal_.Restamp(page);
-        ok = Move::UndoIt() && ok;
+        bool ok = Move::UndoIt();
         update_->Unapply();
         if (EAppSite* site = SourceSite())
             RemoveVanishedNodes({folderNodes_.rbegin(), folderNodes_.rend()}, *site);
@@ -272,7 +277,12 @@ bool ESiteRenameCommand::DoIt() {
         update_.reset();
         return false;
     }
-    if (!update_->Apply({{old_, new_}})) AskAfterAbort(abortRequested, *site);
+    if (!update_->Apply({{old_, new_}})) {
+        if (update_->WriteFailed())
+            abortRequested = true;
+        else
+            AskAfterAbort(abortRequested, *site);
+    }
     if (abortRequested) {
         UndoIt();
         undoable = false;
@@ -289,8 +299,8 @@ bool ESiteRenameCommand::UndoIt() {
         ELog::Instance().LogErrorFile(31037, StampOf(old_).exists ? old_ : new_);
         return false;
     }
-    bool ok = update_->RestorePages();
-    ok = ERenameCommand::UndoIt() && ok;
+    if (!update_->RestorePages() && !update_->Changes().empty()) return false;
+    bool ok = ERenameCommand::UndoIt();
     update_->Unapply();
     return ok;
 }
@@ -317,6 +327,11 @@ bool ESiteCopyCommand::UndoIt() {
 
 bool ESiteDuplicateCommand::DoIt() {
     bool result = EDuplicateCommand::DoIt();
+    if (abortRequested) {
+        UndoIt();
+        reversed = true;
+        return false;
+    }
     if (!Destinations().empty())
         if (EAppSite* site = SiteOf(Destinations().front())) AddNewNodes(Destinations(), *site);
     return result;

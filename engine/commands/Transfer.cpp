@@ -10,6 +10,7 @@
 #include "core/platform/DirectoryEnumerator.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/WriteAhead.h"
 
 namespace tw {
 namespace {
@@ -39,6 +40,12 @@ bool CanTransfer(const std::string& from, const std::string& to, FileStamp& sour
     return !SamePath(from, to);
 }
 
+// Errors that mean the disk cannot take what the command writes: the command stops there and
+// reverses what it did.
+bool IsWriteError(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EIO || error == EROFS || error == EFBIG;
+}
+
 void LogRenameFailed(const std::string& from, const std::string& to) {
     ELog::Instance().LogError(30027, from, to);
     ELog::Instance().EndErrorLine();
@@ -62,10 +69,13 @@ bool ETransferJournal::MakeFolders(const std::string& path) {
     }
     std::string parent(PathDirectory(bare));
     if (!parent.empty() && parent != bare && !MakeFolders(parent)) return false;
+    if (!Announced(EWriteAhead::Instance().MakeFolder(bare))) return false;
     if (::mkdir(bare.c_str(), 0777) != 0) {
+        writeFailed_ = writeFailed_ || IsWriteError(errno);
         ELog::Instance().LogErrorFile(30024, bare);
         return false;
     }
+    CrashPoint();
     steps_.push_back({Kind::MadeFolder, {}, bare, StampOf(bare)});
     return true;
 }
@@ -73,8 +83,10 @@ bool ETransferJournal::MakeFolders(const std::string& path) {
 bool ETransferJournal::Move(const std::string& from, const std::string& to) {
     FileStamp source;
     if (!CanTransfer(from, to, source)) return false;
+    if (!Announced(EWriteAhead::Instance().Move(from, to))) return false;
     switch (TryRenamePath(from, to)) {
         case RenameResult::Done:
+            CrashPoint();
             steps_.push_back({Kind::Moved, from, to, StampOf(to)});
             return true;
         case RenameResult::Exists:
@@ -98,10 +110,13 @@ bool ETransferJournal::MoveAcross(const std::string& from, const std::string& to
     }
     struct stat st;
     if (::lstat(from.c_str(), &st) != 0) return false;
+    if (!Announced(EWriteAhead::Instance().MoveAcross(from, to))) return false;
     if (!CopyFileContent(from, to, false)) {
+        writeFailed_ = true;
         ::unlink(to.c_str());
         return false;
     }
+    CrashPoint();
     KeepTimes(to, st);
     // The source goes only once its copy is known to be whole.
     FileStamp copy = StampOf(to);
@@ -114,6 +129,7 @@ bool ETransferJournal::MoveAcross(const std::string& from, const std::string& to
         ::unlink(to.c_str());
         return false;
     }
+    CrashPoint();
     steps_.push_back({Kind::Moved, from, to, StampOf(to)});
     return true;
 }
@@ -127,10 +143,12 @@ bool ETransferJournal::Merge(const std::string& from, const std::string& to, boo
     }
     if (move && ok) {
         // Empty now; rmdir, not a tree removal: whatever appeared meanwhile stays.
+        if (!Announced(EWriteAhead::Instance().RemoveFolder(from))) return false;
         if (::rmdir(from.c_str()) != 0) {
             ELog::Instance().LogErrorFile(30025, from);
             return false;
         }
+        CrashPoint();
         steps_.push_back({Kind::RemovedFolder, from, to, {}});
     }
     return ok;
@@ -144,10 +162,13 @@ bool ETransferJournal::Copy(const std::string& from, const std::string& to) {
         ELog::Instance().LogErrorFile(kNameTaken, to);
         return false;
     }
+    if (!Announced(EWriteAhead::Instance().Copy(from, to))) return false;
     if (!CopyFileContent(from, to, false)) {
+        writeFailed_ = true;
         ::unlink(to.c_str());
         return false;
     }
+    CrashPoint();
     steps_.push_back({Kind::Copied, from, to, StampOf(to)});
     return true;
 }
@@ -212,10 +233,14 @@ bool ETransferJournal::CanReverse() const {
 
 bool ETransferJournal::Reverse() {
     bool ok = true;
+    EWriteAhead& record = EWriteAhead::Instance();
     for (auto it = steps_.rbegin(); it != steps_.rend(); ++it) {
         const Step& step = *it;
+        // A reversal goes on when its record cannot be written: undoing is what a failed
+        // command needs most.
         switch (step.kind) {
             case Kind::Moved: {
+                record.Move(step.to, step.from);
                 RenameResult r = TryRenamePath(step.to, step.from);
                 if (r == RenameResult::OtherFileSystem && !step.stamp.isFolder) {
                     ETransferJournal back;
@@ -227,9 +252,11 @@ bool ETransferJournal::Reverse() {
                 break;
             }
             case Kind::Copied:
+                record.Uncopy(step.from, step.to);
                 if (!RemoveFile(step.to)) ok = false;
                 break;
             case Kind::MadeFolder:
+                record.RemoveFolder(step.to);
                 // A folder the user has put something into since stays, with its content.
                 if (::rmdir(step.to.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST) {
                     ELog::Instance().LogErrorFile(30025, step.to);
@@ -237,9 +264,11 @@ bool ETransferJournal::Reverse() {
                 }
                 break;
             case Kind::RemovedFolder:
+                record.MakeFolder(step.from);
                 if (!CreateFolders(step.from)) ok = false;
                 break;
         }
+        CrashPoint();
     }
     steps_.clear();
     return ok;

@@ -30,12 +30,18 @@ class ETransferJournal {
     bool MakeFolders(const std::string& path);
 
     bool Empty() const { return steps_.empty(); }
+    // Whether a step failed because the disk could not take it (full, or a write error), or
+    // its write-ahead record could not be written: the command must stop and reverse.
+    bool WriteFailed() const { return writeFailed_; }
     // Whether every item the undo would act on is as the journal left it; logs the first
     // one that is not.
     bool CanReverse() const;
     // Undoes every step, last first, and empties the journal.
     bool Reverse();
-    void Clear() { steps_.clear(); }
+    void Clear() {
+        steps_.clear();
+        writeFailed_ = false;
+    }
     // The item at `path` was changed on purpose since its step (a moved page rewritten):
     // its stamp is taken anew.
     void Restamp(const std::string& path);
@@ -63,10 +69,17 @@ class ETransferJournal {
         FileStamp stamp;  // of `to` just after the step
     };
 
+    // What a write-ahead record returned: false (and the journal's write failed) when the
+    // step it announces must not be done.
+    bool Announced(bool recorded) {
+        writeFailed_ = writeFailed_ || !recorded;
+        return recorded;
+    }
     bool Merge(const std::string& from, const std::string& to, bool move);
     bool MoveAcross(const std::string& from, const std::string& to, const FileStamp& source);
 
     std::vector<Step> steps_;
+    bool writeFailed_ = false;
 };
 
 }  // namespace tw

@@ -132,6 +132,8 @@ bool ETransferCommand::ForEachSource(int titleId, Transfer transfer) {
         }
         std::string destination = target_ + LastName(source);
         bool ok = OverwriteStep(source, destination) && transfer(source, destination);
+        // A full disk or a failed write stops the command like a cancel: it is reversed.
+        if (journal_.WriteFailed()) abortRequested = true;
         if (ok)
             transferred_.push_back({std::string(StripTrailingSep(source)), destination});
         else
@@ -248,6 +250,7 @@ bool EMoveHierCommand::DoIt() {
         } else {
             ELog::Instance().LogErrorFile(kMoveFailed, source);
         }
+        if (journal_.WriteFailed()) abortRequested = true;
     }
     progress->End();
     undoable = true;
@@ -333,6 +336,7 @@ bool EDuplicateCommand::DoIt() {
             EChanges::Instance().Added(copy);
         else
             result = false;
+        if (journal_.WriteFailed()) abortRequested = true;
         if (!journal_.Empty()) undoable = true;
         ShowFolder(*progress, folder);
         progress->Step(source, 1);

@@ -138,6 +138,7 @@ bool ESiteFixLinksCommand::DoIt() {
         std::vector<Splice> splices = SplicesFor(*page, content);
         if (splices.empty()) continue;
         std::optional<PageChange> change = StageChange(writer, page->GetPath(), content, splices);
+        if (writer.WriteFailed()) break;
         if (!change) {
             problems_.push_back(page->GetPath());
             continue;
@@ -146,7 +147,15 @@ bool ESiteFixLinksCommand::DoIt() {
         written.push_back(page);
     }
     progress->End();
-    const std::vector<bool> kept = SettleCommitted(changes_, writer.Commit());
+    std::vector<std::string> notReplaced;
+    if (!writer.WriteFailed()) notReplaced = writer.Commit();
+    if (writer.WriteFailed()) {
+        // A full disk stops the fix like a cancel, before any page was replaced.
+        changes_.clear();
+        reversed = true;
+        return false;
+    }
+    const std::vector<bool> kept = SettleCommitted(changes_, notReplaced);
     for (std::size_t i = 0; i < written.size(); ++i) {
         if (!kept[i]) {
             problems_.push_back(written[i]->GetPath());

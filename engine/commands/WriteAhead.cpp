@@ -1,0 +1,189 @@
+#include "engine/commands/WriteAhead.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "core/platform/ProgramFolders.h"
+#include "core/platform/WholeFile.h"
+#include "core/strings/Strings.h"
+
+namespace tw {
+namespace {
+
+std::string Fields(std::initializer_list<std::string_view> fields) {
+    std::string line;
+    for (std::string_view field : fields) {
+        if (!line.empty()) line += '\t';
+        line += EscapeField(field);
+    }
+    return line;
+}
+
+std::string NowText() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    ::gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+}  // namespace
+
+ContentCheck ContentCheck::Of(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return {bytes.size(), hash};
+}
+
+std::string ContentCheck::ToText() const {
+    char text[48];
+    std::snprintf(text, sizeof text, "%llu:%016llx", static_cast<unsigned long long>(size),
+                  static_cast<unsigned long long>(hash));
+    return text;
+}
+
+ContentCheck ContentCheck::FromText(std::string_view text) {
+    ContentCheck check;
+    const std::string copy(text);
+    unsigned long long size = 0, hash = 0;
+    if (std::sscanf(copy.c_str(), "%llu:%llx", &size, &hash) == 2) check = {size, hash};
+    return check;
+}
+
+EWriteAhead& EWriteAhead::Instance() {
+    static EWriteAhead instance;
+    return instance;
+}
+
+std::string EWriteAhead::Folder() {
+    return ProgramSubfolder("Config");
+}
+
+bool EWriteAhead::Open(std::string_view command) {
+    failed_ = false;
+    const std::string folder = Folder();
+    const std::string base = folder + std::string(kPrefix) + std::to_string(::getpid());
+    // A record left by an earlier process that had the same number is never overwritten.
+    for (int n = 1; fd_ < 0 && n < 100; ++n) {
+        path_ = base + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(kSuffix);
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+        if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ < 0) return false;
+    ::flock(fd_, LOCK_EX);
+    const std::string head = std::string(kHeader) + "\n" + Fields({"started", NowText()}) + "\n" +
+                             Fields({"command", command});
+    if (!Append(head, true) || !SyncFolder(folder)) {
+        Close(true);
+        return false;
+    }
+    return true;
+}
+
+void EWriteAhead::Close(bool complete) {
+    if (fd_ < 0) return;
+    if (complete) {
+        // Marked complete before it goes: a record found complete is only removed.
+        Append("complete", true);
+        ::unlink(path_.c_str());
+    }
+    ::close(fd_);
+    fd_ = -1;
+}
+
+bool EWriteAhead::Append(std::string_view line, bool flush) {
+    if (fd_ < 0) return true;
+    if (failed_) return false;
+    std::string text(line);
+    text += '\n';
+    if (!WriteAll(fd_, text) || (flush && ::fdatasync(fd_) != 0)) {
+        failed_ = true;
+        return false;
+    }
+    CrashPoint();
+    return true;
+}
+
+EWriteAhead::Scope::Scope(std::string_view command) {
+    EWriteAhead& record = Instance();
+    outer_ = record.depth_++ == 0;
+    if (outer_) ok_ = record.Open(command);
+}
+
+EWriteAhead::Scope::~Scope() {
+    EWriteAhead& record = Instance();
+    --record.depth_;
+    if (outer_ && !completed_) record.Close(false);
+}
+
+void EWriteAhead::Scope::Complete() {
+    if (!outer_ || completed_) return;
+    completed_ = true;
+    Instance().Close(true);
+}
+
+bool EWriteAhead::Move(const std::string& from, const std::string& to) {
+    return Append(Fields({"move", from, to}), true);
+}
+
+bool EWriteAhead::MoveAcross(const std::string& from, const std::string& to) {
+    return Append(Fields({"across", from, to}), true);
+}
+
+bool EWriteAhead::Copy(const std::string& from, const std::string& to) {
+    return Append(Fields({"copy", from, to}), true);
+}
+
+bool EWriteAhead::Uncopy(const std::string& from, const std::string& to) {
+    return Append(Fields({"uncopy", from, to}), true);
+}
+
+bool EWriteAhead::MakeFolder(const std::string& path) {
+    return Append(Fields({"mkdir", path}), true);
+}
+
+bool EWriteAhead::RemoveFolder(const std::string& path) {
+    return Append(Fields({"rmdir", path}), true);
+}
+
+bool EWriteAhead::Page(const std::string& page, const std::string& temp, const ContentCheck& before,
+                       const ContentCheck& after, const std::vector<Splice>& undo) {
+    if (fd_ < 0) return true;
+    std::string splices;
+    for (const Splice& s : undo) {
+        if (!splices.empty()) splices += ' ';
+        splices += std::to_string(s.start) + ':' + std::to_string(s.end) + ':' + HexOfBytes(s.text);
+    }
+    return Append(Fields({"page", page, temp, before.ToText(), after.ToText(), splices}), false);
+}
+
+bool EWriteAhead::SyncPages() {
+    if (fd_ < 0) return true;
+    if (failed_ || ::fdatasync(fd_) != 0) {
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+void CrashPoint() {
+    static const long killAt = [] {
+        const char* value = std::getenv("TIDEWRIGHT_KILL_AT");
+        return value ? std::strtol(value, nullptr, 10) : 0L;
+    }();
+    static long reached = 0;
+    if (killAt > 0 && ++reached == killAt) ::raise(SIGKILL);
+}
+
+}  // namespace tw

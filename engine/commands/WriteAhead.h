@@ -1,0 +1,98 @@
+#pragma once
+// The write-ahead record of a command in progress. Before a command changes anything it says
+// in the record what it is about to do: each move, copy and folder made or removed, and for
+// each page it rewrites the page's size and hash before and after and the old bytes of every
+// changed span. The record is flushed to the disk before the change it announces (pages: once,
+// before the first is replaced), and marked complete after the last change. A record left
+// incomplete by a crash, a kill or a power cut is rolled back at the next start
+// (Recovery.h). The format is described for people in docs/journal.md.
+//
+// One record per process, in the Config folder, named "pending-PID.txt", locked while its
+// process lives so that no other process rolls back a command still running. Outside a
+// command (no Scope open) every call does nothing and says yes.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/commands/PageRewrite.h"
+
+namespace tw {
+
+// Size and 64-bit FNV-1a hash of a page's bytes: enough to tell which of two known versions
+// a file holds after a crash.
+struct ContentCheck {
+    std::uint64_t size = 0, hash = 0;
+    static ContentCheck Of(std::string_view bytes);
+    bool operator==(const ContentCheck&) const = default;
+    std::string ToText() const;
+    static ContentCheck FromText(std::string_view text);
+};
+
+class EWriteAhead {
+  public:
+    static EWriteAhead& Instance();
+
+    // A command's run (or undo, or redo). The first Scope opens the record; one opened inside
+    // it joins it. Ok() is false when the record could not be written: nothing may be changed
+    // then. Complete() marks the record complete and removes it; a Scope destroyed without it
+    // (a command that threw) leaves the record for recovery.
+    class Scope {
+      public:
+        explicit Scope(std::string_view command);
+        ~Scope();
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+        bool Ok() const { return ok_; }
+        void Complete();
+
+      private:
+        bool outer_ = false, ok_ = true, completed_ = false;
+    };
+
+    bool Active() const { return fd_ >= 0; }
+    // The errors met while recording: an append that failed makes every later call fail too,
+    // so the command stops changing things and reverses what it did.
+    bool Failed() const { return failed_; }
+
+    // Each says what is about to happen and is flushed before it returns; false when it
+    // could not be recorded (the caller must then not do it).
+    bool Move(const std::string& from, const std::string& to);        // a rename
+    bool MoveAcross(const std::string& from, const std::string& to);  // copy, then remove
+    bool Copy(const std::string& from, const std::string& to);        // `to` is new
+    bool Uncopy(const std::string& from, const std::string& to);      // a copy is removed
+    bool MakeFolder(const std::string& path);
+    bool RemoveFolder(const std::string& path);  // an empty folder
+    // A page about to be replaced through `temp`; the splices give its old bytes back from the
+    // new. Written at once but flushed by SyncPages, before the first page is replaced.
+    bool Page(const std::string& page, const std::string& temp, const ContentCheck& before,
+              const ContentCheck& after, const std::vector<Splice>& undo);
+    bool SyncPages();
+
+    // Where the records live, and the prefix and suffix of their names.
+    static std::string Folder();
+    static constexpr std::string_view kPrefix = "pending-", kSuffix = ".txt";
+    // The first line of every record (its format's name and version).
+    static constexpr std::string_view kHeader = "tidewright-pending 1";
+
+  private:
+    EWriteAhead() = default;
+    bool Open(std::string_view command);
+    void Close(bool complete);
+    bool Append(std::string_view line, bool flush);
+
+    int fd_ = -1;
+    int depth_ = 0;
+    bool failed_ = false;
+    std::string path_;
+};
+
+// A test hook: with TIDEWRIGHT_KILL_AT=N in the environment the process kills itself
+// (SIGKILL) at the N-th point where a crash could leave work half done: after each record,
+// after each file operation. Costs one counter increment otherwise.
+void CrashPoint();
+
+}  // namespace tw
