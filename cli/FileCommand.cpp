@@ -250,7 +250,6 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     JournalEntry entry;
     bool reversed = false;
     const bool ok = RunCommand(*command, report, entry, reversed);
-    record.Complete();
     if (reversed) return Reversed(o.verb);
     if (report.done.empty() && report.pages.empty())
         return Fail(o.verb, "nothing could be done again");
@@ -303,7 +302,6 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
     if (!writer.WriteFailed()) notReplaced = writer.Commit();
     if (!notReplaced.empty()) ok = false;
     if (writer.WriteFailed()) {
-        record.Complete();
         return Fail(o.verb, "a write failed; nothing was undone:\n" + ELog::Instance().ErrorText(),
                     kProblems);
     }
@@ -313,20 +311,9 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
         restored.push_back(steps.Origin(page.path));
     }
     ok = steps.Reverse() && ok;
-    record.Complete();
     entry.undone = true;
     // The pages given back are as the commands before left them: their stamps are taken anew.
-    for (auto earlier = std::next(it); earlier != entries.rend(); ++earlier) {
-        if (earlier->undone) continue;
-        ETransferJournal before;
-        before.Load(earlier->steps);
-        for (const std::string& path : restored) {
-            before.Restamp(path);
-            for (JournalEntry::Page& page : earlier->pages)
-                if (page.path == path) page.stamp = StampOf(page.path);
-        }
-        earlier->steps = before.Save();
-    }
+    ECommandJournal::Restamp(entries, restored);
     if (!ECommandJournal().Write(entries)) ok = false;
     std::printf("undid %s\n", NameOf(entry).c_str());
     return ok ? kDone : kProblems;
@@ -457,7 +444,6 @@ int RunJournaled(const std::string& verb, const std::string& format, EAppSite& s
     JournalEntry entry;
     bool reversed = false;
     const bool ok = RunCommand(*command, report, entry, reversed);
-    record.Complete();
     if (reversed) return Reversed(o.verb);
     Print(o, site, report, ok);
     if (std::fflush(stdout) != 0) return kUsage;

@@ -8,6 +8,7 @@
 #include "cli/FileCommand.h"
 #include "cli/Formatters.h"
 #include "cli/SiteChoice.h"
+#include "engine/commands/CommandJournal.h"
 #include "engine/commands/Recovery.h"
 
 namespace tw::cli {
@@ -65,11 +66,14 @@ int RunRecover(int argc, char** argv) {
             ok = ForgetPending(p);
         else
             ok = RollBack(p, report, show);
+        // Commands run before keep their undo: the files given back are as they left them.
+        if (!show && !report.changed.empty()) ECommandJournal().Restamp(report.changed);
         allDone = allDone && ok;
         if (format == "json") {
             if (json.size() > 1) json += ", ";
             json += "{\"command\": ";
             JsonString(json, CommandNameOf(p.command));
+            json += ", \"finishedBefore\": " + std::string(p.complete ? "true" : "false");
             json += ", \"started\": ";
             JsonString(json, p.started);
             json += ", \"done\": " + JsonStrings(report.done) +
@@ -77,7 +81,11 @@ int RunRecover(int argc, char** argv) {
                     ", \"finished\": " + (ok && !show ? "true" : "false") + "}";
             continue;
         }
-        const char* verb = forget ? "forgot" : show ? "would roll back" : "rolled back";
+        const char* verb = forget ? "forgot"
+                           : p.complete
+                               ? "finished before it was interrupted, nothing to roll back:"
+                           : show ? "would roll back"
+                                  : "rolled back";
         std::printf("%s %s\n", ok ? verb : "could not wholly roll back", Describe(p).c_str());
         for (const std::string& step : report.done)
             std::printf("  %s%s\n", show ? "would have " : "", step.c_str());

@@ -6,6 +6,8 @@
 #include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/Transfer.h"
+#include "engine/commands/WriteAhead.h"
 
 namespace tw {
 ECommandJournal::ECommandJournal() : path_(ProgramSubfolder("Config") + "journal.txt") {}
@@ -74,8 +76,9 @@ bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
                         HexOfBytes(s.text) + "\n";
         }
     }
-    // Beside the journal, flushed, then renamed over it: the old or the new, never half.
-    return WriteFileAtomically(path_, text, 0600);
+    // Beside the journal, flushed, then renamed over it: the old or the new, never half. A
+    // command in progress keeps the old one until it is complete.
+    return EWriteAhead::Instance().KeepOld(path_) && WriteFileAtomically(path_, text, 0600);
 }
 
 bool ECommandJournal::Add(JournalEntry entry) const {
@@ -83,6 +86,28 @@ bool ECommandJournal::Add(JournalEntry entry) const {
     Read(entries);
     std::erase_if(entries, [](const JournalEntry& e) { return e.undone; });
     entries.push_back(std::move(entry));
+    return Write(entries);
+}
+
+void ECommandJournal::Restamp(std::vector<JournalEntry>& entries,
+                              const std::vector<std::string>& paths) {
+    for (JournalEntry& entry : entries) {
+        if (entry.undone) continue;
+        ETransferJournal steps;
+        steps.Load(entry.steps);
+        for (const std::string& path : paths) {
+            steps.Restamp(path);
+            for (JournalEntry::Page& page : entry.pages)
+                if (page.path == path) page.stamp = StampOf(page.path);
+        }
+        entry.steps = steps.Save();
+    }
+}
+
+bool ECommandJournal::Restamp(const std::vector<std::string>& paths) const {
+    std::vector<JournalEntry> entries;
+    if (!Read(entries)) return false;
+    Restamp(entries, paths);
     return Write(entries);
 }
 

@@ -40,6 +40,11 @@ class ECommandJournal {
     bool Write(const std::vector<JournalEntry>& entries) const;
     // A new command: entries undone before it can no longer be redone.
     bool Add(JournalEntry entry) const;
+    // The files at `paths` were given back their bytes as the commands not undone left them
+    // (by an undo, or by rolling back an interrupted command): their stamps are taken anew,
+    // so that those commands can still be undone.
+    static void Restamp(std::vector<JournalEntry>& entries, const std::vector<std::string>& paths);
+    bool Restamp(const std::vector<std::string>& paths) const;
 
   private:
     std::string path_;

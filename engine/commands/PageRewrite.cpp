@@ -8,12 +8,14 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
 #include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
+#include "core/strings/Strings.h"
 #include "engine/commands/WriteAhead.h"
 #include "engine/model/Changes.h"
 #include "engine/services/UiServices.h"
@@ -117,11 +119,13 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
         return false;
     }
     bool ok = WriteAll(fd, out) && ::fchmod(fd, st.st_mode & 07777) == 0;
+    const int error = errno;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
         ::unlink(temp.c_str());
         writeFailed_ = true;
-        log.LogErrorFile(kTempWriteFailed, page);
+        log.LogErrorFile(std::string(LoadString(kTempWriteFailed)) + ": " + std::strerror(error),
+                         page);
         return false;
     }
     CrashPoint();

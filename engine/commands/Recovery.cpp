@@ -73,6 +73,8 @@ class Rollback {
             RemoveFolder(f[1]);
         else if (kind == "rmdir" && f.size() == 2)
             MakeFolder(f[1]);
+        else if (kind == "restore" && f.size() == 3)
+            RestoreOld(f[1], f[2]);
         else
             Problem("a step that cannot be read: " + kind);
     }
@@ -101,7 +103,7 @@ class Rollback {
         }
         struct stat st;
         const mode_t mode = ::stat(page.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-        if (Act("restored " + page) && !WriteFileAtomically(page, old, mode))
+        if (Act("restored " + page, page) && !WriteFileAtomically(page, old, mode))
             Problem(page + ": could not be written: " + std::strerror(errno));
     }
 
@@ -113,10 +115,20 @@ class Rollback {
                 Problem(to + ": could not be removed");
         } else if (!atFrom && atTo) {
             ETransferJournal back;
-            if (Act("moved back " + to + " -> " + from) && !back.Move(to, from))
+            if (Act("moved back " + to + " -> " + from, from) && !back.Move(to, from))
                 Problem(to + ": could not be moved back to " + from);
         } else if (!atFrom && !atTo) {
             Problem(from + ": is neither there nor at " + to);
+        }
+    }
+
+    void RestoreOld(const std::string& path, const std::string& old) {
+        if (old.empty()) {
+            if (Exists(path) && Act("removed " + path, path) && !RemoveFile(path))
+                Problem(path + ": could not be removed");
+        } else if (Exists(old) && Act("restored " + path, path) &&
+                   ::rename(old.c_str(), path.c_str()) != 0) {
+            Problem(path + ": could not be restored from " + old);
         }
     }
 
@@ -131,7 +143,7 @@ class Rollback {
             Problem(to + ": was removed and its original " + from + " is gone");
             return;
         }
-        if (Act("copied again " + from + " -> " + to) && !CopyFileContent(from, to, false))
+        if (Act("copied again " + from + " -> " + to, to) && !CopyFileContent(from, to, false))
             Problem(to + ": could not be copied again from " + from);
     }
 
@@ -143,13 +155,15 @@ class Rollback {
 
     void MakeFolder(const std::string& folder) {
         if (Exists(folder)) return;
-        if (Act("made again the folder " + folder) && ::mkdir(folder.c_str(), 0777) != 0)
+        if (Act("made again the folder " + folder, folder) && ::mkdir(folder.c_str(), 0777) != 0)
             Problem(folder + ": could not be made: " + std::strerror(errno));
     }
 
-    // Notes what is done; true when it is to be done (not a dry run).
-    bool Act(std::string what) {
+    // Notes what is done (and the path it leaves changed); true when it is to be done (not a
+    // dry run).
+    bool Act(std::string what, const std::string& changed = {}) {
         report_.done.push_back(std::move(what));
+        if (!changed.empty()) report_.changed.push_back(changed);
         if (dryRun_) return false;
         CrashPoint();
         return true;
@@ -209,6 +223,11 @@ bool RollBack(PendingCommand& pending, RollbackReport& report, bool dryRun) {
         Rollback rollback(report, dryRun);
         for (auto it = pending.steps.rbegin(); it != pending.steps.rend(); ++it)
             rollback.Step(SplitFields(*it));
+    } else if (!dryRun) {
+        // The command finished: only the old versions it kept are left to remove.
+        for (const std::string& step : pending.steps)
+            if (std::vector<std::string> f = SplitFields(step); f[0] == "restore" && f.size() == 3)
+                if (!f[2].empty()) ::unlink(f[2].c_str());
     }
     if (dryRun || !report.problems.empty()) return report.problems.empty();
     // Every change reaches the disk before the record that could undo it goes.

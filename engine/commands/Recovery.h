@@ -30,6 +30,7 @@ std::vector<PendingCommand> FindPendingCommands();
 struct RollbackReport {
     std::vector<std::string> done;      // "moved back A -> B", "restored PAGE", ...
     std::vector<std::string> problems;  // steps that could not be undone, and why
+    std::vector<std::string> changed;   // every path the rollback wrote, moved or made
 };
 
 // Undoes every step of the record, newest first; the record is removed when nothing is left

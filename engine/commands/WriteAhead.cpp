@@ -85,21 +85,21 @@ bool EWriteAhead::Open(std::string_view command) {
     const std::string head = std::string(kHeader) + "\n" + Fields({"started", NowText()}) + "\n" +
                              Fields({"command", command});
     if (!Append(head, true) || !SyncFolder(folder)) {
-        Close(true);
+        Close();
         return false;
     }
     return true;
 }
 
-void EWriteAhead::Close(bool complete) {
+void EWriteAhead::Close() {
     if (fd_ < 0) return;
-    if (complete) {
-        // Marked complete before it goes: a record found complete is only removed.
-        Append("complete", true);
-        ::unlink(path_.c_str());
-    }
+    // Marked complete before it goes: a record found complete is only removed.
+    Append("complete", true);
+    for (const std::string& old : kept_) ::unlink(old.c_str());
+    ::unlink(path_.c_str());
     ::close(fd_);
     fd_ = -1;
+    kept_.clear();
 }
 
 bool EWriteAhead::Append(std::string_view line, bool flush) {
@@ -122,15 +122,12 @@ EWriteAhead::Scope::Scope(std::string_view command) {
 }
 
 EWriteAhead::Scope::~Scope() {
-    EWriteAhead& record = Instance();
-    --record.depth_;
-    if (outer_ && !completed_) record.Close(false);
+    --Instance().depth_;
+    Complete();
 }
 
 void EWriteAhead::Scope::Complete() {
-    if (!outer_ || completed_) return;
-    completed_ = true;
-    Instance().Close(true);
+    if (outer_) Instance().Close();
 }
 
 bool EWriteAhead::Move(const std::string& from, const std::string& to) {
@@ -166,6 +163,21 @@ bool EWriteAhead::Page(const std::string& page, const std::string& temp, const C
         splices += std::to_string(s.start) + ':' + std::to_string(s.end) + ':' + HexOfBytes(s.text);
     }
     return Append(Fields({"page", page, temp, before.ToText(), after.ToText(), splices}), false);
+}
+
+bool EWriteAhead::KeepOld(const std::string& path) {
+    if (fd_ < 0) return true;
+    // The replacement is a new file renamed over the old one, so a second name for the old
+    // file keeps its bytes at no cost.
+    std::string old = path + ".before-" + std::to_string(::getpid());
+    ::unlink(old.c_str());
+    if (::link(path.c_str(), old.c_str()) != 0) {
+        if (errno != ENOENT) return false;
+        old.clear();  // there was none: a rollback removes the new one
+    } else {
+        kept_.push_back(old);
+    }
+    return Append(Fields({"restore", path, old}), true);
 }
 
 bool EWriteAhead::SyncPages() {

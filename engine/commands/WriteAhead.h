@@ -36,10 +36,10 @@ class EWriteAhead {
   public:
     static EWriteAhead& Instance();
 
-    // A command's run (or undo, or redo). The first Scope opens the record; one opened inside
-    // it joins it. Ok() is false when the record could not be written: nothing may be changed
-    // then. Complete() marks the record complete and removes it; a Scope destroyed without it
-    // (a command that threw) leaves the record for recovery.
+    // A command's run (or undo, or redo), with the journal write that ends it. The first Scope
+    // opens the record; one opened inside it joins it. Ok() is false when the record could not
+    // be written: nothing may be changed then. The record is marked complete and removed when
+    // the outer Scope ends (or at Complete): only a process that dies midway leaves it.
     class Scope {
       public:
         explicit Scope(std::string_view command);
@@ -50,7 +50,7 @@ class EWriteAhead {
         void Complete();
 
       private:
-        bool outer_ = false, ok_ = true, completed_ = false;
+        bool outer_ = false, ok_ = true;
     };
 
     bool Active() const { return fd_ >= 0; }
@@ -71,6 +71,9 @@ class EWriteAhead {
     bool Page(const std::string& page, const std::string& temp, const ContentCheck& before,
               const ContentCheck& after, const std::vector<Splice>& undo);
     bool SyncPages();
+    // A small file about to be replaced as a whole (the command journal): its old version is
+    // kept, hard-linked beside it, until the record is complete.
+    bool KeepOld(const std::string& path);
 
     // Where the records live, and the prefix and suffix of their names.
     static std::string Folder();
@@ -81,13 +84,15 @@ class EWriteAhead {
   private:
     EWriteAhead() = default;
     bool Open(std::string_view command);
-    void Close(bool complete);
+    // Marks the record complete and removes it.
+    void Close();
     bool Append(std::string_view line, bool flush);
 
     int fd_ = -1;
     int depth_ = 0;
     bool failed_ = false;
     std::string path_;
+    std::vector<std::string> kept_;  // old versions to remove once complete
 };
 
 // A test hook: with TIDEWRIGHT_KILL_AT=N in the environment the process kills itself
