@@ -5,6 +5,7 @@
 #include "core/log/Log.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/WriteAhead.h"
 #include "engine/model/Changes.h"
 #include "engine/services/UiServices.h"
 
@@ -12,7 +13,7 @@ namespace tw {
 namespace {
 
 constexpr int kSuccess = 31020, kFailed = 31021, kUndoText = 31022, kRedoText = 31023,
-              kLowMemory = 138;
+              kLowMemory = 138, kNoRecord = 31059;
 
 // The wait cursor for the lifetime of the object.
 struct Busy {
@@ -50,6 +51,13 @@ bool ECommandHistory::ExecuteCommand(std::unique_ptr<ECommand> command) {
     log.ClearErrors();
     bool ok = false;
     try {
+        // What the command is about to do is on the disk before it does it, so that a crash
+        // midway can be rolled back at the next start.
+        EWriteAhead::Scope record(command->Serialize());
+        if (!record.Ok()) {
+            EUiServices::Instance().MessageBox(LoadString(kNoRecord));
+            return false;
+        }
         ok = command->Execute();
     } catch (const std::bad_alloc&) {
         EUiServices::Instance().MessageBox(LoadString(kLowMemory));
@@ -85,6 +93,11 @@ bool ECommandHistory::Undo() {
     bool ok = false;
     const std::vector<std::string> rewritten = undo_.back()->RewrittenFiles();
     try {
+        EWriteAhead::Scope record("(Undo)\t" + undo_.back()->Serialize());
+        if (!record.Ok()) {
+            EUiServices::Instance().MessageBox(LoadString(kNoRecord));
+            return false;
+        }
         ok = undo_.back()->Unexecute();
     } catch (const std::bad_alloc&) {
         EUiServices::Instance().MessageBox(LoadString(kLowMemory));
@@ -103,6 +116,11 @@ bool ECommandHistory::Redo() {
     if (redo_.empty()) return true;
     Busy busy;
     EChanges::Batch batch;
+    EWriteAhead::Scope record(redo_.back()->Serialize());
+    if (!record.Ok()) {
+        EUiServices::Instance().MessageBox(LoadString(kNoRecord));
+        return false;
+    }
     bool ok = redo_.back()->Execute();
     undo_.push_back(std::move(redo_.back()));
     redo_.pop_back();

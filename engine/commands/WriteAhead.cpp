@@ -4,11 +4,13 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <exception>
 
 #include "core/platform/ProgramFolders.h"
 #include "core/platform/WholeFile.h"
@@ -38,11 +40,20 @@ std::string NowText() {
 }  // namespace
 
 ContentCheck ContentCheck::Of(std::string_view bytes) {
+    // Eight bytes at a time (a byte-wise hash would cost a tenth of a big rename): each
+    // little-endian word is mixed in with a multiply and a rotation, the last 0-7 bytes one by
+    // one.
+    constexpr std::uint64_t kPrime = 1099511628211ull;
     std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 1099511628211ull;
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word = 0;
+        for (int i = 7; i >= 0; --i)
+            word =
+                (word << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+        hash = std::rotl((hash ^ word) * kPrime, 29);
     }
+    for (; at < bytes.size(); ++at) hash = (hash ^ static_cast<unsigned char>(bytes[at])) * kPrime;
     return {bytes.size(), hash};
 }
 
@@ -76,7 +87,9 @@ bool EWriteAhead::Open(std::string_view command) {
     const std::string base = folder + std::string(kPrefix) + std::to_string(::getpid());
     // A record left by an earlier process that had the same number is never overwritten.
     for (int n = 1; fd_ < 0 && n < 100; ++n) {
-        path_ = base + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(kSuffix);
+        path_ = base;
+        if (n > 1) path_.append("-").append(std::to_string(n));
+        path_.append(kSuffix);
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
         if (fd_ < 0 && errno != EEXIST) break;
     }
@@ -91,12 +104,14 @@ bool EWriteAhead::Open(std::string_view command) {
     return true;
 }
 
-void EWriteAhead::Close() {
+void EWriteAhead::Close(bool complete) {
     if (fd_ < 0) return;
-    // Marked complete before it goes: a record found complete is only removed.
-    Append("complete", true);
-    for (const std::string& old : kept_) ::unlink(old.c_str());
-    ::unlink(path_.c_str());
+    if (complete) {
+        // Marked complete before it goes: a record found complete is only removed.
+        Append("complete", true);
+        for (const std::string& old : kept_) ::unlink(old.c_str());
+        ::unlink(path_.c_str());
+    }
     ::close(fd_);
     fd_ = -1;
     kept_.clear();
@@ -115,7 +130,7 @@ bool EWriteAhead::Append(std::string_view line, bool flush) {
     return true;
 }
 
-EWriteAhead::Scope::Scope(std::string_view command) {
+EWriteAhead::Scope::Scope(std::string_view command) : exceptions_(std::uncaught_exceptions()) {
     EWriteAhead& record = Instance();
     outer_ = record.depth_++ == 0;
     if (outer_) ok_ = record.Open(command);
@@ -123,7 +138,10 @@ EWriteAhead::Scope::Scope(std::string_view command) {
 
 EWriteAhead::Scope::~Scope() {
     --Instance().depth_;
-    Complete();
+    if (outer_ && std::uncaught_exceptions() > exceptions_)
+        Instance().Close(false);
+    else
+        Complete();
 }
 
 void EWriteAhead::Scope::Complete() {

@@ -22,8 +22,8 @@
 
 namespace tw {
 
-// Size and 64-bit FNV-1a hash of a page's bytes: enough to tell which of two known versions
-// a file holds after a crash.
+// Size and 64-bit hash of a page's bytes: enough to tell which of two known versions a file
+// holds after a crash (the hash is spelled out in docs/journal.md).
 struct ContentCheck {
     std::uint64_t size = 0, hash = 0;
     static ContentCheck Of(std::string_view bytes);
@@ -39,7 +39,8 @@ class EWriteAhead {
     // A command's run (or undo, or redo), with the journal write that ends it. The first Scope
     // opens the record; one opened inside it joins it. Ok() is false when the record could not
     // be written: nothing may be changed then. The record is marked complete and removed when
-    // the outer Scope ends (or at Complete): only a process that dies midway leaves it.
+    // the outer Scope ends (or at Complete); a process that dies midway, or an exception
+    // (out of memory) that unwinds the Scope, leaves it to be rolled back.
     class Scope {
       public:
         explicit Scope(std::string_view command);
@@ -51,6 +52,7 @@ class EWriteAhead {
 
       private:
         bool outer_ = false, ok_ = true;
+        int exceptions_ = 0;
     };
 
     bool Active() const { return fd_ >= 0; }
@@ -84,8 +86,8 @@ class EWriteAhead {
   private:
     EWriteAhead() = default;
     bool Open(std::string_view command);
-    // Marks the record complete and removes it.
-    void Close();
+    // Marks the record complete and removes it; or, abandoned, leaves it.
+    void Close(bool complete = true);
     bool Append(std::string_view line, bool flush);
 
     int fd_ = -1;
