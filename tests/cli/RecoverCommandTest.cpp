@@ -112,7 +112,7 @@ TEST_F(RecoverCommandTest, AKillAtAnyPointIsRolledBackByteForByte) {
             }
             // Killed after it marked its record complete, the command stands.
             const bool finished = Tw({"recover", "--show"}).out.find("finished before") == 0;
-            Recover(n % 2 == 0);
+            Recover(n % 5 == 0);
             EXPECT_EQ(Snapshot(), finished ? c.finished : c.rolledBack);
             if (!finished && !c.prepare.empty()) {
                 EXPECT_EQ(Tw({"undo"}).status, 0);

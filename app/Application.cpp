@@ -1,0 +1,143 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/QtServices.h"
+#include "app/SelectionCoordinator.h"
+#include "core/log/AppLog.h"
+#include "core/settings/SettingsStore.h"
+#include "engine/model/SiteRegistry.h"
+
+namespace tw::app {
+namespace {
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+}  // namespace
+
+CBrowser::CBrowser(QString instanceName) : instance_(std::move(instanceName)) {
+    started_.start();
+    connect(&instance_, &SingleInstance::ArgumentsReceived, this,
+            [this](const QStringList& arguments) {
+                // A second start: this window comes to the front and takes its arguments.
+                if (!window_) return;
+                window_->showNormal();
+                window_->raise();
+                window_->activateWindow();
+                if (ready_)
+                    Process(arguments);
+                else
+                    pending_ << arguments;
+            });
+}
+
+CBrowser::~CBrowser() {
+    Shutdown();
+}
+
+bool CBrowser::Start(const QStringList& arguments) {
+    if (instance_.HandOver(arguments)) return false;
+    instance_.Listen();
+    log_ = std::make_unique<ScopedLog>(std::make_unique<EAppLog>());
+    SettingsStore& settings = SettingsStore::Instance();
+    // The last selection comes back, or the nearest folder above it that still exists.
+    QString selected =
+        QString::fromStdString(settings.ReadString(SettingsStore::kSection, "SelectedPath", "/"));
+    while (!selected.isEmpty() && !QFileInfo::exists(selected)) {
+        const QString parent = QFileInfo(selected).absolutePath();
+        selected = parent == selected ? QString() : parent;
+    }
+    if (!selected.isEmpty()) {
+        if (QFileInfo(selected).isDir())
+            SelectionCoordinator::Instance().SelectDir(selected);
+        else
+            SelectionCoordinator::Instance().SelectFile(selected);
+    }
+    window_ = std::make_unique<CMainFrame>();
+    CMainFrame* window = window_.get();
+    services_ = std::make_unique<ScopedUiServices>(std::make_unique<EQtServices>(
+        window,
+        [window](const QString& text, bool flash) { window->ShowStatusMessage(text, flash); }));
+    reportStartup_ = arguments.contains("--startup-time");
+    pending_ = arguments;
+    arguments_ = arguments;
+    if (settings.ReadBool("1Maximized"))
+        window->showMaximized();
+    else
+        window->show();
+    QTimer::singleShot(0, this, &CBrowser::FirstIdle);
+    return true;
+}
+
+void CBrowser::FirstIdle() {
+    SelectionCoordinator& selection = SelectionCoordinator::Instance();
+    const QString folder = selection.CurrentFolder();
+    ESiteRegistry::Instance().LoadAllSites();
+    selection.Enable(true);
+    window_->LoadSites();
+    Process(pending_);
+    pending_.clear();
+    if (!folder.isEmpty() && selection.CurrentFolder() == folder) {
+        ESiteRegistry::Instance().LoadPageInfo(S(selection.CurrentFile()));
+        selection.SelectDir(folder);
+    }
+    window_->UpdateCommands();
+    ready_ = true;
+    emit BecameReady();
+    // For the documentation: a picture of the window once it has painted, then quit.
+    if (const qsizetype at = arguments_.indexOf("--screenshot");
+        at >= 0 && at + 1 < arguments_.size()) {
+        const QString file = arguments_[at + 1];
+        QTimer::singleShot(800, window_.get(), [this, file] {
+            window_->grab().save(file);
+            window_->close();
+        });
+    }
+    if (reportStartup_) {
+        std::printf("usable after %.3f s\n", static_cast<double>(started_.elapsed()) / 1000.0);
+        std::fflush(stdout);
+        QTimer::singleShot(0, window_.get(), &QWidget::close);
+    }
+}
+
+void CBrowser::Process(const QStringList& arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == "--track" && i + 1 < arguments.size()) {
+            const QString folder = QFileInfo(arguments[++i]).absoluteFilePath();
+            if (EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(S(folder + "/")))
+                SelectionCoordinator::Instance().SelectFile(
+                    QString::fromStdString(site->GetHomePage()));
+            else
+                window_->TrackSite(folder);
+        } else if (argument == "--screenshot") {
+            ++i;
+        } else if (!argument.startsWith("--") && QFileInfo::exists(argument)) {
+            const QString path = QFileInfo(argument).absoluteFilePath();
+            if (QFileInfo(path).isDir())
+                SelectionCoordinator::Instance().SelectDir(path);
+            else
+                SelectionCoordinator::Instance().SelectFile(path);
+        }
+    }
+}
+
+void CBrowser::Shutdown() {
+    if (shutDown_ || !window_) return;
+    shutDown_ = true;
+    SettingsStore& settings = SettingsStore::Instance();
+    settings.WriteString(SettingsStore::kSection, "SelectedPath",
+                         S(SelectionCoordinator::Instance().CurrentFolder()));
+    settings.WriteString(SettingsStore::kSection, "Version", "1.00");
+    services_.reset();
+    window_.reset();
+    ESiteRegistry::Instance().Clear();
+    log_.reset();
+}
+
+}  // namespace tw::app

@@ -1,0 +1,582 @@
+#include "app/MainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QWindow>
+
+#include "app/SelectionCoordinator.h"
+#include "core/platform/Drives.h"
+#include "core/platform/FileUtils.h"
+#include "core/platform/ProgramFolders.h"
+#include "core/settings/SettingsStore.h"
+#include "core/strings/PathText.h"
+#include "core/strings/Strings.h"
+#include "engine/commands/SiteCommands.h"
+#include "engine/model/SiteLoader.h"
+#include "engine/model/SiteRegistry.h"
+#include "engine/report/Overview.h"
+#include "engine/report/StatisticsReport.h"
+#include "engine/services/Browse.h"
+#include "engine/services/UiServices.h"
+
+namespace tw::app {
+namespace {
+
+constexpr int kMinPane = 50;
+
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+// The part of a menu text before its key ("&Undo move\tCtrl+Z" -> "&Undo move").
+QString TextPart(std::string_view text) {
+    return Q(text.substr(0, text.find('\t')));
+}
+
+QList<QKeySequence> KeysOf(const MenuCommand& command) {
+    QList<QKeySequence> keys;
+    const std::size_t tab = command.text.find('\t');
+    if (tab != std::string_view::npos) keys << QKeySequence(Q(command.text.substr(tab + 1)));
+    for (std::string_view key : command.moreKeys) keys << QKeySequence(Q(key));
+    return keys;
+}
+
+// The commands this window carries out today; the others stay disabled until their panes and
+// dialogs are there.
+bool Handled(CommandId id) {
+    switch (id) {
+        case kOpenFiles:
+        case kDeleteFiles:
+        case kDuplicateFiles:
+        case kExit:
+        case kUndo:
+        case kRedo:
+        case kShowTitles:
+        case kShowRight:
+        case kRefresh:
+        case kTrackSite:
+        case kReloadSite:
+        case kOverview:
+        case kStatistics:
+        case kAbout:
+        case kUpOneLevel:
+        case kWindowConfigurations:
+            return true;
+        default:
+            return false;
+    }
+}
+
+QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
+}
+
+bool IsHtmlOrImage(const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    return ext == "htm" || ext == "html" || IsImageFile(S(path));
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame() {
+    setWindowTitle("Tidewright");
+    setMinimumSize(400, 300);
+    BuildMenus();
+    BuildToolBars();
+    BuildPanes();
+    status_ = new QLabel(this);
+    drive_ = new QLabel(this);
+    statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(drive_);
+    flash_.setInterval(500);
+    connect(&flash_, &QTimer::timeout, this, [this] {
+        // Active-caption colours, then the menu colours, then active-caption again to stay.
+        ++flashStep_;
+        status_->setBackgroundRole(flashStep_ == 1 ? QPalette::Window : QPalette::Highlight);
+        status_->setForegroundRole(flashStep_ == 1 ? QPalette::WindowText
+                                                   : QPalette::HighlightedText);
+        if (flashStep_ >= 2) flash_.stop();
+    });
+    connect(&SelectionCoordinator::Instance(), &SelectionCoordinator::Changed, this,
+            &CMainFrame::OnSelectionChanged);
+    connect(&notifier_, &ChangeNotifier::Changed, this, &CMainFrame::OnSitesChanged);
+    connect(qApp, &QApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState s) { SetApplicationActive(s == Qt::ApplicationActive); });
+    RestoreLayout();
+    UpdateCommands();
+}
+
+CMainFrame::~CMainFrame() {
+    notifier_.RemoveAll();
+}
+
+// ---- building ----
+
+void CMainFrame::BuildMenus() {
+    QHash<QString, QMenu*> menus;
+    for (const MenuCommand& command : MenuCommands()) {
+        const QString name = Q(command.menu);
+        QMenu*& menu = menus[name];
+        if (!menu) {
+            menu = menuBar()->addMenu(name);
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+        }
+        if (command.id == kSeparator) {
+            menu->addSeparator();
+            continue;
+        }
+        auto* action = menu->addAction(TextPart(command.text));
+        action->setShortcuts(KeysOf(command));
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setCheckable(command.id == kShowTitles || command.id == kShowRight);
+        const CommandId id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { Run(id); });
+        actions_.insert(id, action);
+    }
+    const std::pair<CommandId, std::pair<const char*, QStyle::StandardPixmap>> icons[] = {
+        {kOpenFiles, {"document-open", QStyle::SP_DialogOpenButton}},
+        {kDeleteFiles, {"edit-delete", QStyle::SP_TrashIcon}},
+        {kUndo, {"edit-undo", QStyle::SP_ArrowBack}},
+        {kRedo, {"edit-redo", QStyle::SP_ArrowForward}},
+        {kRefresh, {"view-refresh", QStyle::SP_BrowserReload}},
+        {kTrackSite, {"list-add", QStyle::SP_FileDialogNewFolder}},
+        {kManageSites, {"folder", QStyle::SP_DirIcon}},
+        {kFixAllLinks, {"tools-check-spelling", QStyle::SP_DialogApplyButton}},
+        {kRemoveOrphans, {"edit-clear", QStyle::SP_DialogDiscardButton}},
+        {kOverview, {"dialog-information", QStyle::SP_MessageBoxInformation}},
+        {kStatistics, {"x-office-spreadsheet", QStyle::SP_FileDialogDetailedView}},
+        {kViewOptions, {"preferences-system", QStyle::SP_FileDialogListView}},
+        {kContextHelp, {"help-contextual", QStyle::SP_TitleBarContextHelpButton}},
+        {kHelpTopics, {"help-contents", QStyle::SP_DialogHelpButton}},
+        {kAbout, {"help-about", QStyle::SP_MessageBoxInformation}},
+        {kExit, {"application-exit", QStyle::SP_DialogCloseButton}},
+    };
+    for (const auto& [id, icon] : icons)
+        if (QAction* action = actions_.value(id))
+            action->setIcon(ThemeIcon(icon.first, icon.second));
+}
+
+void CMainFrame::BuildToolBars() {
+    QToolBar* web = addToolBar("Web");
+    web->setObjectName("WebToolbar");
+    for (CommandId id : {kManageSites, kTrackSite, kSeparator, kFixAllLinks, kRemoveOrphans,
+                         kOverview, kStatistics}) {
+        if (id == kSeparator)
+            web->addSeparator();
+        else
+            web->addAction(actions_.value(id));
+    }
+    QToolBar* view = addToolBar("View");
+    view->setObjectName("ViewToolbar");
+    view->addAction(actions_.value(kViewOptions));
+    // "Window configurations": a click toggles the third pane, its arrow offers the presets.
+    auto* presets = new QMenu(this);
+    presets->addAction(actions_.value(kShowRight));
+    presets->addAction(actions_.value(kShowTitles));
+    presets->addSeparator();
+    const char* names[] = {"Basic &File Manager", "&Basic Web Manager", "Expert &Web Manager"};
+    for (int i = 0; i < 3; ++i)
+        connect(presets->addAction(names[i]), &QAction::triggered, this,
+                [this, i] { ApplyPreset(i); });
+    auto* configurations =
+        new QAction(ThemeIcon("view-split-left-right", QStyle::SP_FileDialogContentsView),
+                    "Window configurations", this);
+    configurations->setMenu(presets);
+    connect(configurations, &QAction::triggered, this, [this] { Run(kWindowConfigurations); });
+    actions_.insert(kWindowConfigurations, configurations);
+    view->addAction(configurations);
+    if (auto* button = qobject_cast<QToolButton*>(view->widgetForAction(configurations)))
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+    view->addSeparator();
+    view->addAction(actions_.value(kContextHelp));
+}
+
+void CMainFrame::BuildPanes() {
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    tree_ = new ui::GFrameTree(splitter_);
+    files_ = new ui::GFrameFile(splitter_);
+    links_ = new ui::GFrameLink(splitter_);
+    const char* placeholders[] = {
+        "The folder tree arrives with the folder pane.",
+        "The file list arrives with the file pane.",
+        "Details and links arrive with the third pane.",
+    };
+    for (int i = 0; i < 3; ++i) {
+        auto* text = new QLabel(placeholders[i]);
+        text->setAlignment(Qt::AlignCenter);
+        text->setWordWrap(true);
+        text->setForegroundRole(QPalette::PlaceholderText);
+        Pane(i)->SetView(text);
+    }
+    tree_->SetParts(3);
+    files_->SetParts(3);
+    links_->SetParts(4);
+    for (int i = 0; i < 3; ++i) {
+        Pane(i)->ToolBar()->hide();  // the pane toolbars come with their views
+        splitter_->setCollapsible(i, i == 2);
+    }
+    setCentralWidget(splitter_);
+}
+
+ui::PaneFrame* CMainFrame::Pane(int index) const {
+    return index == 0   ? static_cast<ui::PaneFrame*>(tree_)
+           : index == 1 ? static_cast<ui::PaneFrame*>(files_)
+                        : static_cast<ui::PaneFrame*>(links_);
+}
+
+// ---- layout and its persistence ----
+
+void CMainFrame::RestoreLayout() {
+    SettingsStore& settings = SettingsStore::Instance();
+    const Rect rect = settings.ReadRect("AppRect");
+    if (!rect.IsEmpty())
+        setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    else
+        resize(1100, 700);
+    const WindowSwitches switches = settings.ReadWindowSwitches();
+    statusBar()->setVisible(switches.bars[0]);
+    for (int i = 0; i < 3; ++i) Pane(i)->StatusBar()->setVisible(switches.bars[1 + i]);
+    findChild<QToolBar*>("WebToolbar")->setVisible(switches.bars[4]);
+    findChild<QToolBar*>("ViewToolbar")->setVisible(switches.bars[5]);
+    middleWidth_ = settings.ReadNonNegativeInt("370MidWidth");
+    // A stored width below 50 still opens the pane 50 wide; none stored gives it room to read.
+    const bool rightStored = !settings.ReadString(SettingsStore::kSection, "RightWidth").empty();
+    rightWidth_ = rightStored ? std::max(settings.ReadNonNegativeInt("RightWidth"), kMinPane) : 320;
+    leftWidth_ = settings.ReadNonNegativeInt("200LeftWidth");
+    ShowTitles(switches.showTitles);
+    showRightAtStart_ = switches.showRight;
+    actions_.value(kShowRight)->setChecked(showRightAtStart_);
+    // The outer panes keep their widths when the window is resized; the file list takes the rest.
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setStretchFactor(2, 0);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (layoutApplied_) return;
+    // The widths apply once the window has its size: before, the splitter would scale them.
+    layoutApplied_ = true;
+    splitter_->setSizes({leftWidth_, middleWidth_, rightWidth_});
+    rightShown_ = true;
+    if (!showRightAtStart_) ShowRightPane(false);
+}
+
+void CMainFrame::SaveLayout() {
+    SettingsStore& settings = SettingsStore::Instance();
+    settings.WriteBool("1ShowTitles", actions_.value(kShowTitles)->isChecked());
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    settings.WriteRect("AppRect",
+                       {normal.left(), normal.top(), normal.right() + 1, normal.bottom() + 1});
+    settings.WriteBool("1Maximized", isMaximized());
+    const QList<int> sizes = splitter_->sizes();
+    settings.WriteInt("200LeftWidth", sizes.value(0));
+    // While the third pane is hidden, the widths it had are the ones to keep.
+    settings.WriteInt("370MidWidth", rightShown_ ? sizes.value(1) : middleWidth_);
+    settings.WriteInt("RightWidth", rightShown_ ? sizes.value(2) : rightWidth_);
+    settings.WriteBool("1ShowRight", rightShown_);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    SaveLayout();
+    history_.Clear();
+    event->accept();
+}
+
+void CMainFrame::ShowRightPane(bool show) {
+    QList<int> sizes = splitter_->sizes();
+    if (show && !rightShown_) {
+        const int right = std::max(rightWidth_, kMinPane);
+        sizes[1] = std::max(sizes[1] - right, kMinPane);
+        sizes[2] = right;
+        links_->show();
+        splitter_->setSizes(sizes);
+    } else if (!show && rightShown_) {
+        // The middle pane takes the third pane's width, and gives it back when it returns.
+        middleWidth_ = sizes[1];
+        rightWidth_ = sizes[2];
+        sizes[1] += sizes[2];
+        sizes[2] = 0;
+        splitter_->setSizes(sizes);
+        links_->hide();
+    }
+    rightShown_ = show;
+    actions_.value(kShowRight)->setChecked(show);
+}
+
+void CMainFrame::ShowTitles(bool on) {
+    for (int i = 0; i < 3; ++i) Pane(i)->ShowTitle(on);
+    actions_.value(kShowTitles)->setChecked(on);
+}
+
+void CMainFrame::ApplyPreset(int preset) {
+    setUpdatesEnabled(false);
+    const WindowSwitches& switches = WindowPresets()[static_cast<std::size_t>(preset)].switches;
+    SettingsStore::Instance().WriteWindowSwitches(switches);
+    statusBar()->setVisible(switches.bars[0]);
+    for (int i = 0; i < 3; ++i) Pane(i)->StatusBar()->setVisible(switches.bars[1 + i]);
+    findChild<QToolBar*>("WebToolbar")->setVisible(switches.bars[4]);
+    findChild<QToolBar*>("ViewToolbar")->setVisible(switches.bars[5]);
+    ShowTitles(switches.showTitles);
+    ShowRightPane(switches.showRight);
+    setUpdatesEnabled(true);
+}
+
+// ---- status ----
+
+void CMainFrame::ShowStatusMessage(const QString& text, bool flash) {
+    status_->setText(text);
+    status_->setAutoFillBackground(flash);
+    flash_.stop();
+    flashStep_ = 0;
+    status_->setBackgroundRole(flash ? QPalette::Highlight : QPalette::Window);
+    status_->setForegroundRole(flash ? QPalette::HighlightedText : QPalette::WindowText);
+    if (flash) flash_.start();
+}
+
+// ---- commands ----
+
+CommandState CMainFrame::CurrentState() const {
+    const SelectionCoordinator& selection = SelectionCoordinator::Instance();
+    CommandState state;
+    const std::string folder = S(selection.CurrentFolder());
+    const std::string file = S(selection.CurrentFile());
+    state.hasFolder = !folder.empty();
+    state.folderIsDriveRoot = folder == "/";
+    state.hasFile = !file.empty();
+    state.single = state.hasFile && selection.Selection().size() == 1;
+    state.fileIsDriveRoot = file == "/";
+    for (const QString& path : selection.Selection()) {
+        if (!QFileInfo(path).isDir()) state.anyNonFolder = true;
+        if (IsHtmlOrImage(path)) state.anyEditable = true;
+    }
+    state.canUndo = history_.CanUndo();
+    state.canRedo = history_.CanRedo();
+    state.inSite = state.hasFile && ESiteRegistry::Instance().FindTrackedSite(file);
+    return state;
+}
+
+void CMainFrame::UpdateCommands() {
+    const CommandState state = CurrentState();
+    for (auto it = actions_.begin(); it != actions_.end(); ++it) {
+        const auto id = static_cast<CommandId>(it.key());
+        it.value()->setEnabled(Handled(id) && CommandEnabled(id, state));
+    }
+    actions_.value(kUndo)->setText(TextPart(history_.UndoMenuText()));
+    actions_.value(kRedo)->setText(TextPart(history_.RedoMenuText()));
+    drive_->setText(Q(DriveStatusText(S(SelectionCoordinator::Instance().CurrentFolder()))));
+}
+
+bool CMainFrame::ExecuteCommand(std::unique_ptr<ECommand> command) {
+    const bool ok = history_.ExecuteCommand(std::move(command));
+    UpdateCommands();
+    return ok;
+}
+
+void CMainFrame::Run(CommandId id) {
+    SelectionCoordinator& selection = SelectionCoordinator::Instance();
+    std::vector<std::string> selected;
+    for (const QString& path : selection.Selection()) selected.push_back(S(path));
+    switch (id) {
+        case kExit:
+            close();
+            break;
+        case kUndo:
+            history_.Undo();
+            break;
+        case kRedo:
+            history_.Redo();
+            break;
+        case kShowTitles:  // a checkable item: its state has changed already
+            ShowTitles(actions_.value(kShowTitles)->isChecked());
+            break;
+        case kShowRight:
+            ShowRightPane(actions_.value(kShowRight)->isChecked());
+            break;
+        case kWindowConfigurations:
+            ShowRightPane(!rightShown_);
+            break;
+        case kRefresh:
+            selection.SelectDir(selection.CurrentFolder());
+            break;
+        case kUpOneLevel:
+            selection.SelectDir(QFileInfo(selection.CurrentFile()).absolutePath());
+            break;
+        case kTrackSite:
+            AskTrackSite();
+            break;
+        case kReloadSite:
+            if (EAppSite* site = CurrentSite()) {
+                LoadSite(*site);
+                WatchSites();
+            }
+            break;
+        case kOverview:
+            ShowOverview();
+            break;
+        case kStatistics:
+            GatherStatistics();
+            break;
+        case kOpenFiles:
+            OpenFiles();
+            break;
+        case kDeleteFiles: {
+            const QString what = selected.size() == 1 ? Q(PathName(selected.front()))
+                                                      : QString("the selected files");
+            if (!SettingsStore::Instance().ReadBool("1WarnOnRecycle") ||
+                EUiServices::Instance().AskYesNo(
+                    S("Are you sure you want to send " + what + " to the trash?")))
+                ExecuteCommand(std::make_unique<ESiteTrashCommand>(
+                    selected, std::string(PathDirectory(selected.front()))));
+            break;
+        }
+        case kDuplicateFiles:
+            ExecuteCommand(std::make_unique<ESiteDuplicateCommand>(selected));
+            break;
+        case kAbout:
+            QMessageBox::about(
+                this, "About Tidewright",
+                Q(std::string(LoadString(142)) + " " + std::string(LoadString(130))) +
+                    "\n\nA file manager that understands web sites.");
+            break;
+        default:
+            break;
+    }
+    UpdateCommands();
+}
+
+EAppSite* CMainFrame::CurrentSite() const {
+    EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(
+        S(SelectionCoordinator::Instance().CurrentFile()));
+    if (site) return site;
+    const auto& sites = ESiteRegistry::Instance().Sites();
+    return sites.size() == 1 ? sites.front().get() : nullptr;
+}
+
+void CMainFrame::AskTrackSite() {
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, "Tidewright: Select Directory", SelectionCoordinator::Instance().CurrentFolder());
+    if (!folder.isEmpty()) TrackSite(folder);
+}
+
+EAppSite* CMainFrame::TrackSite(const QString& folder) {
+    std::string directory = std::string(StripTrailingSep(S(folder))) + kPathSep;
+    std::string name(PathName(StripTrailingSep(directory)));
+    auto site = std::make_unique<EAppSite>(name, directory, DefaultPage(directory), "",
+                                           kServerDefaultNames);
+    EAppSite* added = site.get();
+    ESiteRegistry::Instance().AddSite(std::move(site));
+    if (!LoadSite(*added)) return nullptr;
+    WatchSites();
+    SelectionCoordinator::Instance().SelectFile(Q(added->GetHomePage()));
+    ShowStatusMessage("Tracking " + Q(name), false);
+    return added;
+}
+
+void CMainFrame::LoadSites() {
+    ESiteRegistry::Instance().ReloadAllSites();
+    WatchSites();
+}
+
+void CMainFrame::WatchSites() {
+    notifier_.RemoveAll();
+    for (const auto& site : ESiteRegistry::Instance().Sites())
+        if (site->IsTracking())
+            notifier_.Install(Q(StripTrailingSep(site->GetDirectory())), site.get());
+}
+
+void CMainFrame::ShowOverview() {
+    EAppSite* site = CurrentSite();
+    if (!site || !site->IsTracking()) {
+        EUiServices::Instance().MessageBox("Track a site first (Site, Track Web Site...).");
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, "Tidewright: Web Site Overview",
+                    Q(SiteSummary(*site, 295)), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CMainFrame::GatherStatistics() {
+    EAppSite* site = CurrentSite();
+    if (!site || !site->IsTracking()) {
+        EUiServices::Instance().MessageBox("Track a site first (Site, Track Web Site...).");
+        return;
+    }
+    const QString path =
+        QFileDialog::getSaveFileName(this, "Tidewright: Save Statistics Report",
+                                     Q(ProgramSubfolder("temp") + site->GetName() + "_report.html"),
+                                     "HTML Files (*.html *.htm);;All Files (*)");
+    if (path.isEmpty()) return;
+    if (GenerateReport(*site, S(path))) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void CMainFrame::OpenFiles() {
+    for (const QString& path : SelectionCoordinator::Instance().Selection())
+        if (!QFileInfo(path).isDir()) ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
+}
+
+// ---- selection, activation, changes on disk ----
+
+void CMainFrame::OnSelectionChanged() {
+    const SelectionCoordinator& selection = SelectionCoordinator::Instance();
+    links_->Part(1)->setText(QString("%1 links").arg(ESiteRegistry::Instance().pageUrlCount));
+    QString bad = QString("%1 bad").arg(ESiteRegistry::Instance().pageBrokenCount);
+    if (ESiteRegistry::Instance().pageBrokenCount < 0) bad.replace(0, 2, "??");
+    links_->Part(2)->setText(bad);
+    links_->Part(3)->setText(
+        QString("%1 external").arg(ESiteRegistry::Instance().pageExternalCount));
+    files_->Part(1)->setText(QString("%1 items").arg(selection.Selection().size()));
+    // Until the details view is there, the third pane says what is selected.
+    if (auto* details = qobject_cast<QLabel*>(links_->View())) {
+        const ESiteRegistry& registry = ESiteRegistry::Instance();
+        QString text = selection.Selection().size() > 1
+                           ? QString("%1 items selected").arg(selection.Selection().size())
+                           : selection.CurrentFile();
+        if (!registry.pageTitle.empty()) text += "\n\n" + Q(registry.pageTitle);
+        if (registry.pageBrokenCount >= 0 && selection.IsFile())
+            text += "\n" + links_->Part(1)->text() + ", " + bad + ", " + links_->Part(3)->text();
+        details->setText(text);
+    }
+    UpdateCommands();
+}
+
+void CMainFrame::OnSitesChanged(const QList<void*>& sites) {
+    // While the user works here, the commands keep the sites up to date themselves.
+    if (active_) return;
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    registry.SetChanged(true);
+    for (void* site : sites) registry.AddChangedSite(static_cast<EAppSite*>(site));
+}
+
+void CMainFrame::SetApplicationActive(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    if (!active) {
+        registry.SetChanged(false);
+        return;
+    }
+    if (!registry.IsChanged()) return;
+    if (isMinimized()) showNormal();
+    registry.CheckReload();
+    WatchSites();
+    emit ReloadChecked();
+    OnSelectionChanged();
+}
+
+}  // namespace tw::app

@@ -1,0 +1,99 @@
+#pragma once
+// The application's only top-level window: the three panes side by side in a splitter, the
+// menus of the command table, the web and view toolbars, the status bar with the last
+// command's outcome and the drive line, and the command history with Undo and Redo. Its
+// layout (size, maximised, pane widths, third pane, titles) is kept in the settings.
+
+#include <QAction>
+#include <QHash>
+#include <QLabel>
+#include <QMainWindow>
+#include <QSplitter>
+#include <QTimer>
+#include <memory>
+
+#include "app/ChangeNotifier.h"
+#include "app/CommandTable.h"
+#include "engine/commands/History.h"
+#include "ui/components/PaneFrame.h"
+
+namespace tw {
+class EAppSite;
+}
+
+namespace tw::app {
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    QAction* Action(CommandId id) const { return actions_.value(id); }
+    ECommandHistory& History() { return history_; }
+    // Runs a command through the history and brings the menus up to date.
+    bool ExecuteCommand(std::unique_ptr<ECommand> command);
+    void Run(CommandId id);
+
+    // Enables every command by the table and the current state; sets the Undo/Redo texts.
+    void UpdateCommands();
+    CommandState CurrentState() const;
+
+    void ShowRightPane(bool show);
+    void ShowTitles(bool on);
+    bool RightPaneShown() const { return rightShown_; }
+    // "Basic File Manager" (0), "Basic Web Manager" (1), "Expert Web Manager" (2).
+    void ApplyPreset(int preset);
+    void ShowStatusMessage(const QString& text, bool flash);
+    QString StatusMessage() const { return status_->text(); }
+    QSplitter* Splitter() const { return splitter_; }
+    ui::PaneFrame* Pane(int index) const;
+
+    // Loads every defined site (asking first when the settings say so) and watches them.
+    void LoadSites();
+    // Defines a site for a folder (its home page the folder's default page) and loads it.
+    EAppSite* TrackSite(const QString& folder);
+    // Activation as the window system reports it; public for tests, which have no focus.
+    void SetApplicationActive(bool active);
+
+  signals:
+    // A reload check ran after changes made while the application was inactive.
+    void ReloadChecked();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildPanes();
+    void RestoreLayout();
+    void SaveLayout();
+    void WatchSites();
+    void OnSitesChanged(const QList<void*>& sites);
+    void OnSelectionChanged();
+    EAppSite* CurrentSite() const;
+    void ShowOverview();
+    void GatherStatistics();
+    void OpenFiles();
+    void AskTrackSite();
+
+    ECommandHistory history_;
+    QHash<int, QAction*> actions_;
+    QSplitter* splitter_ = nullptr;
+    ui::GFrameTree* tree_ = nullptr;
+    ui::GFrameFile* files_ = nullptr;
+    ui::GFrameLink* links_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* drive_ = nullptr;
+    QTimer flash_;
+    int flashStep_ = 0;
+    bool rightShown_ = true;
+    int leftWidth_ = 200, middleWidth_ = 370, rightWidth_ = 320;
+    bool showRightAtStart_ = true, layoutApplied_ = false;
+    bool active_ = true;
+    ChangeNotifier notifier_;
+};
+
+}  // namespace tw::app

@@ -1,0 +1,242 @@
+#include "app/QtServices.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/FileUtils.h"
+#include "core/strings/PathText.h"
+#include "core/strings/ShortenPath.h"
+#include "core/strings/Strings.h"
+
+namespace tw::app {
+namespace {
+
+EQtServices::Hook& AnswerHook() {
+    static EQtServices::Hook hook;
+    return hook;
+}
+
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString AppCaption(std::string_view title) {
+    return QString("Tidewright: ") + Q(title);
+}
+
+// Entries (files and folders, at any depth) below a folder: the range of a pass whose total
+// is known only once its folder is.
+int EntriesBelow(const std::string& folder) {
+    int count = 0;
+    std::vector<std::string> pending{folder};
+    while (!pending.empty()) {
+        const std::string current = std::move(pending.back());
+        pending.pop_back();
+        DirectoryEnumerator entries(std::string(StripTrailingSep(current)) + kPathSep, "*");
+        std::string entry;
+        while (entries.Next(entry, true)) {
+            ++count;
+            if (!entries.LastWasLink() && IsFolder(entry)) pending.push_back(entry);
+        }
+    }
+    return count;
+}
+
+// A question with the given buttons and an optional check box; the button pressed.
+int Ask(QWidget* owner, const QString& title, const QString& text,
+        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton initial,
+        const QString& checkText = {}, bool* checked = nullptr) {
+    if (AnswerHook()) {
+        if (checked) *checked = false;
+        return AnswerHook()(text);
+    }
+    QMessageBox box(QMessageBox::Question, title, text, buttons, owner);
+    box.setDefaultButton(initial);
+    QCheckBox* check = nullptr;
+    if (checked) {
+        check = new QCheckBox(checkText, &box);  // owned by the box
+        box.setCheckBox(check);
+    }
+    const int pressed = box.exec();
+    if (checked) *checked = check->isChecked();
+    return pressed;
+}
+
+}  // namespace
+
+// ---- GUIProgressDlg ----
+
+GUIProgressDlg::GUIProgressDlg(QWidget* owner, bool startAware)
+    : owner_(owner), startAware_(startAware) {}
+
+GUIProgressDlg::~GUIProgressDlg() = default;
+
+bool GUIProgressDlg::ShowWhenPossible() {
+    if (!dialog_) {
+        // Loading at start-up shows nothing until the main window is there to hold it.
+        if (startAware_ && !(owner_ && owner_->isVisible())) return false;
+        dialog_ = std::make_unique<QProgressDialog>(owner_);
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoClose(false);
+        dialog_->setAutoReset(false);
+        dialog_->setMinimumWidth(480);
+    }
+    if (!dialog_->isVisible()) dialog_->show();
+    return true;
+}
+
+void GUIProgressDlg::Begin(std::string_view title, int total, void* /*owner*/) {
+    title_ = ProgressPasses::Caption(title);
+    cancelled_ = false;
+    rangeFromFolder_ = total < 0;
+    if (!ShowWhenPossible()) return;
+    dialog_->reset();  // a Cancel pressed in the pass before is forgotten
+    dialog_->setWindowTitle(AppCaption(title_));
+    dialog_->setRange(0, rangeFromFolder_ ? 50 : std::max(total, 1));
+    dialog_->setValue(0);
+    dialog_->setLabelText(QString());
+    QApplication::processEvents();
+}
+
+void GUIProgressDlg::End() {
+    if (!dialog_) return;
+    QApplication::processEvents();
+    // A job of several passes keeps one window until its last pass.
+    if (ProgressPasses::Count() != 0 && ProgressPasses::Current() != ProgressPasses::Count())
+        return;
+    dialog_->hide();
+}
+
+void GUIProgressDlg::SetFolder(std::string_view text, bool* cancel) {
+    if (ShowWhenPossible()) {
+        dialog_->setWindowTitle(AppCaption(title_));
+        dialog_->setLabelText("Directory: " + Q(ShortenPath(text, 70)));
+        if (rangeFromFolder_) {
+            rangeFromFolder_ = false;
+            dialog_->setRange(0, EntriesBelow(std::string(text)) + 1);
+            dialog_->setValue(0);
+        }
+        QApplication::processEvents();
+        // Seen by this call and every later one until the next Begin.
+        cancelled_ = cancelled_ || dialog_->wasCanceled();
+    }
+    if (cancel) *cancel = cancelled_;
+}
+
+void GUIProgressDlg::Step(std::string_view text, int count) {
+    if (!ShowWhenPossible()) return;
+    const std::string shortened = ShortenPath(text, 70);
+    dialog_->setLabelText("File: " + Q(PathName(shortened)) +
+                          "\nDirectory: " + Q(PathDirectory(shortened)));
+    if (count != 0 && dialog_->value() < dialog_->maximum())
+        dialog_->setValue(dialog_->value() + 1);
+    QApplication::processEvents();
+}
+
+// ---- EQtServices ----
+
+EQtServices::EQtServices(QWidget* owner, std::function<void(const QString&, bool)> status)
+    : owner_(owner), status_(std::move(status)) {}
+
+void EQtServices::SetAnswerHook(Hook hook) {
+    AnswerHook() = std::move(hook);
+}
+
+std::unique_ptr<GUIProgress> EQtServices::CreateProgress(ProgressKind kind) {
+    if (kind == ProgressKind::Silent) return std::make_unique<GUIProgress>();
+    return std::make_unique<GUIProgressDlg>(owner_, kind == ProgressKind::StartAware);
+}
+
+void EQtServices::ShowStatusMessage(std::string_view text, bool flash) {
+    if (status_) status_(Q(text), flash);
+}
+
+void EQtServices::MessageBox(std::string_view text) {
+    Ask(owner_, "Tidewright", Q(text), QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool EQtServices::AskYesNo(std::string_view text) {
+    return Ask(owner_, "Tidewright", Q(text), QMessageBox::Yes | QMessageBox::No,
+               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+Answer EQtServices::AskReadOnly(std::string_view path) {
+    const int pressed =
+        Ask(owner_, AppCaption("Read-only File"),
+            "The following file is read only:\n" + Q(ShortenPath(path, 255)) +
+                "\n\nDo you want to change its attributes to make it writable?",
+            QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll,
+            QMessageBox::Yes);
+    switch (pressed) {
+        case QMessageBox::YesToAll:
+            return Answer::YesToAll;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::NoToAll:
+            return Answer::NoToAll;
+        default:
+            return Answer::Yes;  // Yes, or closed another way: writable, this file only
+    }
+}
+
+Answer EQtServices::WarnBeginTracking(bool* dontAskAgain) {
+    const int pressed = Ask(owner_, AppCaption(LoadString(119)),
+                            "The site(s) you previously defined need to be reloaded before "
+                            "links can be tracked.\nDo you want to load them now?",
+                            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok,
+                            "Always load sites at startup (this dialog can be reenabled in the "
+                            "\"Options\" dialog)",
+                            dontAskAgain);
+    return pressed == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+void EQtServices::ShowLoadErrors(std::string_view text, bool* dontShowAgain) {
+    Ask(owner_, AppCaption("File and Syntax Errors"), Q(text), QMessageBox::Ok, QMessageBox::Ok,
+        "Don't show this again", dontShowAgain);
+}
+
+void EQtServices::WarnFileErrors(std::string_view text, bool* dontWarnAgain) {
+    Ask(owner_, AppCaption("File Errors"), Q(text), QMessageBox::Ok, QMessageBox::Ok,
+        "Don't show this again", dontWarnAgain);
+}
+
+Answer EQtServices::WarnSiteUntracked(bool* dontWarnAgain) {
+    *dontWarnAgain = false;
+    const int pressed =
+        Ask(owner_, AppCaption(LoadString(133)),
+            "The currently selected file is not being tracked!  Moving or renaming it may "
+            "cause broken links.\n\nClick \"Continue\" to move or rename the file(s) without "
+            "tracking them.",
+            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+    return pressed == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+Answer EQtServices::ConfirmReloadSite(bool* dontAskAgain) {
+    const int pressed = Ask(
+        owner_, AppCaption(LoadString(120)),
+        "Tidewright has detected that file in a site you are tracking has been modified.\nIf "
+        "you were editing an HTML file or deleted, renamed, or moved files, Tidewright needs to "
+        "reload the site.  Do you want to reload the site?\n\nClick:\t\"Yes\" to reload the "
+        "site\n\t\"No\" to continue active tracking without reloading\n\t\"Cancel\" to disable "
+        "active tracking for this site",
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
+        "Always reload modified sites (this dialog can be reenabled in the \"Options\" dialog)",
+        dontAskAgain);
+    return pressed == QMessageBox::Yes  ? Answer::Yes
+           : pressed == QMessageBox::No ? Answer::No
+                                        : Answer::Cancel;
+}
+
+void EQtServices::SetBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+}  // namespace tw::app

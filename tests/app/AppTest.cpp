@@ -1,0 +1,253 @@
+// The desktop program, headless (QT_QPA_PLATFORM=offscreen): start-up and shutdown with the
+// layout restored, the command table's enabling rules, Undo/Redo texts after a move, a
+// progress dialog cancelled midway, a second start handing over its arguments, and a burst of
+// changes on disk giving one reload question.
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/Application.h"
+#include "app/CommandTable.h"
+#include "app/QtServices.h"
+#include "app/SelectionCoordinator.h"
+#include "core/settings/SettingsStore.h"
+#include "engine/commands/SiteCommands.h"
+#include "engine/model/SiteLoader.h"
+#include "engine/model/SiteRegistry.h"
+
+using namespace tw;
+using namespace tw::app;
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> home_;
+    QString base_, site_;
+
+    void Write(const QString& relative, const QByteArray& bytes) {
+        const QString path = site_ + "/" + relative;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // A browser started on its own socket, ready (sites loaded) when this returns.
+    std::unique_ptr<CBrowser> Started(const QStringList& arguments = {}) {
+        auto browser = std::make_unique<CBrowser>();
+        if (!browser->Start(arguments)) return nullptr;
+        if (!browser->Ready()) QSignalSpy(browser.get(), &CBrowser::BecameReady).wait(5000);
+        return browser;
+    }
+
+  private slots:
+    void initTestCase() { base_ = QDir::tempPath(); }
+
+    void init() {
+        // Every test has its own home, settings, sites, and single-instance socket.
+        home_ = std::make_unique<QTemporaryDir>(base_ + "/tw_app_XXXXXX");
+        const QByteArray root = home_->path().toUtf8();
+        qputenv("TIDEWRIGHT_HOME", root + "/home");
+        qputenv("XDG_DATA_HOME", root + "/data");
+        qputenv("XDG_CONFIG_HOME", root + "/config");
+        qputenv("TMPDIR", root);
+        qputenv("DISPLAY", "tw-test-" + QByteArray::number(QCoreApplication::applicationPid()) +
+                               "-" + QByteArray::number(rand()));
+        site_ = home_->path() + "/site";
+        Write("index.html", "<a href=\"docs/a.html\">A</a> <img src=\"img/p.png\">\n");
+        Write("docs/a.html", "<a href=\"../index.html\">home</a>\n");
+        Write("img/p.png", "PNG");
+        QDir().mkpath(site_ + "/new");
+        // The load's list of syntax errors would wait for an OK.
+        SettingsStore::Instance().WriteBool("1WarnOnLoadSites", false);
+        SettingsStore::Instance().WriteBool("1WarnBeginTracking", false);
+        EQtServices::SetAnswerHook({});
+    }
+
+    void cleanup() {
+        ESiteRegistry::Instance().Clear();
+        EQtServices::SetAnswerHook({});
+    }
+
+    void startupAndShutdownKeepTheLayoutAndSelection() {
+        {
+            auto browser = Started({"--track", site_});
+            QVERIFY(browser);
+            CMainFrame* window = browser->Window();
+            QVERIFY(window->isVisible());
+            QCOMPARE(window->windowTitle(), QString("Tidewright"));
+            QVERIFY(
+                ESiteRegistry::Instance().FindTrackedSite((site_ + "/index.html").toStdString()));
+            window->Splitter()->setSizes({180, 400, 250});
+            window->Action(kShowTitles)->trigger();  // titles off
+            window->ShowRightPane(false);
+            SelectionCoordinator::Instance().SelectDir(site_ + "/docs");
+            window->close();
+            browser->Shutdown();
+        }
+        QCOMPARE(QString::fromStdString(
+                     SettingsStore::Instance().ReadString(SettingsStore::kSection, "SelectedPath")),
+                 site_ + "/docs/");
+        ESiteRegistry::Instance().Clear();
+        auto browser = Started();
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        QVERIFY(!window->RightPaneShown());
+        QVERIFY(!window->Action(kShowTitles)->isChecked());
+        QCOMPARE(window->Splitter()->sizes().value(0), 180);
+        QCOMPARE(SelectionCoordinator::Instance().CurrentFolder(), site_ + "/docs/");
+        // The site defined in the first run is loaded again.
+        QVERIFY(ESiteRegistry::Instance().FindTrackedSite((site_ + "/index.html").toStdString()));
+        // The third pane comes back as wide as it was, the middle pane giving up that width.
+        const int middle = window->Splitter()->sizes().value(1);
+        window->ShowRightPane(true);
+        QCOMPARE(window->Splitter()->sizes().value(2), 250);
+        QCOMPARE(window->Splitter()->sizes().value(1), middle - 250);
+    }
+
+    // Each row: a state, and which of the commands with a rule are enabled in it (the others
+    // are always enabled).
+    void commandTableEnabling_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QList<int>>("enabled");
+        QTest::newRow("nothing selected") << 0 << QList<int>{};
+        QTest::newRow("a page in a site")
+            << 1
+            << QList<int>{kOpenFiles,   kEditFiles,     kPrintFile,  kNewFolder,      kNewShortcut,
+                          kDeleteFiles, kRenameFile,    kAttributes, kDuplicateFiles, kCut,
+                          kCopy,        kPasteShortcut, kUndo,       kReloadSite};
+        QTest::newRow("the root folder, undone, files on the clipboard")
+            << 2 << QList<int>{kPrintFile, kAttributes, kRedo, kPaste};
+        QTest::newRow("two folders")
+            << 3 << QList<int>{kPrintFile, kNewFolder, kDeleteFiles,  kDuplicateFiles,
+                               kCut,       kCopy,      kPasteShortcut};
+    }
+
+    void commandTableEnabling() {
+        QFETCH(int, state);
+        QFETCH(QList<int>, enabled);
+        const QList<int> ruled = {kOpenFiles,      kEditFiles,   kPrintFile,     kNewFolder,
+                                  kNewShortcut,    kDeleteFiles, kRenameFile,    kAttributes,
+                                  kDuplicateFiles, kUndo,        kRedo,          kCut,
+                                  kCopy,           kPaste,       kPasteShortcut, kReloadSite};
+        // hasFolder, folderIsDriveRoot, hasFile, single, fileIsDriveRoot, anyNonFolder,
+        // anyEditable, canUndo, canRedo, clipboardHasFiles, inSite
+        const CommandState states[] = {
+            {},
+            {true, false, true, true, false, true, true, true, false, false, true},
+            {true, true, true, true, true, false, false, false, true, true, false},
+            {true, false, true, false, false, false, false, false, false, false, false},
+        };
+        for (const MenuCommand& command : MenuCommands()) {
+            if (command.id == kSeparator) continue;
+            const bool expected = !ruled.contains(command.id) || enabled.contains(command.id);
+            QVERIFY2(CommandEnabled(command.id, states[state]) == expected,
+                     qPrintable(QString::fromUtf8(command.text.data(), command.text.size())));
+        }
+    }
+
+    void undoAndRedoTextsFollowAMove() {
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        QAction* undo = window->Action(kUndo);
+        QAction* redo = window->Action(kRedo);
+        QCOMPARE(undo->text(), QString("&Undo "));
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(window->ExecuteCommand(std::make_unique<ESiteMoveCommand>(
+            std::vector<std::string>{(site_ + "/docs").toStdString()},
+            (site_ + "/new").toStdString())));
+        QVERIFY(QFile::exists(site_ + "/new/docs/a.html"));
+        QCOMPARE(undo->text(), QString("&Undo move of \"docs\""));
+        QVERIFY(undo->isEnabled());
+        QVERIFY(!redo->isEnabled());
+        undo->trigger();
+        QVERIFY(QFile::exists(site_ + "/docs/a.html"));
+        QCOMPARE(undo->text(), QString("&Undo "));
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(redo->text(), QString("&Redo move of \"docs\""));
+        QVERIFY(redo->isEnabled());
+        QCOMPARE(undo->shortcut(), QKeySequence("Ctrl+Z"));
+        QVERIFY(redo->shortcuts().contains(QKeySequence("Ctrl+Shift+Z")));
+    }
+
+    void aProgressDialogCancelledMidwayStopsTheLoad() {
+        auto browser = Started();
+        QVERIFY(browser);
+        for (int i = 0; i < 40; ++i) Write(QString("p%1.html").arg(i), "<a href=index.html>i</a>");
+        // Cancel is pressed in the first progress window that shows.
+        int cancels = 0;
+        QTimer presser;
+        connect(&presser, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QProgressDialog*>(widget);
+                    dialog && dialog->isVisible() && cancels == 0) {
+                    ++cancels;
+                    dialog->cancel();
+                }
+        });
+        presser.start(0);
+        EAppSite* site = browser->Window()->TrackSite(site_);
+        presser.stop();
+        QCOMPARE(cancels, 1);
+        QVERIFY(!site);
+        EAppSite* defined = ESiteRegistry::Instance().Sites().back().get();
+        QCOMPARE(defined->GetLoadState(), LoadState::Cancelled);
+        QVERIFY(!defined->IsTracking());
+    }
+
+    void aSecondStartHandsOverItsArguments() {
+        auto browser = Started();
+        QVERIFY(browser);
+        QProcess second;
+        second.start(TW_GUI, {"--track", site_});
+        // The first instance answers from its event loop while the second waits for it.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            ESiteRegistry::Instance().FindTrackedSite((site_ + "/index.html").toStdString()),
+            10000);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+    }
+
+    void aBurstOfChangesGivesOneReloadQuestion() {
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        int questions = 0;
+        EQtServices::SetAnswerHook([&](const QString& text) {
+            if (text.contains("has been modified")) ++questions;
+            return int(QMessageBox::Yes);
+        });
+        QSignalSpy checked(window, &CMainFrame::ReloadChecked);
+        // Changes while the user works in the window are the window's own: no question.
+        Write("docs/a.html", "<a href=\"../index.html\">home</a> changed\n");
+        QTest::qWait(700);
+        window->SetApplicationActive(true);
+        QCOMPARE(questions, 0);
+        // Changes made by another program while the window was in the background.
+        window->SetApplicationActive(false);
+        for (int i = 0; i < 5; ++i) Write(QString("docs/b%1.html").arg(i), "<p>new</p>\n");
+        Write("index.html", "<a href=\"docs/a.html\">A</a> <a href=docs/b0.html>B</a>\n");
+        QTest::qWait(900);
+        window->SetApplicationActive(true);
+        QCOMPARE(questions, 1);
+        QCOMPARE(checked.count(), 1);
+        // The reload answered Yes: the new page is in the site.
+        EAppSite* site =
+            ESiteRegistry::Instance().FindTrackedSite((site_ + "/index.html").toStdString());
+        QVERIFY(site && site->FindExactNode((site_ + "/docs/b0.html").toStdString()));
+    }
+};
+
+QTEST_MAIN(AppTest)
+#include "AppTest.moc"
