@@ -96,6 +96,8 @@ void GUIProgressDlg::Begin(std::string_view title, int total, void* /*owner*/) {
     rangeFromFolder_ = total < 0;
     if (!ShowWhenPossible()) return;
     dialog_->reset();  // a Cancel pressed in the pass before is forgotten
+    steps_ = 0;
+    sinceUpdate_.invalidate();
     dialog_->setWindowTitle(AppCaption(title_));
     dialog_->setRange(0, rangeFromFolder_ ? 50 : std::max(total, 1));
     dialog_->setValue(0);
@@ -112,30 +114,42 @@ void GUIProgressDlg::End() {
     dialog_->hide();
 }
 
+bool GUIProgressDlg::Due() {
+    // Painting every step of a 10,000-file pass would cost ten times the pass: the window is
+    // brought up to date, and Cancel looked at, a few dozen times a second.
+    if (sinceUpdate_.isValid() && sinceUpdate_.elapsed() < kUpdateMs) return false;
+    sinceUpdate_.start();
+    return true;
+}
+
 void GUIProgressDlg::SetFolder(std::string_view text, bool* cancel) {
     if (ShowWhenPossible()) {
-        dialog_->setWindowTitle(AppCaption(title_));
-        dialog_->setLabelText("Directory: " + Q(ShortenPath(text, 70)));
         if (rangeFromFolder_) {
             rangeFromFolder_ = false;
             dialog_->setRange(0, EntriesBelow(std::string(text)) + 1);
             dialog_->setValue(0);
+            steps_ = 0;
         }
-        QApplication::processEvents();
-        // Seen by this call and every later one until the next Begin.
-        cancelled_ = cancelled_ || dialog_->wasCanceled();
+        if (Due()) {
+            dialog_->setLabelText("Directory: " + Q(ShortenPath(text, 70)));
+            QApplication::processEvents();
+            // Seen by this call and every later one until the next Begin.
+            cancelled_ = cancelled_ || dialog_->wasCanceled();
+        }
     }
     if (cancel) *cancel = cancelled_;
 }
 
 void GUIProgressDlg::Step(std::string_view text, int count) {
     if (!ShowWhenPossible()) return;
+    if (count != 0) ++steps_;
+    if (!Due()) return;
     const std::string shortened = ShortenPath(text, 70);
     dialog_->setLabelText("File: " + Q(PathName(shortened)) +
                           "\nDirectory: " + Q(PathDirectory(shortened)));
-    if (count != 0 && dialog_->value() < dialog_->maximum())
-        dialog_->setValue(dialog_->value() + 1);
+    dialog_->setValue(std::min(steps_, dialog_->maximum()));
     QApplication::processEvents();
+    cancelled_ = cancelled_ || dialog_->wasCanceled();
 }
 
 // ---- EQtServices ----

@@ -3,6 +3,7 @@
 // (the window keeps painting: events are processed at each step), prompts and message boxes
 // over the main window, the wait cursor, and the status message.
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -29,7 +30,9 @@ class GUIProgressDlg : public GUIProgress {
     QProgressDialog* Dialog() const { return dialog_.get(); }
 
   private:
+    static constexpr int kUpdateMs = 40;
     bool ShowWhenPossible();
+    bool Due();
 
     QPointer<QWidget> owner_;
     bool startAware_;
@@ -38,6 +41,8 @@ class GUIProgressDlg : public GUIProgress {
     std::string title_;
     bool cancelled_ = false;
     bool rangeFromFolder_ = false;
+    int steps_ = 0;
+    QElapsedTimer sinceUpdate_;
 };
 
 class EQtServices : public EUiServices {
