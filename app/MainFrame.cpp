@@ -19,6 +19,7 @@
 #include "core/platform/Drives.h"
 #include "core/platform/FileUtils.h"
 #include "core/platform/ProgramFolders.h"
+#include "core/platform/SizeText.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
@@ -123,6 +124,8 @@ CMainFrame::CMainFrame() {
 
 CMainFrame::~CMainFrame() {
     notifier_.RemoveAll();
+    folderCount_.Stop();
+    fileCount_.Stop();
 }
 
 // ---- building ----
@@ -223,14 +226,44 @@ void CMainFrame::BuildPanes() {
         text->setForegroundRole(QPalette::PlaceholderText);
         Pane(i)->SetView(text);
     }
-    tree_->SetParts(3);
-    files_->SetParts(3);
+    AddCountParts(tree_, folderCount_, folderRecursive_);
+    AddCountParts(files_, fileCount_, fileRecursive_);
     links_->SetParts(4);
     for (int i = 0; i < 3; ++i) {
         Pane(i)->ToolBar()->hide();  // the pane toolbars come with their views
         splitter_->setCollapsible(i, i == 2);
     }
     setCentralWidget(splitter_);
+}
+
+void CMainFrame::AddCountParts(ui::PaneFrame* pane, SizeCounter& counter, bool& recursive) {
+    // A two-state button that counts subfolders too, then "%d items" and the size in KB.
+    auto* subfolders = new QToolButton(pane->StatusBar());
+    subfolders->setText("NO SUB");
+    subfolders->setCheckable(true);
+    subfolders->setAutoRaise(true);
+    subfolders->setToolTip("Count the files in subfolders too");
+    pane->StatusBar()->addWidget(subfolders);
+    pane->SetParts(2);
+    connect(subfolders, &QToolButton::toggled, this, [this, subfolders, &recursive](bool on) {
+        subfolders->setText(on ? "SUB" : "NO SUB");
+        recursive = on;
+        StartCounts();
+    });
+    connect(&counter, &SizeCounter::Counted, pane, [pane](qint64 files, qint64 bytes, bool) {
+        pane->Part(0)->setText(QString("%1 items").arg(files));
+        pane->Part(1)->setText(Q(SizeText(static_cast<std::uint64_t>(bytes), 1)));
+    });
+}
+
+void CMainFrame::StartCounts() {
+    const SelectionCoordinator& selection = SelectionCoordinator::Instance();
+    const QString folder = selection.CurrentFolder();
+    folderCount_.Start(folder.isEmpty() ? QStringList() : QStringList{folder}, folderRecursive_);
+    // A folder chosen as such leaves the file pane's count empty until files are selected.
+    const bool folderOnly = selection.IsFolder() && selection.Selection().size() == 1 &&
+                            selection.CurrentFile() + "/" == folder;
+    fileCount_.Start(folderOnly ? QStringList() : selection.Selection(), fileRecursive_);
 }
 
 ui::PaneFrame* CMainFrame::Pane(int index) const {
@@ -540,7 +573,7 @@ void CMainFrame::OnSelectionChanged() {
     links_->Part(2)->setText(bad);
     links_->Part(3)->setText(
         QString("%1 external").arg(ESiteRegistry::Instance().pageExternalCount));
-    files_->Part(1)->setText(QString("%1 items").arg(selection.Selection().size()));
+    StartCounts();
     // Until the details view is there, the third pane says what is selected.
     if (auto* details = qobject_cast<QLabel*>(links_->View())) {
         const ESiteRegistry& registry = ESiteRegistry::Instance();

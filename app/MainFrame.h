@@ -14,6 +14,7 @@
 
 #include "app/ChangeNotifier.h"
 #include "app/CommandTable.h"
+#include "app/SizeCounter.h"
 #include "engine/commands/History.h"
 #include "ui/components/PaneFrame.h"
 
@@ -78,6 +79,8 @@ class CMainFrame : public QMainWindow {
     void GatherStatistics();
     void OpenFiles();
     void AskTrackSite();
+    void StartCounts();
+    void AddCountParts(ui::PaneFrame* pane, SizeCounter& counter, bool& recursive);
 
     ECommandHistory history_;
     QHash<int, QAction*> actions_;
@@ -94,6 +97,9 @@ class CMainFrame : public QMainWindow {
     bool showRightAtStart_ = true, layoutApplied_ = false;
     bool active_ = true;
     ChangeNotifier notifier_;
+    // The folder pane's and the file pane's counts, and whether each descends into subfolders.
+    SizeCounter folderCount_, fileCount_;
+    bool folderRecursive_ = false, fileRecursive_ = false;
 };
 
 }  // namespace tw::app

@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app/Application.h"
@@ -178,6 +179,21 @@ class AppTest : public QObject {
         QVERIFY(redo->isEnabled());
         QCOMPARE(undo->shortcut(), QKeySequence("Ctrl+Z"));
         QVERIFY(redo->shortcuts().contains(QKeySequence("Ctrl+Shift+Z")));
+    }
+
+    // The folder pane counts the current folder, the file pane the selected files; the
+    // subfolder button makes the folder count descend.
+    void theStatusBarsCountTheSelection() {
+        auto browser = Started();
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        SelectionCoordinator::Instance().SelectMultiple(
+            {site_ + "/index.html", site_ + "/docs/a.html", site_ + "/img/p.png"});
+        QTRY_COMPARE(window->Pane(1)->Part(0)->text(), QString("3 items"));
+        QCOMPARE(window->Pane(1)->Part(1)->text(), QString("1 KB"));
+        QTRY_COMPARE(window->Pane(0)->Part(0)->text(), QString("1 items"));  // index.html
+        window->Pane(0)->StatusBar()->findChild<QToolButton*>()->click();
+        QTRY_COMPARE(window->Pane(0)->Part(0)->text(), QString("3 items"));
     }
 
     void aProgressDialogCancelledMidwayStopsTheLoad() {
