@@ -73,7 +73,14 @@ int Ask(QWidget* owner, const QString& title, const QString& text,
 GUIProgressDlg::GUIProgressDlg(QWidget* owner, bool startAware)
     : owner_(owner), startAware_(startAware) {}
 
-GUIProgressDlg::~GUIProgressDlg() = default;
+GUIProgressDlg::~GUIProgressDlg() {
+    // The window goes from the event loop: the window system may still hold events for it
+    // (its activation, its focus) that would reach a window deleted under them.
+    if (dialog_) {
+        dialog_->hide();
+        dialog_.release()->deleteLater();
+    }
+}
 
 bool GUIProgressDlg::ShowWhenPossible() {
     if (!dialog_) {

@@ -12,7 +12,9 @@ int main(int argc, char** argv) {
     tw::app::CBrowser browser;
     // A second start hands its arguments to the first and ends here.
     if (!browser.Start(QApplication::arguments().mid(1))) return 0;
-    QObject::connect(&application, &QApplication::lastWindowClosed, &browser,
-                     [&browser] { browser.Shutdown(); });
-    return QApplication::exec();
+    // The loop ends when the window has closed; the exit sequence runs after it, never from
+    // inside the window's own close handling.
+    const int status = QApplication::exec();
+    browser.Shutdown();
+    return status;
 }
