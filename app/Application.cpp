@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
@@ -64,6 +65,9 @@ bool CBrowser::Start(const QStringList& arguments) {
         window,
         [window](const QString& text, bool flash) { window->ShowStatusMessage(text, flash); }));
     reportStartup_ = arguments.contains("--startup-time");
+    if (const qsizetype at = arguments.indexOf("--screenshot");
+        at >= 0 && at + 1 < arguments.size())
+        TakeScreenshots(arguments[at + 1]);
     pending_ = arguments;
     arguments_ = arguments;
     if (settings.ReadBool("1Maximized"))
@@ -79,6 +83,8 @@ void CBrowser::FirstIdle() {
     const QString folder = selection.CurrentFolder();
     ESiteRegistry::Instance().LoadAllSites();
     selection.Enable(true);
+    if (SettingsStore::Instance().ReadBool("1ShowQuickStart") && !reportStartup_)
+        window_->RunQuickStart(true);
     window_->LoadSites();
     Process(pending_);
     pending_.clear();
@@ -89,20 +95,35 @@ void CBrowser::FirstIdle() {
     window_->UpdateCommands();
     ready_ = true;
     emit BecameReady();
-    // For the documentation: a picture of the window once it has painted, then quit.
-    if (const qsizetype at = arguments_.indexOf("--screenshot");
-        at >= 0 && at + 1 < arguments_.size()) {
-        const QString file = arguments_[at + 1];
-        QTimer::singleShot(800, window_.get(), [this, file] {
-            window_->grab().save(file);
-            window_->close();
-        });
-    }
     if (reportStartup_) {
         std::printf("usable after %.3f s\n", static_cast<double>(started_.elapsed()) / 1000.0);
         std::fflush(stdout);
         QTimer::singleShot(0, window_.get(), &QWidget::close);
     }
+}
+
+void CBrowser::TakeScreenshots(const QString& file) {
+    // For the documentation: each dialog that shows on the way is saved beside the picture
+    // (named after the dialog) and closed; once the window is ready and painted, it is saved
+    // and the program quits.
+    auto* shooter = new QTimer(this);
+    connect(shooter, &QTimer::timeout, this, [this, file, shooter] {
+        const QString folder = QFileInfo(file).absolutePath();
+        bool dialogs = false;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(widget);
+            if (!dialog || !dialog->isVisible()) continue;
+            dialogs = true;
+            const QString name = dialog->objectName().isEmpty() ? "dialog" : dialog->objectName();
+            dialog->grab().save(folder + "/" + name + ".png");
+            dialog->reject();
+        }
+        if (dialogs || !ready_) return;
+        shooter->stop();
+        window_->grab().save(file);
+        window_->close();
+    });
+    shooter->start(800);
 }
 
 void CBrowser::Process(const QStringList& arguments) {

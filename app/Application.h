@@ -38,6 +38,7 @@ class CBrowser : public QObject {
 
   private:
     void FirstIdle();
+    void TakeScreenshots(const QString& file);
     // Command-line arguments, at start-up or handed over by a second start: "--track DIR"
     // tracks a folder as a site; any other path is selected. At start-up "--startup-time"
     // prints how long the window took to become usable and "--screenshot FILE" saves a picture

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,6 +16,8 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "app/HelpViewer.h"
+#include "app/QuickStart.h"
 #include "app/SelectionCoordinator.h"
 #include "core/platform/Drives.h"
 #include "core/platform/FileUtils.h"
@@ -77,6 +80,13 @@ bool Handled(CommandId id) {
         case kAbout:
         case kUpOneLevel:
         case kWindowConfigurations:
+        case kHelpTopics:
+        case kContextHelp:
+        case kQuickStart:
+        case kTutorial:
+        case kLegend:
+        case kShortcuts:
+        case kVersionFaq:
             return true;
         default:
             return false;
@@ -481,6 +491,27 @@ void CMainFrame::Run(CommandId id) {
         case kDuplicateFiles:
             ExecuteCommand(std::make_unique<ESiteDuplicateCommand>(selected));
             break;
+        case kHelpTopics:
+            ShowHelpTopic(this, "main.htm");
+            break;
+        case kTutorial:
+            ShowHelpTopic(this, "tutorial.htm");
+            break;
+        case kLegend:
+            ShowHelpTopic(this, "legend.htm");
+            break;
+        case kShortcuts:
+            ShowHelpTopic(this, "shortcuts.htm");
+            break;
+        case kVersionFaq:
+            ShowHelpTopic(this, "version.htm");
+            break;
+        case kContextHelp:
+            ShowHelpTopic(this, ContextPage());
+            break;
+        case kQuickStart:
+            RunQuickStart(false);
+            break;
         case kAbout:
             QMessageBox::about(
                 this, "About Tidewright",
@@ -491,6 +522,20 @@ void CMainFrame::Run(CommandId id) {
             break;
     }
     UpdateCommands();
+}
+
+QString CMainFrame::ContextPage() const {
+    // The pane under the mouse: left of the file list the tree, right of it the third pane.
+    const QPoint at = files_->mapFromGlobal(QCursor::pos());
+    if (at.x() < 0) return "tree.htm";
+    if (at.x() >= files_->width() && rightShown_) return "details.htm";
+    return "file.htm";
+}
+
+void CMainFrame::RunQuickStart(bool atStartup) {
+    const CommandId asked = ShowQuickStart(this, atStartup);
+    // Its buttons close it first, then their command runs.
+    if (asked != kSeparator) QTimer::singleShot(0, this, [this, asked] { Run(asked); });
 }
 
 EAppSite* CMainFrame::CurrentSite() const {

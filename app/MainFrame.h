@@ -54,6 +54,8 @@ class CMainFrame : public QMainWindow {
     void LoadSites();
     // Defines a site for a folder (its home page the folder's default page) and loads it.
     EAppSite* TrackSite(const QString& folder);
+    // "Quick Start Guide"; at start-up it turns itself off only when asked to.
+    void RunQuickStart(bool atStartup);
     // Activation as the window system reports it; public for tests, which have no focus.
     void SetApplicationActive(bool active);
 
@@ -79,6 +81,7 @@ class CMainFrame : public QMainWindow {
     void GatherStatistics();
     void OpenFiles();
     void AskTrackSite();
+    QString ContextPage() const;
     void StartCounts();
     void AddCountParts(ui::PaneFrame* pane, SizeCounter& counter, bool& recursive);
 

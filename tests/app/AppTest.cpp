@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QtTest>
 
@@ -71,6 +72,7 @@ class AppTest : public QObject {
         // The load's list of syntax errors would wait for an OK.
         SettingsStore::Instance().WriteBool("1WarnOnLoadSites", false);
         SettingsStore::Instance().WriteBool("1WarnBeginTracking", false);
+        SettingsStore::Instance().WriteBool("1ShowQuickStart", false);
         EQtServices::SetAnswerHook({});
     }
 
@@ -194,6 +196,21 @@ class AppTest : public QObject {
         QTRY_COMPARE(window->Pane(0)->Part(0)->text(), QString("1 items"));  // index.html
         window->Pane(0)->StatusBar()->findChild<QToolButton*>()->click();
         QTRY_COMPARE(window->Pane(0)->Part(0)->text(), QString("3 items"));
+    }
+
+    void helpTopicsOpenTheHelpPages() {
+        auto browser = Started();
+        QVERIFY(browser);
+        browser->Window()->Action(kHelpTopics)->trigger();
+        QTextBrowser* viewer = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<QTextBrowser*>(widget); found && found->isVisible())
+                viewer = found;
+        QVERIFY(viewer);
+        QCOMPARE(viewer->documentTitle(), QString("Tidewright Help"));
+        browser->Window()->Action(kShortcuts)->trigger();
+        QCOMPARE(viewer->documentTitle(), QString("Command Shortcuts List"));
+        viewer->close();
     }
 
     void aProgressDialogCancelledMidwayStopsTheLoad() {
