@@ -8,6 +8,7 @@
 
 #include "app/QtServices.h"
 #include "app/SelectionCoordinator.h"
+#include "app/Splash.h"
 #include "core/log/AppLog.h"
 #include "core/settings/SettingsStore.h"
 #include "engine/model/SiteRegistry.h"
@@ -74,11 +75,22 @@ bool CBrowser::Start(const QStringList& arguments) {
         window->showMaximized();
     else
         window->show();
-    QTimer::singleShot(0, this, &CBrowser::FirstIdle);
+    // The splash shows over the new window; the first idle moment comes once it has gone.
+    const bool splash =
+        !arguments.contains("--nosplash") && !reportStartup_ && !arguments.contains("--screenshot");
+    if (splash) {
+        splash_ = std::make_unique<Splash>(window);
+        connect(splash_.get(), &Splash::Gone, this,
+                [this] { QTimer::singleShot(200, this, &CBrowser::FirstIdle); });
+        splash_->Show();
+    } else {
+        QTimer::singleShot(0, this, &CBrowser::FirstIdle);
+    }
     return true;
 }
 
 void CBrowser::FirstIdle() {
+    if (ready_) return;
     SelectionCoordinator& selection = SelectionCoordinator::Instance();
     const QString folder = selection.CurrentFolder();
     ESiteRegistry::Instance().LoadAllSites();

@@ -18,6 +18,8 @@ class ScopedUiServices;
 
 namespace tw::app {
 
+class Splash;
+
 class CBrowser : public QObject {
     Q_OBJECT
   public:
@@ -42,13 +44,14 @@ class CBrowser : public QObject {
     // Command-line arguments, at start-up or handed over by a second start: "--track DIR"
     // tracks a folder as a site; any other path is selected. At start-up "--startup-time"
     // prints how long the window took to become usable and "--screenshot FILE" saves a picture
-    // of it; both then quit.
+    // of it; both then quit. "--nosplash" starts without the splash window.
     void Process(const QStringList& arguments);
 
     SingleInstance instance_;
     std::unique_ptr<ScopedLog> log_;
     std::unique_ptr<CMainFrame> window_;
     std::unique_ptr<ScopedUiServices> services_;
+    std::unique_ptr<Splash> splash_;
     QStringList pending_, arguments_;
     bool ready_ = false;
     bool shutDown_ = false;

@@ -46,7 +46,7 @@ class AppTest : public QObject {
     // A browser started on its own socket, ready (sites loaded) when this returns.
     std::unique_ptr<CBrowser> Started(const QStringList& arguments = {}) {
         auto browser = std::make_unique<CBrowser>();
-        if (!browser->Start(arguments)) return nullptr;
+        if (!browser->Start(arguments + QStringList{"--nosplash"})) return nullptr;
         if (!browser->Ready()) QSignalSpy(browser.get(), &CBrowser::BecameReady).wait(5000);
         return browser;
     }
@@ -196,6 +196,17 @@ class AppTest : public QObject {
         QTRY_COMPARE(window->Pane(0)->Part(0)->text(), QString("1 items"));  // index.html
         window->Pane(0)->StatusBar()->findChild<QToolButton*>()->click();
         QTRY_COMPARE(window->Pane(0)->Part(0)->text(), QString("3 items"));
+    }
+
+    // The splash holds the first idle moment back until it goes: after 3.2 s, or at once at the
+    // first key press.
+    void theSplashGoesAtTheFirstKey() {
+        CBrowser browser;
+        QVERIFY(browser.Start({}));
+        QTest::qWait(300);
+        QVERIFY(!browser.Ready());
+        QTest::keyClick(browser.Window(), Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.Ready(), 1500);
     }
 
     void helpTopicsOpenTheHelpPages() {
