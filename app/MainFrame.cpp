@@ -6,9 +6,11 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -234,8 +236,14 @@ void CMainFrame::BuildPanes() {
         text->setAlignment(Qt::AlignCenter);
         text->setWordWrap(true);
         text->setForegroundRole(QPalette::PlaceholderText);
+        text->setFocusPolicy(Qt::StrongFocus);
         Pane(i)->SetView(text);
     }
+    qApp->installEventFilter(this);
+    auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(next, &QShortcut::activated, this, [this] { FocusNextPane(true); });
+    auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
+    connect(previous, &QShortcut::activated, this, [this] { FocusNextPane(false); });
     AddCountParts(tree_, folderCount_, folderRecursive_);
     AddCountParts(files_, fileCount_, fileRecursive_);
     links_->SetParts(4);
@@ -274,6 +282,35 @@ void CMainFrame::StartCounts() {
     const bool folderOnly = selection.IsFolder() && selection.Selection().size() == 1 &&
                             selection.CurrentFile() + "/" == folder;
     fileCount_.Start(folderOnly ? QStringList() : selection.Selection(), fileRecursive_);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier;
+        const bool backtab = key->key() == Qt::Key_Backtab;
+        if ((tab || backtab) && FocusNextPane(tab)) return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool CMainFrame::FocusNextPane(bool forward) {
+    QWidget* focus = QApplication::focusWidget();
+    int current = -1;
+    for (int i = 0; i < 3 && focus; ++i)
+        if (Pane(i)->isAncestorOf(focus) || Pane(i) == focus) current = i;
+    if (current < 0) return false;
+    // The third pane's own controls take Tab among themselves; the pane gives the focus up
+    // from its view (today its one control, so its first and its last).
+    if (current == 2 && focus != links_->View()) return false;
+    int target = (current + (forward ? 1 : 2)) % 3;
+    if (target == 2 && !rightShown_) target = forward ? 0 : 1;
+    Pane(target)->View()->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    // Arriving in the tree selects its folder again.
+    if (target == 0)
+        SelectionCoordinator::Instance().SelectDir(
+            SelectionCoordinator::Instance().CurrentFolder());
+    return true;
 }
 
 ui::PaneFrame* CMainFrame::Pane(int index) const {

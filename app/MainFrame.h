@@ -54,6 +54,9 @@ class CMainFrame : public QMainWindow {
     void LoadSites();
     // Defines a site for a folder (its home page the folder's default page) and loads it.
     EAppSite* TrackSite(const QString& folder);
+    // Tab and Shift+Tab (F6 and Shift+F6 too) move the focus tree -> file list -> third pane
+    // -> tree; false when the key is not for the panes.
+    bool FocusNextPane(bool forward);
     // "Quick Start Guide"; at start-up it turns itself off only when asked to.
     void RunQuickStart(bool atStartup);
     // Activation as the window system reports it; public for tests, which have no focus.
@@ -65,6 +68,7 @@ class CMainFrame : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:

@@ -209,6 +209,28 @@ class AppTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(browser.Ready(), 1500);
     }
 
+    void tabMovesTheFocusFromPaneToPane() {
+        auto browser = Started();
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        window->Pane(0)->View()->setFocus();
+        const int order[] = {1, 2, 0};
+        for (int pane : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), window->Pane(pane)->View());
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), window->Pane(2)->View());
+        window->ShowRightPane(false);  // a hidden third pane is passed over
+        window->Pane(1)->View()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), window->Pane(0)->View());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), window->Pane(1)->View());
+    }
+
     void helpTopicsOpenTheHelpPages() {
         auto browser = Started();
         QVERIFY(browser);
