@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTextBrowser>
 
+#include "app/Choosers.h"
 #include "engine/services/UiServices.h"
 
 namespace tw::app {
@@ -32,8 +32,7 @@ QString FindFolder(QWidget* parent) {
     const std::string question = "Cannot find the help file " + exe.toStdString() +
                                  "/help/main.htm.\nWould you like to locate it yourself?";
     if (!EUiServices::Instance().AskYesNo(question)) return {};
-    const QString chosen =
-        QFileDialog::getExistingDirectory(parent, "Tidewright: Locate the help folder", exe);
+    const QString chosen = BrowseFolderFrom(parent, exe);
     if (!chosen.isEmpty() && HasPages(chosen)) Found() = chosen;
     return Found();
 }

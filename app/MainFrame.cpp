@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -18,6 +17,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "app/Choosers.h"
 #include "app/HelpViewer.h"
 #include "app/QuickStart.h"
 #include "app/SelectionCoordinator.h"
@@ -584,8 +584,9 @@ EAppSite* CMainFrame::CurrentSite() const {
 }
 
 void CMainFrame::AskTrackSite() {
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, "Tidewright: Select Directory", SelectionCoordinator::Instance().CurrentFolder());
+    const QString folder = BrowseFolderFrom(
+        this,
+        LastFolder().isEmpty() ? SelectionCoordinator::Instance().CurrentFolder() : QString());
     if (!folder.isEmpty()) TrackSite(folder);
 }
 
@@ -632,10 +633,9 @@ void CMainFrame::GatherStatistics() {
         EUiServices::Instance().MessageBox("Track a site first (Site, Track Web Site...).");
         return;
     }
-    const QString path =
-        QFileDialog::getSaveFileName(this, "Tidewright: Save Statistics Report",
-                                     Q(ProgramSubfolder("temp") + site->GetName() + "_report.html"),
-                                     "HTML Files (*.html *.htm);;All Files (*)");
+    const QString path = SaveAsFrom(this, "Save Statistics Report",
+                                    Q(ProgramSubfolder("temp") + site->GetName() + "_report.html"),
+                                    "HTML Files (*.html *.htm);;All Files (*)");
     if (path.isEmpty()) return;
     if (GenerateReport(*site, S(path))) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
