@@ -227,11 +227,13 @@ void CMainFrame::BuildPanes() {
     files_ = new ui::GFrameFile(splitter_);
     links_ = new ui::GFrameLink(splitter_);
     const char* placeholders[] = {
-        "The folder tree arrives with the folder pane.",
+        "",
         "The file list arrives with the file pane.",
         "Details and links arrive with the third pane.",
     };
-    for (int i = 0; i < 3; ++i) {
+    treeView_ = new views::GViewTree;
+    tree_->SetView(treeView_);
+    for (int i = 1; i < 3; ++i) {
         auto* text = new QLabel(placeholders[i]);
         text->setAlignment(Qt::AlignCenter);
         text->setWordWrap(true);
@@ -610,6 +612,7 @@ void CMainFrame::LoadSites() {
 }
 
 void CMainFrame::WatchSites() {
+    treeView_->RefreshIcons();  // tracked folders are marked
     notifier_.RemoveAll();
     for (const auto& site : ESiteRegistry::Instance().Sites())
         if (site->IsTracking())
@@ -647,8 +650,9 @@ void CMainFrame::OpenFiles() {
 
 // ---- selection, activation, changes on disk ----
 
-void CMainFrame::OnSelectionChanged() {
+void CMainFrame::OnSelectionChanged(QObject* source) {
     const SelectionCoordinator& selection = SelectionCoordinator::Instance();
+    if (source != treeView_) treeView_->SelectFolder(selection.CurrentFolder());
     links_->Part(1)->setText(QString("%1 links").arg(ESiteRegistry::Instance().pageUrlCount));
     QString bad = QString("%1 bad").arg(ESiteRegistry::Instance().pageBrokenCount);
     if (ESiteRegistry::Instance().pageBrokenCount < 0) bad.replace(0, 2, "??");

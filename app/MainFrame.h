@@ -17,6 +17,7 @@
 #include "app/SizeCounter.h"
 #include "engine/commands/History.h"
 #include "ui/components/PaneFrame.h"
+#include "views/GViewTree.h"
 
 namespace tw {
 class EAppSite;
@@ -49,6 +50,7 @@ class CMainFrame : public QMainWindow {
     QString StatusMessage() const { return status_->text(); }
     QSplitter* Splitter() const { return splitter_; }
     ui::PaneFrame* Pane(int index) const;
+    views::GViewTree* Tree() const { return treeView_; }
 
     // Loads every defined site (asking first when the settings say so) and watches them.
     void LoadSites();
@@ -79,7 +81,7 @@ class CMainFrame : public QMainWindow {
     void SaveLayout();
     void WatchSites();
     void OnSitesChanged(const QList<void*>& sites);
-    void OnSelectionChanged();
+    void OnSelectionChanged(QObject* source = nullptr);
     EAppSite* CurrentSite() const;
     void ShowOverview();
     void GatherStatistics();
@@ -93,6 +95,7 @@ class CMainFrame : public QMainWindow {
     QHash<int, QAction*> actions_;
     QSplitter* splitter_ = nullptr;
     ui::GFrameTree* tree_ = nullptr;
+    views::GViewTree* treeView_ = nullptr;
     ui::GFrameFile* files_ = nullptr;
     ui::GFrameLink* links_ = nullptr;
     QLabel* status_ = nullptr;

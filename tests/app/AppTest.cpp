@@ -24,6 +24,7 @@
 #include "engine/commands/SiteCommands.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
+#include "views/GViewTree.h"
 
 using namespace tw;
 using namespace tw::app;
@@ -207,6 +208,27 @@ class AppTest : public QObject {
         QVERIFY(!browser.Ready());
         QTest::keyClick(browser.Window(), Qt::Key_Space);
         QTRY_VERIFY_WITH_TIMEOUT(browser.Ready(), 1500);
+    }
+
+    // The folder pane follows the selection, reports its own, and marks tracked sites.
+    void theFolderTreeFollowsAndReportsTheSelection() {
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        views::GViewTree* tree = browser->Window()->Tree();
+        SelectionCoordinator::Instance().SelectDir(site_ + "/docs");
+        QCOMPARE(tree->CurrentItemPath(), site_ + "/docs");
+        QStandardItem* site = tree->ItemOf(site_);
+        QVERIFY(site && site->data(views::GViewTree::kTrackedRole).toBool());
+        QVERIFY(!tree->ItemOf(site_ + "/docs")->data(views::GViewTree::kTrackedRole).toBool());
+        QVERIFY(site->font().bold() == false && tree->ItemOf(site_ + "/docs")->font().bold());
+        // Chosen in the tree, a folder becomes the current folder.
+        tree->setCurrentIndex(tree->ItemOf(site_ + "/img")->index());
+        QCOMPARE(SelectionCoordinator::Instance().CurrentFolder(), site_ + "/img/");
+        // A folder made on disk appears when its parent is read again.
+        QDir().mkpath(site_ + "/later");
+        QVERIFY(!tree->ItemOf(site_ + "/later"));
+        tree->RefreshFolder(site_);
+        QVERIFY(tree->ItemOf(site_ + "/later"));
     }
 
     void tabMovesTheFocusFromPaneToPane() {

@@ -1,0 +1,192 @@
+#include "views/GViewTree.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QStyle>
+#include <algorithm>
+
+#include "app/SelectionCoordinator.h"
+#include "core/platform/Drives.h"
+#include "engine/model/SiteRegistry.h"
+
+namespace tw::views {
+namespace {
+
+constexpr int kUnreadRole = Qt::UserRole + 3;  // children not read yet
+
+QString Bare(QString path) {
+    while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+    return path;
+}
+
+// Subfolders are listed; hidden ones (a name starting with a dot) are not.
+QStringList SubfoldersOf(const QString& path) {
+    QStringList names = QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                                             QDir::Name | QDir::IgnoreCase);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const QString& n) { return n.startsWith('.'); }),
+                names.end());
+    return names;
+}
+
+bool HasSubfolder(const QString& path) {
+    QDir dir(path);
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+        if (!name.startsWith('.')) return true;
+    return false;
+}
+
+bool IsSiteDirectory(const QString& path) {
+    const std::string folder = Bare(path).toStdString() + "/";
+    for (const auto& site : ESiteRegistry::Instance().Sites())
+        if (site->GetDirectory() == folder) return true;
+    return false;
+}
+
+}  // namespace
+
+GViewTree::GViewTree(QWidget* parent) : QTreeView(parent), root_(new QStandardItem("My Computer")) {
+    setModel(&model_);
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    // Long names scroll sideways rather than being cut short.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    root_->setIcon(QIcon::fromTheme("computer", style()->standardIcon(QStyle::SP_ComputerIcon)));
+    root_->setEditable(false);
+    model_.appendRow(root_);  // the model owns it
+    for (const std::string& drive : DriveRoots()) {
+        const QString path = QString::fromStdString(drive);
+        QStandardItem* item = Insert(root_, Bare(path), Bare(path));
+        item->setIcon(QIcon::fromTheme("drive-harddisk", style()->standardIcon(QStyle::SP_DriveHDIcon)));
+    }
+    root_->setData(false, kUnreadRole);
+    expand(root_->index());
+    connect(this, &QTreeView::expanded, this,
+            [this](const QModelIndex& index) { ReadChildren(model_.itemFromIndex(index)); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &GViewTree::OnCurrentChanged);
+}
+
+QStandardItem* GViewTree::Insert(QStandardItem* parent, const QString& name, const QString& path) {
+    auto* item = new QStandardItem(name);
+    item->setEditable(false);
+    item->setData(path, kPathRole);
+    // Children are read when the item first opens; until then a folder with subfolders shows
+    // its expand button through one empty child.
+    item->setData(true, kUnreadRole);
+    if (HasSubfolder(path)) item->appendRow(new QStandardItem);
+    SetIcon(item);
+    parent->appendRow(item);
+    return item;
+}
+
+void GViewTree::SetIcon(QStandardItem* item) {
+    const bool tracked = IsSiteDirectory(item->data(kPathRole).toString());
+    item->setData(tracked, kTrackedRole);
+    if (item->parent() == root_) return;  // drives keep their icon
+    item->setIcon(tracked ? QIcon::fromTheme("folder-remote",
+                                             style()->standardIcon(QStyle::SP_DirLinkIcon))
+                          : QIcon::fromTheme("folder", style()->standardIcon(QStyle::SP_DirIcon)));
+}
+
+void GViewTree::ReadChildren(QStandardItem* item) {
+    if (!item || item == root_) return;
+    const QString path = item->data(kPathRole).toString();
+    QStringList names = SubfoldersOf(path);
+    // Children still there stay (with their state); the others go; new ones are added.
+    for (int row = item->rowCount() - 1; row >= 0; --row) {
+        QStandardItem* child = item->child(row);
+        const qsizetype at = names.indexOf(child->text());
+        if (at >= 0 && child->data(kPathRole).isValid())
+            names.removeAt(at);
+        else
+            item->removeRow(row);
+    }
+    for (const QString& name : names) Insert(item, name, path == "/" ? "/" + name : path + "/" + name);
+    item->sortChildren(0);
+    item->setData(false, kUnreadRole);
+}
+
+QStandardItem* GViewTree::ItemOf(const QString& wanted) const {
+    // The mount that holds the path (the longest drive root that is a prefix of it), then one
+    // folder name at a time.
+    const QString path = Bare(wanted);
+    QStandardItem* item = nullptr;
+    for (int row = 0; row < root_->rowCount(); ++row) {
+        QStandardItem* drive = root_->child(row);
+        const QString root = drive->data(kPathRole).toString();
+        const bool holds = path == root || path.startsWith(root == "/" ? root : root + "/");
+        if (holds && (!item || root.size() > item->data(kPathRole).toString().size()))
+            item = drive;
+    }
+    if (!item) return nullptr;
+    auto* self = const_cast<GViewTree*>(this);
+    while (item->data(kPathRole).toString() != path) {
+        if (item->data(kUnreadRole).toBool()) self->ReadChildren(item);
+        QStandardItem* next = nullptr;
+        const QString base = item->data(kPathRole).toString();
+        for (int row = 0; row < item->rowCount() && !next; ++row) {
+            const QString child = item->child(row)->data(kPathRole).toString();
+            if (path == child || path.startsWith(child + "/")) next = item->child(row);
+        }
+        if (!next) return nullptr;
+        item = next;
+    }
+    return item;
+}
+
+bool GViewTree::SelectFolder(const QString& path) {
+    QString folder = path;
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir()) folder = QFileInfo(Bare(folder)).absolutePath();
+    QStandardItem* item = folder.isEmpty() ? root_ : ItemOf(folder);
+    if (!item) return false;
+    programmatic_ = true;
+    for (QStandardItem* up = item->parent(); up; up = up->parent()) expand(up->index());
+    setCurrentIndex(item->index());
+    scrollTo(item->index());
+    programmatic_ = false;
+    return true;
+}
+
+void GViewTree::RefreshFolder(const QString& path) {
+    QString folder = Bare(path);
+    if (!QFileInfo(folder).isDir()) folder = QFileInfo(folder).absolutePath();
+    QStandardItem* item = ItemOf(folder);
+    if (!item || item->data(kUnreadRole).toBool()) return;
+    ReadChildren(item);
+    for (int row = 0; row < item->rowCount(); ++row) SetIcon(item->child(row));
+}
+
+void GViewTree::RefreshIcons() {
+    std::vector<QStandardItem*> pending{root_};
+    while (!pending.empty()) {
+        QStandardItem* item = pending.back();
+        pending.pop_back();
+        if (item != root_ && item->data(kPathRole).isValid()) SetIcon(item);
+        for (int row = 0; row < item->rowCount(); ++row) pending.push_back(item->child(row));
+    }
+}
+
+QString GViewTree::CurrentItemPath() const {
+    QStandardItem* item = model_.itemFromIndex(currentIndex());
+    return item && item != root_ ? item->data(kPathRole).toString() : QString();
+}
+
+void GViewTree::OnCurrentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // The current folder is bold.
+    for (const QModelIndex& index : {previous, current}) {
+        if (QStandardItem* item = model_.itemFromIndex(index)) {
+            QFont font = item->font();
+            font.setBold(index == current);
+            item->setFont(font);
+        }
+    }
+    if (programmatic_) return;
+    app::SelectionCoordinator::Instance().SelectDir(CurrentItemPath(), this);
+}
+
+}  // namespace tw::views

@@ -1,0 +1,42 @@
+#pragma once
+// The folder pane: the computer's folders as a tree under "My Computer" — the mounted file
+// systems, then their folders, read as the user expands them. The folders of tracked sites
+// carry the tracked-folder icon; the current folder is bold. Choosing a folder makes it the
+// current folder of the selection coordinator; the coordinator's choices are shown here
+// without being reported back.
+
+#include <QStandardItemModel>
+#include <QTreeView>
+
+namespace tw::views {
+
+class GViewTree : public QTreeView {
+    Q_OBJECT
+  public:
+    static constexpr int kPathRole = Qt::UserRole + 1;
+    static constexpr int kTrackedRole = Qt::UserRole + 2;
+
+    explicit GViewTree(QWidget* parent = nullptr);
+
+    // Selects the item of the folder (its parent when the path is not a folder), reading
+    // folders on the way; the root for an empty path. False when no item was found.
+    bool SelectFolder(const QString& path);
+    // Reads the children of the folder's item again and renews the tracked marks below it.
+    void RefreshFolder(const QString& path);
+    // Renews the tracked marks of every item read so far (after sites were added or removed).
+    void RefreshIcons();
+    QString CurrentItemPath() const;
+    QStandardItem* ItemOf(const QString& path) const;
+
+  private:
+    QStandardItem* Insert(QStandardItem* parent, const QString& name, const QString& path);
+    void ReadChildren(QStandardItem* item);
+    void SetIcon(QStandardItem* item);
+    void OnCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
+
+    QStandardItemModel model_;
+    QStandardItem* root_;
+    bool programmatic_ = false;
+};
+
+}  // namespace tw::views
