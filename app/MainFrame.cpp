@@ -82,6 +82,8 @@ bool Handled(CommandId id) {
         case kAbout:
         case kUpOneLevel:
         case kWindowConfigurations:
+        case kSelectAll:
+        case kInvertSelection:
         case kHelpTopics:
         case kContextHelp:
         case kQuickStart:
@@ -226,15 +228,12 @@ void CMainFrame::BuildPanes() {
     tree_ = new ui::GFrameTree(splitter_);
     files_ = new ui::GFrameFile(splitter_);
     links_ = new ui::GFrameLink(splitter_);
-    const char* placeholders[] = {
-        "",
-        "The file list arrives with the file pane.",
-        "Details and links arrive with the third pane.",
-    };
     treeView_ = new views::GViewTree;
     tree_->SetView(treeView_);
-    for (int i = 1; i < 3; ++i) {
-        auto* text = new QLabel(placeholders[i]);
+    fileView_ = new views::GViewFile;
+    files_->SetView(fileView_);
+    for (int i = 2; i < 3; ++i) {
+        auto* text = new QLabel("Details and links arrive with the third pane.");
         text->setAlignment(Qt::AlignCenter);
         text->setWordWrap(true);
         text->setForegroundRole(QPalette::PlaceholderText);
@@ -466,8 +465,18 @@ void CMainFrame::UpdateCommands() {
 
 bool CMainFrame::ExecuteCommand(std::unique_ptr<ECommand> command) {
     const bool ok = history_.ExecuteCommand(std::move(command));
-    UpdateCommands();
+    RefreshPanes();
     return ok;
+}
+
+void CMainFrame::RefreshPanes() {
+    // What a command changed on disk shows: the folders read again, the list refilled.
+    const SelectionCoordinator& selection = SelectionCoordinator::Instance();
+    treeView_->RefreshFolder(selection.CurrentFolder());
+    const QStringList selected = fileView_->SelectedPaths();
+    fileView_->ShowFolder(selection.CurrentFolder());
+    fileView_->SelectPaths(selected);
+    UpdateCommands();
 }
 
 void CMainFrame::Run(CommandId id) {
@@ -480,9 +489,11 @@ void CMainFrame::Run(CommandId id) {
             break;
         case kUndo:
             history_.Undo();
+            RefreshPanes();
             break;
         case kRedo:
             history_.Redo();
+            RefreshPanes();
             break;
         case kShowTitles:  // a checkable item: its state has changed already
             ShowTitles(actions_.value(kShowTitles)->isChecked());
@@ -494,7 +505,7 @@ void CMainFrame::Run(CommandId id) {
             ShowRightPane(!rightShown_);
             break;
         case kRefresh:
-            selection.SelectDir(selection.CurrentFolder());
+            RefreshPanes();
             break;
         case kUpOneLevel:
             selection.SelectDir(QFileInfo(selection.CurrentFile()).absolutePath());
@@ -529,6 +540,12 @@ void CMainFrame::Run(CommandId id) {
         }
         case kDuplicateFiles:
             ExecuteCommand(std::make_unique<ESiteDuplicateCommand>(selected));
+            break;
+        case kSelectAll:
+            fileView_->SelectAll();
+            break;
+        case kInvertSelection:
+            fileView_->InvertSelection();
             break;
         case kHelpTopics:
             ShowHelpTopic(this, "main.htm");
@@ -653,6 +670,15 @@ void CMainFrame::OpenFiles() {
 void CMainFrame::OnSelectionChanged(QObject* source) {
     const SelectionCoordinator& selection = SelectionCoordinator::Instance();
     if (source != treeView_) treeView_->SelectFolder(selection.CurrentFolder());
+    if (source != fileView_) {
+        if (fileView_->Folder() + "/" != selection.CurrentFolder() &&
+            fileView_->Folder() != selection.CurrentFolder())
+            fileView_->ShowFolder(selection.CurrentFolder());
+        fileView_->SelectPaths(selection.IsFolder() && selection.Selection().size() == 1 &&
+                                       selection.CurrentFile() + "/" == selection.CurrentFolder()
+                                   ? QStringList()
+                                   : selection.Selection());
+    }
     links_->Part(1)->setText(QString("%1 links").arg(ESiteRegistry::Instance().pageUrlCount));
     QString bad = QString("%1 bad").arg(ESiteRegistry::Instance().pageBrokenCount);
     if (ESiteRegistry::Instance().pageBrokenCount < 0) bad.replace(0, 2, "??");

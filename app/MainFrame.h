@@ -17,6 +17,7 @@
 #include "app/SizeCounter.h"
 #include "engine/commands/History.h"
 #include "ui/components/PaneFrame.h"
+#include "views/GViewFile.h"
 #include "views/GViewTree.h"
 
 namespace tw {
@@ -37,6 +38,8 @@ class CMainFrame : public QMainWindow {
     bool ExecuteCommand(std::unique_ptr<ECommand> command);
     void Run(CommandId id);
 
+    // The panes read the disk again (after a command, an undo, F5).
+    void RefreshPanes();
     // Enables every command by the table and the current state; sets the Undo/Redo texts.
     void UpdateCommands();
     CommandState CurrentState() const;
@@ -51,6 +54,7 @@ class CMainFrame : public QMainWindow {
     QSplitter* Splitter() const { return splitter_; }
     ui::PaneFrame* Pane(int index) const;
     views::GViewTree* Tree() const { return treeView_; }
+    views::GViewFile* Files() const { return fileView_; }
 
     // Loads every defined site (asking first when the settings say so) and watches them.
     void LoadSites();
@@ -96,6 +100,7 @@ class CMainFrame : public QMainWindow {
     QSplitter* splitter_ = nullptr;
     ui::GFrameTree* tree_ = nullptr;
     views::GViewTree* treeView_ = nullptr;
+    views::GViewFile* fileView_ = nullptr;
     ui::GFrameFile* files_ = nullptr;
     ui::GFrameLink* links_ = nullptr;
     QLabel* status_ = nullptr;

@@ -231,6 +231,40 @@ class AppTest : public QObject {
         QVERIFY(tree->ItemOf(site_ + "/later"));
     }
 
+    // The file pane lists the current folder with the site's marks, sorts, and reports its
+    // selection; a move made through the window shows in it at once.
+    void theFileListShowsTheFolderAndReportsItsSelection() {
+        Write("lost.html", "<p>no page leads here</p>");
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        views::GViewFile* files = window->Files();
+        SelectionCoordinator::Instance().SelectDir(site_);
+        QCOMPARE(files->Folder(), site_);
+        const QStandardItemModel& model = files->Model();
+        QVERIFY(files->RowOf(site_ + "/index.html") >= 0);
+        QVERIFY(model.item(files->RowOf(site_ + "/lost.html"))->font().strikeOut());  // orphan
+        QCOMPARE(model.item(files->RowOf(site_ + "/index.html"), views::GViewFile::kSize)->text(),
+                 QString("1 KB"));
+        // Folders first, then files, by name; by size the largest last.
+        QCOMPARE(files->model()->index(0, 0).data().toString(), QString("docs"));
+        files->sortByColumn(views::GViewFile::kSize, Qt::AscendingOrder);
+        const int last = files->model()->rowCount() - 1;
+        QCOMPARE(files->model()->index(last, 0).data().toString(), QString("index.html"));
+        files->SelectPaths({site_ + "/index.html", site_ + "/lost.html"});
+        QCOMPARE(files->SelectedPaths().size(), 2);
+        files->selectionModel()->select(
+            files->model()->index(last, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QCOMPARE(SelectionCoordinator::Instance().CurrentFile(), site_ + "/index.html");
+        window->ExecuteCommand(std::make_unique<ESiteMoveCommand>(
+            std::vector<std::string>{(site_ + "/lost.html").toStdString()},
+            (site_ + "/new").toStdString()));
+        QCOMPARE(files->RowOf(site_ + "/lost.html"), -1);
+        window->Action(kUndo)->trigger();
+        QVERIFY(files->RowOf(site_ + "/lost.html") >= 0);
+    }
+
     void tabMovesTheFocusFromPaneToPane() {
         auto browser = Started();
         QVERIFY(browser);

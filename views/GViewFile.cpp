@@ -1,0 +1,158 @@
+#include "views/GViewFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QStyle>
+#include <algorithm>
+
+#include "app/SelectionCoordinator.h"
+#include "core/platform/SizeText.h"
+#include "engine/model/SiteRegistry.h"
+
+namespace tw::views {
+namespace {
+
+QString Bare(QString path) {
+    while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+    return path;
+}
+
+QStandardItem* Cell(const QString& text, const QVariant& sortKey, bool right = false) {
+    auto* item = new QStandardItem(text);
+    item->setEditable(false);
+    item->setData(sortKey, GViewFile::kSortRole);
+    if (right) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+}  // namespace
+
+GViewFile::GViewFile(QWidget* parent) : QTreeView(parent) {
+    model_.setHorizontalHeaderLabels({"Name", "Bad links", "Size", "Type", "Date"});
+    sorted_.setSourceModel(&model_);
+    sorted_.setSortRole(kSortRole);
+    sorted_.setSortCaseSensitivity(Qt::CaseInsensitive);
+    setModel(&sorted_);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setSortingEnabled(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setSectionsMovable(true);
+    // The widths of the file manager this follows, never narrower than a heading.
+    const int widths[] = {150, 55, 50, 100, 120};
+    for (int column = 0; column < kColumns; ++column)
+        setColumnWidth(column, std::max(widths[column], header()->sectionSizeHint(column) + 8));
+    // The common type names fit whole.
+    setColumnWidth(kType, std::max(columnWidth(kType),
+                                   fontMetrics().horizontalAdvance("HTML document") + 16));
+    for (int column = kBadLinks; column < kColumns; ++column)
+        model_.horizontalHeaderItem(column)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    sortByColumn(kName, Qt::AscendingOrder);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &GViewFile::Report);
+    connect(this, &QTreeView::activated, this, [this](const QModelIndex& index) {
+        // Opening a folder makes it the current folder.
+        const QString path = sorted_.index(index.row(), kName).data(kPathRole).toString();
+        if (QFileInfo(path).isDir()) app::SelectionCoordinator::Instance().SelectDir(path);
+    });
+}
+
+void GViewFile::ShowFolder(const QString& wanted) {
+    QString folder = Bare(wanted);
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir()) folder = QFileInfo(folder).absolutePath();
+    programmatic_ = true;
+    model_.removeRows(0, model_.rowCount());
+    folder_ = folder;
+    if (!folder.isEmpty()) {
+        const ESiteRegistry& registry = ESiteRegistry::Instance();
+        QMimeDatabase mimes;
+        const QFileInfoList entries = QDir(folder).entryInfoList(
+            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::DirsFirst | QDir::Name);
+        for (const QFileInfo& entry : entries) {
+            if (entry.fileName().startsWith('.')) continue;  // hidden
+            const QString path = entry.absoluteFilePath();
+            const std::string native = path.toStdString();
+            const bool isFolder = entry.isDir();
+            auto* name = Cell(entry.fileName(), QString(isFolder ? "0" : "1") + entry.fileName().toLower());
+            name->setData(path, kPathRole);
+            name->setIcon(style()->standardIcon(isFolder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
+            // Broken links of a page (or of the pages below a folder) of a tracked site.
+            const int broken = registry.GetBrokenLinkCount(native);
+            auto* bad = Cell(broken > 0 ? QString::number(broken) : QString(), broken, true);
+            if (registry.IsOrphanPath(native)) {
+                QFont font = name->font();
+                font.setStrikeOut(true);
+                name->setFont(font);
+                name->setToolTip("An orphan: no page leads to it from the home page");
+            }
+            const qint64 bytes = isFolder ? -1 : entry.size();
+            auto* size = Cell(isFolder ? QString()
+                                       : QString::fromStdString(SizeText(static_cast<std::uint64_t>(bytes), 1)),
+                              bytes, true);
+            const QString typeName =
+                isFolder ? QString("Folder") : mimes.mimeTypeForFile(entry).comment();
+            auto* type = Cell(typeName, typeName.toLower(), true);
+            const QDateTime written = entry.lastModified();
+            auto* date = Cell(QLocale().toString(written, QLocale::ShortFormat), written, true);
+            model_.appendRow({name, bad, size, type, date});
+        }
+    }
+    programmatic_ = false;
+}
+
+int GViewFile::RowOf(const QString& path) const {
+    const QString bare = Bare(path);
+    for (int row = 0; row < model_.rowCount(); ++row)
+        if (model_.item(row, kName)->data(kPathRole).toString() == bare) return row;
+    return -1;
+}
+
+void GViewFile::SelectPaths(const QStringList& paths) {
+    programmatic_ = true;
+    QItemSelection selection;
+    for (const QString& path : paths) {
+        const int row = RowOf(path);
+        if (row < 0) continue;
+        const QModelIndex index = sorted_.mapFromSource(model_.index(row, kName));
+        selection.select(index, index.siblingAtColumn(kColumns - 1));
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    programmatic_ = false;
+}
+
+QStringList GViewFile::SelectedPaths() const {
+    QStringList paths;
+    for (const QModelIndex& index : selectionModel()->selectedRows(kName))
+        paths << index.data(kPathRole).toString();
+    if (paths.isEmpty() && !folder_.isEmpty()) paths << folder_;
+    return paths;
+}
+
+void GViewFile::SelectAll() {
+    selectAll();
+}
+
+void GViewFile::InvertSelection() {
+    QItemSelection all(sorted_.index(0, 0),
+                       sorted_.index(sorted_.rowCount() - 1, kColumns - 1));
+    selectionModel()->select(all, QItemSelectionModel::Toggle);
+}
+
+void GViewFile::Report() {
+    if (programmatic_) return;
+    QStringList paths;
+    for (const QModelIndex& index : selectionModel()->selectedRows(kName))
+        paths << index.data(kPathRole).toString();
+    auto& coordinator = app::SelectionCoordinator::Instance();
+    if (paths.isEmpty())
+        coordinator.SelectDir(folder_, this);
+    else
+        coordinator.SelectMultiple(paths, this);
+}
+
+}  // namespace tw::views

@@ -1,0 +1,44 @@
+#pragma once
+// The file pane's list: the folders and files of the current folder with the columns "Name",
+// "Bad links", "Size", "Type" and "Date", sortable by any of them. A page of a tracked site
+// shows how many broken links it has; an orphan file is struck through. Selections are
+// reported to the selection coordinator; a folder opened here becomes the current folder.
+
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QTreeView>
+
+namespace tw::views {
+
+class GViewFile : public QTreeView {
+    Q_OBJECT
+  public:
+    enum Column { kName, kBadLinks, kSize, kType, kDate, kColumns };
+    static constexpr int kPathRole = Qt::UserRole + 1;
+    static constexpr int kSortRole = Qt::UserRole + 2;
+
+    explicit GViewFile(QWidget* parent = nullptr);
+
+    // Fills the list with the folder's entries (the folder of a file path); empty for none.
+    void ShowFolder(const QString& folder);
+    const QString& Folder() const { return folder_; }
+    // Selects the rows of these paths (without reporting them back).
+    void SelectPaths(const QStringList& paths);
+    // The selected paths; the folder shown when nothing is selected.
+    QStringList SelectedPaths() const;
+    // The row of a path in the model (not the sorted view); -1 when it is not listed.
+    int RowOf(const QString& path) const;
+    const QStandardItemModel& Model() const { return model_; }
+    void SelectAll();
+    void InvertSelection();
+
+  private:
+    void Report();
+
+    QStandardItemModel model_;
+    QSortFilterProxyModel sorted_;
+    QString folder_;
+    bool programmatic_ = false;
+};
+
+}  // namespace tw::views
