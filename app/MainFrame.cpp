@@ -232,14 +232,8 @@ void CMainFrame::BuildPanes() {
     tree_->SetView(treeView_);
     fileView_ = new views::GViewFile;
     files_->SetView(fileView_);
-    for (int i = 2; i < 3; ++i) {
-        auto* text = new QLabel("Details and links arrive with the third pane.");
-        text->setAlignment(Qt::AlignCenter);
-        text->setWordWrap(true);
-        text->setForegroundRole(QPalette::PlaceholderText);
-        text->setFocusPolicy(Qt::StrongFocus);
-        Pane(i)->SetView(text);
-    }
+    linkView_ = new views::GViewLinks;
+    links_->SetView(linkView_);
     qApp->installEventFilter(this);
     auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(next, &QShortcut::activated, this, [this] { FocusNextPane(true); });
@@ -301,9 +295,8 @@ bool CMainFrame::FocusNextPane(bool forward) {
     for (int i = 0; i < 3 && focus; ++i)
         if (Pane(i)->isAncestorOf(focus) || Pane(i) == focus) current = i;
     if (current < 0) return false;
-    // The third pane's own controls take Tab among themselves; the pane gives the focus up
-    // from its view (today its one control, so its first and its last).
-    if (current == 2 && focus != links_->View()) return false;
+    // The third pane's own controls would take Tab among themselves; today its list is its
+    // one control (its first and its last), so the focus leaves from it.
     int target = (current + (forward ? 1 : 2)) % 3;
     if (target == 2 && !rightShown_) target = forward ? 0 : 1;
     Pane(target)->View()->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
@@ -686,17 +679,7 @@ void CMainFrame::OnSelectionChanged(QObject* source) {
     links_->Part(3)->setText(
         QString("%1 external").arg(ESiteRegistry::Instance().pageExternalCount));
     StartCounts();
-    // Until the details view is there, the third pane says what is selected.
-    if (auto* details = qobject_cast<QLabel*>(links_->View())) {
-        const ESiteRegistry& registry = ESiteRegistry::Instance();
-        QString text = selection.Selection().size() > 1
-                           ? QString("%1 items selected").arg(selection.Selection().size())
-                           : selection.CurrentFile();
-        if (!registry.pageTitle.empty()) text += "\n\n" + Q(registry.pageTitle);
-        if (registry.pageBrokenCount >= 0 && selection.IsFile())
-            text += "\n" + links_->Part(1)->text() + ", " + bad + ", " + links_->Part(3)->text();
-        details->setText(text);
-    }
+    linkView_->Show(selection.CurrentFile(), static_cast<int>(selection.Selection().size()));
     UpdateCommands();
 }
 

@@ -18,6 +18,7 @@
 #include "engine/commands/History.h"
 #include "ui/components/PaneFrame.h"
 #include "views/GViewFile.h"
+#include "views/GViewLinks.h"
 #include "views/GViewTree.h"
 
 namespace tw {
@@ -55,6 +56,7 @@ class CMainFrame : public QMainWindow {
     ui::PaneFrame* Pane(int index) const;
     views::GViewTree* Tree() const { return treeView_; }
     views::GViewFile* Files() const { return fileView_; }
+    views::GViewLinks* Links() const { return linkView_; }
 
     // Loads every defined site (asking first when the settings say so) and watches them.
     void LoadSites();
@@ -101,6 +103,7 @@ class CMainFrame : public QMainWindow {
     ui::GFrameTree* tree_ = nullptr;
     views::GViewTree* treeView_ = nullptr;
     views::GViewFile* fileView_ = nullptr;
+    views::GViewLinks* linkView_ = nullptr;
     ui::GFrameFile* files_ = nullptr;
     ui::GFrameLink* links_ = nullptr;
     QLabel* status_ = nullptr;

@@ -44,16 +44,6 @@ struct PageRows {
     std::vector<Row> rows;
 };
 
-// A URL's status, as the links view names it; the broken fragment starts count as one.
-std::string StatusOf(const EUrl& url, bool brokenFragment) {
-    if (url.IsExternal()) return "external";
-    if (url.IsIgnored()) return "ignored";
-    if (url.IsUntracked()) return "untracked";
-    if (!url.target) return "broken";
-    if (url.IsCaseMismatch()) return "case";
-    return brokenFragment ? "fragment" : "good";
-}
-
 // Reads one page and judges its URLs: the pages its fragments point into are read for their
 // ids, nothing else of the site.
 std::vector<Row> RowsOf(EAppSite& site, EHtmlNode& page) {
@@ -89,7 +79,7 @@ std::vector<Row> RowsOf(EAppSite& site, EHtmlNode& page) {
         row.url = url.end < content.size() ? content.substr(url.start, url.end - url.start + 1)
                                            : url.text;
         row.source = UrlSourceName(url.source);
-        row.status = StatusOf(url, brokenFragments.count(url.start) != 0);
+        row.status = LinkStatusName(url, brokenFragments.count(url.start) != 0);
         if (!url.IsExternal())
             row.target = url.target ? site.SiteRelativePath(url.target)
                                     : SiteRelativeUrlPath(page, url.text);
