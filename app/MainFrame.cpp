@@ -368,6 +368,7 @@ void CMainFrame::SaveLayout() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     SaveLayout();
+    fileView_->SaveLayout();
     history_.Clear();
     event->accept();
 }

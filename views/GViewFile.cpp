@@ -11,6 +11,7 @@
 
 #include "app/SelectionCoordinator.h"
 #include "core/platform/SizeText.h"
+#include "core/settings/SettingsStore.h"
 #include "engine/model/SiteRegistry.h"
 
 namespace tw::views {
@@ -54,6 +55,7 @@ GViewFile::GViewFile(QWidget* parent) : QTreeView(parent) {
     for (int column = kBadLinks; column < kColumns; ++column)
         model_.horizontalHeaderItem(column)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     sortByColumn(kName, Qt::AscendingOrder);
+    LoadLayout();
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &GViewFile::Report);
     connect(this, &QTreeView::activated, this, [this](const QModelIndex& index) {
         // Opening a folder makes it the current folder.
@@ -131,6 +133,33 @@ QStringList GViewFile::SelectedPaths() const {
         paths << index.data(kPathRole).toString();
     if (paths.isEmpty() && !folder_.isEmpty()) paths << folder_;
     return paths;
+}
+
+void GViewFile::SaveLayout() const {
+    std::vector<ColumnLayout> columns;
+    for (int column = 0; column < kColumns; ++column)
+        columns.push_back({column, header()->visualIndex(column), columnWidth(column)});
+    SettingsStore& settings = SettingsStore::Instance();
+    settings.SaveColumnLayout("FileViewColumns", columns, true);
+    const int sorted = header()->sortIndicatorSection();
+    settings.WriteSortIndex("1FileViewSorting",
+                            {sorted, header()->sortIndicatorOrder() == Qt::AscendingOrder});
+}
+
+void GViewFile::LoadLayout() {
+    SettingsStore& settings = SettingsStore::Instance();
+    std::vector<ColumnLayout> columns = settings.LoadColumnLayout("FileViewColumns");
+    std::sort(columns.begin(), columns.end(),
+              [](const ColumnLayout& a, const ColumnLayout& b) { return a.order < b.order; });
+    for (const ColumnLayout& column : columns) {
+        if (column.id < 0 || column.id >= kColumns) continue;
+        setColumnWidth(column.id, column.width);
+        header()->moveSection(header()->visualIndex(column.id),
+                              std::min(column.order, kColumns - 1));
+    }
+    const SortIndex sort = settings.ReadSortIndex("1FileViewSorting");
+    if (sort.column >= 0 && sort.column < kColumns)
+        sortByColumn(sort.column, sort.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void GViewFile::SelectAll() {

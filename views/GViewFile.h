@@ -31,6 +31,10 @@ class GViewFile : public QTreeView {
     const QStandardItemModel& Model() const { return model_; }
     void SelectAll();
     void InvertSelection();
+    // The columns' widths and order and the sort, kept in the settings ("FileViewColumns",
+    // "1FileViewSorting").
+    void SaveLayout() const;
+    void LoadLayout();
 
   private:
     void Report();

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
@@ -92,6 +93,8 @@ class AppTest : public QObject {
             QVERIFY(
                 ESiteRegistry::Instance().FindTrackedSite((site_ + "/index.html").toStdString()));
             window->Splitter()->setSizes({180, 400, 250});
+            window->Files()->setColumnWidth(views::GViewFile::kType, 140);
+            window->Files()->sortByColumn(views::GViewFile::kDate, Qt::DescendingOrder);
             window->Action(kShowTitles)->trigger();  // titles off
             window->ShowRightPane(false);
             SelectionCoordinator::Instance().SelectDir(site_ + "/docs");
@@ -108,6 +111,9 @@ class AppTest : public QObject {
         QVERIFY(!window->RightPaneShown());
         QVERIFY(!window->Action(kShowTitles)->isChecked());
         QCOMPARE(window->Splitter()->sizes().value(0), 180);
+        QCOMPARE(window->Files()->columnWidth(views::GViewFile::kType), 140);
+        QCOMPARE(window->Files()->header()->sortIndicatorSection(), int(views::GViewFile::kDate));
+        QCOMPARE(window->Files()->header()->sortIndicatorOrder(), Qt::DescendingOrder);
         QCOMPARE(SelectionCoordinator::Instance().CurrentFolder(), site_ + "/docs/");
         // The site defined in the first run is loaded again.
         QVERIFY(ESiteRegistry::Instance().FindTrackedSite((site_ + "/index.html").toStdString()));
