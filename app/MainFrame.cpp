@@ -84,6 +84,7 @@ bool Handled(CommandId id) {
         case kWindowConfigurations:
         case kSelectAll:
         case kInvertSelection:
+        case kRenameFile:
         case kHelpTopics:
         case kContextHelp:
         case kQuickStart:
@@ -232,6 +233,7 @@ void CMainFrame::BuildPanes() {
     tree_->SetView(treeView_);
     fileView_ = new views::GViewFile;
     files_->SetView(fileView_);
+    connect(fileView_, &views::GViewFile::RenameRequested, this, &CMainFrame::RenameTo);
     linkView_ = new views::GViewLinks;
     links_->SetView(linkView_);
     qApp->installEventFilter(this);
@@ -463,6 +465,24 @@ bool CMainFrame::ExecuteCommand(std::unique_ptr<ECommand> command) {
     return ok;
 }
 
+void CMainFrame::RenameTo(const QString& path, const QString& newName) {
+    const QString target = QFileInfo(path).absolutePath() + "/" + newName;
+    // Another item of that name (not the same one in other letter case), or a name no file can
+    // have: the editor opens again with the reason in the status bar.
+    const char* problem = nullptr;
+    if (newName.isEmpty() || newName.contains('/') || newName == "." || newName == "..")
+        problem = "Error: an invalid character for a file name was entered";
+    else if (QFileInfo::exists(target) && target.compare(path, Qt::CaseInsensitive) != 0)
+        problem = "Error: the file or folder name you entered was already in use";
+    if (problem) {
+        ShowStatusMessage(problem, true);
+        QTimer::singleShot(0, this, [this] { Run(kRenameFile); });
+        return;
+    }
+    ExecuteCommand(std::make_unique<ESiteRenameCommand>(S(path), S(target)));
+    SelectionCoordinator::Instance().SelectFile(target);
+}
+
 void CMainFrame::RefreshPanes() {
     // What a command changed on disk shows: the folders read again, the list refilled.
     const SelectionCoordinator& selection = SelectionCoordinator::Instance();
@@ -537,6 +557,9 @@ void CMainFrame::Run(CommandId id) {
             break;
         case kSelectAll:
             fileView_->SelectAll();
+            break;
+        case kRenameFile:
+            fileView_->BeginRename();
             break;
         case kInvertSelection:
             fileView_->InvertSelection();

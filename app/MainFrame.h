@@ -39,6 +39,8 @@ class CMainFrame : public QMainWindow {
     bool ExecuteCommand(std::unique_ptr<ECommand> command);
     void Run(CommandId id);
 
+    // An in-place rename: checked, then run as a site rename command (links kept valid).
+    void RenameTo(const QString& path, const QString& newName);
     // The panes read the disk again (after a command, an undo, F5).
     void RefreshPanes();
     // Enables every command by the table and the current state; sets the Undo/Redo texts.

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMimeDatabase>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
 
@@ -56,6 +57,25 @@ GViewFile::GViewFile(QWidget* parent) : QTreeView(parent) {
         model_.horizontalHeaderItem(column)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     sortByColumn(kName, Qt::AscendingOrder);
     LoadLayout();
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(&model_, &QStandardItemModel::itemChanged, this, [this](QStandardItem* item) {
+        if (!renaming_ || item->column() != kName) return;
+        renaming_ = false;
+        {
+            const QSignalBlocker quiet(&model_);
+            item->setEditable(false);
+        }
+        const QString path = item->data(kPathRole).toString();
+        const QString newName = item->text();
+        // The row keeps its old name until the rename is done and the list read again.
+        programmatic_ = true;
+        {
+            const QSignalBlocker quiet(&model_);
+            item->setText(QFileInfo(path).fileName());
+        }
+        programmatic_ = false;
+        if (newName != QFileInfo(path).fileName()) emit RenameRequested(path, newName);
+    });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &GViewFile::Report);
     connect(this, &QTreeView::activated, this, [this](const QModelIndex& index) {
         // Opening a folder makes it the current folder.
@@ -160,6 +180,18 @@ void GViewFile::LoadLayout() {
     const SortIndex sort = settings.ReadSortIndex("1FileViewSorting");
     if (sort.column >= 0 && sort.column < kColumns)
         sortByColumn(sort.column, sort.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void GViewFile::BeginRename() {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    QStandardItem* item = model_.itemFromIndex(sorted_.mapToSource(current.siblingAtColumn(kName)));
+    {
+        const QSignalBlocker quiet(&model_);  // a change of flags is no rename
+        item->setEditable(true);
+    }
+    renaming_ = true;
+    edit(current.siblingAtColumn(kName));
 }
 
 void GViewFile::SelectAll() {

@@ -31,10 +31,16 @@ class GViewFile : public QTreeView {
     const QStandardItemModel& Model() const { return model_; }
     void SelectAll();
     void InvertSelection();
+    // Opens the name of the current row for editing; the new name is offered through
+    // RenameRequested, the list itself changes nothing on disk.
+    void BeginRename();
     // The columns' widths and order and the sort, kept in the settings ("FileViewColumns",
     // "1FileViewSorting").
     void SaveLayout() const;
     void LoadLayout();
+
+  signals:
+    void RenameRequested(const QString& path, const QString& newName);
 
   private:
     void Report();
@@ -43,6 +49,7 @@ class GViewFile : public QTreeView {
     QSortFilterProxyModel sorted_;
     QString folder_;
     bool programmatic_ = false;
+    bool renaming_ = false;
 };
 
 }  // namespace tw::views

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
@@ -291,6 +292,47 @@ class AppTest : public QObject {
         QCOMPARE(files->RowOf(site_ + "/lost.html"), -1);
         window->Action(kUndo)->trigger();
         QVERIFY(files->RowOf(site_ + "/lost.html") >= 0);
+    }
+
+    // Renamed in place (F2), a page of a tracked site keeps every link to it valid, and undo
+    // gives back both; a name that is taken opens the editor again with the reason.
+    void renamingInPlaceKeepsTheLinks() {
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        views::GViewFile* files = window->Files();
+        window->activateWindow();  // the editor takes keys in the active window
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        SelectionCoordinator::Instance().SelectFile(site_ + "/docs/a.html");
+        files->setCurrentIndex(files->selectionModel()->selectedRows().value(0));
+        // The visible editor gets the name and Enter; the view commits from its event loop.
+        auto type = [&](const QString& name) {
+            QLineEdit* editor = nullptr;
+            for (QLineEdit* candidate : files->findChildren<QLineEdit*>())
+                if (candidate->isVisible()) editor = candidate;
+            QVERIFY(editor);
+            editor->setText(name);
+            QTest::keyClick(editor, Qt::Key_Return);
+            QApplication::processEvents();
+        };
+        QFile::copy(site_ + "/index.html", site_ + "/docs/taken.html");
+        window->Action(kRenameFile)->trigger();
+        type("taken.html");
+        QCOMPARE(window->StatusMessage(),
+                 QString("Error: the file or folder name you entered was already in use"));
+        QVERIFY(QFile::exists(site_ + "/docs/a.html"));
+        QApplication::processEvents();  // the editor opens again
+        type("intro.html");
+        QVERIFY(QFile::exists(site_ + "/docs/intro.html"));
+        QFile index(site_ + "/index.html");
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        QVERIFY(index.readAll().contains("href=\"docs/intro.html\""));
+        QVERIFY(files->RowOf(site_ + "/docs/intro.html") >= 0);
+        window->Action(kUndo)->trigger();
+        QVERIFY(QFile::exists(site_ + "/docs/a.html"));
+        index.close();
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        QVERIFY(index.readAll().contains("href=\"docs/a.html\""));
     }
 
     void tabMovesTheFocusFromPaneToPane() {
