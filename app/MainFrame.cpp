@@ -29,6 +29,7 @@
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/SiteCommands.h"
+#include "engine/commands/UniqueNames.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
 #include "engine/report/Overview.h"
@@ -85,6 +86,7 @@ bool Handled(CommandId id) {
         case kSelectAll:
         case kInvertSelection:
         case kRenameFile:
+        case kNewFolder:
         case kHelpTopics:
         case kContextHelp:
         case kQuickStart:
@@ -234,6 +236,9 @@ void CMainFrame::BuildPanes() {
     fileView_ = new views::GViewFile;
     files_->SetView(fileView_);
     connect(fileView_, &views::GViewFile::RenameRequested, this, &CMainFrame::RenameTo);
+    connect(fileView_, &views::GViewFile::OpenRequested, this, [this](const QString& path) {
+        ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
+    });
     linkView_ = new views::GViewLinks;
     links_->SetView(linkView_);
     qApp->installEventFilter(this);
@@ -561,6 +566,17 @@ void CMainFrame::Run(CommandId id) {
         case kRenameFile:
             fileView_->BeginRename();
             break;
+        case kNewFolder: {
+            // "New Folder" (or "New Folder(2)"...) in the current folder, then named in place.
+            const std::string folder = S(selection.CurrentFolder());
+            const std::string path = MakeUniqueName(folder, LoadString(286), "");
+            if (ExecuteCommand(std::make_unique<ENewDirCommand>(path))) {
+                fileView_->SelectPaths({Q(path)});
+                fileView_->setCurrentIndex(fileView_->selectionModel()->selectedRows().value(0));
+                fileView_->BeginRename();
+            }
+            break;
+        }
         case kInvertSelection:
             fileView_->InvertSelection();
             break;

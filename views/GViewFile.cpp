@@ -78,9 +78,12 @@ GViewFile::GViewFile(QWidget* parent) : QTreeView(parent) {
     });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &GViewFile::Report);
     connect(this, &QTreeView::activated, this, [this](const QModelIndex& index) {
-        // Opening a folder makes it the current folder.
+        // Opening a folder makes it the current folder; opening a file asks for it to open.
         const QString path = sorted_.index(index.row(), kName).data(kPathRole).toString();
-        if (QFileInfo(path).isDir()) app::SelectionCoordinator::Instance().SelectDir(path);
+        if (QFileInfo(path).isDir())
+            app::SelectionCoordinator::Instance().SelectDir(path);
+        else
+            emit OpenRequested(path);
     });
 }
 

@@ -41,6 +41,7 @@ class GViewFile : public QTreeView {
 
   signals:
     void RenameRequested(const QString& path, const QString& newName);
+    void OpenRequested(const QString& path);
 
   private:
     void Report();

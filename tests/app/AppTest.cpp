@@ -333,6 +333,12 @@ class AppTest : public QObject {
         index.close();
         QVERIFY(index.open(QIODevice::ReadOnly));
         QVERIFY(index.readAll().contains("href=\"docs/a.html\""));
+        // A new folder is made and named in place at once.
+        window->Action(kNewFolder)->trigger();
+        QVERIFY(QFileInfo(site_ + "/docs/New Folder").isDir());
+        type("chapters");
+        QVERIFY(QFileInfo(site_ + "/docs/chapters").isDir());
+        QVERIFY(!QFileInfo::exists(site_ + "/docs/New Folder"));
     }
 
     void tabMovesTheFocusFromPaneToPane() {
