@@ -18,6 +18,7 @@
 #include <QWindow>
 
 #include "app/Choosers.h"
+#include "app/Clipboard.h"
 #include "app/HelpViewer.h"
 #include "app/QuickStart.h"
 #include "app/SelectionCoordinator.h"
@@ -48,6 +49,18 @@ QString Q(std::string_view text) {
 
 std::string S(const QString& text) {
     return text.toStdString();
+}
+
+std::vector<std::string> S(const QStringList& texts) {
+    std::vector<std::string> out;
+    for (const QString& text : texts) out.push_back(text.toStdString());
+    return out;
+}
+
+QStringList Q(const std::vector<std::string>& texts) {
+    QStringList out;
+    for (const std::string& text : texts) out << QString::fromStdString(text);
+    return out;
 }
 
 // The part of a menu text before its key ("&Undo move\tCtrl+Z" -> "&Undo move").
@@ -87,6 +100,10 @@ bool Handled(CommandId id) {
         case kInvertSelection:
         case kRenameFile:
         case kNewFolder:
+        case kCut:
+        case kCopy:
+        case kPaste:
+        case kPasteShortcut:
         case kHelpTopics:
         case kContextHelp:
         case kQuickStart:
@@ -447,6 +464,9 @@ CommandState CMainFrame::CurrentState() const {
         if (!QFileInfo(path).isDir()) state.anyNonFolder = true;
         if (IsHtmlOrImage(path)) state.anyEditable = true;
     }
+    QStringList clipboard;
+    bool copy = true;
+    state.clipboardHasFiles = ClipboardPaths(clipboard, copy);
     state.canUndo = history_.CanUndo();
     state.canRedo = history_.CanRedo();
     state.inSite = state.hasFile && ESiteRegistry::Instance().FindTrackedSite(file);
@@ -486,6 +506,26 @@ void CMainFrame::RenameTo(const QString& path, const QString& newName) {
     }
     ExecuteCommand(std::make_unique<ESiteRenameCommand>(S(path), S(target)));
     SelectionCoordinator::Instance().SelectFile(target);
+}
+
+void CMainFrame::Paste() {
+    QStringList paths;
+    bool copy = true;
+    if (!ClipboardPaths(paths, copy)) return;
+    const QString folder = SelectionCoordinator::Instance().CurrentFolder();
+    const QString from = QFileInfo(paths.front()).absolutePath() + "/";
+    if (from.compare(folder, Qt::CaseInsensitive) == 0) {
+        // Into the folder they came from: a copy becomes a duplicate, a cut does nothing.
+        if (copy)
+            ExecuteCommand(std::make_unique<ESiteDuplicateCommand>(S(paths)));
+        else
+            ShowStatusMessage(Q(LoadString(269)), true);
+        return;
+    }
+    if (copy)
+        ExecuteCommand(std::make_unique<ESiteCopyCommand>(S(paths), S(folder)));
+    else
+        ExecuteCommand(std::make_unique<ESiteMoveCommand>(S(paths), S(folder)));
 }
 
 void CMainFrame::RefreshPanes() {
@@ -566,6 +606,21 @@ void CMainFrame::Run(CommandId id) {
         case kRenameFile:
             fileView_->BeginRename();
             break;
+        case kCut:
+        case kCopy:
+            OfferPaths(Q(selected), id == kCopy);
+            break;
+        case kPaste:
+            Paste();
+            break;
+        case kPasteShortcut: {
+            QStringList paths;
+            bool copy = true;
+            if (ClipboardPaths(paths, copy))
+                ExecuteCommand(
+                    std::make_unique<ESiteShortcutCommand>(S(paths), S(selection.CurrentFolder())));
+            break;
+        }
         case kNewFolder: {
             // "New Folder" (or "New Folder(2)"...) in the current folder, then named in place.
             const std::string folder = S(selection.CurrentFolder());

@@ -39,6 +39,9 @@ class CMainFrame : public QMainWindow {
     bool ExecuteCommand(std::unique_ptr<ECommand> command);
     void Run(CommandId id);
 
+    // The clipboard's files into the current folder: copied or moved (a duplicate or a refusal
+    // when they come from it), links kept valid.
+    void Paste();
     // An in-place rename: checked, then run as a site rename command (links kept valid).
     void RenameTo(const QString& path, const QString& newName);
     // The panes read the disk again (after a command, an undo, F5).

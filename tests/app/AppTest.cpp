@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QSignalSpy>
@@ -339,6 +341,46 @@ class AppTest : public QObject {
         type("chapters");
         QVERIFY(QFileInfo(site_ + "/docs/chapters").isDir());
         QVERIFY(!QFileInfo::exists(site_ + "/docs/New Folder"));
+    }
+
+    // Cut and paste moves with the links kept valid; copy and paste into the same folder
+    // duplicates; a cut made in another file manager (GNOME's format) pasted here is a move.
+    void theClipboardMovesAndCopies() {
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        auto& selection = SelectionCoordinator::Instance();
+        selection.SelectFile(site_ + "/docs/a.html");
+        window->Action(kCut)->trigger();
+        window->Action(kPaste)->trigger();  // into the folder it came from: refused
+        QCOMPARE(window->StatusMessage(),
+                 QString("Failed: \"paste to\" folder is the same as the \"cut from\" folder"));
+        selection.SelectDir(site_ + "/new");
+        window->UpdateCommands();
+        QVERIFY(window->Action(kPaste)->isEnabled());
+        window->Action(kPaste)->trigger();
+        QVERIFY(QFile::exists(site_ + "/new/a.html"));
+        QFile index(site_ + "/index.html");
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        QVERIFY(index.readAll().contains("href=\"new/a.html\""));
+        window->Action(kUndo)->trigger();
+        QVERIFY(QFile::exists(site_ + "/docs/a.html"));
+
+        selection.SelectFile(site_ + "/img/p.png");
+        window->Action(kCopy)->trigger();
+        selection.SelectDir(site_ + "/img");
+        window->Action(kPaste)->trigger();
+        QVERIFY(QFile::exists(site_ + "/img/p Copy.png"));
+
+        auto* foreign = new QMimeData;
+        foreign->setUrls({QUrl::fromLocalFile(site_ + "/img/p.png")});
+        foreign->setData("x-special/gnome-copied-files",
+                         "cut\n" + QUrl::fromLocalFile(site_ + "/img/p.png").toEncoded());
+        QGuiApplication::clipboard()->setMimeData(foreign);
+        selection.SelectDir(site_ + "/new");
+        window->Action(kPaste)->trigger();
+        QVERIFY(QFile::exists(site_ + "/new/p.png"));
+        QVERIFY(!QFile::exists(site_ + "/img/p.png"));
     }
 
     void tabMovesTheFocusFromPaneToPane() {

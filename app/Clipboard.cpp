@@ -1,0 +1,50 @@
+#include "app/Clipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
+
+namespace tw::app {
+namespace {
+
+constexpr const char* kGnome = "x-special/gnome-copied-files";
+constexpr const char* kKdeCut = "application/x-kde-cutselection";
+
+}  // namespace
+
+void OfferPaths(const QStringList& paths, bool copy) {
+    if (paths.isEmpty()) return;
+    auto* data = new QMimeData;  // the clipboard takes it
+    QList<QUrl> urls;
+    QByteArray gnome = copy ? "copy" : "cut";
+    QString text;
+    for (const QString& path : paths) {
+        const QUrl url = QUrl::fromLocalFile(path);
+        urls << url;
+        gnome += "\n" + url.toEncoded();
+        text += path + "\n";
+    }
+    data->setUrls(urls);
+    data->setData(kGnome, gnome);
+    data->setData(kKdeCut, copy ? "0" : "1");
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+bool ClipboardPaths(QStringList& paths, bool& copy) {
+    paths.clear();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasUrls()) return false;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    // Copy unless a file manager said cut.
+    copy = true;
+    if (data->hasFormat(kGnome))
+        copy = !data->data(kGnome).startsWith("cut");
+    else if (data->hasFormat(kKdeCut))
+        copy = data->data(kKdeCut).trimmed() != "1";
+    return !paths.isEmpty();
+}
+
+}  // namespace tw::app
