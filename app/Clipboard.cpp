@@ -13,9 +13,8 @@ constexpr const char* kKdeCut = "application/x-kde-cutselection";
 
 }  // namespace
 
-void OfferPaths(const QStringList& paths, bool copy) {
-    if (paths.isEmpty()) return;
-    auto* data = new QMimeData;  // the clipboard takes it
+QMimeData* FileListData(const QStringList& paths, bool copy) {
+    auto* data = new QMimeData;
     QList<QUrl> urls;
     QByteArray gnome = copy ? "copy" : "cut";
     QString text;
@@ -29,7 +28,11 @@ void OfferPaths(const QStringList& paths, bool copy) {
     data->setData(kGnome, gnome);
     data->setData(kKdeCut, copy ? "0" : "1");
     data->setText(text);
-    QGuiApplication::clipboard()->setMimeData(data);
+    return data;
+}
+
+void OfferPaths(const QStringList& paths, bool copy) {
+    if (!paths.isEmpty()) QGuiApplication::clipboard()->setMimeData(FileListData(paths, copy));
 }
 
 bool ClipboardPaths(QStringList& paths, bool& copy) {

@@ -6,7 +6,13 @@
 
 #include <QStringList>
 
+class QMimeData;
+
 namespace tw::app {
+
+// The paths in all those formats, marked as a copy or a cut (drags are cuts); owned by the
+// caller until handed to the clipboard or a drag.
+QMimeData* FileListData(const QStringList& paths, bool copy);
 
 // Puts the paths on the clipboard, to be copied (`copy`) or moved when pasted.
 void OfferPaths(const QStringList& paths, bool copy);

@@ -19,6 +19,7 @@
 
 #include "app/Choosers.h"
 #include "app/Clipboard.h"
+#include "app/DropRules.h"
 #include "app/HelpViewer.h"
 #include "app/QuickStart.h"
 #include "app/SelectionCoordinator.h"
@@ -253,6 +254,8 @@ void CMainFrame::BuildPanes() {
     fileView_ = new views::GViewFile;
     files_->SetView(fileView_);
     connect(fileView_, &views::GViewFile::RenameRequested, this, &CMainFrame::RenameTo);
+    connect(fileView_, &views::GViewFile::DropRequested, this, &CMainFrame::Drop);
+    connect(treeView_, &views::GViewTree::DropRequested, this, &CMainFrame::Drop);
     connect(fileView_, &views::GViewFile::OpenRequested, this, [this](const QString& path) {
         ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
     });
@@ -506,6 +509,39 @@ void CMainFrame::RenameTo(const QString& path, const QString& newName) {
     }
     ExecuteCommand(std::make_unique<ESiteRenameCommand>(S(path), S(target)));
     SelectionCoordinator::Instance().SelectFile(target);
+}
+
+void CMainFrame::Drop(const QStringList& paths, const QString& folder, Qt::KeyboardModifiers keys) {
+    DropEffect effect = DecideDropEffect(paths, keys, folder);
+    if (effect == DropEffect::Ask) {
+        // The drop menu, at the mouse; its first item is the default.
+        QMenu menu(this);
+        QAction* move = menu.addAction("&Move Here");
+        QAction* copy = menu.addAction("&Copy Here");
+        QAction* link = menu.addAction("Make a &Shortcut Here");
+        menu.addSeparator();
+        menu.addAction("Ca&ncel\tEsc");
+        menu.setDefaultAction(move);
+        QAction* chosen = menu.exec(QCursor::pos());
+        effect = chosen == move   ? DropEffect::Move
+                 : chosen == copy ? DropEffect::Copy
+                 : chosen == link ? DropEffect::Link
+                                  : DropEffect::None;
+    }
+    switch (effect) {
+        case DropEffect::Move:
+            ExecuteCommand(std::make_unique<ESiteMoveCommand>(S(paths), S(folder)));
+            break;
+        case DropEffect::Copy:
+            ExecuteCommand(std::make_unique<ESiteCopyCommand>(S(paths), S(folder)));
+            break;
+        case DropEffect::Link:
+            ExecuteCommand(std::make_unique<ESiteShortcutCommand>(S(paths), S(folder)));
+            break;
+        default:
+            ShowStatusMessage("Drag and drop cancelled", true);
+            break;
+    }
 }
 
 void CMainFrame::Paste() {

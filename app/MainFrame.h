@@ -39,6 +39,9 @@ class CMainFrame : public QMainWindow {
     bool ExecuteCommand(std::unique_ptr<ECommand> command);
     void Run(CommandId id);
 
+    // Files dropped on a folder: moved, copied or linked by the drop rules (asking with the drop
+    // menu when the settings say so), through the site commands.
+    void Drop(const QStringList& paths, const QString& folder, Qt::KeyboardModifiers keys);
     // The clipboard's files into the current folder: copied or moved (a duplicate or a refusal
     // when they come from it), links kept valid.
     void Paste();

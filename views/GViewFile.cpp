@@ -1,6 +1,9 @@
 #include "views/GViewFile.h"
 
 #include <QDateTime>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -10,6 +13,7 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "app/Clipboard.h"
 #include "app/SelectionCoordinator.h"
 #include "core/platform/SizeText.h"
 #include "core/settings/SettingsStore.h"
@@ -45,6 +49,10 @@ GViewFile::GViewFile(QWidget* parent) : QTreeView(parent) {
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(true);
     header()->setSectionsMovable(true);
     // The widths of the file manager this follows, never narrower than a heading.
     const int widths[] = {150, 55, 50, 100, 120};
@@ -217,6 +225,59 @@ void GViewFile::Report() {
         coordinator.SelectDir(folder_, this);
     else
         coordinator.SelectMultiple(paths, this);
+}
+
+
+// ---- dragging files out, dropping files in ----
+
+void GViewFile::startDrag(Qt::DropActions /*actions*/) {
+    const QStringList paths = [this] {
+        QStringList selected;
+        for (const QModelIndex& index : selectionModel()->selectedRows(kName))
+            selected << index.data(kPathRole).toString();
+        return selected;
+    }();
+    if (paths.isEmpty()) return;
+    auto* drag = new QDrag(this);  // deleted by Qt when the drag ends
+    drag->setMimeData(app::FileListData(paths, false));
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
+}
+
+void GViewFile::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void GViewFile::dragMoveEvent(QDragMoveEvent* event) {
+    const bool onFolder = !DropFolderAt(event->position().toPoint()).isEmpty();
+    if (event->mimeData()->hasUrls() && onFolder)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void GViewFile::dropEvent(QDropEvent* event) {
+    const QString folder = DropFolderAt(event->position().toPoint());
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    if (folder.isEmpty() || paths.isEmpty()) return event->ignore();
+    // The window decides and does the work (through the site commands); the source does
+    // nothing more with the drag.
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    emit DropRequested(paths, folder, event->modifiers());
+}
+
+QString GViewFile::DropFolderAt(const QPoint& point) const {
+    const QModelIndex index = indexAt(point);
+    if (index.isValid()) {
+        const QString path = index.siblingAtColumn(kName).data(kPathRole).toString();
+        if (QFileInfo(path).isDir()) return path;
+    }
+    return folder_;
 }
 
 }  // namespace tw::views

@@ -26,6 +26,8 @@ class GViewFile : public QTreeView {
     void SelectPaths(const QStringList& paths);
     // The selected paths; the folder shown when nothing is selected.
     QStringList SelectedPaths() const;
+    // The folder a drop at this point lands in: the folder row under it, else the one shown.
+    QString DropFolderAt(const QPoint& point) const;
     // The row of a path in the model (not the sorted view); -1 when it is not listed.
     int RowOf(const QString& path) const;
     const QStandardItemModel& Model() const { return model_; }
@@ -42,6 +44,15 @@ class GViewFile : public QTreeView {
   signals:
     void RenameRequested(const QString& path, const QString& newName);
     void OpenRequested(const QString& path);
+    // Files dropped on a folder of this view, with the keys held at the drop.
+    void DropRequested(const QStringList& paths, const QString& folder,
+                       Qt::KeyboardModifiers keys);
+
+  protected:
+    void startDrag(Qt::DropActions actions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void Report();

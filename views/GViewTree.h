@@ -26,7 +26,20 @@ class GViewTree : public QTreeView {
     // Renews the tracked marks of every item read so far (after sites were added or removed).
     void RefreshIcons();
     QString CurrentItemPath() const;
+    // The folder a drop at this point lands in; empty off the folders.
+    QString DropFolderAt(const QPoint& point) const;
     QStandardItem* ItemOf(const QString& path) const;
+
+  signals:
+    // Files dropped on a folder of this view, with the keys held at the drop.
+    void DropRequested(const QStringList& paths, const QString& folder,
+                       Qt::KeyboardModifiers keys);
+
+  protected:
+    void startDrag(Qt::DropActions actions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     QStandardItem* Insert(QStandardItem* parent, const QString& name, const QString& path);

@@ -22,6 +22,7 @@
 
 #include "app/Application.h"
 #include "app/CommandTable.h"
+#include "app/DropRules.h"
 #include "app/QtServices.h"
 #include "app/SelectionCoordinator.h"
 #include "core/settings/SettingsStore.h"
@@ -381,6 +382,48 @@ class AppTest : public QObject {
         window->Action(kPaste)->trigger();
         QVERIFY(QFile::exists(site_ + "/new/p.png"));
         QVERIFY(!QFile::exists(site_ + "/img/p.png"));
+    }
+
+    // Two files dragged onto a folder of the tree move there with their links kept valid (no
+    // key: the same file system moves); with Ctrl held they are copied.
+    void aDropOnAFolderMovesOrCopies() {
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        views::GViewTree* tree = window->Tree();
+        SelectionCoordinator::Instance().SelectDir(site_ + "/docs");
+        tree->SelectFolder(site_ + "/new");
+        auto dropOn = [&](const QString& folder, const QStringList& paths,
+                          Qt::KeyboardModifiers keys) {
+            const QPoint at = tree->visualRect(tree->ItemOf(folder)->index()).center();
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+            data.setUrls(urls);
+            const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction;
+            QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, keys);
+            QApplication::sendEvent(tree->viewport(), &enter);
+            QDragMoveEvent move(at, actions, &data, Qt::LeftButton, keys);
+            QApplication::sendEvent(tree->viewport(), &move);
+            QDropEvent drop(at, actions, &data, Qt::LeftButton, keys);
+            QApplication::sendEvent(tree->viewport(), &drop);
+        };
+        Write("docs/b.html", "<a href=\"a.html\">a</a>\n");
+        dropOn(site_ + "/new", {site_ + "/docs/a.html", site_ + "/docs/b.html"}, Qt::NoModifier);
+        QVERIFY(QFile::exists(site_ + "/new/a.html") && QFile::exists(site_ + "/new/b.html"));
+        QFile index(site_ + "/index.html");
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        QVERIFY(index.readAll().contains("href=\"new/a.html\""));
+        window->Action(kUndo)->trigger();
+        QVERIFY(QFile::exists(site_ + "/docs/a.html") && !QFile::exists(site_ + "/new/a.html"));
+        dropOn(site_ + "/new", {site_ + "/img/p.png"}, Qt::ControlModifier);
+        QVERIFY(QFile::exists(site_ + "/new/p.png") && QFile::exists(site_ + "/img/p.png"));
+        // Onto itself: nothing.
+        QCOMPARE(DecideDropEffect({site_ + "/new"}, Qt::NoModifier, site_ + "/new"),
+                 DropEffect::None);
+        QCOMPARE(DecideDropEffect({site_ + "/index.html"}, Qt::ControlModifier | Qt::ShiftModifier,
+                                  site_ + "/new"),
+                 DropEffect::Link);
     }
 
     void tabMovesTheFocusFromPaneToPane() {
