@@ -1,9 +1,6 @@
 #include "views/GViewFile.h"
 
 #include <QDateTime>
-#include <QDrag>
-#include <QDragEnterEvent>
-#include <QMimeData>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -13,7 +10,6 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "app/Clipboard.h"
 #include "app/SelectionCoordinator.h"
 #include "core/platform/SizeText.h"
 #include "core/settings/SettingsStore.h"
@@ -37,7 +33,8 @@ QStandardItem* Cell(const QString& text, const QVariant& sortKey, bool right = f
 
 }  // namespace
 
-GViewFile::GViewFile(QWidget* parent) : QTreeView(parent) {
+GViewFile::GViewFile(QWidget* parent)
+    : TFileDragDrop<QTreeView>(parent) {
     model_.setHorizontalHeaderLabels({"Name", "Bad links", "Size", "Type", "Date"});
     sorted_.setSourceModel(&model_);
     sorted_.setSortRole(kSortRole);
@@ -49,10 +46,7 @@ GViewFile::GViewFile(QWidget* parent) : QTreeView(parent) {
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(true);
-    setAcceptDrops(true);
-    setDragDropMode(QAbstractItemView::DragDrop);
-    setDropIndicatorShown(true);
+    EnableFileDragDrop();
     header()->setSectionsMovable(true);
     // The widths of the file manager this follows, never narrower than a heading.
     const int widths[] = {150, 55, 50, 100, 120};
@@ -230,45 +224,11 @@ void GViewFile::Report() {
 
 // ---- dragging files out, dropping files in ----
 
-void GViewFile::startDrag(Qt::DropActions /*actions*/) {
-    const QStringList paths = [this] {
-        QStringList selected;
-        for (const QModelIndex& index : selectionModel()->selectedRows(kName))
-            selected << index.data(kPathRole).toString();
-        return selected;
-    }();
-    if (paths.isEmpty()) return;
-    auto* drag = new QDrag(this);  // deleted by Qt when the drag ends
-    drag->setMimeData(app::FileListData(paths, false));
-    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
-}
-
-void GViewFile::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void GViewFile::dragMoveEvent(QDragMoveEvent* event) {
-    const bool onFolder = !DropFolderAt(event->position().toPoint()).isEmpty();
-    if (event->mimeData()->hasUrls() && onFolder)
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void GViewFile::dropEvent(QDropEvent* event) {
-    const QString folder = DropFolderAt(event->position().toPoint());
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
-    if (folder.isEmpty() || paths.isEmpty()) return event->ignore();
-    // The window decides and does the work (through the site commands); the source does
-    // nothing more with the drag.
-    event->setDropAction(Qt::IgnoreAction);
-    event->accept();
-    emit DropRequested(paths, folder, event->modifiers());
+QStringList GViewFile::DraggedPaths() const {
+    QStringList selected;
+    for (const QModelIndex& index : selectionModel()->selectedRows(kName))
+        selected << index.data(kPathRole).toString();
+    return selected;
 }
 
 QString GViewFile::DropFolderAt(const QPoint& point) const {

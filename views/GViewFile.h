@@ -8,9 +8,11 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
+#include "ui/components/FileDragDrop.h"
+
 namespace tw::views {
 
-class GViewFile : public QTreeView {
+class GViewFile : public ui::TFileDragDrop<QTreeView> {
     Q_OBJECT
   public:
     enum Column { kName, kBadLinks, kSize, kType, kDate, kColumns };
@@ -27,7 +29,7 @@ class GViewFile : public QTreeView {
     // The selected paths; the folder shown when nothing is selected.
     QStringList SelectedPaths() const;
     // The folder a drop at this point lands in: the folder row under it, else the one shown.
-    QString DropFolderAt(const QPoint& point) const;
+    QString DropFolderAt(const QPoint& point) const override;
     // The row of a path in the model (not the sorted view); -1 when it is not listed.
     int RowOf(const QString& path) const;
     const QStandardItemModel& Model() const { return model_; }
@@ -49,10 +51,11 @@ class GViewFile : public QTreeView {
                        Qt::KeyboardModifiers keys);
 
   protected:
-    void startDrag(Qt::DropActions actions) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    QStringList DraggedPaths() const override;
+    void Dropped(const QStringList& paths, const QString& folder,
+                 Qt::KeyboardModifiers keys) override {
+        emit DropRequested(paths, folder, keys);
+    }
 
   private:
     void Report();

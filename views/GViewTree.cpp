@@ -2,15 +2,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QDrag>
-#include <QDragEnterEvent>
-#include <QMimeData>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QStyle>
 #include <algorithm>
 
-#include "app/Clipboard.h"
 #include "app/SelectionCoordinator.h"
 #include "core/platform/Drives.h"
 #include "engine/model/SiteRegistry.h"
@@ -51,7 +47,8 @@ bool IsSiteDirectory(const QString& path) {
 
 }  // namespace
 
-GViewTree::GViewTree(QWidget* parent) : QTreeView(parent), root_(new QStandardItem("My Computer")) {
+GViewTree::GViewTree(QWidget* parent)
+    : TFileDragDrop<QTreeView>(parent), root_(new QStandardItem("My Computer")) {
     setModel(&model_);
     setHeaderHidden(true);
     setUniformRowHeights(true);
@@ -59,10 +56,7 @@ GViewTree::GViewTree(QWidget* parent) : QTreeView(parent), root_(new QStandardIt
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(true);
-    setAcceptDrops(true);
-    setDragDropMode(QAbstractItemView::DragDrop);
-    setDropIndicatorShown(true);
+    EnableFileDragDrop();
     root_->setIcon(QIcon::fromTheme("computer", style()->standardIcon(QStyle::SP_ComputerIcon)));
     root_->setEditable(false);
     model_.appendRow(root_);  // the model owns it
@@ -200,40 +194,8 @@ void GViewTree::OnCurrentChanged(const QModelIndex& current, const QModelIndex& 
 
 // ---- dragging files out, dropping files in ----
 
-void GViewTree::startDrag(Qt::DropActions /*actions*/) {
-    const QStringList paths = CurrentItemPath().isEmpty() ? QStringList() : QStringList{CurrentItemPath()};
-    if (paths.isEmpty()) return;
-    auto* drag = new QDrag(this);  // deleted by Qt when the drag ends
-    drag->setMimeData(app::FileListData(paths, false));
-    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
-}
-
-void GViewTree::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void GViewTree::dragMoveEvent(QDragMoveEvent* event) {
-    const bool onFolder = !DropFolderAt(event->position().toPoint()).isEmpty();
-    if (event->mimeData()->hasUrls() && onFolder)
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void GViewTree::dropEvent(QDropEvent* event) {
-    const QString folder = DropFolderAt(event->position().toPoint());
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
-    if (folder.isEmpty() || paths.isEmpty()) return event->ignore();
-    // The window decides and does the work (through the site commands); the source does
-    // nothing more with the drag.
-    event->setDropAction(Qt::IgnoreAction);
-    event->accept();
-    emit DropRequested(paths, folder, event->modifiers());
+QStringList GViewTree::DraggedPaths() const {
+    return CurrentItemPath().isEmpty() ? QStringList() : QStringList{CurrentItemPath()};
 }
 
 QString GViewTree::DropFolderAt(const QPoint& point) const {

@@ -8,9 +8,11 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
+#include "ui/components/FileDragDrop.h"
+
 namespace tw::views {
 
-class GViewTree : public QTreeView {
+class GViewTree : public ui::TFileDragDrop<QTreeView> {
     Q_OBJECT
   public:
     static constexpr int kPathRole = Qt::UserRole + 1;
@@ -27,7 +29,7 @@ class GViewTree : public QTreeView {
     void RefreshIcons();
     QString CurrentItemPath() const;
     // The folder a drop at this point lands in; empty off the folders.
-    QString DropFolderAt(const QPoint& point) const;
+    QString DropFolderAt(const QPoint& point) const override;
     QStandardItem* ItemOf(const QString& path) const;
 
   signals:
@@ -36,10 +38,11 @@ class GViewTree : public QTreeView {
                        Qt::KeyboardModifiers keys);
 
   protected:
-    void startDrag(Qt::DropActions actions) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    QStringList DraggedPaths() const override;
+    void Dropped(const QStringList& paths, const QString& folder,
+                 Qt::KeyboardModifiers keys) override {
+        emit DropRequested(paths, folder, keys);
+    }
 
   private:
     QStandardItem* Insert(QStandardItem* parent, const QString& name, const QString& path);
