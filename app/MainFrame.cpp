@@ -251,8 +251,13 @@ void CMainFrame::BuildPanes() {
     links_ = new ui::GFrameLink(splitter_);
     treeView_ = new views::GViewTree;
     tree_->SetView(treeView_);
-    fileView_ = new views::GViewFile;
-    files_->SetView(fileView_);
+    fileStack_ = new QStackedWidget;
+    fileView_ = new views::GViewFile(fileStack_);
+    computerView_ = new views::GViewComputer(fileStack_);
+    fileStack_->addWidget(fileView_);
+    fileStack_->addWidget(computerView_);
+    fileStack_->setFocusProxy(fileView_);
+    files_->SetView(fileStack_);
     connect(fileView_, &views::GViewFile::RenameRequested, this, &CMainFrame::RenameTo);
     connect(fileView_, &views::GViewFile::DropRequested, this, &CMainFrame::Drop);
     connect(treeView_, &views::GViewTree::DropRequested, this, &CMainFrame::Drop);
@@ -794,7 +799,12 @@ void CMainFrame::OpenFiles() {
 void CMainFrame::OnSelectionChanged(QObject* source) {
     const SelectionCoordinator& selection = SelectionCoordinator::Instance();
     if (source != treeView_) treeView_->SelectFolder(selection.CurrentFolder());
-    if (source != fileView_) {
+    // At the computer level the file pane lists the drives.
+    const bool computer = selection.CurrentFolder().isEmpty();
+    if (computer && fileStack_->currentWidget() != computerView_) computerView_->Fill();
+    fileStack_->setCurrentWidget(computer ? static_cast<QWidget*>(computerView_) : fileView_);
+    fileStack_->setFocusProxy(fileStack_->currentWidget());
+    if (source != fileView_ && !computer) {
         if (fileView_->Folder() + "/" != selection.CurrentFolder() &&
             fileView_->Folder() != selection.CurrentFolder())
             fileView_->ShowFolder(selection.CurrentFolder());

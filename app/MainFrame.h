@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTimer>
 #include <memory>
 
@@ -17,6 +18,7 @@
 #include "app/SizeCounter.h"
 #include "engine/commands/History.h"
 #include "ui/components/PaneFrame.h"
+#include "views/GViewComputer.h"
 #include "views/GViewFile.h"
 #include "views/GViewLinks.h"
 #include "views/GViewTree.h"
@@ -64,6 +66,7 @@ class CMainFrame : public QMainWindow {
     ui::PaneFrame* Pane(int index) const;
     views::GViewTree* Tree() const { return treeView_; }
     views::GViewFile* Files() const { return fileView_; }
+    views::GViewComputer* Drives() const { return computerView_; }
     views::GViewLinks* Links() const { return linkView_; }
 
     // Loads every defined site (asking first when the settings say so) and watches them.
@@ -111,6 +114,8 @@ class CMainFrame : public QMainWindow {
     ui::GFrameTree* tree_ = nullptr;
     views::GViewTree* treeView_ = nullptr;
     views::GViewFile* fileView_ = nullptr;
+    views::GViewComputer* computerView_ = nullptr;
+    QStackedWidget* fileStack_ = nullptr;  // the file list, or the drives at the computer level
     views::GViewLinks* linkView_ = nullptr;
     ui::GFrameFile* files_ = nullptr;
     ui::GFrameLink* links_ = nullptr;

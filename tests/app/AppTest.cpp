@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -424,6 +425,24 @@ class AppTest : public QObject {
         QCOMPARE(DecideDropEffect({site_ + "/index.html"}, Qt::ControlModifier | Qt::ShiftModifier,
                                   site_ + "/new"),
                  DropEffect::Link);
+    }
+
+    // "My Computer" lists the drives in the file pane; opening one shows its folders.
+    void theComputerLevelListsTheDrives() {
+        auto browser = Started();
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        SelectionCoordinator::Instance().SelectDir("");
+        QVERIFY(window->Drives()->isVisible());
+        QVERIFY(window->Drives()->topLevelItemCount() >= 1);
+        QTreeWidgetItem* root = window->Drives()->topLevelItem(0);
+        emit window->Drives()->itemActivated(root, 0);
+        QVERIFY(window->Files()->isVisible());
+        QCOMPARE(window->Files()->Folder() + "/",
+                 root->data(views::GViewComputer::kName, views::GViewComputer::kPathRole)
+                         .toString()
+                         .replace(QRegularExpression("/+$"), "") +
+                     "/");
     }
 
     void tabMovesTheFocusFromPaneToPane() {
