@@ -306,9 +306,8 @@ void CMainFrame::StartCounts() {
     const QString folder = selection.CurrentFolder();
     folderCount_.Start(folder.isEmpty() ? QStringList() : QStringList{folder}, folderRecursive_);
     // A folder chosen as such leaves the file pane's count empty until files are selected.
-    const bool folderOnly = selection.IsFolder() && selection.Selection().size() == 1 &&
-                            selection.CurrentFile() + "/" == folder;
-    fileCount_.Start(folderOnly ? QStringList() : selection.Selection(), fileRecursive_);
+    fileCount_.Start(selection.FolderOnly() ? QStringList() : selection.Selection(),
+                     fileRecursive_);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
@@ -808,10 +807,7 @@ void CMainFrame::OnSelectionChanged(QObject* source) {
         if (fileView_->Folder() + "/" != selection.CurrentFolder() &&
             fileView_->Folder() != selection.CurrentFolder())
             fileView_->ShowFolder(selection.CurrentFolder());
-        fileView_->SelectPaths(selection.IsFolder() && selection.Selection().size() == 1 &&
-                                       selection.CurrentFile() + "/" == selection.CurrentFolder()
-                                   ? QStringList()
-                                   : selection.Selection());
+        fileView_->SelectPaths(selection.FolderOnly() ? QStringList() : selection.Selection());
     }
     links_->Part(1)->setText(QString("%1 links").arg(ESiteRegistry::Instance().pageUrlCount));
     QString bad = QString("%1 bad").arg(ESiteRegistry::Instance().pageBrokenCount);

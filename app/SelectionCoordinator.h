@@ -24,6 +24,10 @@ class SelectionCoordinator : public QObject {
     const QString& CurrentFile() const { return file_; }
     const QStringList& Selection() const { return selection_; }
     bool IsFolder() const { return isFolder_; }
+    // A folder chosen as such (SelectDir): no file of it is selected.
+    bool FolderOnly() const {
+        return isFolder_ && selection_.size() == 1 && file_ + "/" == folder_;
+    }
     bool IsFile() const { return isFile_; }
 
   signals:

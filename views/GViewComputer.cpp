@@ -7,25 +7,9 @@
 #include "app/SelectionCoordinator.h"
 #include "core/platform/Drives.h"
 #include "core/platform/SizeText.h"
+#include "ui/components/SortKeyRow.h"
 
 namespace tw::views {
-namespace {
-
-// Sizes sort by number, the rest by text.
-class Row : public QTreeWidgetItem {
-  public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem& other) const override {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        if (column == GViewComputer::kTotal || column == GViewComputer::kFree)
-            return data(column, Qt::UserRole).toLongLong() <
-                   other.data(column, Qt::UserRole).toLongLong();
-        return QTreeWidgetItem::operator<(other);
-    }
-};
-
-}  // namespace
-
 GViewComputer::GViewComputer(QWidget* parent) : QTreeWidget(parent) {
     setHeaderLabels({"Name", "Type", "Total Size", "Free Space"});
     setRootIsDecorated(false);
@@ -47,7 +31,7 @@ void GViewComputer::Fill() {
         const DriveDescriptionText text = DriveDescription(root);
         const QStorageInfo storage(path);
         const qint64 total = storage.bytesTotal() / 1024, free = storage.bytesAvailable() / 1024;
-        auto* row = new Row(this, {QString::fromStdString(text.displayName),
+        auto* row = new ui::SortKeyRow(this, {QString::fromStdString(text.displayName),
                                    QString::fromStdString(text.typeName),
                                    QString::fromStdString(SizeText(static_cast<std::uint64_t>(total) * 1024, 4)),
                                    QString::fromStdString(SizeText(static_cast<std::uint64_t>(free) * 1024, 4))});

@@ -5,23 +5,9 @@
 
 #include "engine/model/Node.h"
 #include "engine/model/SiteRegistry.h"
+#include "ui/components/SortKeyRow.h"
 
 namespace tw::views {
-namespace {
-
-// Rows sort by number in the line column and by text elsewhere.
-class Row : public QTreeWidgetItem {
-  public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem& other) const override {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        if (column == GViewLinks::kLine) return text(0).toUInt() < other.text(0).toUInt();
-        return QTreeWidgetItem::operator<(other);
-    }
-};
-
-}  // namespace
-
 GViewLinks::GViewLinks(QWidget* parent)
     : QWidget(parent), description_(new QLabel(this)), list_(new QTreeWidget(this)) {
     description_->setWordWrap(true);
@@ -47,8 +33,9 @@ GViewLinks::GViewLinks(QWidget* parent)
 void GViewLinks::Show(const QString& path, int selected) {
     list_->clear();
     ESiteRegistry& registry = ESiteRegistry::Instance();
-    if (selected > 1) {
-        description_->setText(QString("%1 items selected").arg(selected));
+    if (selected > 1 || path.isEmpty()) {
+        description_->setText(path.isEmpty() ? QString("My Computer")
+                                             : QString("%1 items selected").arg(selected));
         list_->hide();
         setFocusProxy(nullptr);
         return;
@@ -72,10 +59,11 @@ void GViewLinks::Show(const QString& path, int selected) {
     for (const EUrl& url : urls) {
         if (url.IsBaseHref()) continue;
         const char* status = LinkStatusName(url);
-        auto* row = new Row(list_, {QString::number(url.line), status,
+        auto* row = new ui::SortKeyRow(list_, {QString::number(url.line), status,
                                     QString::fromStdString(url.text),
                                     url.target ? QString::fromStdString(url.target->GetPath())
                                                : QString()});
+        row->setData(kLine, Qt::UserRole, url.line);  // lines sort by number
         for (int column = 0; column < kColumns; ++column) row->setToolTip(column, row->text(column));
         if (url.IsBroken()) row->setForeground(kStatus, QBrush(Qt::red));
     }

@@ -175,6 +175,13 @@ std::string VolumeLabel(std::string_view device) {
 
 DriveDescriptionText DriveDescription(std::string_view root) {
     MountEntry m = MountOf(root);
+    // A "drive" that is no mount of its own (the home folder) is named as the folder it is,
+    // not as the file system that holds it.
+    const std::string bare(StripTrailingSep(root));
+    if (bare != m.mountPoint) {
+        const std::string name(PathName(bare));
+        return {FormatPrintf("%s (%s)", name.c_str(), bare.c_str()), "Folder"};
+    }
     const char* letter = m.mountPoint.c_str();
     switch (DriveTypeOf(m)) {
         case DriveType::Removable:

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include "core/platform/Drives.h"
+#include "core/strings/PathText.h"
 #include "tests/support/TestHome.h"
 
 namespace tw {
@@ -38,6 +43,15 @@ TEST(Drives, StatusAndDescriptionOfTheRoot) {
     DriveDescriptionText d = DriveDescription("/");
     EXPECT_FALSE(d.typeName.empty());
     EXPECT_NE(d.displayName.find("(/"), std::string::npos);
+    // A folder that is no mount point (the home folder among the drives) is named as itself.
+    char folder[] = "/tmp/tw_drive_XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    if (MountOf(folder).mountPoint != folder) {
+        DriveDescriptionText home = DriveDescription(folder);
+        EXPECT_EQ(home.displayName, std::string(PathName(folder)) + " (" + folder + ")");
+        EXPECT_EQ(home.typeName, "Folder");
+    }
+    ::rmdir(folder);
 }
 
 }  // namespace
