@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -30,6 +31,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "dialogs/GDlgFixLink.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/commands/UniqueNames.h"
 #include "engine/model/SiteLoader.h"
@@ -96,6 +98,8 @@ bool Handled(CommandId id) {
         case kStatistics:
         case kAbout:
         case kUpOneLevel:
+        case kViewDetails:
+        case kViewLinks:
         case kWindowConfigurations:
         case kSelectAll:
         case kInvertSelection:
@@ -204,7 +208,37 @@ void CMainFrame::BuildMenus() {
         {kAbout, {"help-about", QStyle::SP_MessageBoxInformation}},
         {kExit, {"application-exit", QStyle::SP_DialogCloseButton}},
     };
+    // The pane toolbars' own commands, which no menu lists.
+    const std::pair<CommandId, const char*> toolbarOnly[] = {
+        {kUpOneLevel, "Up One Level"}, {kViewDetails, "View details"}, {kViewLinks, "View links"}};
+    auto* pageViews = new QActionGroup(this);
+    for (const auto& [id, text] : toolbarOnly) {
+        auto* action = new QAction(text, this);
+        const CommandId command = id;
+        connect(action, &QAction::triggered, this, [this, command] { Run(command); });
+        actions_.insert(id, action);
+        if (id != kUpOneLevel) {
+            action->setCheckable(true);
+            pageViews->addAction(action);
+        }
+    }
+    actions_
+        .value(SettingsStore::Instance().ReadBool("0PreferLinkView") ? kViewLinks : kViewDetails)
+        ->setChecked(true);
+    const std::pair<CommandId, std::pair<const char*, QStyle::StandardPixmap>> more[] = {
+        {kUpOneLevel, {"go-up", QStyle::SP_FileDialogToParent}},
+        {kViewDetails, {"document-properties", QStyle::SP_FileDialogInfoView}},
+        {kViewLinks, {"view-list-details", QStyle::SP_FileDialogDetailedView}},
+        {kNewFolder, {"folder-new", QStyle::SP_FileDialogNewFolder}},
+        {kRenameFile, {"edit-rename", QStyle::SP_FileLinkIcon}},
+        {kEditFiles, {"document-edit", QStyle::SP_FileIcon}},
+        {kPrintFile, {"document-print", QStyle::SP_FileIcon}},
+        {kNewShortcut, {"insert-link", QStyle::SP_FileLinkIcon}},
+    };
     for (const auto& [id, icon] : icons)
+        if (QAction* action = actions_.value(id))
+            action->setIcon(ThemeIcon(icon.first, icon.second));
+    for (const auto& [id, icon] : more)
         if (QAction* action = actions_.value(id))
             action->setIcon(ThemeIcon(icon.first, icon.second));
 }
@@ -264,8 +298,17 @@ void CMainFrame::BuildPanes() {
     connect(fileView_, &views::GViewFile::OpenRequested, this, [this](const QString& path) {
         ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
     });
-    linkView_ = new views::GViewLinks;
-    links_->SetView(linkView_);
+    const views::PaneActions paneActions{actions_.value(kTrackSite), actions_.value(kViewDetails),
+                                         actions_.value(kViewLinks)};
+    thirdPane_ = new views::GThirdPane(paneActions);
+    links_->SetView(thirdPane_);
+    connect(thirdPane_, &views::GThirdPane::KindChanged, this, &CMainFrame::ApplyPaneBars);
+    connect(thirdPane_, &views::GThirdPane::OpenRequested, this, [this](const QString& path) {
+        ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
+    });
+    connect(thirdPane_, &views::GThirdPane::FileChosen, this,
+            [](const QString& path) { SelectionCoordinator::Instance().SelectFile(path); });
+    connect(thirdPane_, &views::GThirdPane::RepairRequested, this, &CMainFrame::RepairLink);
     qApp->installEventFilter(this);
     auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(next, &QShortcut::activated, this, [this] { FocusNextPane(true); });
@@ -274,11 +317,50 @@ void CMainFrame::BuildPanes() {
     AddCountParts(tree_, folderCount_, folderRecursive_);
     AddCountParts(files_, fileCount_, fileRecursive_);
     links_->SetParts(4);
-    for (int i = 0; i < 3; ++i) {
-        Pane(i)->ToolBar()->hide();  // the pane toolbars come with their views
-        splitter_->setCollapsible(i, i == 2);
-    }
+    for (int i = 0; i < 3; ++i) splitter_->setCollapsible(i, i == 2);
+    BuildPaneToolBars();
     setCentralWidget(splitter_);
+}
+
+void CMainFrame::BuildPaneToolBars() {
+    // The folder pane: the folder history box, stretched to the pane's width.
+    historyBox_ = new views::GPathCB;
+    historyBox_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    tree_->ToolBar()->addWidget(historyBox_);
+    connect(historyBox_, &views::GPathCB::FolderChosen, this,
+            [](const QString& folder) { SelectionCoordinator::Instance().SelectDir(folder); });
+    for (CommandId id : {kUpOneLevel, kOpenFiles, kEditFiles, kPrintFile, kSeparator, kNewFolder,
+                         kNewShortcut, kSeparator, kDeleteFiles, kRenameFile}) {
+        if (id == kSeparator)
+            files_->ToolBar()->addSeparator();
+        else
+            files_->ToolBar()->addAction(actions_.value(id));
+    }
+    QToolBar* linkBar = links_->ToolBar();
+    linkBar->addAction(actions_.value(kViewDetails));
+    linkBar->addAction(actions_.value(kViewLinks));
+    linkBar->addSeparator();
+    linkBar->addActions(thirdPane_->FilterActions());
+    for (int i = 0; i < 3; ++i) Pane(i)->ToolBar()->setIconSize(QSize(16, 16));
+}
+
+void CMainFrame::ApplyPaneBars() {
+    const WindowSwitches switches = SettingsStore::Instance().ReadWindowSwitches();
+    for (int i = 0; i < 3; ++i) {
+        // The link pane's bars speak of a page: elsewhere they would only take room.
+        const bool applies = i != 2 || thirdPane_->ShowsPage();
+        Pane(i)->StatusBar()->setVisible(applies && switches.bars[1 + static_cast<std::size_t>(i)]);
+        Pane(i)->ToolBar()->setVisible(applies && switches.bars[6 + static_cast<std::size_t>(i)]);
+    }
+}
+
+void CMainFrame::ShowPageCounts() {
+    const ESiteRegistry& registry = ESiteRegistry::Instance();
+    links_->Part(1)->setText(QString("%1 links").arg(registry.pageUrlCount));
+    links_->Part(2)->setText(registry.pageBrokenCount < 0
+                                 ? QString("?? bad")
+                                 : QString("%1 bad").arg(registry.pageBrokenCount));
+    links_->Part(3)->setText(QString("%1 external").arg(registry.pageExternalCount));
 }
 
 void CMainFrame::AddCountParts(ui::PaneFrame* pane, SizeCounter& counter, bool& recursive) {
@@ -355,9 +437,9 @@ void CMainFrame::RestoreLayout() {
         resize(1100, 700);
     const WindowSwitches switches = settings.ReadWindowSwitches();
     statusBar()->setVisible(switches.bars[0]);
-    for (int i = 0; i < 3; ++i) Pane(i)->StatusBar()->setVisible(switches.bars[1 + i]);
     findChild<QToolBar*>("WebToolbar")->setVisible(switches.bars[4]);
     findChild<QToolBar*>("ViewToolbar")->setVisible(switches.bars[5]);
+    ApplyPaneBars();
     middleWidth_ = settings.ReadNonNegativeInt("370MidWidth");
     // A stored width below 50 still opens the pane 50 wide; none stored gives it room to read.
     const bool rightStored = !settings.ReadString(SettingsStore::kSection, "RightWidth").empty();
@@ -435,9 +517,9 @@ void CMainFrame::ApplyPreset(int preset) {
     const WindowSwitches& switches = WindowPresets()[static_cast<std::size_t>(preset)].switches;
     SettingsStore::Instance().WriteWindowSwitches(switches);
     statusBar()->setVisible(switches.bars[0]);
-    for (int i = 0; i < 3; ++i) Pane(i)->StatusBar()->setVisible(switches.bars[1 + i]);
     findChild<QToolBar*>("WebToolbar")->setVisible(switches.bars[4]);
     findChild<QToolBar*>("ViewToolbar")->setVisible(switches.bars[5]);
+    ApplyPaneBars();
     ShowTitles(switches.showTitles);
     ShowRightPane(switches.showRight);
     setUpdatesEnabled(true);
@@ -569,12 +651,16 @@ void CMainFrame::Paste() {
 }
 
 void CMainFrame::RefreshPanes() {
-    // What a command changed on disk shows: the folders read again, the list refilled.
+    // What a command changed on disk shows: the folders read again, the list refilled, the
+    // page in the third pane read again.
     const SelectionCoordinator& selection = SelectionCoordinator::Instance();
     treeView_->RefreshFolder(selection.CurrentFolder());
     const QStringList selected = fileView_->SelectedPaths();
     fileView_->ShowFolder(selection.CurrentFolder());
     fileView_->SelectPaths(selected);
+    ESiteRegistry::Instance().LoadPageInfo(S(selection.CurrentFile()));
+    ShowPageCounts();
+    thirdPane_->RefreshView();
     UpdateCommands();
 }
 
@@ -605,6 +691,12 @@ void CMainFrame::Run(CommandId id) {
             break;
         case kRefresh:
             RefreshPanes();
+            break;
+        case kViewDetails:
+        case kViewLinks:
+            SettingsStore::Instance().WriteBool("0PreferLinkView", id == kViewLinks);
+            actions_.value(id)->setChecked(true);
+            thirdPane_->RefreshView();
             break;
         case kUpOneLevel:
             selection.SelectDir(QFileInfo(selection.CurrentFile()).absolutePath());
@@ -788,6 +880,21 @@ void CMainFrame::GatherStatistics() {
     if (GenerateReport(*site, S(path))) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+void CMainFrame::RepairLink(const QString& page, int urlIndex) {
+    const std::vector<EUrl>& urls = thirdPane_->Links()->List()->Urls();
+    if (urlIndex < 0 || static_cast<std::size_t>(urlIndex) >= urls.size()) return;
+    QWidget* focus = QApplication::focusWidget();
+    dialogs::GDlgFixLink dialog(
+        page, urls[static_cast<std::size_t>(urlIndex)],
+        [this](std::unique_ptr<ECommand> command) { return ExecuteCommand(std::move(command)); },
+        this);
+    connect(&dialog, &dialogs::GDlgFixLink::EditRequested, this, [this](const QString& path) {
+        ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
+    });
+    dialog.exec();
+    if (focus) focus->setFocus();
+}
+
 void CMainFrame::OpenFiles() {
     for (const QString& path : SelectionCoordinator::Instance().Selection())
         if (!QFileInfo(path).isDir()) ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
@@ -809,14 +916,10 @@ void CMainFrame::OnSelectionChanged(QObject* source) {
             fileView_->ShowFolder(selection.CurrentFolder());
         fileView_->SelectPaths(selection.FolderOnly() ? QStringList() : selection.Selection());
     }
-    links_->Part(1)->setText(QString("%1 links").arg(ESiteRegistry::Instance().pageUrlCount));
-    QString bad = QString("%1 bad").arg(ESiteRegistry::Instance().pageBrokenCount);
-    if (ESiteRegistry::Instance().pageBrokenCount < 0) bad.replace(0, 2, "??");
-    links_->Part(2)->setText(bad);
-    links_->Part(3)->setText(
-        QString("%1 external").arg(ESiteRegistry::Instance().pageExternalCount));
+    ShowPageCounts();
     StartCounts();
-    linkView_->Show(selection.CurrentFile(), static_cast<int>(selection.Selection().size()));
+    historyBox_->Remember(selection.CurrentFolder());
+    thirdPane_->Update(selection.CurrentFile(), selection.Selection(), selection.IsFolder());
     UpdateCommands();
 }
 

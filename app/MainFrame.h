@@ -18,9 +18,10 @@
 #include "app/SizeCounter.h"
 #include "engine/commands/History.h"
 #include "ui/components/PaneFrame.h"
+#include "views/GPathCB.h"
+#include "views/GThirdPane.h"
 #include "views/GViewComputer.h"
 #include "views/GViewFile.h"
-#include "views/GViewLinks.h"
 #include "views/GViewTree.h"
 
 namespace tw {
@@ -67,7 +68,7 @@ class CMainFrame : public QMainWindow {
     views::GViewTree* Tree() const { return treeView_; }
     views::GViewFile* Files() const { return fileView_; }
     views::GViewComputer* Drives() const { return computerView_; }
-    views::GViewLinks* Links() const { return linkView_; }
+    views::GThirdPane* ThirdPane() const { return thirdPane_; }
 
     // Loads every defined site (asking first when the settings say so) and watches them.
     void LoadSites();
@@ -94,6 +95,13 @@ class CMainFrame : public QMainWindow {
     void BuildMenus();
     void BuildToolBars();
     void BuildPanes();
+    void BuildPaneToolBars();
+    // The pane toolbars and status bars as their switches say; the link pane's only while it
+    // shows a page.
+    void ApplyPaneBars();
+    void ShowPageCounts();
+    // Opens the Replace Link dialog for a link of a page.
+    void RepairLink(const QString& page, int urlIndex);
     void RestoreLayout();
     void SaveLayout();
     void WatchSites();
@@ -116,7 +124,8 @@ class CMainFrame : public QMainWindow {
     views::GViewFile* fileView_ = nullptr;
     views::GViewComputer* computerView_ = nullptr;
     QStackedWidget* fileStack_ = nullptr;  // the file list, or the drives at the computer level
-    views::GViewLinks* linkView_ = nullptr;
+    views::GThirdPane* thirdPane_ = nullptr;
+    views::GPathCB* historyBox_ = nullptr;
     ui::GFrameFile* files_ = nullptr;
     ui::GFrameLink* links_ = nullptr;
     QLabel* status_ = nullptr;

@@ -31,10 +31,10 @@ void GViewComputer::Fill() {
         const DriveDescriptionText text = DriveDescription(root);
         const QStorageInfo storage(path);
         const qint64 total = storage.bytesTotal() / 1024, free = storage.bytesAvailable() / 1024;
-        auto* row = new ui::SortKeyRow(this, {QString::fromStdString(text.displayName),
-                                   QString::fromStdString(text.typeName),
-                                   QString::fromStdString(SizeText(static_cast<std::uint64_t>(total) * 1024, 4)),
-                                   QString::fromStdString(SizeText(static_cast<std::uint64_t>(free) * 1024, 4))});
+        auto* row = new ui::SortKeyRow(
+            this, {QString::fromStdString(text.displayName), QString::fromStdString(text.typeName),
+                   QString::fromStdString(SizeText(static_cast<std::uint64_t>(total) * 1024, 4)),
+                   QString::fromStdString(SizeText(static_cast<std::uint64_t>(free) * 1024, 4))});
         row->setData(kName, kPathRole, path);
         row->setData(kTotal, Qt::UserRole, total);
         row->setData(kFree, Qt::UserRole, free);

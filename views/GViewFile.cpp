@@ -1,19 +1,11 @@
 #include "views/GViewFile.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QLocale>
-#include <QMimeDatabase>
-#include <QSignalBlocker>
-#include <QStyle>
 #include <algorithm>
 
 #include "app/SelectionCoordinator.h"
-#include "core/platform/SizeText.h"
-#include "core/settings/SettingsStore.h"
-#include "engine/model/SiteRegistry.h"
+#include "ui/components/HeaderLayout.h"
 
 namespace tw::views {
 namespace {
@@ -23,23 +15,10 @@ QString Bare(QString path) {
     return path;
 }
 
-QStandardItem* Cell(const QString& text, const QVariant& sortKey, bool right = false) {
-    auto* item = new QStandardItem(text);
-    item->setEditable(false);
-    item->setData(sortKey, GViewFile::kSortRole);
-    if (right) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
-
 }  // namespace
 
-GViewFile::GViewFile(QWidget* parent)
-    : TFileDragDrop<QTreeView>(parent) {
-    model_.setHorizontalHeaderLabels({"Name", "Bad links", "Size", "Type", "Date"});
-    sorted_.setSourceModel(&model_);
-    sorted_.setSortRole(kSortRole);
-    sorted_.setSortCaseSensitivity(Qt::CaseInsensitive);
-    setModel(&sorted_);
+GViewFile::GViewFile(QWidget* parent) : TFileDragDrop<QTreeView>(parent) {
+    setModel(&model_);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setSortingEnabled(true);
@@ -53,39 +32,22 @@ GViewFile::GViewFile(QWidget* parent)
     for (int column = 0; column < kColumns; ++column)
         setColumnWidth(column, std::max(widths[column], header()->sectionSizeHint(column) + 8));
     // The common type names fit whole.
-    setColumnWidth(kType, std::max(columnWidth(kType),
-                                   fontMetrics().horizontalAdvance("HTML document") + 16));
-    for (int column = kBadLinks; column < kColumns; ++column)
-        model_.horizontalHeaderItem(column)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setColumnWidth(
+        kType, std::max(columnWidth(kType), fontMetrics().horizontalAdvance("HTML document") + 16));
     sortByColumn(kName, Qt::AscendingOrder);
     LoadLayout();
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(&model_, &QStandardItemModel::itemChanged, this, [this](QStandardItem* item) {
-        if (!renaming_ || item->column() != kName) return;
-        renaming_ = false;
-        {
-            const QSignalBlocker quiet(&model_);
-            item->setEditable(false);
-        }
-        const QString path = item->data(kPathRole).toString();
-        const QString newName = item->text();
-        // The row keeps its old name until the rename is done and the list read again.
-        programmatic_ = true;
-        {
-            const QSignalBlocker quiet(&model_);
-            item->setText(QFileInfo(path).fileName());
-        }
-        programmatic_ = false;
-        if (newName != QFileInfo(path).fileName()) emit RenameRequested(path, newName);
-    });
+    connect(&model_, &FileListModel::RenameRequested, this, &GViewFile::RenameRequested);
+    // Whatever ends the editor (Enter, Escape, a click elsewhere) ends the rename.
+    connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this] { model_.AllowEditing(false); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &GViewFile::Report);
     connect(this, &QTreeView::activated, this, [this](const QModelIndex& index) {
         // Opening a folder makes it the current folder; opening a file asks for it to open.
-        const QString path = sorted_.index(index.row(), kName).data(kPathRole).toString();
-        if (QFileInfo(path).isDir())
-            app::SelectionCoordinator::Instance().SelectDir(path);
+        const FileRecord& record = model_.Record(index.row());
+        if (record.isFolder)
+            app::SelectionCoordinator::Instance().SelectDir(record.path);
         else
-            emit OpenRequested(path);
+            emit OpenRequested(record.path);
     });
 }
 
@@ -93,109 +55,53 @@ void GViewFile::ShowFolder(const QString& wanted) {
     QString folder = Bare(wanted);
     if (!folder.isEmpty() && !QFileInfo(folder).isDir()) folder = QFileInfo(folder).absolutePath();
     programmatic_ = true;
-    model_.removeRows(0, model_.rowCount());
     folder_ = folder;
-    if (!folder.isEmpty()) {
-        const ESiteRegistry& registry = ESiteRegistry::Instance();
-        QMimeDatabase mimes;
-        const QFileInfoList entries = QDir(folder).entryInfoList(
-            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::DirsFirst | QDir::Name);
-        for (const QFileInfo& entry : entries) {
-            if (entry.fileName().startsWith('.')) continue;  // hidden
-            const QString path = entry.absoluteFilePath();
-            const std::string native = path.toStdString();
-            const bool isFolder = entry.isDir();
-            auto* name = Cell(entry.fileName(), QString(isFolder ? "0" : "1") + entry.fileName().toLower());
-            name->setData(path, kPathRole);
-            name->setIcon(style()->standardIcon(isFolder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
-            // Broken links of a page (or of the pages below a folder) of a tracked site.
-            const int broken = registry.GetBrokenLinkCount(native);
-            auto* bad = Cell(broken > 0 ? QString::number(broken) : QString(), broken, true);
-            if (registry.IsOrphanPath(native)) {
-                QFont font = name->font();
-                font.setStrikeOut(true);
-                name->setFont(font);
-                name->setToolTip("An orphan: no page leads to it from the home page");
-            }
-            const qint64 bytes = isFolder ? -1 : entry.size();
-            auto* size = Cell(isFolder ? QString()
-                                       : QString::fromStdString(SizeText(static_cast<std::uint64_t>(bytes), 1)),
-                              bytes, true);
-            const QString typeName =
-                isFolder ? QString("Folder") : mimes.mimeTypeForFile(entry).comment();
-            auto* type = Cell(typeName, typeName.toLower(), true);
-            const QDateTime written = entry.lastModified();
-            auto* date = Cell(QLocale().toString(written, QLocale::ShortFormat), written, true);
-            model_.appendRow({name, bad, size, type, date});
-        }
-    }
+    model_.Fill(folder);
+    model_.sort(header()->sortIndicatorSection(), header()->sortIndicatorOrder());
     programmatic_ = false;
 }
 
 int GViewFile::RowOf(const QString& path) const {
-    const QString bare = Bare(path);
-    for (int row = 0; row < model_.rowCount(); ++row)
-        if (model_.item(row, kName)->data(kPathRole).toString() == bare) return row;
-    return -1;
+    return model_.RowOf(Bare(path));
 }
 
 void GViewFile::SelectPaths(const QStringList& paths) {
     programmatic_ = true;
     QItemSelection selection;
+    QModelIndex first;
     for (const QString& path : paths) {
         const int row = RowOf(path);
         if (row < 0) continue;
-        const QModelIndex index = sorted_.mapFromSource(model_.index(row, kName));
+        const QModelIndex index = model_.index(row, kName);
+        if (!first.isValid()) first = index;
         selection.select(index, index.siblingAtColumn(kColumns - 1));
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (first.isValid()) {
+        selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        scrollTo(first);
+    }
     programmatic_ = false;
 }
 
 QStringList GViewFile::SelectedPaths() const {
-    QStringList paths;
-    for (const QModelIndex& index : selectionModel()->selectedRows(kName))
-        paths << index.data(kPathRole).toString();
+    QStringList paths = DraggedPaths();
     if (paths.isEmpty() && !folder_.isEmpty()) paths << folder_;
     return paths;
 }
 
 void GViewFile::SaveLayout() const {
-    std::vector<ColumnLayout> columns;
-    for (int column = 0; column < kColumns; ++column)
-        columns.push_back({column, header()->visualIndex(column), columnWidth(column)});
-    SettingsStore& settings = SettingsStore::Instance();
-    settings.SaveColumnLayout("FileViewColumns", columns, true);
-    const int sorted = header()->sortIndicatorSection();
-    settings.WriteSortIndex("1FileViewSorting",
-                            {sorted, header()->sortIndicatorOrder() == Qt::AscendingOrder});
+    ui::SaveHeaderLayout(*header(), "FileViewColumns", "1FileViewSorting");
 }
 
 void GViewFile::LoadLayout() {
-    SettingsStore& settings = SettingsStore::Instance();
-    std::vector<ColumnLayout> columns = settings.LoadColumnLayout("FileViewColumns");
-    std::sort(columns.begin(), columns.end(),
-              [](const ColumnLayout& a, const ColumnLayout& b) { return a.order < b.order; });
-    for (const ColumnLayout& column : columns) {
-        if (column.id < 0 || column.id >= kColumns) continue;
-        setColumnWidth(column.id, column.width);
-        header()->moveSection(header()->visualIndex(column.id),
-                              std::min(column.order, kColumns - 1));
-    }
-    const SortIndex sort = settings.ReadSortIndex("1FileViewSorting");
-    if (sort.column >= 0 && sort.column < kColumns)
-        sortByColumn(sort.column, sort.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    ui::LoadHeaderLayout(*header(), "FileViewColumns", "1FileViewSorting");
 }
 
 void GViewFile::BeginRename() {
     const QModelIndex current = currentIndex();
     if (!current.isValid()) return;
-    QStandardItem* item = model_.itemFromIndex(sorted_.mapToSource(current.siblingAtColumn(kName)));
-    {
-        const QSignalBlocker quiet(&model_);  // a change of flags is no rename
-        item->setEditable(true);
-    }
-    renaming_ = true;
+    model_.AllowEditing(true);
     edit(current.siblingAtColumn(kName));
 }
 
@@ -204,23 +110,19 @@ void GViewFile::SelectAll() {
 }
 
 void GViewFile::InvertSelection() {
-    QItemSelection all(sorted_.index(0, 0),
-                       sorted_.index(sorted_.rowCount() - 1, kColumns - 1));
+    QItemSelection all(model_.index(0, 0), model_.index(model_.rowCount() - 1, kColumns - 1));
     selectionModel()->select(all, QItemSelectionModel::Toggle);
 }
 
 void GViewFile::Report() {
     if (programmatic_) return;
-    QStringList paths;
-    for (const QModelIndex& index : selectionModel()->selectedRows(kName))
-        paths << index.data(kPathRole).toString();
+    const QStringList paths = DraggedPaths();
     auto& coordinator = app::SelectionCoordinator::Instance();
     if (paths.isEmpty())
         coordinator.SelectDir(folder_, this);
     else
         coordinator.SelectMultiple(paths, this);
 }
-
 
 // ---- dragging files out, dropping files in ----
 
@@ -233,10 +135,8 @@ QStringList GViewFile::DraggedPaths() const {
 
 QString GViewFile::DropFolderAt(const QPoint& point) const {
     const QModelIndex index = indexAt(point);
-    if (index.isValid()) {
-        const QString path = index.siblingAtColumn(kName).data(kPathRole).toString();
-        if (QFileInfo(path).isDir()) return path;
-    }
+    if (index.isValid() && model_.Record(index.row()).isFolder)
+        return model_.Record(index.row()).path;
     return folder_;
 }
 

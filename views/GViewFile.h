@@ -4,20 +4,21 @@
 // shows how many broken links it has; an orphan file is struck through. Selections are
 // reported to the selection coordinator; a folder opened here becomes the current folder.
 
-#include <QSortFilterProxyModel>
-#include <QStandardItemModel>
 #include <QTreeView>
 
 #include "ui/components/FileDragDrop.h"
+#include "views/FileListModel.h"
 
 namespace tw::views {
 
 class GViewFile : public ui::TFileDragDrop<QTreeView> {
     Q_OBJECT
   public:
-    enum Column { kName, kBadLinks, kSize, kType, kDate, kColumns };
-    static constexpr int kPathRole = Qt::UserRole + 1;
-    static constexpr int kSortRole = Qt::UserRole + 2;
+    using Column = FileListModel::Column;
+    static constexpr int kName = FileListModel::kName, kBadLinks = FileListModel::kBadLinks,
+                         kSize = FileListModel::kSize, kType = FileListModel::kType,
+                         kDate = FileListModel::kDate, kColumns = FileListModel::kColumns;
+    static constexpr int kPathRole = FileListModel::kPathRole;
 
     explicit GViewFile(QWidget* parent = nullptr);
 
@@ -30,9 +31,12 @@ class GViewFile : public ui::TFileDragDrop<QTreeView> {
     QStringList SelectedPaths() const;
     // The folder a drop at this point lands in: the folder row under it, else the one shown.
     QString DropFolderAt(const QPoint& point) const override;
-    // The row of a path in the model (not the sorted view); -1 when it is not listed.
+    // The row of a path; -1 when it is not listed.
     int RowOf(const QString& path) const;
-    const QStandardItemModel& Model() const { return model_; }
+    const FileListModel& Model() const { return model_; }
+    // Cut paths are drawn ghosted until the clipboard changes.
+    void MarkCut(const QStringList& paths) { model_.MarkCut(paths); }
+    void ClearCutMarks() { model_.MarkCut({}); }
     void SelectAll();
     void InvertSelection();
     // Opens the name of the current row for editing; the new name is offered through
@@ -47,8 +51,7 @@ class GViewFile : public ui::TFileDragDrop<QTreeView> {
     void RenameRequested(const QString& path, const QString& newName);
     void OpenRequested(const QString& path);
     // Files dropped on a folder of this view, with the keys held at the drop.
-    void DropRequested(const QStringList& paths, const QString& folder,
-                       Qt::KeyboardModifiers keys);
+    void DropRequested(const QStringList& paths, const QString& folder, Qt::KeyboardModifiers keys);
 
   protected:
     QStringList DraggedPaths() const override;
@@ -60,11 +63,9 @@ class GViewFile : public ui::TFileDragDrop<QTreeView> {
   private:
     void Report();
 
-    QStandardItemModel model_;
-    QSortFilterProxyModel sorted_;
+    FileListModel model_;
     QString folder_;
     bool programmatic_ = false;
-    bool renaming_ = false;
 };
 
 }  // namespace tw::views

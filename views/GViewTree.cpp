@@ -63,7 +63,8 @@ GViewTree::GViewTree(QWidget* parent)
     for (const std::string& drive : DriveRoots()) {
         const QString path = QString::fromStdString(drive);
         QStandardItem* item = Insert(root_, Bare(path), Bare(path));
-        item->setIcon(QIcon::fromTheme("drive-harddisk", style()->standardIcon(QStyle::SP_DriveHDIcon)));
+        item->setIcon(
+            QIcon::fromTheme("drive-harddisk", style()->standardIcon(QStyle::SP_DriveHDIcon)));
     }
     root_->setData(false, kUnreadRole);
     expand(root_->index());
@@ -90,9 +91,9 @@ void GViewTree::SetIcon(QStandardItem* item) {
     const bool tracked = IsSiteDirectory(item->data(kPathRole).toString());
     item->setData(tracked, kTrackedRole);
     if (item->parent() == root_) return;  // drives keep their icon
-    item->setIcon(tracked ? QIcon::fromTheme("folder-remote",
-                                             style()->standardIcon(QStyle::SP_DirLinkIcon))
-                          : QIcon::fromTheme("folder", style()->standardIcon(QStyle::SP_DirIcon)));
+    item->setIcon(
+        tracked ? QIcon::fromTheme("folder-remote", style()->standardIcon(QStyle::SP_DirLinkIcon))
+                : QIcon::fromTheme("folder", style()->standardIcon(QStyle::SP_DirIcon)));
 }
 
 void GViewTree::ReadChildren(QStandardItem* item) {
@@ -108,7 +109,8 @@ void GViewTree::ReadChildren(QStandardItem* item) {
         else
             item->removeRow(row);
     }
-    for (const QString& name : names) Insert(item, name, path == "/" ? "/" + name : path + "/" + name);
+    for (const QString& name : names)
+        Insert(item, name, path == "/" ? "/" + name : path + "/" + name);
     item->sortChildren(0);
     item->setData(false, kUnreadRole);
 }
@@ -122,8 +124,7 @@ QStandardItem* GViewTree::ItemOf(const QString& wanted) const {
         QStandardItem* drive = root_->child(row);
         const QString root = drive->data(kPathRole).toString();
         const bool holds = path == root || path.startsWith(root == "/" ? root : root + "/");
-        if (holds && (!item || root.size() > item->data(kPathRole).toString().size()))
-            item = drive;
+        if (holds && (!item || root.size() > item->data(kPathRole).toString().size())) item = drive;
     }
     if (!item) return nullptr;
     auto* self = const_cast<GViewTree*>(this);
@@ -143,7 +144,8 @@ QStandardItem* GViewTree::ItemOf(const QString& wanted) const {
 
 bool GViewTree::SelectFolder(const QString& path) {
     QString folder = path;
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir()) folder = QFileInfo(Bare(folder)).absolutePath();
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        folder = QFileInfo(Bare(folder)).absolutePath();
     QStandardItem* item = folder.isEmpty() ? root_ : ItemOf(folder);
     if (!item) return false;
     programmatic_ = true;
@@ -190,7 +192,6 @@ void GViewTree::OnCurrentChanged(const QModelIndex& current, const QModelIndex& 
     if (programmatic_) return;
     app::SelectionCoordinator::Instance().SelectDir(CurrentItemPath(), this);
 }
-
 
 // ---- dragging files out, dropping files in ----
 

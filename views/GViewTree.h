@@ -34,8 +34,7 @@ class GViewTree : public ui::TFileDragDrop<QTreeView> {
 
   signals:
     // Files dropped on a folder of this view, with the keys held at the drop.
-    void DropRequested(const QStringList& paths, const QString& folder,
-                       Qt::KeyboardModifiers keys);
+    void DropRequested(const QStringList& paths, const QString& folder, Qt::KeyboardModifiers keys);
 
   protected:
     QStringList DraggedPaths() const override;

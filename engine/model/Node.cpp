@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <unordered_set>
@@ -22,7 +23,20 @@ namespace tw {
 
 // ---- ENode ----
 
+namespace {
+std::atomic<std::uint64_t> generation{0};
+}
+
+std::uint64_t ENode::Generation() {
+    return generation.load(std::memory_order_relaxed);
+}
+
+ENode::~ENode() {
+    generation.fetch_add(1, std::memory_order_relaxed);
+}
+
 ENode::ENode(std::string_view path, const FileProbe* probe) : path_(StripTrailingSep(path)) {
+    generation.fetch_add(1, std::memory_order_relaxed);
     if (probe) {
         exists_ = probe->exists;
         attributes_ = probe->attributes;

@@ -29,7 +29,10 @@ class IIterator;
 class ENode {
   public:
     ENode(std::string_view path, const FileProbe* probe);
-    virtual ~ENode() = default;
+    virtual ~ENode();
+    // Changes whenever a node is made or destroyed anywhere: a copy of a page's URLs, whose
+    // targets point at nodes, is still sound while this stays the same.
+    static std::uint64_t Generation();
     ENode(const ENode&) = delete;
     ENode& operator=(const ENode&) = delete;
 

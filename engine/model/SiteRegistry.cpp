@@ -1,6 +1,7 @@
 #include "engine/model/SiteRegistry.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/platform/FileUtils.h"
 #include "core/settings/SettingsStore.h"
@@ -175,35 +176,48 @@ struct PageOf {
 
 void ESiteRegistry::LoadPageInfo(std::string_view path) {
     if (path.empty() || IsFolder(path)) return;
-    PageOf of(*this, path);
-    if (!of.page) return;
-    of.page->ClearTags();
-    of.page->ClearUrls();
-    ParseResult r = of.page->ParseUrls(nullptr);
-    if (r == ParseResult::SyntaxErrors || r == ParseResult::Unreadable) {
-        std::string name(PathName(path));
-        int message = r == ParseResult::SyntaxErrors ? kSyntaxErrorsIn : kUnreadable;
-        EUiServices::Instance().ShowStatusMessage(LoadMessage(message, {name}), true);
+    {
+        PageOf of(*this, path);
+        if (!of.page) return;
+        of.page->ClearTags();
+        of.page->ClearUrls();
+        ParseResult r = of.page->ParseUrls(nullptr);
+        if (r == ParseResult::SyntaxErrors || r == ParseResult::Unreadable) {
+            std::string name(PathName(path));
+            int message = r == ParseResult::SyntaxErrors ? kSyntaxErrorsIn : kUnreadable;
+            EUiServices::Instance().ShowStatusMessage(LoadMessage(message, {name}), true);
+        }
+        const auto& urls = of.page->Urls();
+        pageUrlCount = static_cast<int>(urls.size());
+        pageExternalCount = static_cast<int>(
+            std::count_if(urls.begin(), urls.end(), [](const EUrl& u) { return u.IsExternal(); }));
+        pageBrokenCount =
+            of.site ? static_cast<int>(std::count_if(urls.begin(), urls.end(),
+                                                     [](const EUrl& u) { return u.IsBroken(); }))
+                    : -1;
+        pageTitle = GetTitle(*of.page);
+        lastRead_ = {std::string(path), urls, of.page->GetBaseDirectory(false), 0, {}};
     }
-    const auto& urls = of.page->Urls();
-    pageUrlCount = static_cast<int>(urls.size());
-    pageExternalCount = static_cast<int>(
-        std::count_if(urls.begin(), urls.end(), [](const EUrl& u) { return u.IsExternal(); }));
-    pageBrokenCount =
-        of.site ? static_cast<int>(std::count_if(urls.begin(), urls.end(),
-                                                 [](const EUrl& u) { return u.IsBroken(); }))
-                : -1;
-    pageTitle = GetTitle(*of.page);
+    // Taken once the page read for a page outside the sites has gone again.
+    lastRead_.generation = ENode::Generation();
+    lastRead_.stamp = StampOf(path);
 }
 
 std::string ESiteRegistry::GetPageUrls(std::string_view path, std::vector<EUrl>& urls,
                                        std::vector<std::uint32_t>& lines) {
     if (path.empty() || IsFolder(path)) return {};
+    urls.clear();
+    lines.clear();
+    ReadPage last = std::exchange(lastRead_, {});
+    if (last.path == path && last.generation == ENode::Generation() && last.stamp.exists &&
+        StampOf(path).SameAs(last.stamp)) {
+        urls = std::move(last.urls);
+        for (const EUrl& url : urls) lines.push_back(url.line);
+        return last.base;
+    }
     PageOf of(*this, path);
     if (!of.page) return {};
     of.page->ParseUrls(nullptr);
-    urls.clear();
-    lines.clear();
     for (const EUrl& url : of.page->Urls()) {
         urls.push_back(url);
         lines.push_back(url.line);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/FileUtils.h"
 #include "engine/model/Site.h"
 
 namespace tw {
@@ -50,7 +51,8 @@ class ESiteRegistry {
     // Page information of the selected path, for the status bar and the details pane.
     void LoadPageInfo(std::string_view path);
     // The URLs of a page with their lines; returns the page's base directory, or empty when
-    // the path is no HTML page.
+    // the path is no HTML page. Right after LoadPageInfo of the same unchanged page, the URLs
+    // it read are handed over instead of reading the page again.
     std::string GetPageUrls(std::string_view path, std::vector<EUrl>& urls,
                             std::vector<std::uint32_t>& lines);
 
@@ -60,6 +62,15 @@ class ESiteRegistry {
     int pageBrokenCount = 0;
 
   private:
+    // The URLs LoadPageInfo read, for the GetPageUrls that usually follows it.
+    struct ReadPage {
+        std::string path;
+        std::vector<EUrl> urls;
+        std::string base;
+        std::uint64_t generation = 0;
+        FileStamp stamp;
+    };
+    ReadPage lastRead_;
     std::vector<std::unique_ptr<EAppSite>> sites_;
     std::size_t position_ = 0;
     bool changed_ = false;

@@ -27,6 +27,7 @@
 #include "app/QtServices.h"
 #include "app/SelectionCoordinator.h"
 #include "core/settings/SettingsStore.h"
+#include "dialogs/GDlgFixLink.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
@@ -48,6 +49,11 @@ class AppTest : public QObject {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
+    }
+
+    static QByteArray ReadFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     // A browser started on its own socket, ready (sites loaded) when this returns.
@@ -242,26 +248,144 @@ class AppTest : public QObject {
         QVERIFY(tree->ItemOf(site_ + "/later"));
     }
 
-    // A page in the third pane: its title and counts, and its links with their lines and status.
-    void theThirdPaneListsThePagesLinks() {
-        Write("index.html",
-              "<title>Home</title>\n<a href=\"docs/a.html\">A</a>\n"
-              "<a href=\"gone.html\">gone</a> <a href=\"https://example.org/\">x</a>\n");
+    // The third pane shows nothing, thumbnails, a file's details, or a page's details or
+    // links, by the selection and the details/links switch; the link toolbar only for a page.
+    void theThirdPaneChoosesItsView() {
+        Write("index.html", "<title>  Home\n</title><a href=\"docs/a.html\">A</a>\n");
+        QImage picture(3, 2, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        QVERIFY(picture.save(site_ + "/img/p.png"));
         auto browser = Started({"--track", site_});
         QVERIFY(browser);
-        views::GViewLinks* links = browser->Window()->Links();
+        CMainFrame* window = browser->Window();
+        views::GThirdPane* pane = window->ThirdPane();
+        SelectionCoordinator& selection = SelectionCoordinator::Instance();
+        selection.SelectDir("");
+        QCOMPARE(pane->CurrentKind(), views::GThirdPane::kNone);
+        selection.SelectDir(site_ + "/img");
+        QCOMPARE(pane->CurrentKind(), views::GThirdPane::kMultiple);
+        QCOMPARE(pane->Multiple()->List()->count(), 1);
+        QVERIFY(window->Pane(2)->ToolBar()->isHidden());
+        selection.SelectFile(site_ + "/img/p.png");
+        QCOMPARE(pane->CurrentKind(), views::GThirdPane::kUnlinked);
+        // The picture's own size, once the background decoder has read it.
+        QTRY_VERIFY(pane->Unlinked()->Information()->toPlainText().startsWith("3 x 2 ("));
+        QCOMPARE(pane->Unlinked()->PreviewWidget(), pane->Unlinked()->PicturePreview());
+        selection.SelectFile(site_ + "/index.html");
+        QCOMPARE(pane->CurrentKind(), views::GThirdPane::kHtml);
+        QVERIFY(pane->Html()->Information()->toPlainText().contains("Title:\tHome\n"));
+        QVERIFY(!window->Pane(2)->ToolBar()->isHidden());
+        QTRY_VERIFY(pane->Html()->PagePreview()->toPlainText().contains("A"));
+        window->Action(kViewLinks)->trigger();
+        QCOMPARE(pane->CurrentKind(), views::GThirdPane::kLink);
+        QCOMPARE(selection.CurrentFile(), site_ + "/index.html");
+        QCOMPARE(pane->Links()->List()->topLevelItemCount(), 1);
+        // The tracking strip's switch is one for every view.
+        pane->Links()->findChild<QToolButton*>()->click();
+        QVERIFY(pane->Links()->Strip()->isHidden());
+        window->Action(kViewDetails)->trigger();
+        QVERIFY(pane->Html()->Strip()->isHidden());
+        selection.SelectMultiple({site_ + "/index.html", site_ + "/img/p.png"});
+        QCOMPARE(pane->CurrentKind(), views::GThirdPane::kMultiple);
+        QCOMPARE(pane->Multiple()->List()->count(), 2);
+    }
+
+    // The links list: each link's status and line, the filters, one row per target, and a page
+    // outside the sites, whose local links are all untracked.
+    void theLinksListShowsStatusLinesAndFilters() {
+        Write("index.html",
+              "<title>Home</title>\n<a href=\"docs/a.html\">A</a>\n"
+              "<a href=\"gone.html\">gone</a> <a href=\"https://example.org/\">x</a>\n"
+              "<img src=\"img/p.png\">\n<a href=\"docs/a.html\">again</a>\n");
+        SettingsStore::Instance().WriteBool("0PreferLinkView", true);
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        views::GThirdPane* pane = browser->Window()->ThirdPane();
         SelectionCoordinator::Instance().SelectFile(site_ + "/index.html");
-        QVERIFY(links->Description()->text().contains("3 links, 1 bad, 1 external"));
-        QTreeWidget* list = links->List();
-        QCOMPARE(list->topLevelItemCount(), 3);
-        QCOMPARE(list->topLevelItem(0)->text(views::GViewLinks::kStatus), QString("good"));
-        QCOMPARE(list->topLevelItem(0)->text(views::GViewLinks::kTarget), site_ + "/docs/a.html");
-        QCOMPARE(list->topLevelItem(1)->text(views::GViewLinks::kLine), QString("3"));
-        QCOMPARE(list->topLevelItem(1)->text(views::GViewLinks::kStatus), QString("broken"));
-        QCOMPARE(list->topLevelItem(2)->text(views::GViewLinks::kStatus), QString("external"));
-        SelectionCoordinator::Instance().SelectMultiple(
-            {site_ + "/index.html", site_ + "/img/p.png"});
-        QCOMPARE(links->Description()->text(), QString("2 items selected"));
+        QCOMPARE(pane->CurrentKind(), views::GThirdPane::kLink);
+        views::GCtrlLink* list = pane->Links()->List();
+        const auto rows = [list] {
+            QStringList out;
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* row = list->topLevelItem(i);
+                out << row->text(views::GCtrlLink::kLine) + " " +
+                           row->text(views::GCtrlLink::kStatus);
+            }
+            return out.join(" | ");
+        };
+        // One row per target unless asked otherwise: its line column lists every line.
+        QCOMPARE(rows(), QString("2,5 Good link | 3 Broken link | 3 External link | 4 Good link"));
+        QCOMPARE(browser->Window()->Pane(2)->Part(2)->text(), QString("1 bad"));
+        // The toolbar's switches: each is one filter, saved as it changes.
+        const QList<QAction*> filters = pane->FilterActions();
+        filters[7]->trigger();  // a row for every link
+        QVERIFY(!SettingsStore::Instance().ReadBool("1CombineLinkLineNumbers"));
+        QCOMPARE(rows(), QString("2 Good link | 3 Broken link | 3 External link | 4 Good link | "
+                                 "5 Good link"));
+        filters[0]->trigger();  // good off
+        QCOMPARE(rows(), QString("3 Broken link | 3 External link"));
+        QVERIFY(!SettingsStore::Instance().ReadBool("1ShowGoodLinks"));
+        filters[0]->trigger();
+        filters[5]->trigger();  // embedded off
+        QCOMPARE(rows(), QString("2 Good link | 3 Broken link | 3 External link | 5 Good link"));
+        filters[5]->trigger();
+        for (int i : {0, 1, 2}) filters[i]->trigger();  // good, broken and external off
+        QCOMPARE(list->topLevelItemCount(), 0);
+        for (int i : {0, 1, 2}) filters[i]->trigger();
+        // By status: broken first, then good, then external; each by line.
+        list->sortByColumn(views::GCtrlLink::kStatus, Qt::AscendingOrder);
+        QCOMPARE(rows(), QString("3 Broken link | 2 Good link | 4 Good link | 5 Good link | "
+                                 "3 External link"));
+        // A page outside every site: its local links are untracked, whatever their targets.
+        QTemporaryDir outside;
+        QFile page(outside.path() + "/p.html");
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<a href=\"x.html\">x</a>\n<a href=\"https://example.org/\">y</a>\n");
+        page.close();
+        SelectionCoordinator::Instance().SelectFile(outside.path() + "/p.html");
+        list->sortByColumn(views::GCtrlLink::kLine, Qt::AscendingOrder);
+        QCOMPARE(rows(), QString("1 Untracked local link | 2 External link"));
+        QVERIFY(!filters[1]->isEnabled());
+    }
+
+    // A click on a broken link opens "Replace Link"; the new target goes into the page through
+    // the history, and undo gives the page its old link back.
+    void aClickOnALinkRepairsIt() {
+        Write("index.html", "<a href=\"docs/a.html\">A</a>\n<a href=\"gone.html\">gone</a>\n");
+        SettingsStore::Instance().WriteBool("0PreferLinkView", true);
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        SelectionCoordinator::Instance().SelectFile(site_ + "/index.html");
+        views::GCtrlLink* list = window->ThirdPane()->Links()->List();
+        QTreeWidgetItem* broken = list->topLevelItem(1);
+        QCOMPARE(broken->text(views::GCtrlLink::kUrl), QString("gone.html"));
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<dialogs::GDlgFixLink*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            seen = true;
+            QCOMPARE(dialog->windowTitle(),
+                     QString("Fix Link In \"%1\"").arg(site_ + "/index.html"));
+            QCOMPARE(dialog->OldLink(), QString("/gone.html"));
+            // F3 looks for files of the link's name: there are none.
+            dialog->Chooser()->SearchSameName(true);
+            QCOMPARE(dialog->Chooser()->Status()->text(),
+                     QString("File not found.  Try a search using wildcards."));
+            dialog->Chooser()->Target()->setText("/docs/a.html");
+            dialog->accept();
+        });
+        const QRect rect = list->visualItemRect(broken);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QVERIFY(seen);
+        QCOMPARE(ReadFile(site_ + "/index.html"),
+                 QByteArray("<a href=\"docs/a.html\">A</a>\n<a href=\"docs/a.html\">gone</a>\n"));
+        // Both links lead to one page now: one row.
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(list->topLevelItem(0)->text(views::GCtrlLink::kLine), QString("1,2"));
+        window->Action(kUndo)->trigger();
+        QCOMPARE(ReadFile(site_ + "/index.html"),
+                 QByteArray("<a href=\"docs/a.html\">A</a>\n<a href=\"gone.html\">gone</a>\n"));
     }
 
     // The file pane lists the current folder with the site's marks, sorts, and reports its
@@ -274,13 +398,46 @@ class AppTest : public QObject {
         views::GViewFile* files = window->Files();
         SelectionCoordinator::Instance().SelectDir(site_);
         QCOMPARE(files->Folder(), site_);
-        const QStandardItemModel& model = files->Model();
+        const views::FileListModel& model = files->Model();
         QVERIFY(files->RowOf(site_ + "/index.html") >= 0);
-        QVERIFY(model.item(files->RowOf(site_ + "/lost.html"))->font().strikeOut());  // orphan
-        QCOMPARE(model.item(files->RowOf(site_ + "/index.html"), views::GViewFile::kSize)->text(),
+        QVERIFY(model.index(files->RowOf(site_ + "/lost.html"), 0)
+                    .data(Qt::FontRole)
+                    .value<QFont>()
+                    .strikeOut());  // an orphan
+        QCOMPARE(model.index(files->RowOf(site_ + "/index.html"), views::GViewFile::kSize)
+                     .data()
+                     .toString(),
                  QString("1 KB"));
-        // Folders first, then files, by name; by size the largest last.
-        QCOMPARE(files->model()->index(0, 0).data().toString(), QString("docs"));
+        // Each column sorts both ways; folders come first, and last when the order is turned.
+        QFile lost(site_ + "/lost.html");
+        QVERIFY(lost.open(QIODevice::ReadWrite));
+        QVERIFY(lost.setFileTime(QDateTime::currentDateTime().addDays(-2),
+                                 QFileDevice::FileModificationTime));
+        lost.close();
+        window->RefreshPanes();
+        const auto names = [files] {
+            QStringList out;
+            for (int row = 0; row < files->model()->rowCount(); ++row)
+                out << files->model()->index(row, 0).data().toString();
+            return out.join(' ');
+        };
+        const struct {
+            int column;
+            Qt::SortOrder order;
+            const char* names;
+        } sorts[] = {
+            {views::GViewFile::kName, Qt::AscendingOrder, "docs img new index.html lost.html"},
+            {views::GViewFile::kName, Qt::DescendingOrder, "lost.html index.html new img docs"},
+            {views::GViewFile::kSize, Qt::DescendingOrder, "index.html lost.html new img docs"},
+            {views::GViewFile::kSize, Qt::AscendingOrder, "docs img new lost.html index.html"},
+            {views::GViewFile::kDate, Qt::AscendingOrder, "docs img new lost.html index.html"},
+            {views::GViewFile::kType, Qt::AscendingOrder, "docs img new index.html lost.html"},
+            {views::GViewFile::kBadLinks, Qt::DescendingOrder, "lost.html index.html new img docs"},
+        };
+        for (const auto& sort : sorts) {
+            files->sortByColumn(sort.column, sort.order);
+            QCOMPARE(names(), QString(sort.names));
+        }
         files->sortByColumn(views::GViewFile::kSize, Qt::AscendingOrder);
         const int last = files->model()->rowCount() - 1;
         QCOMPARE(files->model()->index(last, 0).data().toString(), QString("index.html"));
@@ -317,7 +474,7 @@ class AppTest : public QObject {
             QVERIFY(editor);
             editor->setText(name);
             QTest::keyClick(editor, Qt::Key_Return);
-            QApplication::processEvents();
+            QTest::qWait(20);  // the rename runs once the editor has closed
         };
         QFile::copy(site_ + "/index.html", site_ + "/docs/taken.html");
         window->Action(kRenameFile)->trigger();

@@ -1,0 +1,14 @@
+#pragma once
+// The small pictures of link states, drawn rather than taken from the desktop theme so that
+// they read the same everywhere: a grey question mark (untracked), a green tick (good), a blue
+// arrow (external), a red cross (broken) and an amber bar (ignored).
+
+#include <QIcon>
+
+namespace tw::ui {
+
+enum class StatusImage { Untracked, Good, External, Broken, Ignored };
+
+QIcon StatusIcon(StatusImage image);
+
+}  // namespace tw::ui

@@ -1,0 +1,220 @@
+#include "views/FileListModel.h"
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFont>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QPalette>
+#include <QStyle>
+#include <algorithm>
+
+#include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/SizeText.h"
+#include "engine/model/SiteRegistry.h"
+
+namespace tw::views {
+namespace {
+
+const char* const kHeadings[] = {"Name", "Bad links", "Size", "Type", "Date"};
+
+// Case-insensitive first, then case-sensitive: "a.html" and "A.html" always in one order.
+int CompareNames(const QString& a, const QString& b) {
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded : a.compare(b, Qt::CaseSensitive);
+}
+
+}  // namespace
+
+void FileListModel::Fill(const QString& folder) {
+    beginResetModel();
+    records_.clear();
+    cut_.clear();
+    if (!folder.isEmpty()) {
+        const ESiteRegistry& registry = ESiteRegistry::Instance();
+        const std::string base = folder.toStdString() + "/";
+        // Only a folder inside a tracked site has counts and orphans to ask about.
+        const bool tracked = registry.FindTrackedSite(base) != nullptr;
+        DirectoryEnumerator entries(base, "*");
+        std::string path;
+        while (entries.Next(path, true)) {
+            const std::string_view name = std::string_view(path).substr(base.size());
+            if (name.starts_with('.')) continue;  // hidden
+            struct stat info {};
+            if (::stat(path.c_str(), &info) != 0) continue;  // vanished, or a dangling link
+            FileRecord record;
+            record.path = QString::fromStdString(path);
+            record.name = record.path.mid(folder.size() + 1);
+            record.isFolder = S_ISDIR(info.st_mode);
+            record.size = record.isFolder ? -1 : static_cast<qint64>(info.st_size);
+            record.written =
+                static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+            if (tracked) {
+                record.broken = registry.GetBrokenLinkCount(path);
+                record.orphan = !record.isFolder && registry.IsOrphanPath(path);
+            }
+            records_.push_back(std::move(record));
+        }
+    }
+    endResetModel();
+    Reindex();
+}
+
+void FileListModel::Reindex() {
+    rows_.clear();
+    rows_.reserve(static_cast<qsizetype>(records_.size()));
+    for (std::size_t row = 0; row < records_.size(); ++row)
+        rows_.insert(records_[row].path, static_cast<int>(row));
+}
+
+void FileListModel::MarkCut(const QStringList& paths) {
+    cut_ = QSet<QString>(paths.begin(), paths.end());
+    if (!records_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1));
+}
+
+QString FileListModel::TypeName(const FileRecord& record) const {
+    if (record.isFolder) return "Folder";
+    const qsizetype dot = record.name.lastIndexOf('.');
+    const QString suffix = dot > 0 ? record.name.mid(dot + 1).toLower() : QString();
+    auto it = typeBySuffix_.find(suffix);
+    if (it == typeBySuffix_.end()) {
+        // By the name alone: reading every file's first bytes would stall a big folder.
+        static const QMimeDatabase mimes;
+        QString comment =
+            mimes.mimeTypeForFile(record.name, QMimeDatabase::MatchExtension).comment();
+        if (suffix.isEmpty() || comment.isEmpty())
+            comment = suffix.isEmpty() ? "File" : suffix.toUpper() + " file";
+        it = typeBySuffix_.insert(suffix, comment);
+    }
+    return *it;
+}
+
+int FileListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(records_.size());
+}
+
+int FileListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const FileRecord& record = Record(index.row());
+    const int column = index.column();
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            switch (column) {
+                case kName:
+                    return record.name;
+                case kBadLinks:
+                    return record.broken > 0 ? QString::number(record.broken) : QString();
+                case kSize:
+                    return record.isFolder ? QString()
+                                           : QString::fromStdString(SizeText(
+                                                 static_cast<std::uint64_t>(record.size), 1));
+                case kType:
+                    return TypeName(record);
+                case kDate:
+                    return QLocale().toString(QDateTime::fromMSecsSinceEpoch(record.written),
+                                              QLocale::ShortFormat);
+            }
+            return {};
+        case kPathRole:
+            return record.path;
+        case Qt::DecorationRole:
+            if (column != kName) return {};
+            return QApplication::style()->standardIcon(record.isFolder ? QStyle::SP_DirIcon
+                                                                       : QStyle::SP_FileIcon);
+        case Qt::TextAlignmentRole:
+            return column == kName ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        case Qt::FontRole:
+            if (column == kName && record.orphan) {
+                QFont font;
+                font.setStrikeOut(true);
+                return font;
+            }
+            return {};
+        case Qt::ForegroundRole:
+            // A cut entry is ghosted until it is pasted somewhere.
+            if (cut_.contains(record.path))
+                return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+            return {};
+        case Qt::ToolTipRole:
+            if (column == kName && record.orphan)
+                return "An orphan: no page leads to it from the home page";
+            return {};
+    }
+    return {};
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) return {};
+    if (role == Qt::DisplayRole) return kHeadings[section];
+    if (role == Qt::TextAlignmentRole && section != kName)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
+    if (index.isValid() && Record(index.row()).isFolder) flags |= Qt::ItemIsDropEnabled;
+    if (editing_ && index.column() == kName) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || index.column() != kName) return false;
+    const FileRecord& record = Record(index.row());
+    const QString newName = value.toString();
+    const QString path = record.path;
+    // Once the editor has closed: the rename reads the folder again, which ends the rows.
+    if (newName != record.name)
+        QMetaObject::invokeMethod(
+            this, [this, path, newName] { emit RenameRequested(path, newName); },
+            Qt::QueuedConnection);
+    return false;
+}
+
+void FileListModel::sort(int column, Qt::SortOrder order) {
+    const bool ascending = order == Qt::AscendingOrder;
+    auto compare = [&](const FileRecord& a, const FileRecord& b) {
+        // Folders before files; descending turns every comparison round, that one too.
+        int result = a.isFolder != b.isFolder ? (a.isFolder ? -1 : 1) : 0;
+        if (result == 0) switch (column) {
+                case kBadLinks:
+                    result = (a.broken > b.broken) - (a.broken < b.broken);
+                    break;
+                case kSize:
+                    result = (a.size > b.size) - (a.size < b.size);
+                    break;
+                case kType:
+                    result = TypeName(a).compare(TypeName(b), Qt::CaseInsensitive);
+                    break;
+                case kDate:
+                    result = (a.written > b.written) - (a.written < b.written);
+                    break;
+                default:
+                    break;
+            }
+        if (result == 0) result = CompareNames(a.name, b.name);
+        return ascending ? result < 0 : result > 0;
+    };
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<QString> paths;
+    paths.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before) paths.push_back(Record(index.row()).path);
+    std::stable_sort(records_.begin(), records_.end(), compare);
+    Reindex();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after << index(rows_.value(paths[static_cast<std::size_t>(i)]), before[i].column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+}  // namespace tw::views

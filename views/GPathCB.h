@@ -1,0 +1,28 @@
+#pragma once
+// The folder history box above the folder tree: the folders recently current, newest first,
+// kept in the settings ("RecentFolders", at most "25FolderHistoryLength" of them). Choosing
+// one makes it the current folder; it then moves to the top.
+
+#include <QComboBox>
+
+namespace tw::views {
+
+class GPathCB : public QComboBox {
+    Q_OBJECT
+  public:
+    explicit GPathCB(QWidget* parent = nullptr);
+    // Puts the current folder at the top (once, while the list is closed) and saves the list.
+    void Remember(const QString& folder);
+    QStringList Entries() const;
+
+  signals:
+    void FolderChosen(const QString& folder);
+
+  protected:
+    void showPopup() override;
+
+  private:
+    void Save() const;
+};
+
+}  // namespace tw::views
