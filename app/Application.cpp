@@ -116,8 +116,9 @@ void CBrowser::FirstIdle() {
 
 void CBrowser::TakeScreenshots(const QString& file) {
     // For the documentation: each dialog that shows on the way is saved beside the picture
-    // (named after the dialog) and closed; once the window is ready and painted, it is saved
-    // and the program quits.
+    // (named after the dialog) and closed. Once the window is ready and painted it is saved
+    // as it is (a page's details), then with the page's links and a broken one selected, and
+    // the Replace Link dialog that link opens; then the program quits.
     auto* shooter = new QTimer(this);
     connect(shooter, &QTimer::timeout, this, [this, file, shooter] {
         const QString folder = QFileInfo(file).absolutePath();
@@ -131,9 +132,30 @@ void CBrowser::TakeScreenshots(const QString& file) {
             dialog->reject();
         }
         if (dialogs || !ready_) return;
-        shooter->stop();
-        window_->grab().save(file);
-        window_->close();
+        views::GCtrlLink* links = window_->ThirdPane()->Links()->List();
+        switch (screenshotStep_++) {
+            case 0:
+                window_->grab().save(file);
+                window_->Run(kViewLinks);
+                for (int row = 0; row < links->topLevelItemCount(); ++row)
+                    if (links->topLevelItem(row)->text(views::GCtrlLink::kStatus) == "Broken link")
+                        links->setCurrentItem(links->topLevelItem(row));
+                return;
+            case 1:
+                window_->grab().save(QFileInfo(file).path() + "/" + QFileInfo(file).baseName() +
+                                     "-links.png");
+                if (QTreeWidgetItem* broken = links->currentItem())
+                    QTimer::singleShot(0, links, [links, broken] {
+                        emit links->RepairRequested(
+                            broken->data(views::GCtrlLink::kStatus, views::GCtrlLink::kUrlIndexRole)
+                                .toInt());
+                    });
+                return;
+            default:
+                shooter->stop();
+                window_->Run(kViewDetails);
+                window_->close();
+        }
     });
     shooter->start(800);
 }

@@ -54,6 +54,7 @@ class CBrowser : public QObject {
     std::unique_ptr<Splash> splash_;
     QStringList pending_, arguments_;
     bool ready_ = false;
+    int screenshotStep_ = 0;  // where --screenshot has got to
     bool shutDown_ = false;
     QElapsedTimer started_;
     bool reportStartup_ = false;

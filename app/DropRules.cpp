@@ -40,4 +40,13 @@ DropEffect DecideDropEffect(const QStringList& paths, Qt::KeyboardModifiers keys
     }
 }
 
+int DropRefusal(const QStringList& paths, const QString& targetFolder) {
+    if (paths.isEmpty()) return 0;
+    const QString first = QFileInfo(paths.front()).absoluteFilePath();
+    const QString target = QFileInfo(targetFolder).absoluteFilePath();
+    if (QFileInfo(first).absolutePath() == target || first == target) return 268;
+    if (QFileInfo(first).isDir() && target.startsWith(first + "/")) return 267;
+    return 0;
+}
+
 }  // namespace tw::app

@@ -13,4 +13,9 @@ enum class DropEffect { None, Copy, Move, Link, Ask };
 DropEffect DecideDropEffect(const QStringList& paths, Qt::KeyboardModifiers keys,
                             const QString& targetFolder);
 
+// Why a move or copy of dragged files into `targetFolder` cannot be done: the number of the
+// message (268: they are in that folder already; 267: the folder is inside the first of
+// them), or 0 when it can.
+int DropRefusal(const QStringList& paths, const QString& targetFolder);
+
 }  // namespace tw::app

@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
@@ -293,6 +294,32 @@ void CMainFrame::BuildPanes() {
     fileStack_->setFocusProxy(fileView_);
     files_->SetView(fileStack_);
     connect(fileView_, &views::GViewFile::RenameRequested, this, &CMainFrame::RenameTo);
+    connect(treeView_, &views::GViewTree::RenameRequested, this, &CMainFrame::RenameTo);
+    connect(fileView_, &views::GViewFile::ContextMenuRequested, this,
+            [this](const QStringList& paths, const QPoint& at) { ShowContextMenu(paths, at); });
+    connect(treeView_, &views::GViewTree::ContextMenuRequested, this,
+            [this](const QString& path, const QPoint& at) {
+                if (!path.isEmpty()) ShowContextMenu({path}, at);
+            });
+    connect(computerView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        QAction* refresh = menu.addAction("&Refresh");
+        menu.addAction("Ca&ncel\tEsc");
+        if (menu.exec(computerView_->viewport()->mapToGlobal(at)) == refresh) computerView_->Fill();
+    });
+    computerView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(fileView_, &views::GViewFile::UpOneLevelRequested, this, [this] { Run(kUpOneLevel); });
+    connect(treeView_, &views::GViewTree::UpOneLevelRequested, this, [this] { Run(kUpOneLevel); });
+    connect(treeView_, &views::GViewTree::DeleteRequested, this, [this] { Run(kDeleteFiles); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        // Another cut or copy, here or elsewhere, ends the faded look of the last cut.
+        QStringList paths;
+        bool copy = true;
+        if (!ClipboardPaths(paths, copy) || copy) {
+            fileView_->ClearCutMarks();
+            treeView_->ClearCutMarks();
+        }
+    });
     connect(fileView_, &views::GViewFile::DropRequested, this, &CMainFrame::Drop);
     connect(treeView_, &views::GViewTree::DropRequested, this, &CMainFrame::Drop);
     connect(fileView_, &views::GViewFile::OpenRequested, this, [this](const QString& path) {
@@ -593,8 +620,13 @@ void CMainFrame::RenameTo(const QString& path, const QString& newName) {
         QTimer::singleShot(0, this, [this] { Run(kRenameFile); });
         return;
     }
+    const bool fromTree = treeView_->hasFocus();
     ExecuteCommand(std::make_unique<ESiteRenameCommand>(S(path), S(target)));
-    SelectionCoordinator::Instance().SelectFile(target);
+    // A folder renamed in the tree stays the current folder under its new name.
+    if (fromTree)
+        SelectionCoordinator::Instance().SelectDir(target);
+    else
+        SelectionCoordinator::Instance().SelectFile(target);
 }
 
 void CMainFrame::Drop(const QStringList& paths, const QString& folder, Qt::KeyboardModifiers keys) {
@@ -614,6 +646,12 @@ void CMainFrame::Drop(const QStringList& paths, const QString& folder, Qt::Keybo
                  : chosen == link ? DropEffect::Link
                                   : DropEffect::None;
     }
+    if (effect == DropEffect::Move || effect == DropEffect::Copy) {
+        if (const int refusal = DropRefusal(paths, folder)) {
+            ShowStatusMessage(Q(LoadString(refusal)), true);
+            return;
+        }
+    }
     switch (effect) {
         case DropEffect::Move:
             ExecuteCommand(std::make_unique<ESiteMoveCommand>(S(paths), S(folder)));
@@ -630,11 +668,11 @@ void CMainFrame::Drop(const QStringList& paths, const QString& folder, Qt::Keybo
     }
 }
 
-void CMainFrame::Paste() {
+void CMainFrame::Paste(QString folder) {
     QStringList paths;
     bool copy = true;
     if (!ClipboardPaths(paths, copy)) return;
-    const QString folder = SelectionCoordinator::Instance().CurrentFolder();
+    if (folder.isEmpty()) folder = SelectionCoordinator::Instance().CurrentFolder();
     const QString from = QFileInfo(paths.front()).absolutePath() + "/";
     if (from.compare(folder, Qt::CaseInsensitive) == 0) {
         // Into the folder they came from: a copy becomes a duplicate, a cut does nothing.
@@ -736,11 +774,18 @@ void CMainFrame::Run(CommandId id) {
             fileView_->SelectAll();
             break;
         case kRenameFile:
-            fileView_->BeginRename();
+            // The pane the user works in renames: the tree its folder, the list its row.
+            if (treeView_->hasFocus())
+                treeView_->BeginRename();
+            else
+                fileView_->BeginRename();
             break;
         case kCut:
         case kCopy:
             OfferPaths(Q(selected), id == kCopy);
+            // Cut items look faded until they are pasted or the clipboard takes something else.
+            fileView_->MarkCut(id == kCut ? Q(selected) : QStringList());
+            treeView_->MarkCut(id == kCut ? Q(selected) : QStringList());
             break;
         case kPaste:
             Paste();
@@ -878,6 +923,55 @@ void CMainFrame::GatherStatistics() {
                                     "HTML Files (*.html *.htm);;All Files (*)");
     if (path.isEmpty()) return;
     if (GenerateReport(*site, S(path))) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void CMainFrame::ShowContextMenu(const QStringList& paths, const QPoint& at) {
+    UpdateCommands();
+    QMenu menu(this);
+    const auto add = [&](CommandId id) {
+        QAction* action = actions_.value(id);
+        if (action && action->isEnabled()) menu.addAction(action);
+    };
+    if (paths.isEmpty()) {
+        // The list's background: the folder shown.
+        QAction* refresh = menu.addAction("&Refresh Folder");
+        connect(refresh, &QAction::triggered, this, [this] { Run(kRefresh); });
+        QAction* newFolder = menu.addAction("Create &New Folder");
+        connect(newFolder, &QAction::triggered, this, [this] { Run(kNewFolder); });
+        QAction* paste = menu.addAction("&Paste Files");
+        connect(paste, &QAction::triggered, this, [this] { Run(kPaste); });
+        QAction* shortcut = menu.addAction("Paste &Shortcut to File");
+        connect(shortcut, &QAction::triggered, this, [this] { Run(kPasteShortcut); });
+        paste->setEnabled(actions_.value(kPaste)->isEnabled());
+        shortcut->setEnabled(actions_.value(kPasteShortcut)->isEnabled());
+    } else {
+        const bool folder = paths.size() == 1 && QFileInfo(paths.front()).isDir();
+        add(kOpenFiles);
+        if (std::any_of(paths.begin(), paths.end(), IsHtmlOrImage)) add(kEditFiles);
+        menu.setDefaultAction(menu.actions().value(0));
+        menu.addSeparator();
+        add(kCut);
+        add(kCopy);
+        if (folder && actions_.value(kPaste)->isEnabled()) {
+            // Into the folder clicked, which need not be the one shown.
+            const QString into = paths.front();
+            connect(menu.addAction("&Paste"), &QAction::triggered, this,
+                    [this, into] { Paste(into + "/"); });
+        }
+        menu.addSeparator();
+        add(kNewShortcut);
+        add(kDuplicateFiles);
+        add(kDeleteFiles);
+        add(kRenameFile);
+        if (folder) {
+            menu.addSeparator();
+            add(kTrackSite);
+        }
+        add(kAttributes);
+    }
+    menu.addSeparator();
+    menu.addAction("Ca&ncel\tEsc");
+    menu.exec(at);
 }
 
 void CMainFrame::RepairLink(const QString& page, int urlIndex) {

@@ -45,9 +45,10 @@ class CMainFrame : public QMainWindow {
     // Files dropped on a folder: moved, copied or linked by the drop rules (asking with the drop
     // menu when the settings say so), through the site commands.
     void Drop(const QStringList& paths, const QString& folder, Qt::KeyboardModifiers keys);
-    // The clipboard's files into the current folder: copied or moved (a duplicate or a refusal
-    // when they come from it), links kept valid.
-    void Paste();
+    // The clipboard's files into a folder (with a trailing separator; the current folder when
+    // empty): copied or moved (a duplicate or a refusal when they come from it), links kept
+    // valid.
+    void Paste(QString folder = {});
     // An in-place rename: checked, then run as a site rename command (links kept valid).
     void RenameTo(const QString& path, const QString& newName);
     // The panes read the disk again (after a command, an undo, F5).
@@ -100,6 +101,8 @@ class CMainFrame : public QMainWindow {
     // shows a page.
     void ApplyPaneBars();
     void ShowPageCounts();
+    // The menu of a right click on items (their paths) or on the file list's background.
+    void ShowContextMenu(const QStringList& paths, const QPoint& at);
     // Opens the Replace Link dialog for a link of a page.
     void RepairLink(const QString& page, int urlIndex);
     void RestoreLayout();

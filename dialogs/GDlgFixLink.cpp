@@ -39,6 +39,7 @@ GDlgFixLink::GDlgFixLink(const QString& page, const EUrl& url, Executor execute,
     }
     oldLink_ = url.IsExternal() ? QString::fromStdString(url.text)
                                 : QString::fromStdString(SiteRelativeUrlPath(*node_, url.text));
+    setObjectName("replace-link");
     setWindowTitle(QString("%1 Link In \"%2\"").arg(url.target ? "Replace" : "Fix", page));
 
     // Outside the sites the tree shows the folder the page and the link's target share.

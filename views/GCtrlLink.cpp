@@ -95,6 +95,9 @@ GCtrlLink::GCtrlLink(QWidget* parent) : QTreeWidget(parent) {
     setColumnWidth(kStatus, 130);
     setColumnWidth(kUrl, 200);
     setColumnWidth(kLine, 60);
+    // The line numbers stay in sight in a narrow pane: the URL column gives way.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(kUrl, QHeaderView::Stretch);
     sortByColumn(kLine, Qt::AscendingOrder);
     ui::LoadHeaderLayout(*header(), "LinkViewColumns", {});
     // One click repairs: the list is where a broken link is seen, so it is where it is fixed.

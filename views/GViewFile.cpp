@@ -1,7 +1,9 @@
 #include "views/GViewFile.h"
 
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <algorithm>
 
 #include "app/SelectionCoordinator.h"
@@ -122,6 +124,18 @@ void GViewFile::Report() {
         coordinator.SelectDir(folder_, this);
     else
         coordinator.SelectMultiple(paths, this);
+}
+
+void GViewFile::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex index = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+    emit ContextMenuRequested(index.isValid() ? DraggedPaths() : QStringList(), event->globalPos());
+}
+
+void GViewFile::keyPressEvent(QKeyEvent* event) {
+    if (state() != QAbstractItemView::EditingState && event->key() == Qt::Key_Backspace &&
+        event->modifiers() == Qt::NoModifier)
+        return emit UpOneLevelRequested();
+    TFileDragDrop<QTreeView>::keyPressEvent(event);
 }
 
 // ---- dragging files out, dropping files in ----

@@ -49,11 +49,17 @@ class GViewFile : public ui::TFileDragDrop<QTreeView> {
 
   signals:
     void RenameRequested(const QString& path, const QString& newName);
+    // A right click: on rows (the selected paths), or on the background (empty).
+    void ContextMenuRequested(const QStringList& paths, const QPoint& globalPosition);
+    // Backspace while no name is being edited.
+    void UpOneLevelRequested();
     void OpenRequested(const QString& path);
     // Files dropped on a folder of this view, with the keys held at the drop.
     void DropRequested(const QStringList& paths, const QString& folder, Qt::KeyboardModifiers keys);
 
   protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     QStringList DraggedPaths() const override;
     void Dropped(const QStringList& paths, const QString& folder,
                  Qt::KeyboardModifiers keys) override {

@@ -1,11 +1,15 @@
 #include "views/GViewTree.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
+#include <utility>
 
 #include "app/SelectionCoordinator.h"
 #include "core/platform/Drives.h"
@@ -68,6 +72,33 @@ GViewTree::GViewTree(QWidget* parent)
     }
     root_->setData(false, kUnreadRole);
     expand(root_->index());
+    // While files are dragged over it, a folder the mouse rests on opens after a second, and
+    // the tree scrolls near its edges.
+    setAutoExpandDelay(1000);
+    setAutoScroll(true);
+    setAutoScrollMargin(10);
+    connect(&model_, &QStandardItemModel::itemChanged, this, [this](QStandardItem* item) {
+        if (!renaming_) return;
+        renaming_ = false;
+        const QString path = item->data(kPathRole).toString();
+        const QString newName = item->text();
+        {
+            // The item keeps its name until the rename is done and the folder read again.
+            const QSignalBlocker quiet(&model_);
+            item->setEditable(false);
+            item->setText(QFileInfo(path).fileName());
+        }
+        if (newName != QFileInfo(path).fileName())
+            QMetaObject::invokeMethod(
+                this, [this, path, newName] { emit RenameRequested(path, newName); },
+                Qt::QueuedConnection);
+    });
+    connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+        if (QStandardItem* item = model_.itemFromIndex(currentIndex())) {
+            const QSignalBlocker quiet(&model_);
+            item->setEditable(false);
+        }
+    });
     connect(this, &QTreeView::expanded, this,
             [this](const QModelIndex& index) { ReadChildren(model_.itemFromIndex(index)); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -131,10 +162,13 @@ QStandardItem* GViewTree::ItemOf(const QString& wanted) const {
     while (item->data(kPathRole).toString() != path) {
         if (item->data(kUnreadRole).toBool()) self->ReadChildren(item);
         QStandardItem* next = nullptr;
-        const QString base = item->data(kPathRole).toString();
-        for (int row = 0; row < item->rowCount() && !next; ++row) {
-            const QString child = item->child(row)->data(kPathRole).toString();
-            if (path == child || path.startsWith(child + "/")) next = item->child(row);
+        // A folder made since its parent was read is found after one more reading.
+        for (int attempt = 0; attempt < 2 && !next; ++attempt) {
+            if (attempt == 1) self->ReadChildren(item);
+            for (int row = 0; row < item->rowCount() && !next; ++row) {
+                const QString child = item->child(row)->data(kPathRole).toString();
+                if (path == child || path.startsWith(child + "/")) next = item->child(row);
+            }
         }
         if (!next) return nullptr;
         item = next;
@@ -173,6 +207,51 @@ void GViewTree::RefreshIcons() {
         if (item != root_ && item->data(kPathRole).isValid()) SetIcon(item);
         for (int row = 0; row < item->rowCount(); ++row) pending.push_back(item->child(row));
     }
+}
+
+void GViewTree::BeginRename() {
+    QStandardItem* item = model_.itemFromIndex(currentIndex());
+    // The computer and its drives keep their names.
+    if (!item || item == root_ || item->parent() == root_) return;
+    {
+        const QSignalBlocker quiet(&model_);
+        item->setEditable(true);
+    }
+    renaming_ = true;
+    edit(item->index());
+}
+
+void GViewTree::MarkCut(const QStringList& paths) {
+    QStringList bare;
+    for (const QString& path : paths) bare << Bare(path);
+    const QStringList before = std::exchange(cut_, bare);
+    const QColor ghost = palette().color(QPalette::Disabled, QPalette::Text);
+    for (const QString& path : before + cut_) {
+        QStandardItem* item = ItemOf(path);
+        if (!item) continue;
+        const QSignalBlocker quiet(&model_);
+        if (cut_.contains(path))
+            item->setForeground(ghost);
+        else
+            item->setData(QVariant(), Qt::ForegroundRole);
+    }
+}
+
+void GViewTree::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex index = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+    QStandardItem* item = model_.itemFromIndex(index);
+    if (!item) return;
+    if (index != currentIndex()) setCurrentIndex(index);  // the menu acts on that folder
+    emit ContextMenuRequested(item == root_ ? QString() : item->data(kPathRole).toString(),
+                              event->globalPos());
+}
+
+void GViewTree::keyPressEvent(QKeyEvent* event) {
+    if (state() != QAbstractItemView::EditingState && event->modifiers() == Qt::NoModifier) {
+        if (event->key() == Qt::Key_Backspace) return emit UpOneLevelRequested();
+        if (event->key() == Qt::Key_Delete) return emit DeleteRequested();
+    }
+    TFileDragDrop<QTreeView>::keyPressEvent(event);
 }
 
 QString GViewTree::CurrentItemPath() const {

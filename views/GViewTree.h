@@ -28,15 +28,29 @@ class GViewTree : public ui::TFileDragDrop<QTreeView> {
     // Renews the tracked marks of every item read so far (after sites were added or removed).
     void RefreshIcons();
     QString CurrentItemPath() const;
+    // Opens the current folder's name for editing (never the root's nor a drive's); the new
+    // name is offered through RenameRequested, the tree itself changes nothing on disk.
+    void BeginRename();
+    // Folders cut to the clipboard are drawn ghosted until the clipboard changes.
+    void MarkCut(const QStringList& paths);
+    void ClearCutMarks() { MarkCut({}); }
     // The folder a drop at this point lands in; empty off the folders.
     QString DropFolderAt(const QPoint& point) const override;
     QStandardItem* ItemOf(const QString& path) const;
 
   signals:
+    void RenameRequested(const QString& path, const QString& newName);
+    // A right click: on a folder (its path), or on the root (empty).
+    void ContextMenuRequested(const QString& path, const QPoint& globalPosition);
+    // Backspace and Delete, while no name is being edited.
+    void UpOneLevelRequested();
+    void DeleteRequested();
     // Files dropped on a folder of this view, with the keys held at the drop.
     void DropRequested(const QStringList& paths, const QString& folder, Qt::KeyboardModifiers keys);
 
   protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     QStringList DraggedPaths() const override;
     void Dropped(const QStringList& paths, const QString& folder,
                  Qt::KeyboardModifiers keys) override {
@@ -51,7 +65,9 @@ class GViewTree : public ui::TFileDragDrop<QTreeView> {
 
     QStandardItemModel model_;
     QStandardItem* root_;
+    QStringList cut_;
     bool programmatic_ = false;
+    bool renaming_ = false;
 };
 
 }  // namespace tw::views

@@ -27,6 +27,7 @@
 #include "app/QtServices.h"
 #include "app/SelectionCoordinator.h"
 #include "core/settings/SettingsStore.h"
+#include "core/strings/Strings.h"
 #include "dialogs/GDlgFixLink.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/model/SiteLoader.h"
@@ -241,11 +242,20 @@ class AppTest : public QObject {
         // Chosen in the tree, a folder becomes the current folder.
         tree->setCurrentIndex(tree->ItemOf(site_ + "/img")->index());
         QCOMPARE(SelectionCoordinator::Instance().CurrentFolder(), site_ + "/img/");
-        // A folder made on disk appears when its parent is read again.
+        // A folder made on disk appears when its parent is read again, as it is when the
+        // folder is looked for.
         QDir().mkpath(site_ + "/later");
-        QVERIFY(!tree->ItemOf(site_ + "/later"));
+        QStandardItem* siteItem = tree->ItemOf(site_);
+        const auto listed = [siteItem](const QString& name) {
+            for (int row = 0; row < siteItem->rowCount(); ++row)
+                if (siteItem->child(row)->text() == name) return true;
+            return false;
+        };
+        QVERIFY(!listed("later"));
         tree->RefreshFolder(site_);
-        QVERIFY(tree->ItemOf(site_ + "/later"));
+        QVERIFY(listed("later"));
+        QDir().mkpath(site_ + "/later2");
+        QVERIFY(tree->SelectFolder(site_ + "/later2"));
     }
 
     // The third pane shows nothing, thumbnails, a file's details, or a page's details or
@@ -500,6 +510,31 @@ class AppTest : public QObject {
         type("chapters");
         QVERIFY(QFileInfo(site_ + "/docs/chapters").isDir());
         QVERIFY(!QFileInfo::exists(site_ + "/docs/New Folder"));
+        // In the folder tree: a folder renamed in place takes the links into it along and
+        // stays the current folder; the computer and its drives cannot be renamed.
+        views::GViewTree* tree = window->Tree();
+        SelectionCoordinator::Instance().SelectDir(site_ + "/docs");
+        tree->setFocus();
+        const auto treeEditor = [tree]() -> QLineEdit* {
+            for (QLineEdit* candidate : tree->findChildren<QLineEdit*>())
+                if (candidate->isVisible()) return candidate;
+            return nullptr;
+        };
+        window->Action(kRenameFile)->trigger();
+        QLineEdit* editor = treeEditor();
+        QVERIFY(editor);
+        editor->setText("guide");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::qWait(20);
+        QVERIFY(QFileInfo(site_ + "/guide/a.html").isFile());
+        index.close();
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        QVERIFY(index.readAll().contains("href=\"guide/a.html\""));
+        QCOMPARE(SelectionCoordinator::Instance().CurrentFolder(), site_ + "/guide/");
+        QCOMPARE(tree->CurrentItemPath(), site_ + "/guide");
+        SelectionCoordinator::Instance().SelectDir("/");
+        tree->BeginRename();
+        QVERIFY(!treeEditor());
     }
 
     // Cut and paste moves with the links kept valid; copy and paste into the same folder
@@ -511,6 +546,10 @@ class AppTest : public QObject {
         auto& selection = SelectionCoordinator::Instance();
         selection.SelectFile(site_ + "/docs/a.html");
         window->Action(kCut)->trigger();
+        // Cut, it looks faded until it is pasted.
+        const views::FileListModel& rows = window->Files()->Model();
+        QVERIFY(
+            rows.index(rows.RowOf(site_ + "/docs/a.html"), 0).data(Qt::ForegroundRole).isValid());
         window->Action(kPaste)->trigger();  // into the folder it came from: refused
         QCOMPARE(window->StatusMessage(),
                  QString("Failed: \"paste to\" folder is the same as the \"cut from\" folder"));
@@ -553,7 +592,11 @@ class AppTest : public QObject {
         tree->SelectFolder(site_ + "/new");
         auto dropOn = [&](const QString& folder, const QStringList& paths,
                           Qt::KeyboardModifiers keys) {
-            const QPoint at = tree->visualRect(tree->ItemOf(folder)->index()).center();
+            QStandardItem* item = tree->ItemOf(folder);
+            for (QStandardItem* up = item->parent(); up; up = up->parent())
+                tree->expand(up->index());
+            tree->scrollTo(item->index());
+            const QPoint at = tree->visualRect(item->index()).center();
             QMimeData data;
             QList<QUrl> urls;
             for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
@@ -582,6 +625,13 @@ class AppTest : public QObject {
         QCOMPARE(DecideDropEffect({site_ + "/index.html"}, Qt::ControlModifier | Qt::ShiftModifier,
                                   site_ + "/new"),
                  DropEffect::Link);
+        // Onto the folder it is in, or into itself: refused with the reason.
+        dropOn(site_, {site_ + "/docs"}, Qt::ShiftModifier);
+        QCOMPARE(window->StatusMessage(), QString::fromUtf8(LoadString(268).data()));
+        Write("docs/inner/c.html", "c");
+        dropOn(site_ + "/docs/inner", {site_ + "/docs"}, Qt::ShiftModifier);
+        QCOMPARE(window->StatusMessage(), QString::fromUtf8(LoadString(267).data()));
+        QVERIFY(QFile::exists(site_ + "/docs/inner/c.html"));
     }
 
     // "My Computer" lists the drives in the file pane; opening one shows its folders.

@@ -5,7 +5,7 @@
 namespace tw::ui {
 
 void KeepPosition(QDialog& dialog, std::string key) {
-    dialog.adjustSize();
+    if (!dialog.testAttribute(Qt::WA_Resized)) dialog.adjustSize();
     const QRect now = dialog.geometry();
     if (const auto rect = SettingsStore::Instance().RestoredRect(
             key, {now.left(), now.top(), now.right() + 1, now.bottom() + 1}))
