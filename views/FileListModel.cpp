@@ -69,6 +69,21 @@ void FileListModel::Reindex() {
         rows_.insert(records_[row].path, static_cast<int>(row));
 }
 
+void FileListModel::RankTypes() {
+    // A folder holds a handful of types: their order is worked out once, not per comparison.
+    QStringList names;
+    for (const FileRecord& record : records_) names << TypeName(record);
+    QStringList distinct = names;
+    distinct.removeDuplicates();
+    std::sort(distinct.begin(), distinct.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    QHash<QString, int> rank;
+    for (qsizetype i = 0; i < distinct.size(); ++i) rank.insert(distinct[i], static_cast<int>(i));
+    for (std::size_t row = 0; row < records_.size(); ++row)
+        records_[row].typeRank = rank.value(names[static_cast<qsizetype>(row)]);
+}
+
 void FileListModel::MarkCut(const QStringList& paths) {
     cut_ = QSet<QString>(paths.begin(), paths.end());
     if (!records_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1));
@@ -191,7 +206,7 @@ void FileListModel::sort(int column, Qt::SortOrder order) {
                     result = (a.size > b.size) - (a.size < b.size);
                     break;
                 case kType:
-                    result = TypeName(a).compare(TypeName(b), Qt::CaseInsensitive);
+                    result = (a.typeRank > b.typeRank) - (a.typeRank < b.typeRank);
                     break;
                 case kDate:
                     result = (a.written > b.written) - (a.written < b.written);
@@ -202,6 +217,7 @@ void FileListModel::sort(int column, Qt::SortOrder order) {
         if (result == 0) result = CompareNames(a.name, b.name);
         return ascending ? result < 0 : result > 0;
     };
+    if (column == kType) RankTypes();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<QString> paths;

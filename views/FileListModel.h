@@ -19,6 +19,7 @@ struct FileRecord {
     int broken = -1;     // broken links of a page (below a folder: their sum); -1 untracked
     bool isFolder = false;
     bool orphan = false;
+    int typeRank = 0;  // the type name's place among the folder's type names, for sorting
 };
 
 class FileListModel : public QAbstractTableModel {
@@ -57,6 +58,7 @@ class FileListModel : public QAbstractTableModel {
 
   private:
     void Reindex();
+    void RankTypes();
 
     std::vector<FileRecord> records_;
     QHash<QString, int> rows_;
