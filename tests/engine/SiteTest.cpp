@@ -99,6 +99,16 @@ TEST_F(SiteDefinitionTest, RegistryAnswersAboutPaths) {
     EXPECT_EQ(registry.GetPageUrls(SitePath("sub/p.htm"), urls, lines), SitePath("sub/"));
     EXPECT_EQ(urls.size(), 2u);
     EXPECT_FALSE(site->FindNode(SitePath("sub/p.htm"))->HasChildren());  // data dropped again
+    // Read again, the same; and a page changed on disk since its details were read is read
+    // anew for its links.
+    EXPECT_EQ(registry.GetPageUrls(SitePath("sub/p.htm"), urls, lines), SitePath("sub/"));
+    EXPECT_EQ(urls.size(), 2u);
+    registry.LoadPageInfo(SitePath("sub/p.htm"));
+    WriteFile("site/sub/p.htm", "<a href=../index.htm>");
+    registry.GetPageUrls(SitePath("sub/p.htm"), urls, lines);
+    ASSERT_EQ(urls.size(), 1u);
+    EXPECT_EQ(urls[0].text, "../index.htm");
+    EXPECT_EQ(urls[0].target, site->FindNode(SitePath("index.htm")));
 }
 
 TEST_F(SiteDefinitionTest, ReloadCheckAnsweredNoKeepsSitesAsTheyAre) {

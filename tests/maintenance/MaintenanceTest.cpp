@@ -15,6 +15,7 @@
 #include "engine/maintenance/FixLinks.h"
 #include "engine/maintenance/LinksTree.h"
 #include "engine/maintenance/Orphans.h"
+#include "engine/maintenance/TargetSearch.h"
 #include "engine/model/SiteRegistry.h"
 #include "tests/support/SiteBuilder.h"
 
@@ -174,6 +175,42 @@ TEST_F(MaintenanceTest, FixingALinkInOnePageOnly) {
     ExpectConsistentSite();
     auto line = ESiteFixLinksCommand(site, nullptr, "/a b", "/c", false).Serialize();
     EXPECT_EQ(line, "ESiteFixLinksCommand\t/a b\t/c\tSingle");
+}
+
+// A new target is looked for by the link's file name or a wildcard, folder by folder (each
+// folder before its subfolders), letter case aside; the places a link is written are shown
+// with their lines and tags.
+TEST_F(MaintenanceTest, TargetSearchFindsFilesAndTheLinksPlaces) {
+    WriteFile("site/sub/deep/Logo.GIF", "GIF");
+    const auto names = [this](const std::vector<std::string>& paths) {
+        std::string out;
+        for (const std::string& path : paths) out += path.substr(S("").size()) + " ";
+        return out;
+    };
+    EXPECT_EQ(names(FindTargetMatches(S(""), "logo.gif", false)),
+              "img/logo.gif sub/deep/Logo.GIF ");
+    EXPECT_EQ(names(FindTargetMatches(S(""), "*.png", false)),
+              "lone.png script.png attic/pic.png ");
+    EXPECT_EQ(names(FindTargetMatches(S(""), "sub", true)), "sub ");
+    EXPECT_EQ(names(FindTargetMatches(S(""), "sub", false)), "");
+    EXPECT_EQ(names(FindTargetMatches(S(""), "nothing-like-it.*", true)), "");
+    EXPECT_EQ(LinkFileName("/img/a.gif"), "a.gif");
+    EXPECT_EQ(LinkFileName("a.gif"), "a.gif");
+
+    int count = 0;
+    const std::vector<std::string> pages = PagesWithLink(*site, "/gone.html", 9, &count);
+    // index.html twice (one of them through the server's address), a.html ("GONE.html" is the
+    // same link) and sub/b.html.
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(pages.size(), 3u);
+    const std::vector<LinkInstance> found = FindLinkInstances(*site, S("a.html"), "/gone.html");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].line, 1);
+    EXPECT_EQ(found[0].tag, "<a href=\"GONE.html?q\">case</a>");
+    EXPECT_EQ(TagAround("x <A\r\n  HREF=\"p.html\">one&nbsp;&amp; two&quot;</A> y", 12, 18),
+              "<A HREF=\"p.html\">one &amp; two\"</A>");
+    EXPECT_EQ(TagAround("<img src=\"a.gif\" alt=\"&lt;\">", 10, 15),
+              "<img src=\"a.gif\" alt=\"<\">");
 }
 
 TEST_F(MaintenanceTest, LinksTreeGroupsLinksAndKeepsThemInItsFile) {
