@@ -693,6 +693,7 @@ void CMainFrame::RefreshPanes() {
     // page in the third pane read again.
     const SelectionCoordinator& selection = SelectionCoordinator::Instance();
     treeView_->RefreshFolder(selection.CurrentFolder());
+    treeView_->RefreshIcons();  // the counts of broken links up to the site's folder
     const QStringList selected = fileView_->SelectedPaths();
     fileView_->ShowFolder(selection.CurrentFolder());
     fileView_->SelectPaths(selected);

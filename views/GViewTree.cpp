@@ -6,8 +6,10 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <utility>
 
@@ -49,6 +51,38 @@ bool IsSiteDirectory(const QString& path) {
     return false;
 }
 
+// Draws a folder's count of broken links after its name, in the colour of broken links.
+class BrokenCountDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const int broken = index.data(GViewTree::kBrokenRole).toInt();
+        if (broken <= 0) return;
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget* view = option.widget;
+        const QStyle* style = view ? view->style() : QApplication::style();
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, view);
+        const int used = item.fontMetrics.horizontalAdvance(item.text) + 8;
+        painter->save();
+        painter->setPen(option.state & QStyle::State_Selected
+                            ? option.palette.color(QPalette::HighlightedText)
+                            : QColor(128, 0, 0));
+        painter->drawText(text.adjusted(used, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          QString("(%1)").arg(broken));
+        painter->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const int broken = index.data(GViewTree::kBrokenRole).toInt();
+        if (broken > 0)
+            size.rwidth() += option.fontMetrics.horizontalAdvance(QString(" (%1)").arg(broken)) + 8;
+        return size;
+    }
+};
+
 }  // namespace
 
 GViewTree::GViewTree(QWidget* parent)
@@ -60,6 +94,7 @@ GViewTree::GViewTree(QWidget* parent)
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new BrokenCountDelegate(this));
     EnableFileDragDrop();
     root_->setIcon(QIcon::fromTheme("computer", style()->standardIcon(QStyle::SP_ComputerIcon)));
     root_->setEditable(false);
@@ -119,8 +154,12 @@ QStandardItem* GViewTree::Insert(QStandardItem* parent, const QString& name, con
 }
 
 void GViewTree::SetIcon(QStandardItem* item) {
-    const bool tracked = IsSiteDirectory(item->data(kPathRole).toString());
+    const QString path = item->data(kPathRole).toString();
+    const bool tracked = IsSiteDirectory(path);
     item->setData(tracked, kTrackedRole);
+    const int broken = ESiteRegistry::Instance().GetBrokenLinkCount(path.toStdString());
+    item->setData(broken > 0 ? QVariant(broken) : QVariant(), kBrokenRole);
+    item->setToolTip(broken > 0 ? QString("%1 broken links in its pages").arg(broken) : QString());
     if (item->parent() == root_) return;  // drives keep their icon
     item->setIcon(
         tracked ? QIcon::fromTheme("folder-remote", style()->standardIcon(QStyle::SP_DirLinkIcon))

@@ -17,6 +17,8 @@ class GViewTree : public ui::TFileDragDrop<QTreeView> {
   public:
     static constexpr int kPathRole = Qt::UserRole + 1;
     static constexpr int kTrackedRole = Qt::UserRole + 2;
+    // The broken links of the pages below a folder of a tracked site (absent elsewhere).
+    static constexpr int kBrokenRole = Qt::UserRole + 4;
 
     explicit GViewTree(QWidget* parent = nullptr);
 

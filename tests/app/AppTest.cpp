@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -632,6 +635,54 @@ class AppTest : public QObject {
         dropOn(site_ + "/docs/inner", {site_ + "/docs"}, Qt::ShiftModifier);
         QCOMPARE(window->StatusMessage(), QString::fromUtf8(LoadString(267).data()));
         QVERIFY(QFile::exists(site_ + "/docs/inner/c.html"));
+    }
+
+    // The counts of broken links the panes show are the ones `tidewright check` reports: for
+    // each page in the file list, and summed below each folder in the list and the tree.
+    void theBadLinkCountsMatchTheCheck() {
+        Write("index.html", "<a href=\"docs/gone.html\">g</a> <a href=\"docs/a.html\">a</a>\n");
+        Write("docs/a.html", "<a href=\"x.html\">x</a> <a href=\"../y.html\">y</a>\n");
+        Write("docs/deep/b.html", "<img src=\"none.png\"> <a href=\"../a.html\">a</a>\n");
+        Write("docs/c.html", "<a href=\"deep/b.html\">b</a> <a href=\"a.html\">a</a>\n");
+        Write("docs/a.html",
+              "<a href=\"x.html\">x</a> <a href=\"../y.html\">y</a> "
+              "<a href=\"c.html\">c</a>\n");
+        QProcess check;
+        check.start(TW_CLI, {"check", site_, "--format", "json"});
+        QVERIFY(check.waitForFinished(30000));
+        const QJsonObject report = QJsonDocument::fromJson(check.readAllStandardOutput()).object();
+        QMap<QString, int> expected;  // page or folder -> broken links
+        for (const QJsonValue& link : report["brokenLinks"].toArray()) {
+            QString path = link.toObject()["page"].toString();
+            expected[path] += 1;
+            while ((path = QFileInfo(path).absolutePath()).startsWith(site_ + "/"))
+                expected[path] += 1;
+        }
+        QCOMPARE(expected.value(site_ + "/docs"), 3);
+
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        const auto listed = [window](const QString& folder) {
+            QMap<QString, int> counts;
+            SelectionCoordinator::Instance().SelectDir(folder);
+            const views::FileListModel& rows = window->Files()->Model();
+            for (int row = 0; row < rows.rowCount(); ++row) {
+                const QString count =
+                    rows.index(row, views::GViewFile::kBadLinks).data().toString();
+                if (!count.isEmpty()) counts[rows.Record(row).path] = count.toInt();
+            }
+            return counts;
+        };
+        QMap<QString, int> shown = listed(site_);
+        shown.insert(listed(site_ + "/docs"));
+        shown.insert(listed(site_ + "/docs/deep"));
+        QCOMPARE(shown, expected);
+        views::GViewTree* tree = window->Tree();
+        for (const QString& folder : {site_ + "/docs", site_ + "/docs/deep"})
+            QCOMPARE(tree->ItemOf(folder)->data(views::GViewTree::kBrokenRole).toInt(),
+                     expected.value(folder));
+        QVERIFY(!tree->ItemOf(site_ + "/img")->data(views::GViewTree::kBrokenRole).isValid());
     }
 
     // "My Computer" lists the drives in the file pane; opening one shows its folders.
