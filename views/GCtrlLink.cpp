@@ -92,7 +92,7 @@ GCtrlLink::GCtrlLink(QWidget* parent) : QTreeWidget(parent) {
     setAllColumnsShowFocus(true);
     setSortingEnabled(true);
     header()->setSectionsMovable(true);
-    setColumnWidth(kStatus, 130);
+    setColumnWidth(kStatus, fontMetrics().horizontalAdvance("External link") + 40);
     setColumnWidth(kUrl, 200);
     setColumnWidth(kLine, 60);
     // The line numbers stay in sight in a narrow pane: the URL column gives way.
@@ -183,8 +183,11 @@ void GCtrlLink::Fill(bool reload) {
                                                  : ResolveToFilePath(url.text, baseDirectory_, {});
             auto [it, added] = byTarget.try_emplace(std::move(key), nullptr);
             if (!added) {
-                it->second->setText(kLine,
-                                    it->second->text(kLine) + "," + QString::number(url.line));
+                // A line that names the target twice (src and srcset) is listed once.
+                const QString line = QString::number(url.line);
+                QTreeWidgetItem* row = it->second;
+                if (!row->text(kLine).endsWith("," + line) && row->text(kLine) != line)
+                    row->setText(kLine, row->text(kLine) + "," + line);
                 continue;
             }
             row = it->second = new LinkRow(this);

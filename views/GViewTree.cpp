@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -225,6 +226,11 @@ bool GViewTree::SelectFolder(const QString& path) {
     for (QStandardItem* up = item->parent(); up; up = up->parent()) expand(up->index());
     setCurrentIndex(item->index());
     scrollTo(item->index());
+    // A deep folder in a narrow pane: the tree scrolls sideways to show its name.
+    const QRect shown = visualRect(item->index());
+    if (shown.right() > viewport()->width() || shown.left() < 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shown.left() -
+                                        indentation());
     programmatic_ = false;
     return true;
 }
