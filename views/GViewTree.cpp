@@ -226,11 +226,14 @@ bool GViewTree::SelectFolder(const QString& path) {
     for (QStandardItem* up = item->parent(); up; up = up->parent()) expand(up->index());
     setCurrentIndex(item->index());
     scrollTo(item->index());
-    // A deep folder in a narrow pane: the tree scrolls sideways to show its name.
+    // A deep folder in a narrow pane: the tree scrolls sideways just far enough to show its
+    // name whole (and no further than its icon).
     const QRect shown = visualRect(item->index());
-    if (shown.right() > viewport()->width() || shown.left() < 0)
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shown.left() -
-                                        indentation());
+    if (shown.right() > viewport()->width() || shown.left() < 0) {
+        const int shift =
+            std::min(shown.right() - viewport()->width() + 8, shown.left() - indentation());
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
+    }
     programmatic_ = false;
     return true;
 }
