@@ -191,24 +191,6 @@ void CMainFrame::BuildMenus() {
         connect(action, &QAction::triggered, this, [this, id] { Run(id); });
         actions_.insert(id, action);
     }
-    const std::pair<CommandId, std::pair<const char*, QStyle::StandardPixmap>> icons[] = {
-        {kOpenFiles, {"document-open", QStyle::SP_DialogOpenButton}},
-        {kDeleteFiles, {"edit-delete", QStyle::SP_TrashIcon}},
-        {kUndo, {"edit-undo", QStyle::SP_ArrowBack}},
-        {kRedo, {"edit-redo", QStyle::SP_ArrowForward}},
-        {kRefresh, {"view-refresh", QStyle::SP_BrowserReload}},
-        {kTrackSite, {"list-add", QStyle::SP_FileDialogNewFolder}},
-        {kManageSites, {"folder", QStyle::SP_DirIcon}},
-        {kFixAllLinks, {"tools-check-spelling", QStyle::SP_DialogApplyButton}},
-        {kRemoveOrphans, {"edit-clear", QStyle::SP_DialogDiscardButton}},
-        {kOverview, {"dialog-information", QStyle::SP_MessageBoxInformation}},
-        {kStatistics, {"x-office-spreadsheet", QStyle::SP_FileDialogDetailedView}},
-        {kViewOptions, {"preferences-system", QStyle::SP_FileDialogListView}},
-        {kContextHelp, {"help-contextual", QStyle::SP_TitleBarContextHelpButton}},
-        {kHelpTopics, {"help-contents", QStyle::SP_DialogHelpButton}},
-        {kAbout, {"help-about", QStyle::SP_MessageBoxInformation}},
-        {kExit, {"application-exit", QStyle::SP_DialogCloseButton}},
-    };
     // The pane toolbars' own commands, which no menu lists.
     const std::pair<CommandId, const char*> toolbarOnly[] = {
         {kUpOneLevel, "Up One Level"}, {kViewDetails, "View details"}, {kViewLinks, "View links"}};
@@ -226,7 +208,23 @@ void CMainFrame::BuildMenus() {
     actions_
         .value(SettingsStore::Instance().ReadBool("0PreferLinkView") ? kViewLinks : kViewDetails)
         ->setChecked(true);
-    const std::pair<CommandId, std::pair<const char*, QStyle::StandardPixmap>> more[] = {
+    const std::pair<CommandId, std::pair<const char*, QStyle::StandardPixmap>> icons[] = {
+        {kOpenFiles, {"document-open", QStyle::SP_DialogOpenButton}},
+        {kDeleteFiles, {"edit-delete", QStyle::SP_TrashIcon}},
+        {kUndo, {"edit-undo", QStyle::SP_ArrowBack}},
+        {kRedo, {"edit-redo", QStyle::SP_ArrowForward}},
+        {kRefresh, {"view-refresh", QStyle::SP_BrowserReload}},
+        {kTrackSite, {"list-add", QStyle::SP_FileDialogNewFolder}},
+        {kManageSites, {"folder", QStyle::SP_DirIcon}},
+        {kFixAllLinks, {"tools-check-spelling", QStyle::SP_DialogApplyButton}},
+        {kRemoveOrphans, {"edit-clear", QStyle::SP_DialogDiscardButton}},
+        {kOverview, {"dialog-information", QStyle::SP_MessageBoxInformation}},
+        {kStatistics, {"x-office-spreadsheet", QStyle::SP_FileDialogDetailedView}},
+        {kViewOptions, {"preferences-system", QStyle::SP_FileDialogListView}},
+        {kContextHelp, {"help-contextual", QStyle::SP_TitleBarContextHelpButton}},
+        {kHelpTopics, {"help-contents", QStyle::SP_DialogHelpButton}},
+        {kAbout, {"help-about", QStyle::SP_MessageBoxInformation}},
+        {kExit, {"application-exit", QStyle::SP_DialogCloseButton}},
         {kUpOneLevel, {"go-up", QStyle::SP_FileDialogToParent}},
         {kViewDetails, {"document-properties", QStyle::SP_FileDialogInfoView}},
         {kViewLinks, {"view-list-details", QStyle::SP_FileDialogDetailedView}},
@@ -237,9 +235,6 @@ void CMainFrame::BuildMenus() {
         {kNewShortcut, {"insert-link", QStyle::SP_FileLinkIcon}},
     };
     for (const auto& [id, icon] : icons)
-        if (QAction* action = actions_.value(id))
-            action->setIcon(ThemeIcon(icon.first, icon.second));
-    for (const auto& [id, icon] : more)
         if (QAction* action = actions_.value(id))
             action->setIcon(ThemeIcon(icon.first, icon.second));
 }
