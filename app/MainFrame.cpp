@@ -160,9 +160,11 @@ CMainFrame::CMainFrame() {
             [this](Qt::ApplicationState s) { SetApplicationActive(s == Qt::ApplicationActive); });
     RestoreLayout();
     UpdateCommands();
+    EChanges::Instance().Subscribe(this);
 }
 
 CMainFrame::~CMainFrame() {
+    EChanges::Instance().Unsubscribe(this);
     notifier_.RemoveAll();
     folderCount_.Stop();
     fileCount_.Stop();
@@ -596,9 +598,20 @@ void CMainFrame::UpdateCommands() {
 }
 
 bool CMainFrame::ExecuteCommand(std::unique_ptr<ECommand> command) {
+    // The panes follow through OnChanges, which the command's changes reach as it ends.
     const bool ok = history_.ExecuteCommand(std::move(command));
-    RefreshPanes();
+    UpdateCommands();
     return ok;
+}
+
+void CMainFrame::OnChanges(const ChangeBatch& batch) {
+    treeView_->Apply(batch);
+    fileView_->Apply(batch);
+    const QString current = SelectionCoordinator::Instance().CurrentFile();
+    ESiteRegistry::Instance().LoadPageInfo(S(current));
+    ShowPageCounts();
+    thirdPane_->RefreshView();
+    UpdateCommands();
 }
 
 void CMainFrame::RenameTo(const QString& path, const QString& newName) {
@@ -708,11 +721,11 @@ void CMainFrame::Run(CommandId id) {
             break;
         case kUndo:
             history_.Undo();
-            RefreshPanes();
+            UpdateCommands();
             break;
         case kRedo:
             history_.Redo();
-            RefreshPanes();
+            UpdateCommands();
             break;
         case kShowTitles:  // a checkable item: its state has changed already
             ShowTitles(actions_.value(kShowTitles)->isChecked());

@@ -17,6 +17,7 @@
 #include "app/CommandTable.h"
 #include "app/SizeCounter.h"
 #include "engine/commands/History.h"
+#include "engine/model/Changes.h"
 #include "ui/components/PaneFrame.h"
 #include "views/GPathCB.h"
 #include "views/GThirdPane.h"
@@ -30,7 +31,7 @@ class EAppSite;
 
 namespace tw::app {
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public IChangeListener {
     Q_OBJECT
   public:
     CMainFrame();
@@ -51,8 +52,10 @@ class CMainFrame : public QMainWindow {
     void Paste(QString folder = {});
     // An in-place rename: checked, then run as a site rename command (links kept valid).
     void RenameTo(const QString& path, const QString& newName);
-    // The panes read the disk again (after a command, an undo, F5).
+    // The panes read the disk again (F5, and after a load).
     void RefreshPanes();
+    // After a command, an undo or a redo: the panes show what the engine says it changed.
+    void OnChanges(const ChangeBatch& batch) override;
     // Enables every command by the table and the current state; sets the Undo/Redo texts.
     void UpdateCommands();
     CommandState CurrentState() const;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QFont>
 #include <QLocale>
 #include <QMimeDatabase>
@@ -28,34 +29,39 @@ int CompareNames(const QString& a, const QString& b) {
 
 }  // namespace
 
+bool FileListModel::Read(const std::string& path, qsizetype nameStart, bool tracked,
+                         FileRecord& record) {
+    record.path = QString::fromStdString(path);
+    record.name = record.path.mid(nameStart);
+    if (record.name.startsWith('.') || record.name.isEmpty()) return false;  // hidden
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;  // vanished, or a dangling link
+    record.isFolder = S_ISDIR(info.st_mode);
+    record.size = record.isFolder ? -1 : static_cast<qint64>(info.st_size);
+    record.written =
+        static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+    if (tracked) {
+        const ESiteRegistry& registry = ESiteRegistry::Instance();
+        record.broken = registry.GetBrokenLinkCount(path);
+        record.orphan = !record.isFolder && registry.IsOrphanPath(path);
+    }
+    return true;
+}
+
 void FileListModel::Fill(const QString& folder) {
     beginResetModel();
+    folder_ = folder;
     records_.clear();
     cut_.clear();
     if (!folder.isEmpty()) {
-        const ESiteRegistry& registry = ESiteRegistry::Instance();
         const std::string base = folder.toStdString() + "/";
-        // Only a folder inside a tracked site has counts and orphans to ask about.
-        const bool tracked = registry.FindTrackedSite(base) != nullptr;
+        const bool tracked = Tracked();
         DirectoryEnumerator entries(base, "*");
         std::string path;
         while (entries.Next(path, true)) {
-            const std::string_view name = std::string_view(path).substr(base.size());
-            if (name.starts_with('.')) continue;  // hidden
-            struct stat info {};
-            if (::stat(path.c_str(), &info) != 0) continue;  // vanished, or a dangling link
             FileRecord record;
-            record.path = QString::fromStdString(path);
-            record.name = record.path.mid(folder.size() + 1);
-            record.isFolder = S_ISDIR(info.st_mode);
-            record.size = record.isFolder ? -1 : static_cast<qint64>(info.st_size);
-            record.written =
-                static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
-            if (tracked) {
-                record.broken = registry.GetBrokenLinkCount(path);
-                record.orphan = !record.isFolder && registry.IsOrphanPath(path);
-            }
-            records_.push_back(std::move(record));
+            if (Read(path, folder.size() + 1, tracked, record))
+                records_.push_back(std::move(record));
         }
     }
     endResetModel();
@@ -193,30 +199,39 @@ bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int
     return false;
 }
 
+bool FileListModel::Tracked() const {
+    // Only a folder inside a tracked site has counts and orphans to ask about.
+    return !folder_.isEmpty() &&
+           ESiteRegistry::Instance().FindTrackedSite(folder_.toStdString() + "/") != nullptr;
+}
+
+bool FileListModel::Less(const FileRecord& a, const FileRecord& b) const {
+    // Folders before files; descending turns every comparison round, that one too.
+    int result = a.isFolder != b.isFolder ? (a.isFolder ? -1 : 1) : 0;
+    if (result == 0) switch (sortColumn_) {
+            case kBadLinks:
+                result = (a.broken > b.broken) - (a.broken < b.broken);
+                break;
+            case kSize:
+                result = (a.size > b.size) - (a.size < b.size);
+                break;
+            case kType:
+                result = (a.typeRank > b.typeRank) - (a.typeRank < b.typeRank);
+                break;
+            case kDate:
+                result = (a.written > b.written) - (a.written < b.written);
+                break;
+            default:
+                break;
+        }
+    if (result == 0) result = CompareNames(a.name, b.name);
+    return ascending_ ? result < 0 : result > 0;
+}
+
 void FileListModel::sort(int column, Qt::SortOrder order) {
-    const bool ascending = order == Qt::AscendingOrder;
-    auto compare = [&](const FileRecord& a, const FileRecord& b) {
-        // Folders before files; descending turns every comparison round, that one too.
-        int result = a.isFolder != b.isFolder ? (a.isFolder ? -1 : 1) : 0;
-        if (result == 0) switch (column) {
-                case kBadLinks:
-                    result = (a.broken > b.broken) - (a.broken < b.broken);
-                    break;
-                case kSize:
-                    result = (a.size > b.size) - (a.size < b.size);
-                    break;
-                case kType:
-                    result = (a.typeRank > b.typeRank) - (a.typeRank < b.typeRank);
-                    break;
-                case kDate:
-                    result = (a.written > b.written) - (a.written < b.written);
-                    break;
-                default:
-                    break;
-            }
-        if (result == 0) result = CompareNames(a.name, b.name);
-        return ascending ? result < 0 : result > 0;
-    };
+    sortColumn_ = column;
+    ascending_ = order == Qt::AscendingOrder;
+    const auto compare = [this](const FileRecord& a, const FileRecord& b) { return Less(a, b); };
     if (column == kType) RankTypes();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
@@ -231,6 +246,52 @@ void FileListModel::sort(int column, Qt::SortOrder order) {
         after << index(rows_.value(paths[static_cast<std::size_t>(i)]), before[i].column());
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void FileListModel::Add(const QString& path) {
+    if (folder_.isEmpty() || QFileInfo(path).absolutePath() != folder_) return;
+    FileRecord record;
+    if (!Read(path.toStdString(), folder_.size() + 1, Tracked(), record)) return;
+    if (const int row = RowOf(path); row >= 0) {
+        records_[static_cast<std::size_t>(row)] = std::move(record);
+        emit dataChanged(index(row, 0), index(row, kColumns - 1));
+        return;
+    }
+    if (sortColumn_ == kType) {
+        // A type the folder did not have yet has no rank: the ranks are worked out again.
+        records_.push_back(record);
+        RankTypes();
+        record.typeRank = records_.back().typeRank;
+        records_.pop_back();
+    }
+    const auto at =
+        std::upper_bound(records_.begin(), records_.end(), record,
+                         [this](const FileRecord& a, const FileRecord& b) { return Less(a, b); });
+    const int row = static_cast<int>(at - records_.begin());
+    beginInsertRows({}, row, row);
+    records_.insert(at, std::move(record));
+    endInsertRows();
+    Reindex();
+}
+
+void FileListModel::Remove(const QString& path) {
+    const int row = RowOf(path);
+    if (row < 0) return;
+    beginRemoveRows({}, row, row);
+    records_.erase(records_.begin() + row);
+    endRemoveRows();
+    Reindex();
+}
+
+void FileListModel::RefreshMarks() {
+    if (records_.empty() || !Tracked()) return;
+    const ESiteRegistry& registry = ESiteRegistry::Instance();
+    for (FileRecord& record : records_) {
+        const std::string path = record.path.toStdString();
+        record.broken = registry.GetBrokenLinkCount(path);
+        record.orphan = !record.isFolder && registry.IsOrphanPath(path);
+    }
+    emit dataChanged(index(0, kName), index(rowCount() - 1, kBadLinks));
 }
 
 }  // namespace tw::views

@@ -32,6 +32,12 @@ class FileListModel : public QAbstractTableModel {
 
     // Lists the folder anew (hidden entries left out); empty for no folder.
     void Fill(const QString& folder);
+    // One entry of the folder shown appeared (or changed): its row, in its sorted place.
+    void Add(const QString& path);
+    void Remove(const QString& path);
+    // The bad-link counts and orphan marks read again (the link web changed).
+    void RefreshMarks();
+    const QString& Folder() const { return folder_; }
     const FileRecord& Record(int row) const { return records_[static_cast<std::size_t>(row)]; }
     // The row of a path; -1 when it is not listed.
     int RowOf(const QString& path) const { return rows_.value(path, -1); }
@@ -57,10 +63,18 @@ class FileListModel : public QAbstractTableModel {
     void RenameRequested(const QString& path, const QString& newName);
 
   private:
+    // The record of an entry; false for a hidden one or one that cannot be read.
+    static bool Read(const std::string& path, qsizetype nameStart, bool tracked,
+                     FileRecord& record);
+    bool Tracked() const;
+    bool Less(const FileRecord& a, const FileRecord& b) const;
     void Reindex();
     void RankTypes();
 
+    QString folder_;
     std::vector<FileRecord> records_;
+    int sortColumn_ = kName;
+    bool ascending_ = true;
     QHash<QString, int> rows_;
     QSet<QString> cut_;
     mutable QHash<QString, QString> typeBySuffix_;

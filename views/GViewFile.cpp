@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "app/SelectionCoordinator.h"
+#include "core/strings/PathText.h"
+#include "engine/model/Changes.h"
 #include "ui/components/HeaderLayout.h"
 
 namespace tw::views {
@@ -60,6 +62,36 @@ void GViewFile::ShowFolder(const QString& wanted) {
     folder_ = folder;
     model_.Fill(folder);
     model_.sort(header()->sortIndicatorSection(), header()->sortIndicatorOrder());
+    programmatic_ = false;
+}
+
+void GViewFile::Apply(const ChangeBatch& batch) {
+    if (folder_.isEmpty()) return;
+    const std::string shown = folder_.toStdString();
+    bool refill = batch.everything;
+    for (const std::string& folder : batch.folders)
+        if (StripTrailingSep(folder) == shown) refill = true;
+    for (const auto& [from, to] : batch.renamed) {
+        // The folder shown (or one above it) has a new name: the list follows it.
+        if (shown == from || shown.starts_with(from + "/")) {
+            folder_ = QString::fromStdString(to + shown.substr(from.size()));
+            refill = true;
+        }
+    }
+    if (refill) {
+        const QStringList selected = DraggedPaths();
+        ShowFolder(folder_);
+        SelectPaths(selected);
+        return;
+    }
+    programmatic_ = true;
+    for (const std::string& path : batch.removed) model_.Remove(QString::fromStdString(path));
+    for (const auto& [from, to] : batch.renamed) {
+        model_.Remove(QString::fromStdString(from));
+        model_.Add(QString::fromStdString(to));
+    }
+    for (const std::string& path : batch.added) model_.Add(QString::fromStdString(path));
+    if (!batch.pages.empty() || batch.orphans) model_.RefreshMarks();
     programmatic_ = false;
 }
 

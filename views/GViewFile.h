@@ -9,6 +9,10 @@
 #include "ui/components/FileDragDrop.h"
 #include "views/FileListModel.h"
 
+namespace tw {
+struct ChangeBatch;
+}
+
 namespace tw::views {
 
 class GViewFile : public ui::TFileDragDrop<QTreeView> {
@@ -25,6 +29,9 @@ class GViewFile : public ui::TFileDragDrop<QTreeView> {
     // Fills the list with the folder's entries (the folder of a file path); empty for none.
     void ShowFolder(const QString& folder);
     const QString& Folder() const { return folder_; }
+    // What the engine changed: rows added, removed and renamed in place, the counts and marks
+    // read again; the folder is read anew only when the change says so (or it was renamed).
+    void Apply(const ChangeBatch& batch);
     // Selects the rows of these paths (without reporting them back).
     void SelectPaths(const QStringList& paths);
     // The selected paths; the folder shown when nothing is selected.

@@ -16,6 +16,8 @@
 
 #include "app/SelectionCoordinator.h"
 #include "core/platform/Drives.h"
+#include "core/strings/PathText.h"
+#include "engine/model/Changes.h"
 #include "engine/model/SiteRegistry.h"
 
 namespace tw::views {
@@ -245,6 +247,21 @@ void GViewTree::RefreshFolder(const QString& path) {
     if (!item || item->data(kUnreadRole).toBool()) return;
     ReadChildren(item);
     for (int row = 0; row < item->rowCount(); ++row) SetIcon(item->child(row));
+}
+
+void GViewTree::Apply(const ChangeBatch& batch) {
+    QStringList folders;
+    for (const std::string& folder : batch.folders) folders << QString::fromStdString(folder);
+    const auto parentOf = [](const std::string& path) {
+        return QString::fromStdString(std::string(PathDirectory(StripTrailingSep(path))));
+    };
+    for (const std::string& path : batch.added) folders << parentOf(path);
+    for (const std::string& path : batch.removed) folders << parentOf(path);
+    for (const auto& [from, to] : batch.renamed) folders << parentOf(from) << parentOf(to);
+    folders.removeDuplicates();
+    for (const QString& folder : folders)
+        if (QFileInfo(folder).isDir()) RefreshFolder(folder);
+    RefreshIcons();
 }
 
 void GViewTree::RefreshIcons() {

@@ -10,6 +10,10 @@
 
 #include "ui/components/FileDragDrop.h"
 
+namespace tw {
+struct ChangeBatch;
+}
+
 namespace tw::views {
 
 class GViewTree : public ui::TFileDragDrop<QTreeView> {
@@ -29,6 +33,9 @@ class GViewTree : public ui::TFileDragDrop<QTreeView> {
     void RefreshFolder(const QString& path);
     // Renews the tracked marks of every item read so far (after sites were added or removed).
     void RefreshIcons();
+    // What the engine changed: the folders it names, and those that gained, lost or renamed
+    // an entry, read again; the marks and counts renewed.
+    void Apply(const ChangeBatch& batch);
     QString CurrentItemPath() const;
     // Opens the current folder's name for editing (never the root's nor a drive's); the new
     // name is offered through RenameRequested, the tree itself changes nothing on disk.
