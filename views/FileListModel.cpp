@@ -164,9 +164,11 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
                 return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
             return {};
         case Qt::ToolTipRole:
-            if (column == kName && record.orphan)
-                return "An orphan: no page leads to it from the home page";
-            return {};
+            // The whole name, for a column too narrow to show it.
+            if (column != kName) return {};
+            return record.orphan
+                       ? record.name + "\nAn orphan: no page leads to it from the home page"
+                       : record.name;
     }
     return {};
 }

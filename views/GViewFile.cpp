@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "app/SelectionCoordinator.h"
@@ -19,6 +20,18 @@ QString Bare(QString path) {
     return path;
 }
 
+// Selected rows are drawn bold (an orphan bold and struck through).
+class BoldSelectionDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->state & QStyle::State_Selected) option->font.setBold(true);
+    }
+};
+
 }  // namespace
 
 GViewFile::GViewFile(QWidget* parent) : TFileDragDrop<QTreeView>(parent) {
@@ -30,6 +43,7 @@ GViewFile::GViewFile(QWidget* parent) : TFileDragDrop<QTreeView>(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     EnableFileDragDrop();
+    setItemDelegate(new BoldSelectionDelegate(this));
     header()->setSectionsMovable(true);
     // The widths of the file manager this follows, never narrower than a heading.
     const int widths[] = {150, 55, 50, 100, 120};
