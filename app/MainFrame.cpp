@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,6 +33,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/commands/UniqueNames.h"
@@ -97,6 +99,7 @@ bool Handled(CommandId id) {
         case kReloadSite:
         case kOverview:
         case kStatistics:
+        case kFixAllLinks:
         case kAbout:
         case kUpOneLevel:
         case kViewDetails:
@@ -760,6 +763,9 @@ void CMainFrame::Run(CommandId id) {
         case kOverview:
             ShowOverview();
             break;
+        case kFixAllLinks:
+            FixAllLinks();
+            break;
         case kStatistics:
             GatherStatistics();
             break;
@@ -911,22 +917,16 @@ void CMainFrame::WatchSites() {
 }
 
 void CMainFrame::ShowOverview() {
-    EAppSite* site = CurrentSite();
-    if (!site || !site->IsTracking()) {
-        EUiServices::Instance().MessageBox("Track a site first (Site, Track Web Site...).");
-        return;
-    }
+    EAppSite* site = ChooseTrackedSite();
+    if (!site) return;
     QMessageBox box(QMessageBox::Information, "Tidewright: Web Site Overview",
                     Q(SiteSummary(*site, 295)), QMessageBox::Ok, this);
     box.exec();
 }
 
 void CMainFrame::GatherStatistics() {
-    EAppSite* site = CurrentSite();
-    if (!site || !site->IsTracking()) {
-        EUiServices::Instance().MessageBox("Track a site first (Site, Track Web Site...).");
-        return;
-    }
+    EAppSite* site = ChooseTrackedSite();
+    if (!site) return;
     const QString path = SaveAsFrom(this, "Save Statistics Report",
                                     Q(ProgramSubfolder("temp") + site->GetName() + "_report.html"),
                                     "HTML Files (*.html *.htm);;All Files (*)");
@@ -981,6 +981,37 @@ void CMainFrame::ShowContextMenu(const QStringList& paths, const QPoint& at) {
     menu.addSeparator();
     menu.addAction("Ca&ncel\tEsc");
     menu.exec(at);
+}
+
+EAppSite* CMainFrame::ChooseTrackedSite() {
+    if (EAppSite* site = CurrentSite(); site && site->IsTracking()) return site;
+    QStringList names;
+    std::vector<EAppSite*> tracked;
+    for (const auto& site : ESiteRegistry::Instance().Sites())
+        if (site->IsTracking()) {
+            names << Q(site->GetName());
+            tracked.push_back(site.get());
+        }
+    if (tracked.empty()) {
+        EUiServices::Instance().MessageBox("Track a site first (Site, Track Web Site...).");
+        return nullptr;
+    }
+    if (tracked.size() == 1) return tracked.front();
+    bool ok = false;
+    const QString name =
+        QInputDialog::getItem(this, Q(LoadString(117)), "Site:", names, 0, false, &ok);
+    return ok ? tracked[static_cast<std::size_t>(names.indexOf(name))] : nullptr;
+}
+
+void CMainFrame::FixAllLinks() {
+    EAppSite* site = ChooseTrackedSite();
+    if (!site) return;
+    dialogs::GDlgFixAll dialog(
+        *site,
+        [this](std::unique_ptr<ECommand> command) { return ExecuteCommand(std::move(command)); },
+        this);
+    dialog.exec();
+    RefreshPanes();
 }
 
 void CMainFrame::RepairLink(const QString& page, int urlIndex) {

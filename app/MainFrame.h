@@ -106,6 +106,10 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void ShowPageCounts();
     // The menu of a right click on items (their paths) or on the file list's background.
     void ShowContextMenu(const QStringList& paths, const QPoint& at);
+    // The site a site command works on: the current one, the only one, or one the user picks
+    // ("Select a Tracked Site"); null when there is none or the user cancelled.
+    EAppSite* ChooseTrackedSite();
+    void FixAllLinks();
     // Opens the Replace Link dialog for a link of a page.
     void RepairLink(const QString& page, int urlIndex);
     void RestoreLayout();

@@ -163,6 +163,20 @@ bool GLinksTree::Move(EAppSite& site, std::size_t from, const std::vector<std::s
     return true;
 }
 
+bool GLinksTree::MarkFixed(std::size_t group, const std::string& link) {
+    if (group >= groups_.size()) return false;
+    std::vector<Link>& source = groups_[group].links;
+    auto it = std::find_if(source.begin(), source.end(),
+                           [&](const Link& l) { return EqualsNoCase(l.path, link); });
+    if (it == source.end()) return false;
+    Link fixed = *it;
+    source.erase(it);
+    std::vector<Link>& target = groups_[Ensure(Kind::Fixed)].links;
+    target.insert(std::upper_bound(target.begin(), target.end(), fixed, SortedBefore),
+                  std::move(fixed));
+    return true;
+}
+
 std::size_t GLinksTree::NewGroup(std::string name) {
     if (name.empty()) name = LoadString(kNewGroup);
     auto at = std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) {

@@ -41,6 +41,9 @@ class GLinksTree {
     // when they leave it). False when the move is not allowed.
     bool Move(EAppSite& site, std::size_t from, const std::vector<std::string>& links,
               std::size_t to);
+    // A link of the group was fixed: it goes to "_Fixed" (made when missing), in its sorted
+    // place. False when the group has no such link.
+    bool MarkFixed(std::size_t group, const std::string& link);
     // A user group "New Group" (or the given name) in its sorted place; its index.
     std::size_t NewGroup(std::string name = {});
     bool RenameGroup(std::size_t group, const std::string& name);

@@ -31,8 +31,10 @@
 #include "app/SelectionCoordinator.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/Strings.h"
+#include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
 #include "engine/commands/SiteCommands.h"
+#include "engine/maintenance/LinksTree.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
 #include "views/GViewTree.h"
@@ -399,6 +401,51 @@ class AppTest : public QObject {
         window->Action(kUndo)->trigger();
         QCOMPARE(ReadFile(site_ + "/index.html"),
                  QByteArray("<a href=\"docs/a.html\">A</a>\n<a href=\"gone.html\">gone</a>\n"));
+    }
+
+    // "Fix All Broken Links": the site's broken links in groups; "Fix it" rewrites every page
+    // with the link through the history and moves it to "_Fixed"; links move between groups
+    // and into "_Ignore"; the groups are kept in the site's links file; Undo takes a fix back.
+    void fixAllBrokenLinksFixesThroughTheHistory() {
+        Write("index.html",
+              "<a href=\"gone.html\">g</a> <a href=\"docs/a.html\">a</a>\n"
+              "<img src=\"missing.png\">\n");
+        Write("docs/a.html", "<a href=\"../gone.html\">g</a>\n");
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<dialogs::GDlgFixAll*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            seen = true;
+            QTreeWidget* tree = dialog->Tree();
+            QCOMPARE(tree->topLevelItem(0)->text(0), QString("_Broken (2 unique, 3 total)"));
+            QCOMPARE(dialog->CurrentLink(), QString("/gone.html"));
+            QCOMPARE(tree->currentItem()->text(1), QString("2"));
+            dialog->Chooser()->Target()->setText("/docs/a.html");
+            dialog->FixIt();
+            QCOMPARE(dialog->Groups().Groups()[1].links.size(), 1u);  // in "_Fixed"
+            QCOMPARE(dialog->CurrentLink(), QString("/missing.png"));
+            // Into "_Ignore": no longer broken.
+            QVERIFY(dialog->MoveSelectedTo(dialog->Groups().Find(GLinksTree::Kind::Ignore)));
+            EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(site_.toStdString() + "/");
+            QCOMPARE(site->brokenLinks.size(), 0u);
+            dialog->reject();  // Done
+        });
+        window->Run(kFixAllLinks);
+        QVERIFY(seen);
+        QCOMPARE(ReadFile(site_ + "/index.html"),
+                 QByteArray("<a href=\"docs/a.html\">g</a> <a href=\"docs/a.html\">a</a>\n"
+                            "<img src=\"missing.png\">\n"));
+        QCOMPARE(ReadFile(site_ + "/docs/a.html"), QByteArray("<a href=\"a.html\">g</a>\n"));
+        EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(site_.toStdString() + "/");
+        const QByteArray links = ReadFile(QString::fromStdString(LinksFilePath(*site)));
+        QVERIFY(links.contains("_Fixed (1 unique, 2 total)"));
+        QVERIFY(links.contains("/missing.png (1 instances)"));
+        QVERIFY(window->Action(kUndo)->text().contains("/gone.html"));
+        window->Action(kUndo)->trigger();
+        QVERIFY(ReadFile(site_ + "/docs/a.html").contains("../gone.html"));
     }
 
     // The file pane lists the current folder with the site's marks, sorts, and reports its
