@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QTimer>
 #include <cstdio>
 
@@ -125,7 +126,8 @@ void CBrowser::TakeScreenshots(const QString& file) {
         bool dialogs = false;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* dialog = qobject_cast<QDialog*>(widget);
-            if (!dialog || !dialog->isVisible()) continue;
+            // A progress window is left to finish its work: closing it would cancel it.
+            if (!dialog || !dialog->isVisible() || qobject_cast<QProgressDialog*>(dialog)) continue;
             dialogs = true;
             const QString name = dialog->objectName().isEmpty() ? "dialog" : dialog->objectName();
             dialog->grab().save(folder + "/" + name + ".png");

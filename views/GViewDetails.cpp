@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QMouseEvent>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include "core/platform/SizeText.h"
@@ -20,8 +21,9 @@ constexpr const char* kPreviewKey = "1ShowPreview";
 // window for seconds on them.
 constexpr qint64 kLargestPreviewedPage = 2 * 1024 * 1024;
 
-QString Trimmed(const std::string& text) {
-    return QString::fromStdString(text).trimmed();
+// A title as the page's readers see it: entities ("&amp;") decoded, blanks trimmed.
+QString TitleText(const std::string& text) {
+    return QTextDocumentFragment::fromHtml(QString::fromStdString(text)).toPlainText().trimmed();
 }
 
 QString LocalTime(const QDateTime& time) {
@@ -294,7 +296,7 @@ GViewHtml::GViewHtml(const PaneActions& actions, QWidget* parent)
     : GViewPreviewed(actions, actions.viewLinks, parent) {}
 
 QString GViewHtml::Description(const QString& path) const {
-    return SizeLine(path) + "\nTitle:\t" + Trimmed(ESiteRegistry::Instance().pageTitle);
+    return SizeLine(path) + "\nTitle:\t" + TitleText(ESiteRegistry::Instance().pageTitle);
 }
 
 // ---- the links ----

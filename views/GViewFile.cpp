@@ -1,9 +1,11 @@
 #include "views/GViewFile.h"
 
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -49,6 +51,12 @@ GViewFile::GViewFile(QWidget* parent) : TFileDragDrop<QTreeView>(parent) {
     const int widths[] = {150, 55, 50, 100, 120};
     for (int column = 0; column < kColumns; ++column)
         setColumnWidth(column, std::max(widths[column], header()->sectionSizeHint(column) + 8));
+    // A date of the user's form fits whole.
+    setColumnWidth(
+        kDate, std::max(columnWidth(kDate), fontMetrics().horizontalAdvance(QLocale().toString(
+                                                QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)),
+                                                QLocale::ShortFormat)) +
+                                                16));
     // The common type names fit whole.
     setColumnWidth(
         kType, std::max(columnWidth(kType), fontMetrics().horizontalAdvance("HTML document") + 16));

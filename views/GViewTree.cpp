@@ -30,10 +30,12 @@ QString Bare(QString path) {
     return path;
 }
 
-// Subfolders are listed; hidden ones (a name starting with a dot) are not.
+// Subfolders are listed, links to folders among them (a documentation package links its
+// pages in from elsewhere); hidden ones (a name starting with a dot) are not. The tree reads
+// a folder only when it is opened, so a link that leads back up does no harm.
 QStringList SubfoldersOf(const QString& path) {
-    QStringList names = QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks,
-                                             QDir::Name | QDir::IgnoreCase);
+    QStringList names =
+        QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     names.erase(std::remove_if(names.begin(), names.end(),
                                [](const QString& n) { return n.startsWith('.'); }),
                 names.end());
@@ -42,7 +44,7 @@ QStringList SubfoldersOf(const QString& path) {
 
 bool HasSubfolder(const QString& path) {
     QDir dir(path);
-    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
         if (!name.startsWith('.')) return true;
     return false;
 }
