@@ -63,9 +63,11 @@ bool CBrowser::Start(const QStringList& arguments) {
     }
     window_ = std::make_unique<CMainFrame>();
     CMainFrame* window = window_.get();
-    services_ = std::make_unique<ScopedUiServices>(std::make_unique<EQtServices>(
+    auto services = std::make_unique<EQtServices>(
         window,
-        [window](const QString& text, bool flash) { window->ShowStatusMessage(text, flash); }));
+        [window](const QString& text, bool flash) { window->ShowStatusMessage(text, flash); });
+    services->SetTrackSite([window] { window->Run(kTrackSite); });
+    services_ = std::make_unique<ScopedUiServices>(std::move(services));
     reportStartup_ = arguments.contains("--startup-time");
     if (const qsizetype at = arguments.indexOf("--screenshot");
         at >= 0 && at + 1 < arguments.size())

@@ -35,6 +35,8 @@
 #include "core/strings/Strings.h"
 #include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
+#include "dialogs/GDlgOrphans.h"
+#include "dialogs/GDlgWarn.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/commands/UniqueNames.h"
 #include "engine/model/SiteLoader.h"
@@ -100,6 +102,7 @@ bool Handled(CommandId id) {
         case kOverview:
         case kStatistics:
         case kFixAllLinks:
+        case kRemoveOrphans:
         case kAbout:
         case kUpOneLevel:
         case kViewDetails:
@@ -766,22 +769,20 @@ void CMainFrame::Run(CommandId id) {
         case kFixAllLinks:
             FixAllLinks();
             break;
+        case kRemoveOrphans:
+            RemoveOrphans();
+            break;
         case kStatistics:
             GatherStatistics();
             break;
         case kOpenFiles:
             OpenFiles();
             break;
-        case kDeleteFiles: {
-            const QString what = selected.size() == 1 ? Q(PathName(selected.front()))
-                                                      : QString("the selected files");
-            if (!SettingsStore::Instance().ReadBool("1WarnOnRecycle") ||
-                EUiServices::Instance().AskYesNo(
-                    S("Are you sure you want to send " + what + " to the trash?")))
+        case kDeleteFiles:
+            if (!selected.empty() && dialogs::ConfirmFileDelete(this, Q(selected)))
                 ExecuteCommand(std::make_unique<ESiteTrashCommand>(
                     selected, std::string(PathDirectory(selected.front()))));
             break;
-        }
         case kDuplicateFiles:
             ExecuteCommand(std::make_unique<ESiteDuplicateCommand>(selected));
             break;
@@ -1012,6 +1013,23 @@ void CMainFrame::FixAllLinks() {
         this);
     dialog.exec();
     RefreshPanes();
+}
+
+void CMainFrame::RemoveOrphans() {
+    EAppSite* site = ChooseTrackedSite();
+    if (!site) return;
+    // Fixing links first may bring orphans back into the site.
+    if (SettingsStore::Instance().ReadBool("1WarnFixLinksFirst") && !site->brokenLinks.empty()) {
+        const int answer = dialogs::ConfirmRemoveOrphansNow(this);
+        if (answer == dialogs::kWarnOther)
+            QTimer::singleShot(0, this, [this] { Run(kFixAllLinks); });
+        if (answer != dialogs::kWarnOk) return;
+    }
+    dialogs::GDlgOrphans dialog(
+        *site,
+        [this](std::unique_ptr<ECommand> command) { return ExecuteCommand(std::move(command)); },
+        this);
+    dialog.exec();
 }
 
 void CMainFrame::RepairLink(const QString& page, int urlIndex) {

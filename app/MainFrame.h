@@ -110,6 +110,7 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     // ("Select a Tracked Site"); null when there is none or the user cancelled.
     EAppSite* ChooseTrackedSite();
     void FixAllLinks();
+    void RemoveOrphans();
     // Opens the Replace Link dialog for a link of a page.
     void RepairLink(const QString& page, int urlIndex);
     void RestoreLayout();

@@ -5,12 +5,15 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QTimer>
 
 #include "core/platform/DirectoryEnumerator.h"
 #include "core/platform/FileUtils.h"
 #include "core/strings/PathText.h"
 #include "core/strings/ShortenPath.h"
 #include "core/strings/Strings.h"
+#include "dialogs/GDlgWarn.h"
 
 namespace tw::app {
 namespace {
@@ -205,20 +208,27 @@ Answer EQtServices::AskReadOnly(std::string_view path) {
     }
 }
 
+// With a test's answer hook, the warnings are answered by it as the plain questions are.
 Answer EQtServices::WarnBeginTracking(bool* dontAskAgain) {
-    const int pressed = Ask(owner_, AppCaption(LoadString(119)),
-                            "The site(s) you previously defined need to be reloaded before "
-                            "links can be tracked.\nDo you want to load them now?",
-                            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok,
-                            "Always load sites at startup (this dialog can be reenabled in the "
-                            "\"Options\" dialog)",
-                            dontAskAgain);
-    return pressed == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+    if (AnswerHook()) {
+        *dontAskAgain = false;
+        return AnswerHook()("Begin Site Tracking") == QMessageBox::Cancel ? Answer::Cancel
+                                                                          : Answer::Ok;
+    }
+    return dialogs::WarnBeginTracking(owner_, dontAskAgain) == dialogs::kWarnOk ? Answer::Ok
+                                                                                : Answer::Cancel;
 }
 
 void EQtServices::ShowLoadErrors(std::string_view text, bool* dontShowAgain) {
-    Ask(owner_, AppCaption("File and Syntax Errors"), Q(text), QMessageBox::Ok, QMessageBox::Ok,
-        "Don't show this again", dontShowAgain);
+    if (AnswerHook()) {
+        *dontShowAgain = false;
+        AnswerHook()(Q(text));
+        return;
+    }
+    // The log's report is plain text with tabs; a section's may be simple HTML.
+    QString report = Q(text);
+    if (!Qt::mightBeRichText(report)) report = report.toHtmlEscaped().replace("\n", "<br>");
+    dialogs::ShowLoadErrors(owner_, report, dontShowAgain);
 }
 
 void EQtServices::WarnFileErrors(std::string_view text, bool* dontWarnAgain) {
@@ -227,30 +237,38 @@ void EQtServices::WarnFileErrors(std::string_view text, bool* dontWarnAgain) {
 }
 
 Answer EQtServices::WarnSiteUntracked(bool* dontWarnAgain) {
-    *dontWarnAgain = false;
-    const int pressed =
-        Ask(owner_, AppCaption(LoadString(133)),
-            "The currently selected file is not being tracked!  Moving or renaming it may "
-            "cause broken links.\n\nClick \"Continue\" to move or rename the file(s) without "
-            "tracking them.",
-            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
-    return pressed == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+    if (AnswerHook()) {
+        *dontWarnAgain = false;
+        return AnswerHook()("not being tracked") == QMessageBox::Cancel ? Answer::Cancel
+                                                                        : Answer::Ok;
+    }
+    switch (dialogs::WarnNotTracked(owner_, dontWarnAgain)) {
+        case dialogs::kWarnOk:
+            return Answer::Ok;
+        case dialogs::kWarnOther:
+            // "Track Site...": the operation waits; the site is set up first.
+            if (trackSite_) QTimer::singleShot(0, owner_, trackSite_);
+            return Answer::Cancel;
+        default:
+            return Answer::Cancel;
+    }
 }
 
 Answer EQtServices::ConfirmReloadSite(bool* dontAskAgain) {
-    const int pressed = Ask(
-        owner_, AppCaption(LoadString(120)),
-        "Tidewright has detected that file in a site you are tracking has been modified.\nIf "
-        "you were editing an HTML file or deleted, renamed, or moved files, Tidewright needs to "
-        "reload the site.  Do you want to reload the site?\n\nClick:\t\"Yes\" to reload the "
-        "site\n\t\"No\" to continue active tracking without reloading\n\t\"Cancel\" to disable "
-        "active tracking for this site",
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
-        "Always reload modified sites (this dialog can be reenabled in the \"Options\" dialog)",
-        dontAskAgain);
-    return pressed == QMessageBox::Yes  ? Answer::Yes
-           : pressed == QMessageBox::No ? Answer::No
-                                        : Answer::Cancel;
+    int pressed = 0;
+    if (AnswerHook()) {
+        *dontAskAgain = false;
+        pressed = AnswerHook()(
+            "Tidewright has detected that file in a site you are tracking has "
+            "been modified.");
+        return pressed == QMessageBox::Yes  ? Answer::Yes
+               : pressed == QMessageBox::No ? Answer::No
+                                            : Answer::Cancel;
+    }
+    pressed = dialogs::ConfirmReloadSite(owner_, dontAskAgain);
+    return pressed == dialogs::kWarnYes  ? Answer::Yes
+           : pressed == dialogs::kWarnNo ? Answer::No
+                                         : Answer::Cancel;
 }
 
 void EQtServices::SetBusy(bool busy) {

@@ -49,6 +49,8 @@ class EQtServices : public EUiServices {
   public:
     // `status` shows a command's outcome in the main window.
     EQtServices(QWidget* owner, std::function<void(const QString&, bool)> status);
+    // What "Track Site..." of the untracked-site warning starts (the window's Track Web Site).
+    void SetTrackSite(std::function<void()> track) { trackSite_ = std::move(track); }
 
     std::unique_ptr<GUIProgress> CreateProgress(ProgressKind kind) override;
     void ShowStatusMessage(std::string_view text, bool flash) override;
@@ -70,6 +72,7 @@ class EQtServices : public EUiServices {
   private:
     QPointer<QWidget> owner_;
     std::function<void(const QString&, bool)> status_;
+    std::function<void()> trackSite_;
 };
 
 }  // namespace tw::app

@@ -39,9 +39,7 @@ TargetChooser::TargetChooser(const QString& siteDirectory, QWidget* parent)
       files_(new QTreeView(this)),
       status_(new QLabel(this)),
       showPreview_(new QCheckBox("Show preview", this)),
-      preview_(new QStackedWidget(this)),
-      previewText_(new QLabel(this)),
-      previewPage_(new QTextBrowser(this)),
+      preview_(new ui::FilePreview(this)),
       instances_(new QTextEdit(this)) {
     auto* find = Button(this, QStyle::SP_FileDialogContentsView, "Find target using wildcards");
     auto* previous = Button(this, QStyle::SP_ArrowBack, "Go to previous target match");
@@ -71,22 +69,16 @@ TargetChooser::TargetChooser(const QString& siteDirectory, QWidget* parent)
                 const QString path = model_.filePath(current);
                 if (path.isEmpty()) return;
                 target_->setText(SiteUrlOf(path));
-                Preview(path);
+                if (showPreview_->isChecked()) preview_->Show(path);
             });
     target_->installEventFilter(this);
 
-    previewText_->setAlignment(Qt::AlignCenter);
-    previewText_->setWordWrap(true);
-    previewPage_->setOpenLinks(false);
-    preview_->addWidget(previewText_);
-    preview_->addWidget(previewPage_);
-    preview_->setMinimumSize(200, 180);
     showPreview_->setChecked(SettingsStore::Instance().ReadBool(kPreviewKey));
     preview_->setVisible(showPreview_->isChecked());
     connect(showPreview_, &QCheckBox::toggled, this, [this](bool on) {
         SettingsStore::Instance().WriteBool(kPreviewKey, on);
         preview_->setVisible(on);
-        if (on) Preview(model_.filePath(files_->currentIndex()));
+        if (on) preview_->Show(model_.filePath(files_->currentIndex()));
     });
 
     instances_->setReadOnly(true);
@@ -138,8 +130,7 @@ void TargetChooser::SetLink(const QString& link, const QString& path) {
         target_->selectAll();
     } else if (link.contains(':')) {
         // An external link: the preview says where it goes.
-        previewText_->setText(link);
-        preview_->setCurrentWidget(previewText_);
+        preview_->ShowText(link);
     }
 }
 
@@ -197,24 +188,6 @@ void TargetChooser::Flash() {
             files_->setStyleSheet(phase % 2 == 0 ? "QTreeView { background: palette(highlight); }"
                                                  : QString());
         });
-}
-
-void TargetChooser::Preview(const QString& path) {
-    if (!showPreview_->isChecked() || path.isEmpty()) return;
-    const QFileInfo info(path);
-    if (info.isFile() && IsHtmlFile(path.toStdString()) && info.size() < 2 * 1024 * 1024) {
-        previewPage_->setSource(QUrl::fromLocalFile(path), QTextDocument::HtmlResource);
-        preview_->setCurrentWidget(previewPage_);
-        return;
-    }
-    QPixmap picture;
-    if (info.isFile() && picture.load(path)) {
-        previewText_->setPixmap(
-            picture.scaled(preview_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    } else {
-        previewText_->setText(info.isDir() ? "A folder" : "No preview for this file");
-    }
-    preview_->setCurrentWidget(previewText_);
 }
 
 void TargetChooser::ShowInstances(const EAppSite* site, int count, const QStringList& pages) {

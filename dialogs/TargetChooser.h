@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include "ui/components/FilePreview.h"
+
 namespace tw {
 class EAppSite;
 }
@@ -57,7 +59,6 @@ class TargetChooser : public QWidget {
   private:
     void ShowMatch();
     void Flash();
-    void Preview(const QString& path);
     void FillNextInstance();
     void ViewSelectedInstance();
 
@@ -68,9 +69,7 @@ class TargetChooser : public QWidget {
     QTreeView* files_;
     QLabel* status_;
     QCheckBox* showPreview_;
-    QStackedWidget* preview_;
-    QLabel* previewText_;
-    QTextBrowser* previewPage_;
+    ui::FilePreview* preview_;
     QTextEdit* instances_;
     QStringList matches_;
     int matchIndex_ = -1;

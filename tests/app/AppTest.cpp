@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -33,6 +34,8 @@
 #include "core/strings/Strings.h"
 #include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
+#include "dialogs/GDlgOrphans.h"
+#include "dialogs/GDlgWarn.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/maintenance/LinksTree.h"
 #include "engine/model/SiteLoader.h"
@@ -98,6 +101,7 @@ class AppTest : public QObject {
     void cleanup() {
         ESiteRegistry::Instance().Clear();
         EQtServices::SetAnswerHook({});
+        dialogs::GDlgWarn::SetHook({});
     }
 
     void startupAndShutdownKeepTheLayoutAndSelection() {
@@ -446,6 +450,118 @@ class AppTest : public QObject {
         QVERIFY(window->Action(kUndo)->text().contains("/gone.html"));
         window->Action(kUndo)->trigger();
         QVERIFY(ReadFile(site_ + "/docs/a.html").contains("../gone.html"));
+    }
+
+    // "Remove Orphans": ticked orphans go to a folder (undone from the Edit menu) or to the
+    // trash after the delete warning; unticked ones are remembered and left alone.
+    void removeOrphansToAFolderOrTheTrash() {
+        Write("lost.html", "<p>no page leads here</p>");
+        Write("old/gone.png", "PNG");
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        const QString attic = home_->path() + "/attic";
+        const auto run = [&](const std::function<void(dialogs::GDlgOrphans*)>& act) {
+            bool seen = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog =
+                    qobject_cast<dialogs::GDlgOrphans*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                seen = true;
+                act(dialog);
+            });
+            window->Run(kRemoveOrphans);
+            QVERIFY(seen);
+        };
+        const auto entries = [](QListWidget* list) {
+            QStringList out;
+            for (int row = 0; row < list->count(); ++row) out << list->item(row)->text();
+            return out;
+        };
+        run([&](dialogs::GDlgOrphans* dialog) {
+            // The empty folder "new" is an orphan too; "old" goes whole with its picture.
+            QCOMPARE(entries(dialog->List()),
+                     QStringList({site_ + "/lost.html", site_ + "/new", site_ + "/old"}));
+            dialog->List()->item(1)->setCheckState(Qt::Unchecked);
+            dialog->ToFolder()->setChecked(true);
+            dialog->Folder()->setText(attic);
+            dialog->accept();
+        });
+        // Below a folder named after the site, each in its place.
+        QVERIFY(QFile::exists(attic + "/site/lost.html"));
+        QVERIFY(QFile::exists(attic + "/site/old/gone.png"));
+        QVERIFY(!QFile::exists(site_ + "/lost.html") && QFileInfo(site_ + "/new").isDir());
+        QCOMPARE(SettingsStore::Instance().LoadStringList("IgnoreOrphanFile"),
+                 std::vector<std::string>{(site_ + "/new").toStdString()});
+        window->Action(kUndo)->trigger();
+        QVERIFY(QFile::exists(site_ + "/lost.html") && !QFile::exists(attic + "/site/lost.html"));
+        // To the trash, once the warning is answered "Delete"; "new" now starts unticked.
+        QStringList warned;
+        dialogs::GDlgWarn::SetHook([&](const QString& title, bool* checked) {
+            warned << title;
+            *checked = false;
+            return int(dialogs::kWarnOk);
+        });
+        run([&](dialogs::GDlgOrphans* dialog) {
+            QCOMPARE(dialog->List()->item(1)->checkState(), Qt::Unchecked);
+            dialog->List()->item(2)->setCheckState(Qt::Unchecked);
+            dialog->ToTrash()->setChecked(true);
+            dialog->accept();
+        });
+        dialogs::GDlgWarn::SetHook({});
+        QCOMPARE(warned, QStringList{"Confirm File Delete"});
+        QVERIFY(!QFile::exists(site_ + "/lost.html"));
+        QVERIFY(QFile::exists(home_->path() + "/data/Trash/files/lost.html"));
+        QVERIFY(SettingsStore::Instance().ReadBool("SendOrphansToRecycleBin"));
+    }
+
+    // Each warning's buttons and the switch its box writes (answered as a user would, through
+    // the hook, and once for real with the keyboard).
+    void warningsAndTheirSwitches() {
+        SettingsStore& settings = SettingsStore::Instance();
+        int answer = dialogs::kWarnCancel;
+        bool tick = true;
+        dialogs::GDlgWarn::SetHook([&](const QString&, bool* checked) {
+            *checked = tick;
+            return answer;
+        });
+        // Ticked and cancelled: no delete, and no more warnings about deleting.
+        QVERIFY(!dialogs::ConfirmFileDelete(nullptr, {site_ + "/index.html"}));
+        QVERIFY(!settings.ReadBool("1WarnOnRecycle"));
+        QVERIFY(dialogs::ConfirmFileDelete(nullptr, {site_ + "/index.html"}));  // not asked
+        answer = dialogs::kWarnOther;
+        tick = false;
+        QCOMPARE(dialogs::ConfirmRemoveOrphansNow(nullptr), int(dialogs::kWarnOther));
+        QVERIFY(settings.ReadBool("1WarnFixLinksFirst"));
+        tick = true;
+        dialogs::ConfirmRemoveOrphansNow(nullptr);
+        QVERIFY(!settings.ReadBool("1WarnFixLinksFirst"));
+        bool dontAsk = false;
+        answer = dialogs::kWarnNo;
+        QCOMPARE(dialogs::ConfirmReloadSite(nullptr, &dontAsk), int(dialogs::kWarnNo));
+        QVERIFY(dontAsk);
+        dialogs::GDlgWarn::SetHook({});
+        // For real: Escape is Cancel; the box's state comes back.
+        settings.WriteBool("1WarnOnRecycle", true);
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            dialog->findChild<QCheckBox*>()->setChecked(true);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QVERIFY(!dialogs::ConfirmFileDelete(nullptr, {site_ + "/a.html", site_ + "/b.html"}));
+        QVERIFY(!settings.ReadBool("1WarnOnRecycle"));
+        // A report too long to read is replaced by where to read it.
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            QVERIFY(dialog->findChild<QTextBrowser*>()->toPlainText().startsWith(
+                "Too many errors to report."));
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        bool dontShow = false;
+        dialogs::ShowLoadErrors(nullptr, QString(40000, 'x'), &dontShow);
+        QVERIFY(!dontShow);
     }
 
     // The file pane lists the current folder with the site's marks, sorts, and reports its
