@@ -120,8 +120,8 @@ void CBrowser::FirstIdle() {
 void CBrowser::TakeScreenshots(const QString& file) {
     // For the documentation: each dialog that shows on the way is saved beside the picture
     // (named after the dialog) and closed. Once the window is ready and painted it is saved
-    // as it is (a page's details), then with the page's links and a broken one selected, and
-    // the Replace Link dialog that link opens; then the program quits.
+    // as it is (a page's details), then with the page's links and a broken one selected, the
+    // Replace Link dialog that link opens, and the site's dialogs; then the program quits.
     auto* shooter = new QTimer(this);
     connect(shooter, &QTimer::timeout, this, [this, file, shooter] {
         const QString folder = QFileInfo(file).absolutePath();
@@ -154,6 +154,22 @@ void CBrowser::TakeScreenshots(const QString& file) {
                             broken->data(views::GCtrlLink::kStatus, views::GCtrlLink::kUrlIndexRole)
                                 .toInt());
                     });
+                return;
+            // Then the site's dialogs, each closed (cancelled) as soon as it is saved: Fix All
+            // Broken Links, the warning before removing orphans, Remove Orphans, the delete
+            // warning.
+            case 2:
+                QTimer::singleShot(0, this, [this] { window_->Run(kFixAllLinks); });
+                return;
+            case 3:
+                QTimer::singleShot(0, this, [this] { window_->Run(kRemoveOrphans); });
+                return;
+            case 4:
+                SettingsStore::Instance().WriteBool("1WarnFixLinksFirst", false);
+                QTimer::singleShot(0, this, [this] { window_->Run(kRemoveOrphans); });
+                return;
+            case 5:
+                QTimer::singleShot(0, this, [this] { window_->Run(kDeleteFiles); });
                 return;
             default:
                 shooter->stop();
