@@ -12,6 +12,7 @@
 #include "app/Splash.h"
 #include "core/log/AppLog.h"
 #include "core/settings/SettingsStore.h"
+#include "dialogs/GDlgSites.h"
 #include "engine/model/SiteRegistry.h"
 
 namespace tw::app {
@@ -170,6 +171,23 @@ void CBrowser::TakeScreenshots(const QString& file) {
                 return;
             case 5:
                 QTimer::singleShot(0, this, [this] { window_->Run(kDeleteFiles); });
+                return;
+            // The site definition dialogs: the list of sites, one site, its sections.
+            case 6:
+                QTimer::singleShot(0, this, [this] { window_->Run(kManageSites); });
+                return;
+            case 7:
+                QTimer::singleShot(0, this, [this] { window_->Run(kTrackSite); });
+                return;
+            case 8:
+                QTimer::singleShot(0, this, [this] {
+                    if (ESiteRegistry::Instance().Sites().empty()) return;
+                    const EAppSite& site = *ESiteRegistry::Instance().Sites().front();
+                    dialogs::GDlgFilterFolders sections(QString::fromStdString(site.GetDirectory()),
+                                                        {site.GetDirectory() + "old"},
+                                                        window_.get());
+                    sections.exec();
+                });
                 return;
             default:
                 shooter->stop();

@@ -36,6 +36,7 @@
 #include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
 #include "dialogs/GDlgOrphans.h"
+#include "dialogs/GDlgSites.h"
 #include "dialogs/GDlgWarn.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/commands/UniqueNames.h"
@@ -103,6 +104,7 @@ bool Handled(CommandId id) {
         case kStatistics:
         case kFixAllLinks:
         case kRemoveOrphans:
+        case kManageSites:
         case kAbout:
         case kUpOneLevel:
         case kViewDetails:
@@ -755,7 +757,10 @@ void CMainFrame::Run(CommandId id) {
             selection.SelectDir(QFileInfo(selection.CurrentFile()).absolutePath());
             break;
         case kTrackSite:
-            AskTrackSite();
+            TrackWebSite();
+            break;
+        case kManageSites:
+            ManageSites();
             break;
         case kReloadSite:
             if (EAppSite* site = CurrentSite()) {
@@ -883,25 +888,102 @@ EAppSite* CMainFrame::CurrentSite() const {
     return sites.size() == 1 ? sites.front().get() : nullptr;
 }
 
-void CMainFrame::AskTrackSite() {
-    const QString folder = BrowseFolderFrom(
-        this,
-        LastFolder().isEmpty() ? SelectionCoordinator::Instance().CurrentFolder() : QString());
-    if (!folder.isEmpty()) TrackSite(folder);
+void CMainFrame::TrackWebSite() {
+    // The site of the current file is edited; elsewhere a site is proposed for the current
+    // folder, or for a folder the user picks when there is none.
+    const QString current = SelectionCoordinator::Instance().CurrentFile();
+    if (EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(S(current))) {
+        EditSite(site);
+        return;
+    }
+    if (current.isEmpty()) {
+        const QString folder = BrowseFolderFrom(this, LastFolder());
+        if (!folder.isEmpty()) ProposeNewSite(folder);
+        return;
+    }
+    ProposeNewSite(current);
 }
 
-EAppSite* CMainFrame::TrackSite(const QString& folder) {
-    std::string directory = std::string(StripTrailingSep(S(folder))) + kPathSep;
-    std::string name(PathName(StripTrailingSep(directory)));
-    auto site = std::make_unique<EAppSite>(name, directory, DefaultPage(directory), "",
-                                           kServerDefaultNames);
+EAppSite* CMainFrame::ProposeNewSite(const QString& path) {
+    const bool folder = QFileInfo(path).isDir();
+    const std::string directory =
+        std::string(StripTrailingSep(S(folder ? path : QFileInfo(path).absolutePath()))) + kPathSep;
+    const std::string home = folder ? DefaultPage(directory) : S(path);
+    auto site = std::make_unique<EAppSite>(std::string(PathName(StripTrailingSep(directory))),
+                                           directory, home, "", kServerDefaultNames);
+    dialogs::GDlgDefineOneSite dialog(*site, true, this);
+    const int result = dialog.exec();
+    if (result == dialogs::GDlgDefineOneSite::kShowManageSites) {
+        QTimer::singleShot(0, this, [this] { Run(kManageSites); });
+        return nullptr;
+    }
+    if (result != QDialog::Accepted) return nullptr;
+    return AddSite(std::move(site));
+}
+
+EAppSite* CMainFrame::AddSite(std::unique_ptr<EAppSite> site) {
     EAppSite* added = site.get();
     ESiteRegistry::Instance().AddSite(std::move(site));
     if (!LoadSite(*added)) return nullptr;
     WatchSites();
     SelectionCoordinator::Instance().SelectFile(Q(added->GetHomePage()));
-    ShowStatusMessage("Tracking " + Q(name), false);
+    ShowStatusMessage("Tracking " + Q(added->GetName()), false);
     return added;
+}
+
+int CMainFrame::EditSite(EAppSite* site) {
+    dialogs::GDlgDefineOneSite dialog(*site, false, this);
+    const int result = dialog.exec();
+    ESiteRegistry& registry = ESiteRegistry::Instance();
+    if (result == dialogs::GDlgDefineOneSite::kRemoveSite) {
+        // Only the definition goes; no file is touched.
+        registry.RemoveSite(site);
+        WatchSites();
+        RefreshPanes();
+    } else if (result == dialogs::GDlgDefineOneSite::kShowManageSites) {
+        QTimer::singleShot(0, this, [this] { Run(kManageSites); });
+    } else if (result == QDialog::Accepted) {
+        registry.SaveAllSites();
+        if (dialog.LoadingChanged()) {
+            LoadSite(*site);
+            WatchSites();
+        }
+        RefreshPanes();
+    }
+    return result;
+}
+
+void CMainFrame::ManageSites() {
+    dialogs::GDlgDefineSites::Actions actions;
+    actions.propose = [this] {
+        const QString folder =
+            BrowseFolderFrom(this, SelectionCoordinator::Instance().CurrentFolder());
+        return folder.isEmpty() ? nullptr : ProposeNewSite(folder);
+    };
+    actions.edit = [this](EAppSite* site) { return EditSite(site); };
+    actions.remove = [this](EAppSite* site) {
+        ESiteRegistry::Instance().RemoveSite(site);
+        WatchSites();
+        RefreshPanes();
+    };
+    actions.track = [this](EAppSite* site, bool on) {
+        const bool ok = site->SetTracking(on);
+        WatchSites();
+        RefreshPanes();
+        return ok && site->IsTracking() == on;
+    };
+    dialogs::GDlgDefineSites dialog(actions,
+                                    ESiteRegistry::Instance().FindTrackedSite(
+                                        S(SelectionCoordinator::Instance().CurrentFolder())),
+                                    this);
+    dialog.exec();
+}
+
+EAppSite* CMainFrame::TrackSite(const QString& folder) {
+    std::string directory = std::string(StripTrailingSep(S(folder))) + kPathSep;
+    std::string name(PathName(StripTrailingSep(directory)));
+    return AddSite(std::make_unique<EAppSite>(name, directory, DefaultPage(directory), "",
+                                              kServerDefaultNames));
 }
 
 void CMainFrame::LoadSites() {

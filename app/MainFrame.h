@@ -122,7 +122,15 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void ShowOverview();
     void GatherStatistics();
     void OpenFiles();
-    void AskTrackSite();
+    // Site, Track Web Site: the current file's site edited, else a new site proposed.
+    void TrackWebSite();
+    // "Define Web Site" for a new site of a folder (or of a file's folder, the file its home
+    // page); the site defined and loaded, or null.
+    EAppSite* ProposeNewSite(const QString& path);
+    EAppSite* AddSite(std::unique_ptr<EAppSite> site);
+    // "Define Web Site" for a site; the dialog's result (removal and reloading done).
+    int EditSite(EAppSite* site);
+    void ManageSites();
     QString ContextPage() const;
     void StartCounts();
     void AddCountParts(ui::PaneFrame* pane, SizeCounter& counter, bool& recursive);

@@ -35,11 +35,13 @@
 #include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
 #include "dialogs/GDlgOrphans.h"
+#include "dialogs/GDlgSites.h"
 #include "dialogs/GDlgWarn.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/maintenance/LinksTree.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
+#include "engine/services/SiteDefinition.h"
 #include "views/GViewTree.h"
 
 using namespace tw;
@@ -59,6 +61,8 @@ class AppTest : public QObject {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
+
+    static std::string S(const QString& text) { return text.toStdString(); }
 
     static QByteArray ReadFile(const QString& path) {
         QFile file(path);
@@ -562,6 +566,88 @@ class AppTest : public QObject {
         bool dontShow = false;
         dialogs::ShowLoadErrors(nullptr, QString(40000, 'x'), &dontShow);
         QVERIFY(!dontShow);
+    }
+
+    // Track Web Site proposes a site for the current folder; its definition is checked; a
+    // section excluded on editing reloads the site without it; editing only the name does not
+    // reload.
+    void definingASiteAndExcludingASection() {
+        Write("docs/inner/c.html", "<a href=\"../../gone.html\">x</a>");
+        Write("docs/a.html", "<a href=\"../nowhere.html\">x</a>");
+        auto browser = Started();
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        QStringList messages;
+        dialogs::GDlgDefineOneSite::SetHook([&](const QString& message) {
+            messages << message;
+            return int(QMessageBox::Cancel);
+        });
+        const auto withDialog = [&](const std::function<void(dialogs::GDlgDefineOneSite*)>& act) {
+            bool seen = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog =
+                    qobject_cast<dialogs::GDlgDefineOneSite*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                seen = true;
+                act(dialog);
+            });
+            window->Run(kTrackSite);
+            QVERIFY(seen);
+        };
+        SelectionCoordinator::Instance().SelectDir(site_);
+        withDialog([&](dialogs::GDlgDefineOneSite* dialog) {
+            QCOMPARE(dialog->Name()->text(), QString("site"));
+            QCOMPARE(dialog->Directory()->text(), site_);
+            QCOMPARE(dialog->HomePage()->text(), site_ + "/index.html");
+            dialog->Name()->clear();
+            dialog->accept();  // refused: no name
+            QCOMPARE(messages.value(0), QString("Please enter a valid name for the site."));
+            dialog->Name()->setText("Harbour");
+            dialog->accept();
+        });
+        EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(S(site_ + "/index.html"));
+        QVERIFY(site && site->GetName() == "Harbour" && site->IsTracking());
+        QCOMPARE(site->brokenLinks.size(), 2u);
+        // A folder inside it is no new site; one that holds it may be.
+        const auto problem = CheckSiteDefinition(
+            {"docs", S(site_ + "/docs"), S(site_ + "/docs/a.html"), ""}, nullptr);
+        QVERIFY(problem && problem->alreadyTracked);
+        QVERIFY(!CheckSiteDefinition({"home", S(home_->path()), S(site_ + "/index.html"), ""},
+                                     nullptr));
+        // Editing: the docs section left out; the site reloads without its broken links.
+        SelectionCoordinator::Instance().SelectFile(site_ + "/index.html");
+        withDialog([&](dialogs::GDlgDefineOneSite* dialog) {
+            QTimer::singleShot(0, [&] {
+                auto* sections =
+                    qobject_cast<dialogs::GDlgFilterFolders*>(QApplication::activeModalWidget());
+                QVERIFY(sections);
+                QTreeWidgetItem* root = sections->Tree()->topLevelItem(0);
+                QTreeWidgetItem* docs = nullptr;
+                for (int i = 0; i < root->childCount(); ++i)
+                    if (root->child(i)->text(0) == "docs") docs = root->child(i);
+                QVERIFY(docs);
+                docs->setCheckState(0, Qt::Unchecked);
+                QCOMPARE(docs->child(0)->checkState(0), Qt::Unchecked);  // inner follows
+                sections->accept();
+            });
+            for (QPushButton* button : dialog->findChildren<QPushButton*>())
+                if (button->text().contains("sections")) button->click();
+            QCOMPARE(dialog->Excluded(),
+                     (std::vector<std::string>{S(site_ + "/docs"), S(site_ + "/docs/inner")}));
+            dialog->accept();
+        });
+        QVERIFY(!site->IsWholeSite());
+        QCOMPARE(site->brokenLinks.size(), 0u);
+        // Only the name: no reload (the web is the same objects).
+        ENode* root = site->Root();
+        withDialog([&](dialogs::GDlgDefineOneSite* dialog) {
+            dialog->Name()->setText("Harbour Club");
+            dialog->accept();
+            QVERIFY(!dialog->LoadingChanged());
+        });
+        QCOMPARE(site->GetName(), std::string("Harbour Club"));
+        QCOMPARE(site->Root(), root);
+        dialogs::GDlgDefineOneSite::SetHook({});
     }
 
     // The file pane lists the current folder with the site's marks, sorts, and reports its
