@@ -189,6 +189,9 @@ void CBrowser::TakeScreenshots(const QString& file) {
                     sections.exec();
                 });
                 return;
+            case 9:
+                QTimer::singleShot(0, this, [this] { window_->Run(kViewOptions); });
+                return;
             default:
                 shooter->stop();
                 window_->Run(kViewDetails);

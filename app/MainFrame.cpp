@@ -35,6 +35,7 @@
 #include "core/strings/Strings.h"
 #include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
+#include "dialogs/GDlgOptions.h"
 #include "dialogs/GDlgOrphans.h"
 #include "dialogs/GDlgSites.h"
 #include "dialogs/GDlgWarn.h"
@@ -105,6 +106,7 @@ bool Handled(CommandId id) {
         case kFixAllLinks:
         case kRemoveOrphans:
         case kManageSites:
+        case kViewOptions:
         case kAbout:
         case kUpOneLevel:
         case kViewDetails:
@@ -545,8 +547,18 @@ void CMainFrame::ShowTitles(bool on) {
 }
 
 void CMainFrame::ApplyPreset(int preset) {
+    ApplySwitches(WindowPresets()[static_cast<std::size_t>(preset)].switches);
+}
+
+WindowSwitches CMainFrame::CurrentSwitches() const {
+    WindowSwitches switches = SettingsStore::Instance().ReadWindowSwitches();
+    switches.showTitles = actions_.value(kShowTitles)->isChecked();
+    switches.showRight = rightShown_;
+    return switches;
+}
+
+void CMainFrame::ApplySwitches(const WindowSwitches& switches) {
     setUpdatesEnabled(false);
-    const WindowSwitches& switches = WindowPresets()[static_cast<std::size_t>(preset)].switches;
     SettingsStore::Instance().WriteWindowSwitches(switches);
     statusBar()->setVisible(switches.bars[0]);
     findChild<QToolBar*>("WebToolbar")->setVisible(switches.bars[4]);
@@ -762,6 +774,9 @@ void CMainFrame::Run(CommandId id) {
         case kManageSites:
             ManageSites();
             break;
+        case kViewOptions:
+            ViewOptions();
+            break;
         case kReloadSite:
             if (EAppSite* site = CurrentSite()) {
                 LoadSite(*site);
@@ -951,6 +966,20 @@ int CMainFrame::EditSite(EAppSite* site) {
         RefreshPanes();
     }
     return result;
+}
+
+void CMainFrame::ViewOptions() {
+    // The list's layout as it stands is what the File View page starts from.
+    fileView_->SaveLayout();
+    dialogs::GDlgOptions::Host host;
+    host.currentSwitches = [this] { return CurrentSwitches(); };
+    host.applySwitches = [this](const WindowSwitches& switches) { ApplySwitches(switches); };
+    dialogs::GDlgOptions dialog(host, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    fileView_->LoadLayout();
+    fileView_->ShowFolder(fileView_->Folder());
+    thirdPane_->Links()->List()->Fill(true);
+    thirdPane_->RefreshView();
 }
 
 void CMainFrame::ManageSites() {

@@ -16,6 +16,7 @@
 #include "app/ChangeNotifier.h"
 #include "app/CommandTable.h"
 #include "app/SizeCounter.h"
+#include "core/settings/SettingsStore.h"
 #include "engine/commands/History.h"
 #include "engine/model/Changes.h"
 #include "ui/components/PaneFrame.h"
@@ -65,6 +66,9 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     bool RightPaneShown() const { return rightShown_; }
     // "Basic File Manager" (0), "Basic Web Manager" (1), "Expert Web Manager" (2).
     void ApplyPreset(int preset);
+    // The bars, titles and third pane as these switches say, and the switches kept.
+    void ApplySwitches(const WindowSwitches& switches);
+    WindowSwitches CurrentSwitches() const;
     void ShowStatusMessage(const QString& text, bool flash);
     QString StatusMessage() const { return status_->text(); }
     QSplitter* Splitter() const { return splitter_; }
@@ -131,6 +135,8 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     // "Define Web Site" for a site; the dialog's result (removal and reloading done).
     int EditSite(EAppSite* site);
     void ManageSites();
+    // "Set Display Options"; what it changed shows at once.
+    void ViewOptions();
     QString ContextPage() const;
     void StartCounts();
     void AddCountParts(ui::PaneFrame* pane, SizeCounter& counter, bool& recursive);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -18,8 +19,10 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -34,6 +37,7 @@
 #include "core/strings/Strings.h"
 #include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
+#include "dialogs/GDlgOptions.h"
 #include "dialogs/GDlgOrphans.h"
 #include "dialogs/GDlgSites.h"
 #include "dialogs/GDlgWarn.h"
@@ -648,6 +652,76 @@ class AppTest : public QObject {
         QCOMPARE(site->GetName(), std::string("Harbour Club"));
         QCOMPARE(site->Root(), root);
         dialogs::GDlgDefineOneSite::SetHook({});
+    }
+
+    // "Set Display Options": pages read their settings when first shown and write them on OK;
+    // pages never opened write nothing; Cancel writes nothing but the page shown.
+    void theOptionsDialogWritesWhatItsPagesShow() {
+        auto browser = Started();
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        SettingsStore& settings = SettingsStore::Instance();
+        const auto stored = [&settings](const char* key) {
+            return settings.ReadString(SettingsStore::kSection, key, "<none>");
+        };
+        const auto withOptions = [&](const std::function<void(dialogs::GDlgOptions*)>& act) {
+            bool seen = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog =
+                    qobject_cast<dialogs::GDlgOptions*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                seen = true;
+                act(dialog);
+            });
+            window->Run(kViewOptions);
+            QVERIFY(seen);
+        };
+        settings.WriteInt("OptionsDlgPage", dialogs::GDlgOptions::kFolders);
+        withOptions([&](dialogs::GDlgOptions* dialog) {
+            QCOMPARE(dialog->ShownPage(), int(dialogs::GDlgOptions::kFolders));
+            dialog->findChild<QSpinBox*>("historyLength")->setValue(40);  // at most 30
+            dialog->accept();
+        });
+        QCOMPARE(settings.ReadInt("25FolderHistoryLength"), 30);
+        QCOMPARE(stored("1ShowGoodLinks"), std::string("<none>"));
+        QCOMPARE(stored("0DnDSame"), std::string("<none>"));
+        // Drag & drop: a scheme sets the four lists and is found again on reopening.
+        withOptions([&](dialogs::GDlgOptions* dialog) {
+            dialog->ShowPage(dialogs::GDlgOptions::kDnD);
+            dialog->findChild<QListWidget*>("schemes")->setCurrentRow(2);
+            QCOMPARE(dialog->findChild<QComboBox*>("0DnDExe")->currentText(), QString("Show menu"));
+            dialog->ShowPage(dialogs::GDlgOptions::kFileManage);
+            dialog->findChild<QLineEdit*>("transferSize")->setText("5000");
+            dialog->ShowPage(dialogs::GDlgOptions::kWarn);
+            dialog->findChild<QCheckBox*>("1WarnOnRecycle")->setChecked(false);
+            dialog->accept();
+        });
+        QCOMPARE(settings.ReadInt("0DnDSame"), 3);
+        QCOMPARE(settings.ReadInt("100TransferSizeForProgressDlg"), 1024);
+        QVERIFY(!settings.ReadBool("1WarnOnRecycle"));
+        withOptions([&](dialogs::GDlgOptions* dialog) {
+            QCOMPARE(dialog->ShownPage(), int(dialogs::GDlgOptions::kWarn));
+            dialog->ShowPage(dialogs::GDlgOptions::kDnD);
+            QCOMPARE(dialog->findChild<QListWidget*>("schemes")->currentRow(), 2);
+            // No debug profile: no Troubleshooting.
+            QVERIFY(dialog->Topics()->findItems("Troubleshooting", Qt::MatchRecursive).isEmpty());
+            // A preset chosen, then Cancel: the window stays as it is.
+            dialog->ShowPage(dialogs::GDlgOptions::kAppearance);
+            dialog->findChild<QListWidget*>("presets")->setCurrentRow(0);
+            QVERIFY(!dialog->findChild<QCheckBox*>("right")->isChecked());
+            dialog->reject();
+        });
+        QVERIFY(window->RightPaneShown());
+        // The links page: its filters and sort go to the links list.
+        withOptions([&](dialogs::GDlgOptions* dialog) {
+            dialog->ShowPage(dialogs::GDlgOptions::kDetails);
+            dialog->findChild<QCheckBox*>("1ShowExtLinks")->setChecked(false);
+            dialog->findChild<QRadioButton*>("descending")->click();
+            dialog->accept();
+        });
+        QVERIFY(!settings.ReadBool("1ShowExtLinks"));
+        QVERIFY(!window->ThirdPane()->Links()->List()->Filters().external);
+        QCOMPARE(settings.ReadSortIndex("3LinksSortIndex").ascending, false);
     }
 
     // The file pane lists the current folder with the site's marks, sorts, and reports its
