@@ -12,6 +12,8 @@
 #include "app/Splash.h"
 #include "core/log/AppLog.h"
 #include "core/settings/SettingsStore.h"
+#include "dialogs/GDlgEditor.h"
+#include "dialogs/GDlgReports.h"
 #include "dialogs/GDlgSites.h"
 #include "engine/model/SiteRegistry.h"
 
@@ -191,6 +193,23 @@ void CBrowser::TakeScreenshots(const QString& file) {
                 return;
             case 9:
                 QTimer::singleShot(0, this, [this] { window_->Run(kViewOptions); });
+                return;
+            // The reports' dialogs, the site question and the editor chooser.
+            case 10:
+                QTimer::singleShot(0, this, [this] { window_->Run(kOverview); });
+                return;
+            case 11:
+                QTimer::singleShot(0, this, [this] { window_->Run(kStatistics); });
+                return;
+            case 12:
+                QTimer::singleShot(0, this,
+                                   [this] { dialogs::SelectTrackedSite(window_.get(), {}, {}); });
+                return;
+            case 13:
+                QTimer::singleShot(0, this, [this] {
+                    dialogs::GDlgEditor chooser(true, window_.get());
+                    chooser.exec();
+                });
                 return;
             default:
                 shooter->stop();

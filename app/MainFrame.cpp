@@ -33,10 +33,12 @@
 #include "core/settings/SettingsStore.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "dialogs/GDlgEditor.h"
 #include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
 #include "dialogs/GDlgOptions.h"
 #include "dialogs/GDlgOrphans.h"
+#include "dialogs/GDlgReports.h"
 #include "dialogs/GDlgSites.h"
 #include "dialogs/GDlgWarn.h"
 #include "engine/commands/SiteCommands.h"
@@ -107,6 +109,7 @@ bool Handled(CommandId id) {
         case kRemoveOrphans:
         case kManageSites:
         case kViewOptions:
+        case kEditFiles:
         case kAbout:
         case kUpOneLevel:
         case kViewDetails:
@@ -798,6 +801,9 @@ void CMainFrame::Run(CommandId id) {
         case kOpenFiles:
             OpenFiles();
             break;
+        case kEditFiles:
+            EditFiles();
+            break;
         case kDeleteFiles:
             if (!selected.empty() && dialogs::ConfirmFileDelete(this, Q(selected)))
                 ExecuteCommand(std::make_unique<ESiteTrashCommand>(
@@ -1031,18 +1037,17 @@ void CMainFrame::WatchSites() {
 void CMainFrame::ShowOverview() {
     EAppSite* site = ChooseTrackedSite();
     if (!site) return;
-    QMessageBox box(QMessageBox::Information, "Tidewright: Web Site Overview",
-                    Q(SiteSummary(*site, 295)), QMessageBox::Ok, this);
-    box.exec();
+    dialogs::GDlgWebOverview dialog(*site, this);
+    dialog.exec();
 }
 
 void CMainFrame::GatherStatistics() {
-    EAppSite* site = ChooseTrackedSite();
-    if (!site) return;
-    const QString path = SaveAsFrom(this, "Save Statistics Report",
-                                    Q(ProgramSubfolder("temp") + site->GetName() + "_report.html"),
-                                    "HTML Files (*.html *.htm);;All Files (*)");
-    if (path.isEmpty()) return;
+    dialogs::GDlgWebStats dialog(
+        SelectionCoordinator::Instance().CurrentFolder(), [this] { return DefineNewSite(); }, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.ChosenSite()) return;
+    EAppSite* site = dialog.ChosenSite();
+    if (!site->IsTracking() && !site->SetTracking(true)) return;
+    const QString path = dialog.ReportPath()->text();
     if (GenerateReport(*site, S(path))) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
@@ -1097,22 +1102,15 @@ void CMainFrame::ShowContextMenu(const QStringList& paths, const QPoint& at) {
 
 EAppSite* CMainFrame::ChooseTrackedSite() {
     if (EAppSite* site = CurrentSite(); site && site->IsTracking()) return site;
-    QStringList names;
-    std::vector<EAppSite*> tracked;
-    for (const auto& site : ESiteRegistry::Instance().Sites())
-        if (site->IsTracking()) {
-            names << Q(site->GetName());
-            tracked.push_back(site.get());
-        }
-    if (tracked.empty()) {
-        EUiServices::Instance().MessageBox("Track a site first (Site, Track Web Site...).");
-        return nullptr;
-    }
-    if (tracked.size() == 1) return tracked.front();
-    bool ok = false;
-    const QString name =
-        QInputDialog::getItem(this, Q(LoadString(117)), "Site:", names, 0, false, &ok);
-    return ok ? tracked[static_cast<std::size_t>(names.indexOf(name))] : nullptr;
+    EAppSite* site = dialogs::SelectTrackedSite(
+        this, SelectionCoordinator::Instance().CurrentFolder(), [this] { return DefineNewSite(); });
+    if (site && !site->IsTracking() && !site->SetTracking(true)) return nullptr;
+    return site;
+}
+
+EAppSite* CMainFrame::DefineNewSite() {
+    const QString folder = BrowseFolderFrom(this, SelectionCoordinator::Instance().CurrentFolder());
+    return folder.isEmpty() ? nullptr : ProposeNewSite(folder);
 }
 
 void CMainFrame::FixAllLinks() {
@@ -1156,6 +1154,22 @@ void CMainFrame::RepairLink(const QString& page, int urlIndex) {
     });
     dialog.exec();
     if (focus) focus->setFocus();
+}
+
+void CMainFrame::EditFiles() {
+    SettingsStore& settings = SettingsStore::Instance();
+    for (const QString& path : SelectionCoordinator::Instance().Selection()) {
+        const bool picture = IsImageFile(S(path));
+        if (!picture && !IsHtmlFile(S(path))) continue;
+        const char* key = picture ? "GraphicsEditor" : "HtmlEditor";
+        // The first edit of its kind asks which editor; Cancel skips the file.
+        if (settings.ReadString(SettingsStore::kSection, key, "").empty()) {
+            dialogs::GDlgEditor chooser(!picture, this);
+            if (chooser.exec() != QDialog::Accepted) continue;
+        }
+        ExecuteCommand(std::make_unique<ELaunchAppCommand>(
+            S(path), settings.ReadString(SettingsStore::kSection, key, "")));
+    }
 }
 
 void CMainFrame::OpenFiles() {

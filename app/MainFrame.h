@@ -113,6 +113,8 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     // The site a site command works on: the current one, the only one, or one the user picks
     // ("Select a Tracked Site"); null when there is none or the user cancelled.
     EAppSite* ChooseTrackedSite();
+    // A folder asked for, then "Define Web Site" for it; the new site or null.
+    EAppSite* DefineNewSite();
     void FixAllLinks();
     void RemoveOrphans();
     // Opens the Replace Link dialog for a link of a page.
@@ -126,6 +128,8 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void ShowOverview();
     void GatherStatistics();
     void OpenFiles();
+    // Pages and pictures opened in the chosen editors (asked for the first time).
+    void EditFiles();
     // Site, Track Web Site: the current file's site edited, else a new site proposed.
     void TrackWebSite();
     // "Define Web Site" for a new site of a folder (or of a file's folder, the file its home

@@ -35,10 +35,12 @@
 #include "app/SelectionCoordinator.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/Strings.h"
+#include "dialogs/GDlgEditor.h"
 #include "dialogs/GDlgFixAll.h"
 #include "dialogs/GDlgFixLink.h"
 #include "dialogs/GDlgOptions.h"
 #include "dialogs/GDlgOrphans.h"
+#include "dialogs/GDlgReports.h"
 #include "dialogs/GDlgSites.h"
 #include "dialogs/GDlgWarn.h"
 #include "engine/commands/SiteCommands.h"
@@ -67,6 +69,21 @@ class AppTest : public QObject {
     }
 
     static std::string S(const QString& text) { return text.toStdString(); }
+
+    // Acts on the next modal dialog of this kind once it is up (it may open only after other
+    // work, a "Please Wait" box, has let the event loop run).
+    template <class Dialog>
+    void WhenModal(std::function<void(Dialog*)> act) {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, poll, [poll, act] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible()) return;
+            poll->stop();
+            poll->deleteLater();
+            act(dialog);
+        });
+        poll->start(20);
+    }
 
     static QByteArray ReadFile(const QString& path) {
         QFile file(path);
@@ -722,6 +739,72 @@ class AppTest : public QObject {
         QVERIFY(!settings.ReadBool("1ShowExtLinks"));
         QVERIFY(!window->ThirdPane()->Links()->List()->Filters().external);
         QCOMPARE(settings.ReadSortIndex("3LinksSortIndex").ascending, false);
+    }
+
+    // The reports: with the current folder outside every site, "Select a Tracked Site" asks
+    // which; the overview counts it in a fixed-pitch text; the statistics dialog names the
+    // report after the site. Edit Files asks for the HTML editor the first time only.
+    void reportsAskForTheSiteAndEditFilesForTheEditor() {
+        QTemporaryDir other;
+        QDir().mkpath(other.path() + "/club");
+        QFile page(other.path() + "/club/index.html");
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<a href=\"gone.html\">g</a>");
+        page.close();
+        auto browser = Started({"--track", site_, "--track", other.path() + "/club"});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        SelectionCoordinator::Instance().SelectDir(home_->path());
+        QString overview;
+        QTimer::singleShot(0, [&] {
+            QWidget* select = QApplication::activeModalWidget();
+            QVERIFY(select && select->objectName() == "select-site");
+            auto* sites = select->findChild<dialogs::GSiteListCB*>();
+            QCOMPARE(sites->count(), 3);  // "Select site or use ...", site, club
+            sites->setCurrentIndex(2);
+            WhenModal<dialogs::GDlgWebOverview>([&](dialogs::GDlgWebOverview* dialog) {
+                overview = dialog->Text()->toPlainText();
+                QVERIFY(QFontInfo(dialog->Text()->font()).fixedPitch());
+                dialog->accept();
+            });
+            static_cast<QDialog*>(select)->accept();
+        });
+        window->Run(kOverview);
+        QVERIFY(overview.startsWith("Overview of the \"club\" web site:"));
+        QVERIFY(overview.contains("     1 files"));
+        QVERIFY(overview.contains("     1 broken links"));
+        // Statistics: the report is named after the site chosen.
+        SelectionCoordinator::Instance().SelectFile(site_ + "/index.html");
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<dialogs::GDlgWebStats*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->Sites()->currentText(), QString("site"));
+            QVERIFY(dialog->ReportPath()->text().endsWith("/temp/site.html"));
+            dialog->Sites()->setCurrentIndex(2);
+            QVERIFY(dialog->ReportPath()->text().endsWith("/temp/club.html"));
+            dialog->reject();
+        });
+        window->Run(kStatistics);
+        // Edit Files: the HTML editor is asked for once.
+        int asked = 0;
+        const auto answer = [&] {
+            QTimer::singleShot(0, [&] {
+                auto* chooser =
+                    qobject_cast<dialogs::GDlgEditor*>(QApplication::activeModalWidget());
+                if (!chooser) return;
+                ++asked;
+                chooser->Program()->setText("/bin/true");
+                chooser->accept();
+            });
+        };
+        answer();
+        window->Run(kEditFiles);
+        QCOMPARE(asked, 1);
+        QCOMPARE(SettingsStore::Instance().ReadString(SettingsStore::kSection, "HtmlEditor", ""),
+                 std::string("/bin/true"));
+        answer();
+        window->Run(kEditFiles);
+        QCOMPARE(asked, 1);
     }
 
     // The file pane lists the current folder with the site's marks, sorts, and reports its
