@@ -17,8 +17,8 @@
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/Browse.h"
 #include "engine/services/SiteDefinition.h"
+#include "ui/components/DefineList.h"
 #include "ui/components/DialogPosition.h"
-#include "ui/components/ListEditor.h"
 
 namespace tw::dialogs {
 namespace {
@@ -76,9 +76,12 @@ GDlgDefineOneSite::GDlgDefineOneSite(EAppSite& site, bool isNew, QWidget* parent
             this, "Home Page", directory_->text(), "HTML Files (*.html *.htm);;All Files (*)");
         if (!chosen.isEmpty()) homePage_->setText(chosen);
     });
-    auto* defaults = new QPushButton("Server &Defaults...", this);
-    defaults->setToolTip("The page names the server gives for a folder's address");
-    connect(defaults, &QPushButton::clicked, this, &GDlgDefineOneSite::EditServerDefaults);
+    // The site's own list of the server's default pages, edited in place.
+    GUserExtensibleList names({}, "Server Defaults", false);
+    names.SetFromText(serverDefaults_, ';');
+    defaults_ = new ui::GUserButton("Server &Defaults...", std::move(names), this);
+    defaults_->setToolTip("The page names the server gives for a folder's address");
+    QPushButton* defaults = defaults_;
     auto* sections = new QPushButton("Include/e&xclude sections...", this);
     sections->setToolTip("Include/exclude sections");
     connect(sections, &QPushButton::clicked, this, &GDlgDefineOneSite::EditSections);
@@ -112,14 +115,6 @@ GDlgDefineOneSite::GDlgDefineOneSite(EAppSite& site, bool isNew, QWidget* parent
     layout->addLayout(form);
     layout->addWidget(buttons);
     ui::KeepPosition(*this, "SiteDialogPosition");
-}
-
-void GDlgDefineOneSite::EditServerDefaults() {
-    ui::ListEditor editor(
-        "Server Defaults", "Page names a server gives for a folder's address, first found first:",
-        QString::fromStdString(serverDefaults_).split(';', Qt::SkipEmptyParts), this);
-    if (editor.exec() == QDialog::Accepted)
-        serverDefaults_ = editor.Items().join(';').toStdString();
 }
 
 void GDlgDefineOneSite::EditSections() {
@@ -156,7 +151,7 @@ void GDlgDefineOneSite::accept() {
     site_.SetDirectory(directory);
     site_.SetHomePage(fields.homePage);
     site_.SetServer(fields.server);
-    site_.SetServerDefaults(serverDefaults_);
+    site_.SetServerDefaults(defaults_->GetAsText(';'));
     site_.SetExcludedFolders(excluded_);
     QDialog::accept();
 }

@@ -18,6 +18,9 @@
 namespace tw {
 class EAppSite;
 }
+namespace tw::ui {
+class GUserButton;
+}
 
 namespace tw::dialogs {
 
@@ -36,6 +39,7 @@ class GDlgDefineOneSite : public QDialog {
     QLineEdit* Directory() const { return directory_; }
     QLineEdit* HomePage() const { return homePage_; }
     QLineEdit* Server() const { return server_; }
+    ui::GUserButton* ServerDefaults() const { return defaults_; }
     const std::vector<std::string>& Excluded() const { return excluded_; }
     void accept() override;
 
@@ -44,7 +48,6 @@ class GDlgDefineOneSite : public QDialog {
     static void SetHook(Hook hook);
 
   private:
-    void EditServerDefaults();
     void EditSections();
 
     EAppSite& site_;
@@ -55,6 +58,7 @@ class GDlgDefineOneSite : public QDialog {
     QLineEdit* homePage_;
     QLineEdit* server_;
     std::string serverDefaults_;
+    ui::GUserButton* defaults_ = nullptr;
     std::vector<std::string> excluded_;
 };
 

@@ -78,6 +78,11 @@ void GUserExtensibleList::SetFromText(std::string_view text, char separator) {
     items_.emplace_back(DefineEntry());
 }
 
+void GUserExtensibleList::SetItems(std::vector<std::string> items) {
+    items_ = std::move(items);
+    Finish(items_);
+}
+
 std::string GUserExtensibleList::GetAsText(char separator) const {
     std::string text;
     for (const std::string& item : RealItems()) {

@@ -23,6 +23,8 @@ class GUserExtensibleList {
     void SetDefaults(std::vector<std::string> defaults);
     void UseDefaults();
     void SetFromText(std::string_view text, char separator);
+    // The entries as the user left them (empty ones too); "Define..." is added.
+    void SetItems(std::vector<std::string> items);
     std::string GetAsText(char separator) const;
     const std::string& GetCurrent() const { return current_; }
     void SetCurrent(std::string text) { current_ = std::move(text); }

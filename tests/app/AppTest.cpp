@@ -47,7 +47,9 @@
 #include "engine/maintenance/LinksTree.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
+#include "engine/services/Browse.h"
 #include "engine/services/SiteDefinition.h"
+#include "ui/components/DefineList.h"
 #include "views/GViewTree.h"
 
 using namespace tw;
@@ -668,6 +670,8 @@ class AppTest : public QObject {
         });
         QCOMPARE(site->GetName(), std::string("Harbour Club"));
         QCOMPARE(site->Root(), root);
+        // The server's default pages, never touched, are the same names in the same order.
+        QCOMPARE(site->GetServerDefaults(), std::string(kServerDefaultNames) + ";");
         dialogs::GDlgDefineOneSite::SetHook({});
     }
 
@@ -805,6 +809,37 @@ class AppTest : public QObject {
         answer();
         window->Run(kEditFiles);
         QCOMPARE(asked, 1);
+    }
+
+    // "Define List": a sorted list places what is added or changed (an empty entry too); an
+    // unsorted one keeps the user's order; OK gives the list its rows and current entry; a
+    // drop-down's "Define..." cancelled leaves its entry chosen.
+    void definingAUserList() {
+        GUserExtensibleList sorted({"b", "d"}, "Letters", true);
+        sorted.UseDefaults();
+        ui::GDefineListDlg letters(sorted);
+        letters.AddItem("c");
+        letters.AddItem("");
+        letters.ChangeItem(3, "a");  // "d" becomes "a"
+        QCOMPARE(letters.Rows()->currentItem()->text(), QString("a"));
+        letters.accept();
+        QCOMPARE(sorted.Items(),
+                 (std::vector<std::string>{"", "a", "b", "c",
+                                           std::string(GUserExtensibleList::DefineEntry())}));
+        QCOMPARE(sorted.GetCurrent(), std::string("a"));
+        ui::GUserCombo combo(GUserExtensibleList({"x.html", "y.html"}, "Pages", false));
+        combo.UseDefaults();
+        combo.SetCurrent("y.html");
+        combo.FillControl();
+        QCOMPARE(combo.currentText(), QString("y.html"));
+        QTimer::singleShot(0, [] {
+            auto* editor = qobject_cast<ui::GDefineListDlg*>(QApplication::activeModalWidget());
+            QVERIFY(editor);
+            QCOMPARE(editor->Rows()->count(), 2);  // without "Define..."
+            editor->reject();
+        });
+        emit combo.activated(combo.count() - 1);
+        QCOMPARE(combo.currentText(), QString("y.html"));
     }
 
     // The file pane lists the current folder with the site's marks, sorts, and reports its
