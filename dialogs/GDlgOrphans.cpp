@@ -5,7 +5,6 @@
 #include <QFileIconProvider>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,30 +14,12 @@
 #include "engine/maintenance/Orphans.h"
 #include "engine/model/Site.h"
 #include "ui/components/DialogPosition.h"
+#include "ui/components/EmptyText.h"
 
 namespace tw::dialogs {
 namespace {
 
 constexpr const char* kPreviewKey = "1ShowPreviewInOrphansDlg";
-
-// The list says why it is empty.
-class OrphanList : public QListWidget {
-  public:
-    OrphanList(QString empty, QWidget* parent) : QListWidget(parent), empty_(std::move(empty)) {}
-
-  protected:
-    void paintEvent(QPaintEvent* event) override {
-        QListWidget::paintEvent(event);
-        if (count() > 0) return;
-        QPainter painter(viewport());
-        painter.setPen(palette().color(QPalette::PlaceholderText));
-        painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8),
-                         Qt::AlignTop | Qt::AlignHCenter | Qt::TextWordWrap, empty_);
-    }
-
-  private:
-    QString empty_;
-};
 
 }  // namespace
 
@@ -46,11 +27,11 @@ GDlgOrphans::GDlgOrphans(EAppSite& site, Executor execute, QWidget* parent)
     : QDialog(parent),
       site_(site),
       execute_(std::move(execute)),
-      list_(new OrphanList(site.IsWholeSite()
-                               ? "There are no orphan files in this site!"
-                               : "You are currently working on sections of the site.  Orphans "
-                                 "can only be removed when the entire site is tracked.",
-                           this)),
+      list_(new ui::TEmptyText<QListWidget>(
+          site.IsWholeSite() ? "There are no orphan files in this site!"
+                             : "You are currently working on sections of the site.  Orphans "
+                               "can only be removed when the entire site is tracked.",
+          this)),
       toFolder_(new QRadioButton("&Folder:", this)),
       toTrash_(new QRadioButton("&Trash", this)),
       folder_(new QLineEdit(this)),

@@ -4,13 +4,13 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPainter>
 #include <map>
 
 #include "core/settings/SettingsStore.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Node.h"
 #include "engine/model/SiteRegistry.h"
+#include "ui/components/EmptyText.h"
 #include "ui/components/HeaderLayout.h"
 #include "ui/components/StatusIcons.h"
 
@@ -225,11 +225,8 @@ void GCtrlLink::Fill(bool reload) {
 void GCtrlLink::paintEvent(QPaintEvent* event) {
     QTreeWidget::paintEvent(event);
     if (topLevelItemCount() > 0 || page_.isEmpty()) return;
-    QPainter painter(viewport());
-    painter.setPen(palette().color(QPalette::PlaceholderText));
-    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8),
-                     Qt::AlignTop | Qt::AlignHCenter | Qt::TextWordWrap,
-                     "No URL links in this file match your current filtering specification.");
+    ui::DrawEmptyText(*this,
+                      "No URL links in this file match your current filtering specification.");
 }
 
 void GCtrlLink::contextMenuEvent(QContextMenuEvent* event) {

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
-#include <QPainter>
 
 #include "core/settings/SettingsStore.h"
+#include "ui/components/EmptyText.h"
 
 namespace tw::views {
 namespace {
@@ -14,28 +14,12 @@ constexpr QSize kThumbnail(100, 100);
 // A folder of many thousands of files shows its first ones: thumbnails are for looking at.
 constexpr int kMostShown = 1000;
 
-// The list says so when it is empty.
-class ThumbnailList : public QListWidget {
-  public:
-    using QListWidget::QListWidget;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override {
-        QListWidget::paintEvent(event);
-        if (count() > 0) return;
-        QPainter painter(viewport());
-        painter.setPen(palette().color(QPalette::PlaceholderText));
-        painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignTop | Qt::AlignHCenter,
-                         "The current selection contains no files");
-    }
-};
-
 }  // namespace
 
 GViewMultiple::GViewMultiple(const PaneActions& actions, QWidget* parent)
     : GViewDetails(actions, nullptr, parent),
       showPreviews_(new QCheckBox("Show file previews", this)),
-      list_(new ThumbnailList(this)) {
+      list_(new ui::TEmptyText<QListWidget>("The current selection contains no files", this)) {
     list_->setViewMode(QListView::IconMode);
     list_->setIconSize(kThumbnail);
     list_->setGridSize(kThumbnail + QSize(25, 35));
