@@ -13,9 +13,13 @@
 #include "core/log/AppLog.h"
 #include "core/settings/SettingsStore.h"
 #include "dialogs/GDlgEditor.h"
+#include "dialogs/GDlgFindTarget.h"
 #include "dialogs/GDlgReports.h"
 #include "dialogs/GDlgSites.h"
+#include "dialogs/GDlgWarn.h"
 #include "engine/model/SiteRegistry.h"
+#include "engine/services/Browse.h"
+#include "ui/components/DefineList.h"
 
 namespace tw::app {
 namespace {
@@ -209,6 +213,55 @@ void CBrowser::TakeScreenshots(const QString& file) {
                 QTimer::singleShot(0, this, [this] {
                     dialogs::GDlgEditor chooser(true, window_.get());
                     chooser.exec();
+                });
+                return;
+            // The remaining warnings, Find Target and Define List.
+            case 14:
+                QTimer::singleShot(0, this, [this] {
+                    bool ticked = false;
+                    dialogs::WarnBeginTracking(window_.get(), &ticked);
+                });
+                return;
+            case 15:
+                QTimer::singleShot(0, this, [this] {
+                    bool ticked = false;
+                    dialogs::ConfirmReloadSite(window_.get(), &ticked);
+                });
+                return;
+            case 16:
+                QTimer::singleShot(0, this, [this] {
+                    bool ticked = false;
+                    dialogs::WarnNotTracked(window_.get(), &ticked);
+                });
+                return;
+            case 17:
+                QTimer::singleShot(0, this, [this] {
+                    bool ticked = false;
+                    dialogs::ShowLoadErrors(
+                        window_.get(),
+                        "<p><b>HTML SYNTAX ERRORS:</b></p><p>products/item.html (line 4): HTML "
+                        "syntax error, no starting \"&lt;\" near \"&lt;body&gt;&lt;p&gt;Length "
+                        "&gt; 4 metres\"</p>",
+                        &ticked);
+                });
+                return;
+            case 18:
+                QTimer::singleShot(0, this, [this] {
+                    if (ESiteRegistry::Instance().Sites().empty()) return;
+                    dialogs::GDlgFindTarget find(
+                        QString::fromStdString(
+                            ESiteRegistry::Instance().Sites().front()->GetDirectory()),
+                        "*.html", {}, window_.get());
+                    find.Search();
+                    find.exec();
+                });
+                return;
+            case 19:
+                QTimer::singleShot(0, this, [this] {
+                    GUserExtensibleList pages({}, "Server Defaults", false);
+                    pages.SetFromText(kServerDefaultNames, ';');
+                    ui::GDefineListDlg editor(pages, window_.get());
+                    editor.exec();
                 });
                 return;
             default:

@@ -22,6 +22,7 @@ GDlgFindTarget::GDlgFindTarget(const QString& siteDirectory, const QString& patt
       pattern_(new QLineEdit(pattern, this)),
       list_(new QListWidget(this)),
       label_(new QLabel(this)) {
+    setObjectName("find-target");
     setWindowTitle("Find Target");
     auto* search = new QPushButton("&Search", this);
     search->setDefault(true);
