@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/HelpViewer.h"
 #include "app/QtServices.h"
 #include "app/SelectionCoordinator.h"
 #include "app/Splash.h"
@@ -20,6 +21,7 @@
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/Browse.h"
 #include "ui/components/DefineList.h"
+#include "ui/components/HelpButton.h"
 
 namespace tw::app {
 namespace {
@@ -74,6 +76,7 @@ bool CBrowser::Start(const QStringList& arguments) {
         window,
         [window](const QString& text, bool flash) { window->ShowStatusMessage(text, flash); });
     services->SetTrackSite([window] { window->Run(kTrackSite); });
+    ui::SetHelpHandler([](QWidget* parent, const QString& page) { ShowHelpTopic(parent, page); });
     services_ = std::make_unique<ScopedUiServices>(std::move(services));
     reportStartup_ = arguments.contains("--startup-time");
     if (const qsizetype at = arguments.indexOf("--screenshot");

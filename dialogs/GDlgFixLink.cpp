@@ -13,6 +13,7 @@
 #include "engine/model/Node.h"
 #include "engine/model/SiteRegistry.h"
 #include "ui/components/DialogPosition.h"
+#include "ui/components/HelpButton.h"
 
 namespace tw::dialogs {
 
@@ -84,6 +85,7 @@ GDlgFixLink::GDlgFixLink(const QString& page, const EUrl& url, Executor execute,
         emit EditRequested(page_);
         reject();
     });
+    ui::AddHelpButton(*buttons, "fixing.htm");
     connect(buttons, &QDialogButtonBox::accepted, this, &GDlgFixLink::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -7,6 +7,7 @@
 #include "core/settings/DebugProfile.h"
 #include "dialogs/OptionsPages.h"
 #include "ui/components/DialogPosition.h"
+#include "ui/components/HelpButton.h"
 
 namespace tw::dialogs {
 namespace {
@@ -52,6 +53,7 @@ GDlgOptions::GDlgOptions(Host host, QWidget* parent)
         if (item) ShowPage(item->data(0, kPageRole).toInt());
     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ui::AddHelpButton(*buttons, "main.htm");
     connect(buttons, &QDialogButtonBox::accepted, this, &GDlgOptions::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &GDlgOptions::reject);
     auto* row = new QHBoxLayout;

@@ -15,6 +15,7 @@
 #include "engine/model/Site.h"
 #include "ui/components/DialogPosition.h"
 #include "ui/components/EmptyText.h"
+#include "ui/components/HelpButton.h"
 
 namespace tw::dialogs {
 namespace {
@@ -80,6 +81,7 @@ GDlgOrphans::GDlgOrphans(EAppSite& site, Executor execute, QWidget* parent)
     listAndPreview->addWidget(list_, 2);
     listAndPreview->addWidget(preview_, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ui::AddHelpButton(*buttons, "orphans.htm");
     connect(buttons, &QDialogButtonBox::accepted, this, &GDlgOrphans::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -16,6 +16,7 @@
 #include "engine/model/SiteRegistry.h"
 #include "engine/report/Overview.h"
 #include "ui/components/DialogPosition.h"
+#include "ui/components/HelpButton.h"
 
 namespace tw::dialogs {
 namespace {
@@ -92,6 +93,7 @@ GDlgWebOverview::GDlgWebOverview(const EAppSite& site, QWidget* parent)
     const QFontMetrics metrics(text_->font());
     text_->setMinimumSize(metrics.horizontalAdvance(QString(72, 'x')), metrics.lineSpacing() * 16);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    ui::AddHelpButton(*buttons, "orphans.htm");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_, 1);
@@ -140,6 +142,7 @@ GDlgWebStats::GDlgWebStats(const QString& currentFolder, std::function<EAppSite*
     pathRow->addWidget(browse);
     path_->setMinimumWidth(360);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ui::AddHelpButton(*buttons, "orphans.htm");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(this, &QDialog::accepted, this, [this] { chosen_ = sites_->Site(); });

@@ -19,6 +19,7 @@
 #include "engine/services/SiteDefinition.h"
 #include "ui/components/DefineList.h"
 #include "ui/components/DialogPosition.h"
+#include "ui/components/HelpButton.h"
 
 namespace tw::dialogs {
 namespace {
@@ -109,6 +110,7 @@ GDlgDefineOneSite::GDlgDefineOneSite(EAppSite& site, bool isNew, QWidget* parent
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->addButton(sections, QDialogButtonBox::ResetRole);
     buttons->addButton(remove, QDialogButtonBox::ResetRole);
+    ui::AddHelpButton(*buttons, "sites.htm");
     connect(buttons, &QDialogButtonBox::accepted, this, &GDlgDefineOneSite::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -300,6 +302,7 @@ GDlgFilterFolders::GDlgFilterFolders(const QString& directory,
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->addButton(all, QDialogButtonBox::ResetRole);
     buttons->addButton(none, QDialogButtonBox::ResetRole);
+    ui::AddHelpButton(*buttons, "sites.htm");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* head = new QHBoxLayout;
