@@ -22,7 +22,8 @@ QString Bare(QString path) {
     return path;
 }
 
-// Selected rows are drawn bold (an orphan bold and struck through).
+// A selected row's name is drawn bold (an orphan's bold and struck through); the other
+// columns keep their weight, so that their figures still fit.
 class BoldSelectionDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -30,7 +31,8 @@ class BoldSelectionDelegate : public QStyledItemDelegate {
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        if (option->state & QStyle::State_Selected) option->font.setBold(true);
+        if ((option->state & QStyle::State_Selected) && index.column() == GViewFile::kName)
+            option->font.setBold(true);
     }
 };
 
