@@ -9,18 +9,12 @@
 
 #include "app/HelpViewer.h"
 #include "app/QtServices.h"
+#include "app/ScreenshotTour.h"
 #include "app/SelectionCoordinator.h"
 #include "app/Splash.h"
 #include "core/log/AppLog.h"
 #include "core/settings/SettingsStore.h"
-#include "dialogs/GDlgEditor.h"
-#include "dialogs/GDlgFindTarget.h"
-#include "dialogs/GDlgReports.h"
-#include "dialogs/GDlgSites.h"
-#include "dialogs/GDlgWarn.h"
 #include "engine/model/SiteRegistry.h"
-#include "engine/services/Browse.h"
-#include "ui/components/DefineList.h"
 #include "ui/components/HelpButton.h"
 
 namespace tw::app {
@@ -132,6 +126,7 @@ void CBrowser::TakeScreenshots(const QString& file) {
     // (named after the dialog) and closed. Once the window is ready and painted it is saved
     // as it is (a page's details), then with the page's links and a broken one selected, the
     // Replace Link dialog that link opens, and the site's dialogs; then the program quits.
+    tour_ = DialogTour(*window_);
     auto* shooter = new QTimer(this);
     connect(shooter, &QTimer::timeout, this, [this, file, shooter] {
         const QString folder = QFileInfo(file).absolutePath();
@@ -165,109 +160,13 @@ void CBrowser::TakeScreenshots(const QString& file) {
                                 .toInt());
                     });
                 return;
-            // Then the site's dialogs, each closed (cancelled) as soon as it is saved: Fix All
-            // Broken Links, the warning before removing orphans, Remove Orphans, the delete
-            // warning.
-            case 2:
-                QTimer::singleShot(0, this, [this] { window_->Run(kFixAllLinks); });
-                return;
-            case 3:
-                QTimer::singleShot(0, this, [this] { window_->Run(kRemoveOrphans); });
-                return;
-            case 4:
-                SettingsStore::Instance().WriteBool("1WarnFixLinksFirst", false);
-                QTimer::singleShot(0, this, [this] { window_->Run(kRemoveOrphans); });
-                return;
-            case 5:
-                QTimer::singleShot(0, this, [this] { window_->Run(kDeleteFiles); });
-                return;
-            // The site definition dialogs: the list of sites, one site, its sections.
-            case 6:
-                QTimer::singleShot(0, this, [this] { window_->Run(kManageSites); });
-                return;
-            case 7:
-                QTimer::singleShot(0, this, [this] { window_->Run(kTrackSite); });
-                return;
-            case 8:
-                QTimer::singleShot(0, this, [this] {
-                    if (ESiteRegistry::Instance().Sites().empty()) return;
-                    const EAppSite& site = *ESiteRegistry::Instance().Sites().front();
-                    dialogs::GDlgFilterFolders sections(QString::fromStdString(site.GetDirectory()),
-                                                        {site.GetDirectory() + "old"},
-                                                        window_.get());
-                    sections.exec();
-                });
-                return;
-            case 9:
-                QTimer::singleShot(0, this, [this] { window_->Run(kViewOptions); });
-                return;
-            // The reports' dialogs, the site question and the editor chooser.
-            case 10:
-                QTimer::singleShot(0, this, [this] { window_->Run(kOverview); });
-                return;
-            case 11:
-                QTimer::singleShot(0, this, [this] { window_->Run(kStatistics); });
-                return;
-            case 12:
-                QTimer::singleShot(0, this,
-                                   [this] { dialogs::SelectTrackedSite(window_.get(), {}, {}); });
-                return;
-            case 13:
-                QTimer::singleShot(0, this, [this] {
-                    dialogs::GDlgEditor chooser(true, window_.get());
-                    chooser.exec();
-                });
-                return;
-            // The remaining warnings, Find Target and Define List.
-            case 14:
-                QTimer::singleShot(0, this, [this] {
-                    bool ticked = false;
-                    dialogs::WarnBeginTracking(window_.get(), &ticked);
-                });
-                return;
-            case 15:
-                QTimer::singleShot(0, this, [this] {
-                    bool ticked = false;
-                    dialogs::ConfirmReloadSite(window_.get(), &ticked);
-                });
-                return;
-            case 16:
-                QTimer::singleShot(0, this, [this] {
-                    bool ticked = false;
-                    dialogs::WarnNotTracked(window_.get(), &ticked);
-                });
-                return;
-            case 17:
-                QTimer::singleShot(0, this, [this] {
-                    bool ticked = false;
-                    dialogs::ShowLoadErrors(
-                        window_.get(),
-                        "<p><b>HTML SYNTAX ERRORS:</b></p><p>products/item.html (line 4): HTML "
-                        "syntax error, no starting \"&lt;\" near \"&lt;body&gt;&lt;p&gt;Length "
-                        "&gt; 4 metres\"</p>",
-                        &ticked);
-                });
-                return;
-            case 18:
-                QTimer::singleShot(0, this, [this] {
-                    if (ESiteRegistry::Instance().Sites().empty()) return;
-                    dialogs::GDlgFindTarget find(
-                        QString::fromStdString(
-                            ESiteRegistry::Instance().Sites().front()->GetDirectory()),
-                        "*.html", {}, window_.get());
-                    find.Search();
-                    find.exec();
-                });
-                return;
-            case 19:
-                QTimer::singleShot(0, this, [this] {
-                    GUserExtensibleList pages({}, "Server Defaults", false);
-                    pages.SetFromText(kServerDefaultNames, ';');
-                    ui::GDefineListDlg editor(pages, window_.get());
-                    editor.exec();
-                });
-                return;
             default:
+                // Then every dialog of the tour, each saved and cancelled in its turn.
+                if (const std::size_t at = static_cast<std::size_t>(screenshotStep_ - 3);
+                    at < tour_.size()) {
+                    QTimer::singleShot(0, this, tour_[at]);
+                    return;
+                }
                 shooter->stop();
                 window_->Run(kViewDetails);
                 window_->close();

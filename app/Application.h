@@ -6,7 +6,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
@@ -54,7 +56,8 @@ class CBrowser : public QObject {
     std::unique_ptr<Splash> splash_;
     QStringList pending_, arguments_;
     bool ready_ = false;
-    int screenshotStep_ = 0;  // where --screenshot has got to
+    int screenshotStep_ = 0;                   // where --screenshot has got to
+    std::vector<std::function<void()>> tour_;  // the dialogs it pictures
     bool shutDown_ = false;
     QElapsedTimer started_;
     bool reportStartup_ = false;
