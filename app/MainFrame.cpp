@@ -332,17 +332,13 @@ void CMainFrame::BuildPanes() {
     });
     connect(fileView_, &views::GViewFile::DropRequested, this, &CMainFrame::Drop);
     connect(treeView_, &views::GViewTree::DropRequested, this, &CMainFrame::Drop);
-    connect(fileView_, &views::GViewFile::OpenRequested, this, [this](const QString& path) {
-        ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
-    });
+    connect(fileView_, &views::GViewFile::OpenRequested, this, &CMainFrame::OpenPath);
     const views::PaneActions paneActions{actions_.value(kTrackSite), actions_.value(kViewDetails),
                                          actions_.value(kViewLinks)};
     thirdPane_ = new views::GThirdPane(paneActions);
     links_->SetView(thirdPane_);
     connect(thirdPane_, &views::GThirdPane::KindChanged, this, &CMainFrame::ApplyPaneBars);
-    connect(thirdPane_, &views::GThirdPane::OpenRequested, this, [this](const QString& path) {
-        ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
-    });
+    connect(thirdPane_, &views::GThirdPane::OpenRequested, this, &CMainFrame::OpenPath);
     connect(thirdPane_, &views::GThirdPane::FileChosen, this,
             [](const QString& path) { SelectionCoordinator::Instance().SelectFile(path); });
     connect(thirdPane_, &views::GThirdPane::RepairRequested, this, &CMainFrame::RepairLink);
@@ -630,10 +626,7 @@ bool CMainFrame::ExecuteCommand(std::unique_ptr<ECommand> command) {
 void CMainFrame::OnChanges(const ChangeBatch& batch) {
     treeView_->Apply(batch);
     fileView_->Apply(batch);
-    const QString current = SelectionCoordinator::Instance().CurrentFile();
-    ESiteRegistry::Instance().LoadPageInfo(S(current));
-    ShowPageCounts();
-    thirdPane_->RefreshView();
+    RefreshPage();
     UpdateCommands();
 }
 
@@ -728,10 +721,14 @@ void CMainFrame::RefreshPanes() {
     const QStringList selected = fileView_->SelectedPaths();
     fileView_->ShowFolder(selection.CurrentFolder());
     fileView_->SelectPaths(selected);
-    ESiteRegistry::Instance().LoadPageInfo(S(selection.CurrentFile()));
+    RefreshPage();
+    UpdateCommands();
+}
+
+void CMainFrame::RefreshPage() {
+    ESiteRegistry::Instance().LoadPageInfo(S(SelectionCoordinator::Instance().CurrentFile()));
     ShowPageCounts();
     thirdPane_->RefreshView();
-    UpdateCommands();
 }
 
 void CMainFrame::Run(CommandId id) {
@@ -917,12 +914,10 @@ void CMainFrame::TrackWebSite() {
         EditSite(site);
         return;
     }
-    if (current.isEmpty()) {
-        const QString folder = BrowseFolderFrom(this, LastFolder());
-        if (!folder.isEmpty()) ProposeNewSite(folder);
-        return;
-    }
-    ProposeNewSite(current);
+    if (current.isEmpty())
+        DefineNewSite();
+    else
+        ProposeNewSite(current);
 }
 
 EAppSite* CMainFrame::ProposeNewSite(const QString& path) {
@@ -957,10 +952,7 @@ int CMainFrame::EditSite(EAppSite* site) {
     const int result = dialog.exec();
     ESiteRegistry& registry = ESiteRegistry::Instance();
     if (result == dialogs::GDlgDefineOneSite::kRemoveSite) {
-        // Only the definition goes; no file is touched.
-        registry.RemoveSite(site);
-        WatchSites();
-        RefreshPanes();
+        RemoveSite(site);
     } else if (result == dialogs::GDlgDefineOneSite::kShowManageSites) {
         QTimer::singleShot(0, this, [this] { Run(kManageSites); });
     } else if (result == QDialog::Accepted) {
@@ -972,6 +964,13 @@ int CMainFrame::EditSite(EAppSite* site) {
         RefreshPanes();
     }
     return result;
+}
+
+void CMainFrame::RemoveSite(EAppSite* site) {
+    // Only the definition goes; no file is touched.
+    ESiteRegistry::Instance().RemoveSite(site);
+    WatchSites();
+    RefreshPanes();
 }
 
 void CMainFrame::ViewOptions() {
@@ -990,17 +989,9 @@ void CMainFrame::ViewOptions() {
 
 void CMainFrame::ManageSites() {
     dialogs::GDlgDefineSites::Actions actions;
-    actions.propose = [this] {
-        const QString folder =
-            BrowseFolderFrom(this, SelectionCoordinator::Instance().CurrentFolder());
-        return folder.isEmpty() ? nullptr : ProposeNewSite(folder);
-    };
+    actions.propose = [this] { return DefineNewSite(); };
     actions.edit = [this](EAppSite* site) { return EditSite(site); };
-    actions.remove = [this](EAppSite* site) {
-        ESiteRegistry::Instance().RemoveSite(site);
-        WatchSites();
-        RefreshPanes();
-    };
+    actions.remove = [this](EAppSite* site) { RemoveSite(site); };
     actions.track = [this](EAppSite* site, bool on) {
         const bool ok = site->SetTracking(on);
         WatchSites();
@@ -1116,10 +1107,7 @@ EAppSite* CMainFrame::DefineNewSite() {
 void CMainFrame::FixAllLinks() {
     EAppSite* site = ChooseTrackedSite();
     if (!site) return;
-    dialogs::GDlgFixAll dialog(
-        *site,
-        [this](std::unique_ptr<ECommand> command) { return ExecuteCommand(std::move(command)); },
-        this);
+    dialogs::GDlgFixAll dialog(*site, Runner(), this);
     dialog.exec();
     RefreshPanes();
 }
@@ -1134,10 +1122,7 @@ void CMainFrame::RemoveOrphans() {
             QTimer::singleShot(0, this, [this] { Run(kFixAllLinks); });
         if (answer != dialogs::kWarnOk) return;
     }
-    dialogs::GDlgOrphans dialog(
-        *site,
-        [this](std::unique_ptr<ECommand> command) { return ExecuteCommand(std::move(command)); },
-        this);
+    dialogs::GDlgOrphans dialog(*site, Runner(), this);
     dialog.exec();
 }
 
@@ -1145,36 +1130,42 @@ void CMainFrame::RepairLink(const QString& page, int urlIndex) {
     const std::vector<EUrl>& urls = thirdPane_->Links()->List()->Urls();
     if (urlIndex < 0 || static_cast<std::size_t>(urlIndex) >= urls.size()) return;
     QWidget* focus = QApplication::focusWidget();
-    dialogs::GDlgFixLink dialog(
-        page, urls[static_cast<std::size_t>(urlIndex)],
-        [this](std::unique_ptr<ECommand> command) { return ExecuteCommand(std::move(command)); },
-        this);
-    connect(&dialog, &dialogs::GDlgFixLink::EditRequested, this, [this](const QString& path) {
-        ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
-    });
+    dialogs::GDlgFixLink dialog(page, urls[static_cast<std::size_t>(urlIndex)], Runner(), this);
+    // "Edit Full File...": the page in the HTML editor, as Edit Files would open it.
+    connect(&dialog, &dialogs::GDlgFixLink::EditRequested, this, &CMainFrame::EditFile);
     dialog.exec();
     if (focus) focus->setFocus();
 }
 
 void CMainFrame::EditFiles() {
+    for (const QString& path : SelectionCoordinator::Instance().Selection()) EditFile(path);
+}
+
+void CMainFrame::EditFile(const QString& path) {
+    const bool picture = IsImageFile(S(path));
+    if (!picture && !IsHtmlFile(S(path))) return;
     SettingsStore& settings = SettingsStore::Instance();
-    for (const QString& path : SelectionCoordinator::Instance().Selection()) {
-        const bool picture = IsImageFile(S(path));
-        if (!picture && !IsHtmlFile(S(path))) continue;
-        const char* key = picture ? "GraphicsEditor" : "HtmlEditor";
-        // The first edit of its kind asks which editor; Cancel skips the file.
-        if (settings.ReadString(SettingsStore::kSection, key, "").empty()) {
-            dialogs::GDlgEditor chooser(!picture, this);
-            if (chooser.exec() != QDialog::Accepted) continue;
-        }
-        ExecuteCommand(std::make_unique<ELaunchAppCommand>(
-            S(path), settings.ReadString(SettingsStore::kSection, key, "")));
+    const char* key = picture ? "GraphicsEditor" : "HtmlEditor";
+    // The first edit of its kind asks which editor; Cancel skips the file.
+    if (settings.ReadString(SettingsStore::kSection, key, "").empty()) {
+        dialogs::GDlgEditor chooser(!picture, this);
+        if (chooser.exec() != QDialog::Accepted) return;
     }
+    ExecuteCommand(std::make_unique<ELaunchAppCommand>(
+        S(path), settings.ReadString(SettingsStore::kSection, key, "")));
 }
 
 void CMainFrame::OpenFiles() {
     for (const QString& path : SelectionCoordinator::Instance().Selection())
-        if (!QFileInfo(path).isDir()) ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
+        if (!QFileInfo(path).isDir()) OpenPath(path);
+}
+
+void CMainFrame::OpenPath(const QString& path) {
+    ExecuteCommand(std::make_unique<ELaunchAppCommand>(S(path)));
+}
+
+dialogs::CommandRunner CMainFrame::Runner() {
+    return [this](std::unique_ptr<ECommand> command) { return ExecuteCommand(std::move(command)); };
 }
 
 // ---- selection, activation, changes on disk ----

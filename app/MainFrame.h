@@ -17,6 +17,7 @@
 #include "app/CommandTable.h"
 #include "app/SizeCounter.h"
 #include "core/settings/SettingsStore.h"
+#include "dialogs/CommandRunner.h"
 #include "engine/commands/History.h"
 #include "engine/model/Changes.h"
 #include "ui/components/PaneFrame.h"
@@ -128,8 +129,16 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void ShowOverview();
     void GatherStatistics();
     void OpenFiles();
+    // A file opened with the desktop's program for it.
+    void OpenPath(const QString& path);
     // Pages and pictures opened in the chosen editors (asked for the first time).
     void EditFiles();
+    void EditFile(const QString& path);
+    // What dialogs run their commands through: the history, so the Edit menu can undo them.
+    dialogs::CommandRunner Runner();
+    // The current page read again: the link pane's counts and the third pane.
+    void RefreshPage();
+    void RemoveSite(EAppSite* site);
     // Site, Track Web Site: the current file's site edited, else a new site proposed.
     void TrackWebSite();
     // "Define Web Site" for a new site of a folder (or of a file's folder, the file its home

@@ -30,7 +30,7 @@ QString Q(const std::string& text) {
 
 }  // namespace
 
-GDlgFixAll::GDlgFixAll(EAppSite& site, Executor execute, QWidget* parent)
+GDlgFixAll::GDlgFixAll(EAppSite& site, CommandRunner execute, QWidget* parent)
     : QDialog(parent),
       site_(site),
       execute_(std::move(execute)),
@@ -70,7 +70,6 @@ GDlgFixAll::GDlgFixAll(EAppSite& site, Executor execute, QWidget* parent)
     connect(renameGroup_, &QPushButton::clicked, this, &GDlgFixAll::RenameGroup);
     connect(removeGroup_, &QPushButton::clicked, this, &GDlgFixAll::RemoveGroup);
     connect(fix, &QPushButton::clicked, this, &GDlgFixAll::FixIt);
-    connect(chooser_, &TargetChooser::ViewRequested, this, [](const QString&) {});
     for (QPushButton* button : {save, newGroup, renameGroup_, removeGroup_, fix})
         button->setAutoDefault(false);
     auto* done = new QPushButton("Done", this);
@@ -184,10 +183,8 @@ void GDlgFixAll::OnCurrentChanged() {
     link_ = item->data(0, kLinkRole).toString();
     const QString dir = QDir::cleanPath(Q(site_.GetDirectory()));
     chooser_->SetLink(link_, dir + link_);
-    int count = 0;
     QStringList pages;
-    for (const std::string& page : PagesWithLink(site_, link_.toStdString(), 9, &count))
-        pages << Q(page);
+    for (const std::string& page : PagesWithLink(site_, link_.toStdString(), 9)) pages << Q(page);
     chooser_->ShowInstances(&site_, item->text(1).toInt(), pages);
 }
 

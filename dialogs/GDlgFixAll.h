@@ -9,27 +9,24 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <functional>
-#include <memory>
 
+#include "dialogs/CommandRunner.h"
 #include "dialogs/TargetChooser.h"
 #include "engine/maintenance/LinksTree.h"
 
 namespace tw {
-class ECommand;
 class EAppSite;
-}  // namespace tw
+}
 
 namespace tw::dialogs {
 
 class GDlgFixAll : public QDialog {
     Q_OBJECT
   public:
-    using Executor = std::function<bool(std::unique_ptr<ECommand>)>;
     static constexpr int kGroupRole = Qt::UserRole + 1;  // the group's index in the model
     static constexpr int kLinkRole = Qt::UserRole + 2;   // a link's site-relative path
 
-    GDlgFixAll(EAppSite& site, Executor execute, QWidget* parent = nullptr);
+    GDlgFixAll(EAppSite& site, CommandRunner execute, QWidget* parent = nullptr);
 
     QTreeWidget* Tree() const { return tree_; }
     TargetChooser* Chooser() const { return chooser_; }
@@ -59,7 +56,7 @@ class GDlgFixAll : public QDialog {
     std::vector<std::string> SelectedLinks(std::size_t* group) const;
 
     EAppSite& site_;
-    Executor execute_;
+    CommandRunner execute_;
     GLinksTree groups_;
     QTreeWidget* tree_;
     TargetChooser* chooser_;

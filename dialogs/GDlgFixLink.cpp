@@ -29,7 +29,8 @@ bool AskForNewTarget(QWidget* parent, const QString& link) {
                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
 }
 
-GDlgFixLink::GDlgFixLink(const QString& page, const EUrl& url, Executor execute, QWidget* parent)
+GDlgFixLink::GDlgFixLink(const QString& page, const EUrl& url, CommandRunner execute,
+                         QWidget* parent)
     : QDialog(parent), page_(page), url_(url), execute_(std::move(execute)) {
     const std::string path = page.toStdString();
     EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(path);
@@ -54,8 +55,6 @@ GDlgFixLink::GDlgFixLink(const QString& page, const EUrl& url, Executor execute,
                                       site ? site->GetDirectory() + url.text : std::string())));
     chooser_ = new TargetChooser(root, this);
     chooser_->SetLink(oldLink_, url.target ? targetPath : QString());
-    connect(chooser_, &TargetChooser::ViewRequested, this,
-            [this](const QString& file) { emit EditRequested(file); });
 
     // The places the link is written: the other pages that have it first, this page last.
     int count = 0;

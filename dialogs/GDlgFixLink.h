@@ -5,26 +5,23 @@
 
 #include <QDialog>
 #include <QRadioButton>
-#include <functional>
-#include <memory>
 
+#include "dialogs/CommandRunner.h"
 #include "dialogs/TargetChooser.h"
 #include "engine/model/Url.h"
 
 namespace tw {
-class ECommand;
 class EHtmlNode;
-}  // namespace tw
+}
 
 namespace tw::dialogs {
 
 class GDlgFixLink : public QDialog {
     Q_OBJECT
   public:
-    using Executor = std::function<bool(std::unique_ptr<ECommand>)>;
-
     // `url` is one URL of the page at `page`; `execute` runs a command through the history.
-    GDlgFixLink(const QString& page, const EUrl& url, Executor execute, QWidget* parent = nullptr);
+    GDlgFixLink(const QString& page, const EUrl& url, CommandRunner execute,
+                QWidget* parent = nullptr);
     ~GDlgFixLink() override;
 
     TargetChooser* Chooser() const { return chooser_; }
@@ -41,7 +38,7 @@ class GDlgFixLink : public QDialog {
   private:
     QString page_;
     EUrl url_;
-    Executor execute_;
+    CommandRunner execute_;
     std::unique_ptr<EHtmlNode> temporary_;  // the page read for the dialog outside the sites
     EHtmlNode* node_ = nullptr;
     QString oldLink_;

@@ -24,7 +24,7 @@ constexpr const char* kPreviewKey = "1ShowPreviewInOrphansDlg";
 
 }  // namespace
 
-GDlgOrphans::GDlgOrphans(EAppSite& site, Executor execute, QWidget* parent)
+GDlgOrphans::GDlgOrphans(EAppSite& site, CommandRunner execute, QWidget* parent)
     : QDialog(parent),
       site_(site),
       execute_(std::move(execute)),

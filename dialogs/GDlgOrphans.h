@@ -9,24 +9,20 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
-#include <functional>
-#include <memory>
 
+#include "dialogs/CommandRunner.h"
 #include "ui/components/FilePreview.h"
 
 namespace tw {
-class ECommand;
 class EAppSite;
-}  // namespace tw
+}
 
 namespace tw::dialogs {
 
 class GDlgOrphans : public QDialog {
     Q_OBJECT
   public:
-    using Executor = std::function<bool(std::unique_ptr<ECommand>)>;
-
-    GDlgOrphans(EAppSite& site, Executor execute, QWidget* parent = nullptr);
+    GDlgOrphans(EAppSite& site, CommandRunner execute, QWidget* parent = nullptr);
 
     QListWidget* List() const { return list_; }
     QRadioButton* ToFolder() const { return toFolder_; }
@@ -39,7 +35,7 @@ class GDlgOrphans : public QDialog {
     void Fill();
 
     EAppSite& site_;
-    Executor execute_;
+    CommandRunner execute_;
     QListWidget* list_;
     QRadioButton* toFolder_;
     QRadioButton* toTrash_;

@@ -58,8 +58,6 @@ GDlgDefineOneSite::GDlgDefineOneSite(EAppSite& site, bool isNew, QWidget* parent
       directory_(new QLineEdit(Q(std::string(StripTrailingSep(site.GetDirectory()))), this)),
       homePage_(new QLineEdit(Q(site.GetHomePage()), this)),
       server_(new QLineEdit(Q(site.GetServer()), this)),
-      serverDefaults_(site.GetServerDefaults().empty() ? kServerDefaultNames
-                                                       : site.GetServerDefaults()),
       excluded_(site.GetExcludedFolders()) {
     setObjectName("define-site");
     setWindowTitle("Define Web Site");
@@ -79,7 +77,8 @@ GDlgDefineOneSite::GDlgDefineOneSite(EAppSite& site, bool isNew, QWidget* parent
     });
     // The site's own list of the server's default pages, edited in place.
     GUserExtensibleList names({}, "Server Defaults", false);
-    names.SetFromText(serverDefaults_, ';');
+    names.SetFromText(
+        site.GetServerDefaults().empty() ? kServerDefaultNames : site.GetServerDefaults(), ';');
     defaults_ = new ui::GUserButton("Server &Defaults...", std::move(names), this);
     defaults_->setToolTip("The page names the server gives for a folder's address");
     QPushButton* defaults = defaults_;

@@ -57,7 +57,6 @@ class GDlgDefineOneSite : public QDialog {
     QLineEdit* directory_;
     QLineEdit* homePage_;
     QLineEdit* server_;
-    std::string serverDefaults_;
     ui::GUserButton* defaults_ = nullptr;
     std::vector<std::string> excluded_;
 };

@@ -1,5 +1,6 @@
 #include "dialogs/TargetChooser.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -227,7 +228,7 @@ void TargetChooser::ViewSelectedInstance() {
     const QString path =
         instances_->textCursor().selectedText().section(QChar::ParagraphSeparator, 0, 0).trimmed();
     if (!path.isEmpty() && QFileInfo(path).isFile()) {
-        emit ViewRequested(path);
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));  // the desktop's viewer
         return;
     }
     QMessageBox::information(this, "Tidewright",

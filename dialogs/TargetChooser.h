@@ -49,10 +49,6 @@ class TargetChooser : public QWidget {
     QString SiteUrlOf(const QString& path) const;
     const QString& Link() const { return link_; }
 
-  signals:
-    // A file to be opened with the program the system has for it ("View").
-    void ViewRequested(const QString& path);
-
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -194,10 +194,10 @@ void GCtrlLink::Fill(bool reload) {
         } else {
             row = new LinkRow(this);
         }
-        const bool broken =
-            !url.IsExternal() && tracked_ && !url.target && !url.IsUntracked() && !url.IsIgnored();
+        const ui::StatusImage status = StatusImageOf(url, tracked_);
+        const bool broken = status == ui::StatusImage::Broken;
         row->setText(kStatus, StatusText(url, tracked_));
-        row->setIcon(kStatus, ui::StatusIcon(StatusImageOf(url, tracked_)));
+        row->setIcon(kStatus, ui::StatusIcon(status));
         row->setData(kStatus, kClassRole, StatusClass(url));
         row->setData(kStatus, kUrlIndexRole, static_cast<int>(i));
         row->setText(kUrl, QString::fromStdString(url.text));

@@ -11,15 +11,13 @@
 #include "core/platform/SizeText.h"
 #include "core/settings/SettingsStore.h"
 #include "engine/model/SiteRegistry.h"
+#include "ui/components/FilePreview.h"
 
 namespace tw::views {
 namespace {
 
 constexpr const char* kStripKey = "1ShowTrackingButton";
 constexpr const char* kPreviewKey = "1ShowPreview";
-// Pages larger than this are not rendered in the preview: the text view would hold up the
-// window for seconds on them.
-constexpr qint64 kLargestPreviewedPage = 2 * 1024 * 1024;
 
 // A title as the page's readers see it: entities ("&amp;") decoded, blanks trimmed.
 QString TitleText(const std::string& text) {
@@ -237,7 +235,7 @@ void GViewPreviewed::ShowPicture(const QString& path) {
 }
 
 void GViewPreviewed::ShowPage(const QString& path) {
-    if (QFileInfo(path).size() > kLargestPreviewedPage) {
+    if (QFileInfo(path).size() > ui::kLargestPreviewedPage) {
         none_->setText("This page is too large to preview here. Click Open to view it.");
         preview_->setCurrentWidget(none_);
         return;

@@ -7,11 +7,6 @@
 #include "engine/model/Node.h"
 
 namespace tw::ui {
-namespace {
-// Larger pages would hold the dialog up while the text view lays them out.
-constexpr qint64 kLargestPage = 2 * 1024 * 1024;
-}  // namespace
-
 FilePreview::FilePreview(QWidget* parent)
     : QStackedWidget(parent), text_(new QLabel(this)), page_(new QTextBrowser(this)) {
     text_->setAlignment(Qt::AlignCenter);
@@ -33,7 +28,7 @@ void FilePreview::Show(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists()) return ShowText({});
     if (info.isDir()) return ShowText("A folder");
-    if (IsHtmlFile(path.toStdString()) && info.size() < kLargestPage) {
+    if (IsHtmlFile(path.toStdString()) && info.size() < kLargestPreviewedPage) {
         page_->setSource(QUrl::fromLocalFile(path), QTextDocument::HtmlResource);
         setCurrentWidget(page_);
         return;

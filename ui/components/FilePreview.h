@@ -8,6 +8,10 @@
 
 namespace tw::ui {
 
+// Larger pages are not rendered in a preview: the text view would hold the window up for
+// seconds while it lays them out.
+constexpr qint64 kLargestPreviewedPage = 2 * 1024 * 1024;
+
 class FilePreview : public QStackedWidget {
     Q_OBJECT
   public:
