@@ -20,7 +20,7 @@ namespace tw {
 
 // ---- ByteSet ----
 
-std::size_t ByteSet::Find(const char* data, std::size_t size) const {
+std::size_t ByteSet::FindWide(const char* data, std::size_t size) const {
     std::size_t i = 0;
 #if defined(__SSE2__)
     if (count_ >= 1 && count_ <= 4) {
@@ -67,36 +67,6 @@ std::string& EScanner::Extract(std::string& out, std::uint32_t from, std::uint32
 
 bool EScanner::IsAtEnd() {
     return pos_ == length_ || Peek(0) == -1;
-}
-
-// ---- EScannerString ----
-
-EScannerString::EScannerString(std::string text) : text_(std::move(text)) {
-    length_ = static_cast<std::uint32_t>(text_.size());
-}
-
-int EScannerString::Peek(int offset) {
-    std::int64_t t = static_cast<std::int64_t>(pos_) + offset;
-    if (t < 0 || t >= length_) return 0;
-    return static_cast<signed char>(text_[static_cast<std::size_t>(t)]);
-}
-
-std::string& EScannerString::Extract(std::string& out, std::uint32_t from, std::uint32_t to) {
-    if (from < to && from < length_) out.append(text_, from, std::min(to, length_) - from);
-    return out;
-}
-
-std::uint32_t EScannerString::SkipTo(const ByteSet& set) {
-    while (pos_ < length_ && !set.Has(text_[pos_])) ++pos_;
-    return pos_;
-}
-
-std::uint32_t EScannerString::ReadUntil(std::string& out, const ByteSet& set) {
-    out.clear();
-    std::uint32_t start = pos_;
-    SkipTo(set);
-    out.assign(text_, start, pos_ - start);
-    return pos_;
 }
 
 // ---- EScannerIstream ----
@@ -149,8 +119,7 @@ bool EScannerIstream::IsAtEnd() {
 
 // ---- EScannerFile ----
 
-EScannerFile::EScannerFile(std::string path, std::uint32_t windowSize)
-    : path_(std::move(path)), window_(std::max<std::uint32_t>(windowSize, 16)) {
+EScannerFile::EScannerFile(std::string path, std::uint32_t windowSize) : path_(std::move(path)) {
     struct stat st;
     fd_ = OpenRegularFile(path_, &st);
     if (fd_ < 0) {
@@ -162,8 +131,15 @@ EScannerFile::EScannerFile(std::string path, std::uint32_t windowSize)
     // Offsets in a page are 32-bit; a larger file is read up to that limit, and says so.
     length_ = static_cast<std::uint32_t>(std::min<std::int64_t>(st.st_size, INT32_MAX));
     if (st.st_size > INT32_MAX) ELog::Instance().LogErrorFile(30060, path_);
-    buffer_[0].resize(window_ + 1);
-    buffer_[1].resize(window_ + 1);
+    if (windowSize == 0) windowSize = length_ <= kWholeFileMax ? length_ : kDefaultWindow;
+    window_ = std::max<std::uint32_t>(windowSize, 16);
+}
+
+std::string_view EScannerFile::WholeText() {
+    if (length_ == 0) return {};
+    const int w = WindowFor(0);
+    if (w < 0 || blockSize_[w] != length_) return {};
+    return {buffer_[w].get(), length_};
 }
 
 EScannerFile::~EScannerFile() {
@@ -180,10 +156,11 @@ int EScannerFile::WindowFor(std::uint32_t target) {
     // Keep the cursor's own block loaded: replace the other window.
     std::uint32_t cursorBlock = pos_ - pos_ % window_;
     int w = (blockStart_[0] == cursorBlock) ? 1 : 0;
+    if (!buffer_[w]) buffer_[w] = std::make_unique_for_overwrite<char[]>(window_ + 1);
     std::uint32_t want = std::min(window_, length_ - block);
     std::uint32_t got = 0;
     while (got < want) {
-        ssize_t n = ::pread(fd_, buffer_[w].data() + got, want - got, block + got);
+        ssize_t n = ::pread(fd_, buffer_[w].get() + got, want - got, block + got);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         got += static_cast<std::uint32_t>(n);
@@ -199,7 +176,7 @@ int EScannerFile::WindowFor(std::uint32_t target) {
     }
     blockStart_[w] = block;
     blockSize_[w] = got;
-    if (lineSink_) lineSink_->FeedLineEnds(buffer_[w].data(), got, block);
+    if (lineSink_) lineSink_->FeedLineEnds(buffer_[w].get(), got, block);
     if (got == 0 || target >= length_) return -1;
     return last_ = w;
 }
@@ -216,7 +193,7 @@ std::uint32_t EScannerFile::Scan(std::string* out, const ByteSet& set) {
         int w = last_;
         if (!(pos_ >= blockStart_[w] && pos_ - blockStart_[w] < blockSize_[w])) w = WindowFor(pos_);
         if (w < 0) break;
-        const char* data = buffer_[w].data();
+        const char* data = buffer_[w].get();
         std::uint32_t begin = pos_ - blockStart_[w];
         const std::uint32_t n = blockSize_[w];
         std::uint32_t i = begin + static_cast<std::uint32_t>(set.Find(data + begin, n - begin));
@@ -228,9 +205,8 @@ std::uint32_t EScannerFile::Scan(std::string* out, const ByteSet& set) {
     return pos_;
 }
 
-std::uint32_t EScannerFile::SkipTo(const ByteSet& set) {
-    return Scan<false>(nullptr, set);
-}
+template std::uint32_t EScannerFile::Scan<false>(std::string*, const ByteSet&);
+template std::uint32_t EScannerFile::Scan<true>(std::string*, const ByteSet&);
 
 std::string& EScannerFile::Extract(std::string& out, std::uint32_t from, std::uint32_t to) {
     for (std::uint32_t p = from; p < std::min(to, length_);) {
@@ -238,15 +214,10 @@ std::string& EScannerFile::Extract(std::string& out, std::uint32_t from, std::ui
         if (w < 0) break;
         std::uint32_t offset = p - blockStart_[w];
         std::uint32_t n = std::min(blockSize_[w] - offset, std::min(to, length_) - p);
-        out.append(buffer_[w].data() + offset, n);
+        out.append(buffer_[w].get() + offset, n);
         p += n;
     }
     return out;
-}
-
-std::uint32_t EScannerFile::ReadUntil(std::string& out, const ByteSet& set) {
-    out.clear();
-    return Scan<true>(&out, set);
 }
 
 }  // namespace tw

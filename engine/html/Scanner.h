@@ -3,6 +3,7 @@
 // next byte of a set, copy text up to a byte of a set, cut out a range. One reads a file
 // through two windows, one an in-memory string, one a standard stream.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <istream>
@@ -21,7 +22,7 @@ constexpr bool IsHtmlSpace(int c) {
 }
 
 // A set of bytes, tested in one table lookup. Sets of up to four bytes are also searched
-// sixteen bytes at a time.
+// sixteen bytes at a time once the first few bytes did not end the search.
 class ByteSet {
   public:
     constexpr explicit ByteSet(std::string_view chars) {
@@ -34,10 +35,19 @@ class ByteSet {
         }
     }
     constexpr bool Has(char c) const { return bits_[static_cast<unsigned char>(c)]; }
-    // The position of the first byte of data[0..size) in the set, or `size`.
-    std::size_t Find(const char* data, std::size_t size) const;
+    // The position of the first byte of data[0..size) in the set, or `size`. Inside a tag most
+    // searches end within a few bytes, so those are looked at before a wide search is set up.
+    std::size_t Find(const char* data, std::size_t size) const {
+        const std::size_t head = size < kHead ? size : kHead;
+        for (std::size_t i = 0; i < head; ++i)
+            if (Has(data[i])) return i;
+        return size <= kHead ? size : kHead + FindWide(data + kHead, size - kHead);
+    }
 
   private:
+    static constexpr std::size_t kHead = 8;
+    std::size_t FindWide(const char* data, std::size_t size) const;
+
     std::array<bool, 256> bits_{};
     char few_[4] = {};
     int count_ = 0;
@@ -69,16 +79,54 @@ class EScanner {
     std::uint32_t length_ = kUnknownLength;
 };
 
-class EScannerString : public EScanner {
+// Bytes in memory that outlive the scanner. Every call is inline and final: the tag reader
+// instantiated on this type reads straight from memory.
+class EScannerView : public EScanner {
   public:
-    explicit EScannerString(std::string text);
-    bool IsOpen() const override { return true; }
-    int Peek(int offset) override;
-    std::uint32_t SkipTo(const ByteSet& set) override;
-    std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
-    bool IsAtEnd() override { return pos_ >= length_; }
+    explicit EScannerView(std::string_view text) { Reset(text); }
+    bool IsOpen() const final { return true; }
+    std::uint32_t Advance(std::int64_t n) final {
+        std::int64_t next = static_cast<std::int64_t>(pos_) + n;
+        pos_ = next < 0 ? 0 : next > length_ ? length_ : static_cast<std::uint32_t>(next);
+        return pos_;
+    }
+    int Peek(int offset) final {
+        const std::int64_t t = static_cast<std::int64_t>(pos_) + offset;
+        if (t < 0 || t >= length_) return 0;
+        return static_cast<signed char>(data_[t]);
+    }
+    std::uint32_t SkipTo(const ByteSet& set) final {
+        return pos_ += static_cast<std::uint32_t>(set.Find(data_ + pos_, length_ - pos_));
+    }
+    std::uint32_t ReadUntil(std::string& out, const ByteSet& set) final {
+        const std::uint32_t start = pos_;
+        SkipTo(set);
+        out.assign(data_ + start, pos_ - start);
+        return pos_;
+    }
+    bool IsAtEnd() final { return pos_ >= length_; }
     // Every byte of the range, 0xFF included (the stream form stops at its end-of-file value).
-    std::string& Extract(std::string& out, std::uint32_t from, std::uint32_t to) override;
+    std::string& Extract(std::string& out, std::uint32_t from, std::uint32_t to) final {
+        if (from < to && from < length_) out.append(data_ + from, std::min(to, length_) - from);
+        return out;
+    }
+
+  protected:
+    EScannerView() = default;
+    void Reset(std::string_view text) {
+        data_ = text.data();
+        length_ = static_cast<std::uint32_t>(text.size());
+        pos_ = 0;
+    }
+
+  private:
+    const char* data_ = "";
+};
+
+// A text of its own.
+class EScannerString final : public EScannerView {
+  public:
+    explicit EScannerString(std::string text) : text_(std::move(text)) { Reset(text_); }
 
   private:
     std::string text_;
@@ -101,11 +149,14 @@ class EScannerIstream : public EScanner {
 
 class EScannerFile final : public EScanner {
   public:
-    // Windows of 64 KiB: two of them keep look-behind across a boundary in memory, and each
-    // block of the file is read once in a forward pass.
+    // A page of up to 4 MiB is read whole in one read. A larger one goes through windows of
+    // 64 KiB: two of them keep look-behind across a boundary in memory, and each block of the
+    // file is read once in a forward pass, so a page of any size costs little memory.
+    static constexpr std::uint32_t kWholeFileMax = 4u << 20;
     static constexpr std::uint32_t kDefaultWindow = 1u << 16;
 
-    explicit EScannerFile(std::string path, std::uint32_t windowSize = kDefaultWindow);
+    // With a window size, the file is read through windows of that size whatever its length.
+    explicit EScannerFile(std::string path, std::uint32_t windowSize = 0);
     ~EScannerFile() override;
 
     bool IsOpen() const override { return fd_ >= 0; }
@@ -123,8 +174,32 @@ class EScannerFile final : public EScanner {
         pos_ = next < 0 ? 0 : next > length_ ? length_ : static_cast<std::uint32_t>(next);
         return pos_;
     }
-    std::uint32_t SkipTo(const ByteSet& set) override;
-    std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override;
+    // Inline while the search ends inside the window in use: most end a few bytes on.
+    std::uint32_t SkipTo(const ByteSet& set) override {
+        const int w = last_;
+        if (pos_ >= blockStart_[w] && pos_ - blockStart_[w] < blockSize_[w]) {
+            const std::uint32_t begin = pos_ - blockStart_[w];
+            const std::uint32_t left = blockSize_[w] - begin;
+            const auto i = static_cast<std::uint32_t>(set.Find(buffer_[w].get() + begin, left));
+            if (i < left) return pos_ += i;
+        }
+        return Scan<false>(nullptr, set);
+    }
+    std::uint32_t ReadUntil(std::string& out, const ByteSet& set) override {
+        const int w = last_;
+        if (pos_ >= blockStart_[w] && pos_ - blockStart_[w] < blockSize_[w]) {
+            const std::uint32_t begin = pos_ - blockStart_[w];
+            const std::uint32_t left = blockSize_[w] - begin;
+            const char* data = buffer_[w].get() + begin;
+            const auto i = static_cast<std::uint32_t>(set.Find(data, left));
+            if (i < left) {
+                out.assign(data, i);
+                return pos_ += i;
+            }
+        }
+        out.clear();
+        return Scan<true>(&out, set);
+    }
     // Copies whole stretches of the windows rather than byte by byte.
     std::string& Extract(std::string& out, std::uint32_t from, std::uint32_t to) override;
     bool IsAtEnd() override { return pos_ >= length_; }
@@ -134,6 +209,9 @@ class EScannerFile final : public EScanner {
     void SetLineSink(EFileNode* node) { lineSink_ = node; }
     // Blocks read from the disk so far (for tests of the window behaviour).
     int ReadCount() const { return reads_; }
+    // The whole file when one window holds it (read now if need be), else empty: a reader
+    // can then go over plain memory.
+    std::string_view WholeText();
 
   private:
     // The window holding `target`, loading its block when needed; -1 outside the input.
@@ -145,7 +223,7 @@ class EScannerFile final : public EScanner {
     std::string path_;
     int fd_ = -1;
     std::uint32_t window_;
-    std::vector<char> buffer_[2];
+    std::unique_ptr<char[]> buffer_[2];
     std::uint32_t blockStart_[2] = {kUnknownLength, kUnknownLength};
     std::uint32_t blockSize_[2] = {0, 0};
     int last_ = 0;  // the window used last

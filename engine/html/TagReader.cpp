@@ -315,8 +315,20 @@ ParseResult ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFil
 ParseResult ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section,
                         EFileNode* node, std::uint32_t baseOffset, const TagInterest* interest,
                         std::vector<std::uint32_t>* anchors) {
-    if (auto* file = dynamic_cast<EScannerFile*>(&scanner))
+    // The reader is instantiated per kind of scanner so that the calls per byte are direct;
+    // a file held whole in memory is read as plain memory.
+    if (auto* file = dynamic_cast<EScannerFile*>(&scanner)) {
+        if (std::string_view whole = file->WholeText(); !whole.empty()) {
+            EScannerView view(whole);
+            view.Advance(file->GetPosition());
+            ParseResult status = ReadAll(view, tags, section, node, baseOffset, interest, anchors);
+            file->Advance(static_cast<std::int64_t>(view.GetPosition()) - file->GetPosition());
+            return status;
+        }
         return ReadAll(*file, tags, section, node, baseOffset, interest, anchors);
+    }
+    if (auto* memory = dynamic_cast<EScannerView*>(&scanner))
+        return ReadAll(*memory, tags, section, node, baseOffset, interest, anchors);
     return ReadAll(scanner, tags, section, node, baseOffset, interest, anchors);
 }
 
