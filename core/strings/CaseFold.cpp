@@ -68,9 +68,14 @@ std::string FoldCase(std::string_view text) {
 }
 
 void FoldCaseInto(std::string_view text, std::string& out) {
-    out.clear();
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
+    // Paths are nearly always ASCII: that part is lowered in place, without a step per byte
+    // through the string's growth checks.
+    out.resize(text.size());
+    std::size_t i = 0;
+    for (; i < text.size() && static_cast<unsigned char>(text[i]) < 0x80; ++i)
+        out[i] = AsciiLowerChar(text[i]);
+    out.resize(i);
+    while (i < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             out += AsciiLowerChar(static_cast<char>(c));

@@ -42,6 +42,18 @@ std::size_t ByteSet::FindWide(const char* data, std::size_t size) const {
 
 // ---- EScanner ----
 
+namespace {
+
+// Each thread reads pages one after another: the buffer of one is kept for the next instead
+// of being given back and faulted in afresh.
+struct SpareBuffer {
+    std::unique_ptr<char[]> data;
+    std::uint32_t capacity = 0;
+};
+thread_local SpareBuffer tSpare;
+
+}  // namespace
+
 std::uint32_t EScanner::Advance(std::int64_t n) {
     std::int64_t next = static_cast<std::int64_t>(pos_) + n;
     if (next > static_cast<std::int64_t>(length_)) next = length_;
@@ -144,6 +156,12 @@ std::string_view EScannerFile::WholeText() {
 
 EScannerFile::~EScannerFile() {
     if (fd_ >= 0) ::close(fd_);
+    for (int w = 0; w < 2; ++w) {
+        if (buffer_[w] && capacity_[w] > tSpare.capacity) {
+            tSpare.data = std::move(buffer_[w]);
+            tSpare.capacity = capacity_[w];
+        }
+    }
 }
 
 int EScannerFile::WindowFor(std::uint32_t target) {
@@ -156,7 +174,16 @@ int EScannerFile::WindowFor(std::uint32_t target) {
     // Keep the cursor's own block loaded: replace the other window.
     std::uint32_t cursorBlock = pos_ - pos_ % window_;
     int w = (blockStart_[0] == cursorBlock) ? 1 : 0;
-    if (!buffer_[w]) buffer_[w] = std::make_unique_for_overwrite<char[]>(window_ + 1);
+    if (!buffer_[w]) {
+        if (tSpare.data && tSpare.capacity >= window_ + 1) {
+            buffer_[w] = std::move(tSpare.data);
+            capacity_[w] = tSpare.capacity;
+            tSpare.capacity = 0;
+        } else {
+            buffer_[w] = std::make_unique_for_overwrite<char[]>(window_ + 1);
+            capacity_[w] = window_ + 1;
+        }
+    }
     std::uint32_t want = std::min(window_, length_ - block);
     std::uint32_t got = 0;
     while (got < want) {

@@ -224,6 +224,7 @@ class EScannerFile final : public EScanner {
     int fd_ = -1;
     std::uint32_t window_;
     std::unique_ptr<char[]> buffer_[2];
+    std::uint32_t capacity_[2] = {0, 0};
     std::uint32_t blockStart_[2] = {kUnknownLength, kUnknownLength};
     std::uint32_t blockSize_[2] = {0, 0};
     int last_ = 0;  // the window used last

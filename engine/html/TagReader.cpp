@@ -142,6 +142,11 @@ bool ETagReader::GetNextTag(ETag& tag, EScannerFile& s, ParseResult& status, ESe
     return Next(tag, s, status, section, node, baseOffset);
 }
 
+bool ETagReader::GetNextTag(ETag& tag, EScannerView& s, ParseResult& status, ESection* section,
+                            EFileNode* node, std::uint32_t baseOffset) {
+    return Next(tag, s, status, section, node, baseOffset);
+}
+
 template <typename S>
 bool ETagReader::Next(ETag& tag, S& s, ParseResult& status, ESection* section, EFileNode* node,
                       std::uint32_t baseOffset) {

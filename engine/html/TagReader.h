@@ -15,6 +15,7 @@ namespace tw {
 
 class EScanner;
 class EScannerFile;
+class EScannerView;
 class ESection;
 class EFileNode;
 class EHtmlNode;
@@ -34,8 +35,10 @@ class ETagReader {
     // the line (of `node`, offsets shifted by `baseOffset`) and the text around it.
     bool GetNextTag(ETag& tag, EScanner& scanner, ParseResult& status, ESection* section,
                     EFileNode* node, std::uint32_t baseOffset);
-    // The same on a file scanner, without a virtual call per byte.
+    // The same on a file or memory scanner, without a virtual call per byte.
     bool GetNextTag(ETag& tag, EScannerFile& scanner, ParseResult& status, ESection* section,
+                    EFileNode* node, std::uint32_t baseOffset);
+    bool GetNextTag(ETag& tag, EScannerView& scanner, ParseResult& status, ESection* section,
                     EFileNode* node, std::uint32_t baseOffset);
 
     // Inside "<!--" ... "-->" or "<%" ... "%>": nothing there is a tag. Cleared at the end

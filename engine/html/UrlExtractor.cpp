@@ -17,6 +17,7 @@
 #include "core/strings/Strings.h"
 #include "engine/html/AttributeText.h"
 #include "engine/html/MappedText.h"
+#include "engine/html/NameSet.h"
 #include "engine/html/Scanner.h"
 #include "engine/html/ScriptText.h"
 #include "engine/html/StyleText.h"
@@ -90,22 +91,22 @@ constexpr std::string_view kEventHandlers[] = {
 
 constexpr std::string_view kScriptKeywords[] = {"href", "src", "location"};
 
-// Names are looked up for every tag: the lists are searched by bisection.
-template <std::size_t N>
-constexpr std::array<std::string_view, N> Sorted(const std::string_view (&list)[N]) {
-    std::array<std::string_view, N> sorted{};
-    for (std::size_t i = 0; i < N; ++i) sorted[i] = list[i];
-    std::sort(sorted.begin(), sorted.end());
-    return sorted;
+constexpr NameSet kNeverSearchedSet(std::to_array(kNeverSearched));
+constexpr NameSet kEventHandlerSet(std::to_array(kEventHandlers));
+
+template <typename T, std::size_t N>
+constexpr std::array<std::string_view, N> NamesOf(const T (&list)[N]) {
+    std::array<std::string_view, N> names{};
+    for (std::size_t i = 0; i < N; ++i) names[i] = list[i].name;
+    return names;
 }
 
-template <std::size_t N>
-bool In(const std::array<std::string_view, N>& sorted, std::string_view name) {
-    return std::binary_search(sorted.begin(), sorted.end(), name);
-}
-
-constexpr auto kNeverSearchedSorted = Sorted(kNeverSearched);
-constexpr auto kEventHandlersSorted = Sorted(kEventHandlers);
+// Every attribute name extraction may read on some tag: a quick no for all others (class,
+// title, alt, ...), which are most attributes of a page.
+constexpr NameSet kMaybeWanted(
+    JoinNames(NamesOf(kUrlAttributes), NamesOf(kTagAttributes), std::to_array(kEventHandlers),
+              std::to_array<std::string_view>({"style", "xlink:href", "srcset", "http-equiv",
+                                               "content", "property", "name", "type", "value"})));
 
 int UrlAttributeIndex(std::string_view name) {
     for (std::size_t i = 0; i < std::size(kUrlAttributes); ++i)
@@ -135,8 +136,9 @@ bool AnyTagAttribute(std::string_view attr) {
 // What extraction reads of a page: URL attributes, event handlers, the attributes of the
 // special input, param and meta tags, the type of scripts, style attributes, SVG links.
 bool WantedAttribute(std::string_view tag, std::string_view attr) {
+    if (!kMaybeWanted.Has(attr)) return false;
     if (UrlAttributeIndex(attr) >= 0 || AnyTagAttribute(attr)) return true;
-    if (attr.starts_with("on") && In(kEventHandlersSorted, attr)) return true;
+    if (kEventHandlerSet.Has(attr)) return true;
     for (const TagAttribute& t : kTagAttributes)
         if (attr == t.name && tag == t.tag) return true;
     if (attr == "srcset") return tag == "img" || tag == "source";
@@ -150,7 +152,7 @@ bool WantedAttribute(std::string_view tag, std::string_view attr) {
 bool WantedTag(const ETag& tag) {
     using namespace std::string_view_literals;
     if (tag.isEnd || tag.attributes.empty()) return tag.name == "script"sv || tag.name == "style"sv;
-    if (!In(kNeverSearchedSorted, tag.name) || tag.name == "meta"sv) return true;
+    if (!kNeverSearchedSet.Has(tag.name) || tag.name == "meta"sv) return true;
     for (const auto& [name, attr] : tag.attributes)
         if (AnyTagAttribute(name)) return true;
     return false;
@@ -268,7 +270,7 @@ class Extractor {
             Meta(tag);
             return;
         }
-        if (In(kNeverSearchedSorted, tag.name)) return;
+        if (kNeverSearchedSet.Has(tag.name)) return;
         // One pass over the attributes sorts them into URL attributes and event handlers;
         // the URL attributes are then tried in their fixed order.
         const ETagAttr* urlAttrs[std::size(kUrlAttributes)] = {};
@@ -277,7 +279,7 @@ class Extractor {
             int k = UrlAttributeIndex(name);
             if (k >= 0)
                 urlAttrs[k] = &attr;
-            else if (name.starts_with("on") && In(kEventHandlersSorted, name))
+            else if (kEventHandlerSet.Has(name))
                 handlers = true;
         }
         for (std::size_t k = 0; k < std::size(kUrlAttributes); ++k) {
