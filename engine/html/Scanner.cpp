@@ -12,33 +12,7 @@
 #include "core/platform/WholeFile.h"
 #include "engine/model/Node.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace tw {
-
-// ---- ByteSet ----
-
-std::size_t ByteSet::FindWide(const char* data, std::size_t size) const {
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    if (count_ >= 1 && count_ <= 4) {
-        __m128i c[4];
-        for (int k = 0; k < 4; ++k) c[k] = _mm_set1_epi8(few_[k < count_ ? k : 0]);
-        for (; i + 16 <= size; i += 16) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-            __m128i m =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, c[0]), _mm_cmpeq_epi8(v, c[1])),
-                             _mm_or_si128(_mm_cmpeq_epi8(v, c[2]), _mm_cmpeq_epi8(v, c[3])));
-            if (int mask = _mm_movemask_epi8(m))
-                return i + static_cast<std::size_t>(__builtin_ctz(mask));
-        }
-    }
-#endif
-    while (i < size && !Has(data[i])) ++i;
-    return i;
-}
 
 // ---- EScanner ----
 

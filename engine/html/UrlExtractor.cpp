@@ -22,6 +22,7 @@
 #include "engine/html/ScriptText.h"
 #include "engine/html/StyleText.h"
 #include "engine/html/TagReader.h"
+#include "engine/html/UrlMemo.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Site.h"
 
@@ -246,8 +247,10 @@ class Extractor {
 
   private:
     void Finish() {
-        std::stable_sort(page_.Urls().begin(), page_.Urls().end(),
-                         [](const EUrl& a, const EUrl& b) { return a.start < b.start; });
+        // In file order already unless scripts or styles added URLs out of turn.
+        auto byStart = [](const EUrl& a, const EUrl& b) { return a.start < b.start; };
+        if (!std::is_sorted(page_.Urls().begin(), page_.Urls().end(), byStart))
+            std::stable_sort(page_.Urls().begin(), page_.Urls().end(), byStart);
         auto& ids = page_.AnchorIds();
         std::sort(ids.begin(), ids.end());
         ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
@@ -328,7 +331,7 @@ class Extractor {
         for (std::string_view name : kMetaUrlNames) {
             if (!AttributeIs(tag, "property", name) && !AttributeIs(tag, "name", name)) continue;
             // Usually the published address of an image: a link only when it is one of ours.
-            if (!StripFragmentOrQuery(text.text).empty() && IsLocalUrl(context_, text.text))
+            if (!StripFragmentOrQueryView(text.text).empty() && IsLocalUrl(context_, text.text))
                 TryUrl(text, {UrlSource::MetaContent, true});
             return;
         }
@@ -355,7 +358,7 @@ class Extractor {
     void TryAttribute(const ETagAttr& attr, UrlRole role) {
         MappedText buffer;
         SourceText value = ReadValue(attr, buffer);
-        if (StripFragmentOrQuery(value.text).empty()) {
+        if (StripFragmentOrQueryView(value.text).empty()) {
             NoteOwnFragment(value);
             return;
         }
@@ -372,7 +375,7 @@ class Extractor {
 
     // A value that is a URL or nothing: no javascript: or history heuristics apply.
     void TryUrl(const SourceText& value, UrlRole role) {
-        if (StripFragmentOrQuery(value.text).empty()) {
+        if (StripFragmentOrQueryView(value.text).empty()) {
             NoteOwnFragment(value);
             return;
         }
@@ -405,15 +408,38 @@ class Extractor {
             }
         }
         context_.baseDirectory = page_.GetBaseDirectory(false);
+        known_.Clear();  // relative paths now resolve against the new base
     }
 
     // ---- one URL ----
 
     // The URL record for a value; nothing when a script string only looks like a URL.
     std::optional<EUrl> AddUrl(const UrlRole& role, const SourceText& value) {
-        EUrl url;
         const std::size_t pathLength = FindAnyOf(value.text, "?#");
         std::string_view v = value.text.substr(0, pathLength);  // as StripFragmentOrQuery
+        // A page names the same file many times (navigation, the entries of an index): what a
+        // path is and resolves to is worked out once per page; where it was written is not.
+        const bool memo = !role.isBase && !role.fromScript;
+        std::optional<EUrl> url(std::in_place);
+        if (!memo || !known_.Find(v, *url)) {
+            url = Describe(v, role);
+            if (!url) return url;
+            if (memo) known_.Add(v, *url);
+        }
+        url->start = value.Begin(0);
+        url->end = v.empty() ? url->start : value.EndAfter(v.size()) - 1;
+        url->line = page_.LineFromOffset(url->start);
+        url->source = role.source;
+        ++(url->IsExternal() ? page_.externalUrlCount : page_.localUrlCount);
+        url->Set(EUrl::kEmbedded, role.embedded);
+        url->Set(EUrl::kInFrame, role.inFrame);
+        return url;
+    }
+
+    // What the path part of a URL is: its text, form and target. Nothing when a script
+    // string only looks like a URL.
+    std::optional<EUrl> Describe(std::string_view v, const UrlRole& role) {
+        EUrl url;
         // Browsers read a backslash in a relative or http(s) URL as a '/'.
         std::string slashed;
         if (v.find('\\') != std::string_view::npos &&
@@ -427,15 +453,8 @@ class Extractor {
         if (role.fromScript && !local && !written.starts_with("//") && !HasKnownScheme(written))
             return std::nullopt;
         url.text = DecodeUrl(written);
-        url.start = value.Begin(0);
-        url.end = v.empty() ? url.start : value.EndAfter(v.size()) - 1;
-        url.line = page_.LineFromOffset(url.start);
-        url.source = role.source;
         url.Set(EUrl::kExternal, !local);
-        ++(local ? page_.localUrlCount : page_.externalUrlCount);
-        url.Set(EUrl::kEmbedded, role.embedded);
-        url.Set(EUrl::kInFrame, role.inFrame);
-        if (!local || !HostOf(url.text).empty())
+        if (!local || HasHost(url.text))
             url.Set(EUrl::kFormAbsolute);
         else if (std::string_view p = PathPartView(url.text); p.empty() || p.front() != '/')
             url.Set(EUrl::kFormRelative);
@@ -450,9 +469,8 @@ class Extractor {
             url.Set(EUrl::kNotCanonical, !EncodesTo(url.text, plain));
         }
         if (!local) {
-            std::string base = !HostOf(context_.baseDirectory).empty()
-                                   ? context_.baseDirectory
-                                   : "http://" + context_.server;
+            std::string base = HasHost(context_.baseDirectory) ? context_.baseDirectory
+                                                               : "http://" + context_.server;
             url.text = MakeAbsoluteUrl(url.text, base);
             return url;
         }
@@ -578,7 +596,7 @@ class Extractor {
                 while (after < lower.size() && IsHtmlSpace(lower[after])) ++after;
                 if (after < lower.size() && lower[after] == '+') continue;
                 SourceText value = SourceText::Mapped(clean, begin, end);
-                if (StripFragmentOrQuery(value.text).empty()) continue;
+                if (StripFragmentOrQueryView(value.text).empty()) continue;
                 std::optional<EUrl> url =
                     AddUrl({UrlSource::Script, keyword == "src", false, false, true}, value);
                 if (!url) continue;
@@ -734,6 +752,7 @@ class Extractor {
     UrlContext context_;
     std::string pathBuffer_;
     std::unordered_map<std::string, bool> existence_;  // paths without a node, looked up
+    UrlMemo known_;                                    // cleared when a base changes
     bool anchors_ = false;  // collect ids and fragment references for the fragment check
     bool dropAttributes_;   // the tags are dropped after extraction: free each as it is read
 };

@@ -188,6 +188,12 @@ std::string HostOf(std::string_view text) {
     return AsciiLower(rest.substr(0, rest.find('/')));
 }
 
+bool HasHost(std::string_view text) {
+    auto slashes = HostSlashes(text);
+    return slashes != std::string_view::npos && slashes + 2 < text.size() &&
+           text[slashes + 2] != '/';
+}
+
 std::string_view PathPartView(std::string_view text) {
     auto slashes = HostSlashes(text);
     if (slashes != std::string_view::npos) {
@@ -203,7 +209,11 @@ std::string PathPartOf(std::string_view text) {
 }
 
 std::string StripFragmentOrQuery(std::string_view text) {
-    return std::string(text.substr(0, FindAnyOf(text, "?#")));
+    return std::string(StripFragmentOrQueryView(text));
+}
+
+std::string_view StripFragmentOrQueryView(std::string_view text) {
+    return text.substr(0, FindAnyOf(text, "?#"));
 }
 
 namespace {
@@ -321,8 +331,7 @@ bool IsLocalUrl(const UrlContext& page, std::string_view url) {
         }
         return !page.server.empty() && EqualsNoCase(host, page.server);
     }
-    if (page.baseDirectory.find("//") != std::string::npos && !HostOf(page.baseDirectory).empty())
-        return false;
+    if (HasHost(page.baseDirectory)) return false;
     // A URL with a scheme but no host (mailto:, javascript:, data:, tel:, file:///...) never
     // names a file of the site.
     if (HasUrlScheme(url) || StartsWith(url, "//")) return false;

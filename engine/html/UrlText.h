@@ -26,11 +26,14 @@ std::string EncodeUrl(std::string_view text, bool encodeSlash);
 // EncodeUrl(text, false) == written, without building the encoded text.
 bool EncodesTo(std::string_view text, std::string_view written);
 std::string HostOf(std::string_view text);
+// HostOf(text) is not empty, without building it.
+bool HasHost(std::string_view text);
 std::string PathPartOf(std::string_view text);
 // PathPartOf as a view into `text`.
 std::string_view PathPartView(std::string_view text);
 // The text before the fragment or query: up to the first '?' or '#'.
 std::string StripFragmentOrQuery(std::string_view text);
+std::string_view StripFragmentOrQueryView(std::string_view text);
 std::string NormalizeUrlPath(std::string_view path, char separator);
 std::string MakeAbsoluteUrl(std::string_view url, std::string_view base);
 // "scheme:" per the URL grammar (letters, then letters, digits, '+', '-', '.').
