@@ -298,8 +298,8 @@ bool ETagReader::ReadTag(ETag& tag, S& s, ParseResult& status, ESection* section
 namespace {
 
 template <typename S>
-ParseResult ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFileNode* node,
-                    std::uint32_t baseOffset, const TagInterest* interest,
+ParseResult ReadAll(S& scanner, const std::function<void(ETag&)>& sink, ESection* section,
+                    EFileNode* node, std::uint32_t baseOffset, const TagInterest* interest,
                     std::vector<std::uint32_t>* anchors) {
     ETagReader reader;
     reader.SetInterest(interest);
@@ -309,32 +309,39 @@ ParseResult ReadAll(S& scanner, std::vector<ETag>& tags, ESection* section, EFil
     while (!scanner.IsAtEnd()) {
         if (!reader.GetNextTag(tag, scanner, status, section, node, baseOffset)) continue;
         if (interest && !interest->tag(tag)) continue;
-        tags.push_back(std::move(tag));
-        tag = ETag{};
+        sink(tag);
     }
     return status;
 }
 
 }  // namespace
 
-ParseResult ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section,
-                        EFileNode* node, std::uint32_t baseOffset, const TagInterest* interest,
-                        std::vector<std::uint32_t>* anchors) {
+ParseResult ReadAllTags(EScanner& scanner, const std::function<void(ETag&)>& sink,
+                        ESection* section, EFileNode* node, std::uint32_t baseOffset,
+                        const TagInterest* interest, std::vector<std::uint32_t>* anchors) {
     // The reader is instantiated per kind of scanner so that the calls per byte are direct;
     // a file held whole in memory is read as plain memory.
     if (auto* file = dynamic_cast<EScannerFile*>(&scanner)) {
         if (std::string_view whole = file->WholeText(); !whole.empty()) {
             EScannerView view(whole);
             view.Advance(file->GetPosition());
-            ParseResult status = ReadAll(view, tags, section, node, baseOffset, interest, anchors);
+            ParseResult status = ReadAll(view, sink, section, node, baseOffset, interest, anchors);
             file->Advance(static_cast<std::int64_t>(view.GetPosition()) - file->GetPosition());
             return status;
         }
-        return ReadAll(*file, tags, section, node, baseOffset, interest, anchors);
+        return ReadAll(*file, sink, section, node, baseOffset, interest, anchors);
     }
     if (auto* memory = dynamic_cast<EScannerView*>(&scanner))
-        return ReadAll(*memory, tags, section, node, baseOffset, interest, anchors);
-    return ReadAll(scanner, tags, section, node, baseOffset, interest, anchors);
+        return ReadAll(*memory, sink, section, node, baseOffset, interest, anchors);
+    return ReadAll(scanner, sink, section, node, baseOffset, interest, anchors);
+}
+
+ParseResult ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section,
+                        EFileNode* node, std::uint32_t baseOffset, const TagInterest* interest,
+                        std::vector<std::uint32_t>* anchors) {
+    return ReadAllTags(
+        scanner, [&tags](ETag& tag) { tags.push_back(std::move(tag)); }, section, node, baseOffset,
+        interest, anchors);
 }
 
 std::string GetTitle(EHtmlNode& page) {

@@ -4,6 +4,7 @@
 // errors go to a log section and reading goes on.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,12 @@ class ETagReader {
 // With an interest, only the tags it wants are kept.
 ParseResult ReadAllTags(EScanner& scanner, std::vector<ETag>& tags, ESection* section,
                         EFileNode* node, std::uint32_t baseOffset = 0,
+                        const TagInterest* interest = nullptr,
+                        std::vector<std::uint32_t>* anchors = nullptr);
+// The same, handing each tag to `sink` as soon as it is read instead of keeping it: a page of
+// millions of links never holds all its tags at once. The sink may take the tag's contents.
+ParseResult ReadAllTags(EScanner& scanner, const std::function<void(ETag&)>& sink,
+                        ESection* section, EFileNode* node, std::uint32_t baseOffset = 0,
                         const TagInterest* interest = nullptr,
                         std::vector<std::uint32_t>* anchors = nullptr);
 

@@ -197,43 +197,42 @@ MappedText ToMapped(const SourceText& source) {
 
 class Extractor {
   public:
-    Extractor(EHtmlNode& page, ESection* section, EScanner* file, bool dropAttributes = false)
-        : page_(page),
-          section_(section),
-          site_(page.GetSite()),
-          file_(file),
-          dropAttributes_(dropAttributes) {
+    Extractor(EHtmlNode& page, ESection* section, EScanner* file)
+        : page_(page), section_(section), site_(page.GetSite()), file_(file) {
         context_ = UrlContext::Of(page);
         anchors_ = site_ && site_->CollectsFragments();
     }
 
+    // Over the page's tags read in full.
     ParseResult Run() {
-        auto& tags = page_.Tags();
-        ParseResult status = ParseResult::Ok;
-        for (std::size_t i = 0; i < tags.size(); ++i) {
-            ProcessTag(tags[i]);
-            ETag& tag = tags[i];
-            const bool block = !tag.isEnd && (tag.name == "script" || tag.name == "style");
-            const bool module = block && tag.name == "script" && IsModule(tag);
-            // Tags read for their URLs alone give their attributes back once read: a page of
-            // millions of links never holds all its tags' values and all its URLs at once.
-            if (dropAttributes_)
-                std::vector<std::pair<std::string, ETagAttr>>().swap(tag.attributes);
-            if (!block) continue;
-            std::size_t close = i + 1;
-            while (close < tags.size() && !(tags[close].isEnd && tags[close].name == tag.name))
-                ++close;
-            if (close == tags.size()) {
-                ReportUnclosed(tag);
-                status = ParseResult::SyntaxErrors;
-                break;
-            }
-            std::string body = FileBytes(tag.end + 1, tags[close].start);
-            if (tag.name == "script")
-                FromScript(MappedText::Of(body, tag.end + 1), module);
+        for (ETag& tag : page_.Tags()) Feed(tag);
+        return End();
+    }
+
+    // One tag, in file order: its URLs, or the script or style block it opens, whose URLs are
+    // read once its end tag comes. The tags between are never searched; with no end tag, no
+    // tag after the opening one is.
+    void Feed(ETag& tag) {
+        if (block_) {
+            if (!tag.isEnd || tag.name != block_->name) return;
+            std::string body = FileBytes(block_->end + 1, tag.start);
+            if (block_->name == "script")
+                FromScript(MappedText::Of(body, block_->end + 1), block_->module);
             else
-                FromStyle(SourceText::Plain(body, tag.end + 1));
-            i = close;
+                FromStyle(SourceText::Plain(body, block_->end + 1));
+            block_.reset();
+            return;
+        }
+        ProcessTag(tag);
+        if (!tag.isEnd && (tag.name == "script" || tag.name == "style"))
+            block_ = Block{tag.name, tag.end, tag.name == "script" && IsModule(tag)};
+    }
+
+    ParseResult End() {
+        ParseResult status = ParseResult::Ok;
+        if (block_) {
+            ReportUnclosed(block_->name, block_->end);
+            status = ParseResult::SyntaxErrors;
         }
         Finish();
         return status;
@@ -734,12 +733,12 @@ class Extractor {
         return out;
     }
 
-    void ReportUnclosed(const ETag& tag) {
+    void ReportUnclosed(const std::string& name, std::uint32_t end) {
         if (!section_) return;
-        int line = static_cast<int>(page_.LineFromOffset(tag.end + 1));
+        int line = static_cast<int>(page_.LineFromOffset(end + 1));
         section_->RecordSyntaxError(page_.GetPath(), line,
-                                    SyntaxMessage(LoadMessage(28696, {tag.name}), {}));
-        section_->WriteResLineAt(line, 28696, tag.name);
+                                    SyntaxMessage(LoadMessage(28696, {name}), {}));
+        section_->WriteResLineAt(line, 28696, name);
         section_->Write("\t");
         section_->WriteFileRefLine(ShortenPath(page_.GetPath(), 58));
     }
@@ -754,13 +753,19 @@ class Extractor {
     std::unordered_map<std::string, bool> existence_;  // paths without a node, looked up
     UrlMemo known_;                                    // cleared when a base changes
     bool anchors_ = false;  // collect ids and fragment references for the fragment check
-    bool dropAttributes_;   // the tags are dropped after extraction: free each as it is read
+    // An open script or style block, waiting for its end tag.
+    struct Block {
+        std::string name;
+        std::uint32_t end;  // of the opening tag
+        bool module;
+    };
+    std::optional<Block> block_;
 };
 
 }  // namespace
 
-ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file, bool lean) {
-    return Extractor(page, section, file, lean).Run();
+ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file) {
+    return Extractor(page, section, file).Run();
 }
 
 // ---- the page's side ----
@@ -781,27 +786,39 @@ bool EHtmlNode::StartUrls(ParseResult& result) {
     return true;
 }
 
+namespace {
+
+// Room for the URLs of a page of `length` bytes before it is read, so that the list does
+// not grow by copies: a URL per 64 bytes, or per 16 in a big page, where room not used is
+// never touched (so never takes memory) and a copy would double what the list holds.
+std::size_t UrlRoomFor(std::uint32_t length) {
+    constexpr std::uint32_t kBigPage = 1u << 20;
+    return length > kBigPage ? length / 16 : length / 64;
+}
+
+}  // namespace
+
 ParseResult EHtmlNode::ParseUrls(ESection* section) {
     if (ParseResult done; !StartUrls(done)) return done;
     if (isStyleSheet_) return ParseStyleSheetUrls();
-    // One open of the file serves the tags and then the script and style blocks. Tags read
-    // only for the URLs are read lean (what extraction ignores is skipped) and dropped after.
-    std::optional<EScannerFile> scanner;
-    ParseResult tagsStatus = ParseResult::Ok;
-    const bool lean = !tagsParsed_;
-    if (lean) {
-        scanner.emplace(path_);
-        const bool anchors = site_ && site_->CollectsFragments();
-        tagsStatus =
-            ReadTagsFrom(*scanner, section, &kExtractionInterest, anchors ? &anchorIds_ : nullptr);
+    if (tagsParsed_) {
+        urls_.reserve(tags_.size());
+        const ParseResult status = ExtractUrls(*this, section);
+        urlsParsed_ = true;
+        return status;
     }
+    // One open of the file serves the tags and then the script and style blocks. The tags
+    // are read lean (what extraction ignores is skipped) and their URLs taken one by one as
+    // they come, so no tag is kept.
+    EScannerFile scanner(path_);
+    urls_.reserve(UrlRoomFor(scanner.Length()));
+    Extractor extractor(*this, section, &scanner);
+    const bool anchors = site_ && site_->CollectsFragments();
+    ParseResult tagsStatus =
+        StreamTagsFrom(scanner, section, &kExtractionInterest, anchors ? &anchorIds_ : nullptr,
+                       [&extractor](ETag& tag) { extractor.Feed(tag); });
     if (!WasRead(tagsStatus)) return tagsStatus;
-    urls_.reserve(tags_.size());  // about one URL per kept tag: no regrowth while extracting
-    ParseResult status = ExtractUrls(*this, section, scanner ? &*scanner : nullptr, lean);
-    if (lean) {
-        std::vector<ETag>().swap(tags_);
-        tagsParsed_ = false;
-    }
+    ParseResult status = extractor.End();
     urlsParsed_ = true;
     return tagsStatus == ParseResult::SyntaxErrors ? tagsStatus : status;
 }
@@ -814,7 +831,7 @@ ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section
     ClearLineTable();
     AppendLineEnds(content.data(), length, 0);
     FinishLineTable(length);
-    EScannerString scanner(content.substr(0, length));
+    EScannerView scanner(std::string_view(content).substr(0, length));
     if (isStyleSheet_) {
         Extractor(*this, nullptr, &scanner)
             .RunStyleSheet(std::string_view(content).substr(0, length));
@@ -822,13 +839,14 @@ ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section
         return ParseResult::Ok;
     }
     tags_.clear();
-    const bool anchors = site_ && site_->CollectsFragments();
-    ParseResult tagsStatus = ReadAllTags(scanner, tags_, section, this, 0, &kExtractionInterest,
-                                         anchors ? &anchorIds_ : nullptr);
-    urls_.reserve(tags_.size());
-    ParseResult status = ExtractUrls(*this, section, &scanner, true);
-    std::vector<ETag>().swap(tags_);
     tagsParsed_ = false;
+    urls_.reserve(UrlRoomFor(length));
+    Extractor extractor(*this, section, &scanner);
+    const bool anchors = site_ && site_->CollectsFragments();
+    ParseResult tagsStatus = ReadAllTags(
+        scanner, [&extractor](ETag& tag) { extractor.Feed(tag); }, section, this, 0,
+        &kExtractionInterest, anchors ? &anchorIds_ : nullptr);
+    ParseResult status = extractor.End();
     urlsParsed_ = true;
     return tagsStatus == ParseResult::SyntaxErrors ? tagsStatus : status;
 }

@@ -12,12 +12,10 @@ class EHtmlNode;
 class ESection;
 class EScanner;
 
-// Ok, or SyntaxErrors when a script or style block is not closed (reported to `section`).
-// `file`, when given, is a scanner over the page that serves the bytes of script and style
-// blocks.
-// `lean`: the page's tags were read for this alone and go afterwards; each tag's attributes
-// are freed as soon as they are read.
-ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file = nullptr,
-                        bool lean = false);
+// From the page's tags read in full: Ok, or SyntaxErrors when a script or style block is not
+// closed (reported to `section`). `file`, when given, is a scanner over the page that serves
+// the bytes of script and style blocks. (A page parsed for its URLs alone has them taken tag
+// by tag as it is read: EHtmlNode::ParseUrls.)
+ParseResult ExtractUrls(EHtmlNode& page, ESection* section, EScanner* file = nullptr);
 
 }  // namespace tw

@@ -342,19 +342,27 @@ ParseResult EHtmlNode::ParseTags(ESection* section) {
     return ReadTagsFrom(scanner, section);
 }
 
-ParseResult EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section,
-                                    const TagInterest* interest,
-                                    std::vector<std::uint32_t>* anchors) {
+ParseResult EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section) {
+    tags_.clear();
+    ParseResult status = StreamTagsFrom(scanner, section, nullptr, nullptr,
+                                        [this](ETag& tag) { tags_.push_back(std::move(tag)); });
+    tagsParsed_ = status != ParseResult::Unreadable;
+    return status;
+}
+
+ParseResult EHtmlNode::StreamTagsFrom(EScannerFile& scanner, ESection* section,
+                                      const TagInterest* interest,
+                                      std::vector<std::uint32_t>* anchors,
+                                      const std::function<void(ETag&)>& sink) {
     if (!scanner.IsOpen()) return ParseResult::Unreadable;
     const bool feedLines = !lineTableDone_;
     if (feedLines) {
         ClearLineTable();
         scanner.SetLineSink(this);
     }
-    tags_.clear();
-    ParseResult status = ReadAllTags(scanner, tags_, section, this, 0, interest, anchors);
+    ParseResult status = ReadAllTags(scanner, sink, section, this, 0, interest, anchors);
     if (feedLines) FinishLineTable(scanner.Length());
-    tagsParsed_ = interest == nullptr;
+    tagsParsed_ = false;
     return status;
 }
 

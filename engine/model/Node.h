@@ -5,6 +5,7 @@
 // again on demand so that walks over big sites need not hold every page at once.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -154,11 +155,13 @@ class EHtmlNode : public EFileNode {
 
     // Ok also when already parsed; Unreadable stores nothing.
     ParseResult ParseTags(ESection* section);
-    // ParseTags from a scanner the caller opened on the page (and may go on using). With an
-    // interest only the tags it wants are kept, and the page's tags do not count as parsed.
-    ParseResult ReadTagsFrom(EScannerFile& scanner, ESection* section,
-                             const TagInterest* interest = nullptr,
-                             std::vector<std::uint32_t>* anchors = nullptr);
+    // ParseTags from a scanner the caller opened on the page (and may go on using).
+    ParseResult ReadTagsFrom(EScannerFile& scanner, ESection* section);
+    // The tags an interest wants, each handed to `sink` as it is read and not kept (the
+    // page's tags do not count as parsed); the line table is made on the way.
+    ParseResult StreamTagsFrom(EScannerFile& scanner, ESection* section,
+                               const TagInterest* interest, std::vector<std::uint32_t>* anchors,
+                               const std::function<void(ETag&)>& sink);
     // Runs URL extraction after the tags; NotAPage for anything but a page or stylesheet.
     ParseResult ParseUrls(ESection* section);
     // ParseUrls from the page's bytes already in memory (a rewrite has read them): the file

@@ -18,6 +18,7 @@
 #include "engine/html/AttributeText.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Node.h"
+#include "tests/support/TestHome.h"
 
 namespace tw {
 namespace {
@@ -107,6 +108,31 @@ TEST(SpanProperty, FixturesAndDemoSite) {
         EXPECT_EQ(FaultsBelow(root, &pages), "") << root;
         EXPECT_GT(pages, 5) << root;
     }
+}
+
+// A page too big to be read whole goes through windows, and its URLs are taken tag by tag as
+// it is read: pages of every kind one after another, so that tags, script and style blocks and
+// comments stand across window boundaries, still give the same URLs read in full, lean and
+// from memory.
+class SpanPropertyBigPage : public test::TestHome {};
+
+TEST_F(SpanPropertyBigPage, PagesReadThroughWindowsGiveTheSameUrls) {
+    std::string page;
+    for (const auto& entry :
+         fs::recursive_directory_iterator(std::string(TW_SOURCE) + "/examples/demo-site")) {
+        if (entry.path().extension() != ".htm" && entry.path().extension() != ".html") continue;
+        std::string bytes;
+        ReadWholeFile(entry.path().string(), bytes);
+        page += bytes;
+    }
+    ASSERT_FALSE(page.empty());
+    const std::string once = page;
+    while (page.size() <= (5u << 20)) page += once;
+    MakeFolder("big");
+    WriteFile("big/page.html", page);
+    int pages = 0;
+    EXPECT_EQ(FaultsBelow(PathOf("big"), &pages), "");
+    EXPECT_EQ(pages, 1);
 }
 
 TEST(SpanProperty, DocumentationSites) {
