@@ -205,19 +205,21 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     }
     // The walk goes on to the pages this one leads to, in the order of its URLs: they can be
     // read ahead meanwhile, in that order.
-    if (visitor.ahead)
+    if (visitor.ahead) {
+        std::vector<EHtmlNode*>& next = visitor.nextPages;  // reused from page to page
+        next.clear();
         for (ENode* target : targets)
-            if (auto* next = dynamic_cast<EHtmlNode*>(target);
-                next && next->IsLinkSource() && !visitor.visited.count(next))
-                visitor.ahead->Announce(next);
+            if (auto* page = dynamic_cast<EHtmlNode*>(target);
+                page && page->IsLinkSource() && !visitor.visited.count(page))
+                next.push_back(page);
+        visitor.ahead->Announce(next);
+    }
     std::sort(targets.begin(), targets.end());
     targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
-    for (ENode* target : targets) {
-        if (fresh)
-            backLinks.AddFresh(target, page);
-        else
-            backLinks.Add(target, page);
-    }
+    if (fresh)
+        backLinks.AddFresh(page, targets);
+    else
+        for (ENode* target : targets) backLinks.Add(target, page);
     // Once recorded, a page keeps only what the walk over the web needs from it: the targets
     // its links lead to, until the walk has queued them (the walk then drops them too).
     page->ClearTags();

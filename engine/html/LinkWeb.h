@@ -6,6 +6,7 @@
 #include <set>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "engine/model/PointerSet.h"
 #include "engine/model/Site.h"
@@ -42,6 +43,7 @@ class EFindUrlsCreateFromMap : public EVisitor {
     bool freeAfterVisit;
     bool keepUrls = false;                // each page keeps its whole URL list
     EParseAhead* ahead = nullptr;         // optional: pages read on other cores
+    std::vector<EHtmlNode*> nextPages;    // the pages announced to `ahead` after a page
     LinkProblemSink onProblem;            // optional
     EFragmentCheck* fragments = nullptr;  // optional: checks "#part" of every page visited
 };

@@ -41,10 +41,10 @@ int EParseAhead::WorkersFor(int jobs) {
     return jobs > 1 ? jobs - 1 : 0;
 }
 
-void EParseAhead::Announce(EHtmlNode* page) {
+void EParseAhead::Announce(std::span<EHtmlNode* const> pages) {
     std::lock_guard lock(mutex_);
-    if (!readings_.emplace(page, nullptr).second) return;
-    announced_.push_back(page);
+    for (EHtmlNode* page : pages)
+        if (readings_.try_emplace(page, nullptr).second) announced_.push_back(page);
     TopUp();
 }
 

@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -30,8 +31,9 @@ class EParseAhead {
     EParseAhead(const EParseAhead&) = delete;
     EParseAhead& operator=(const EParseAhead&) = delete;
 
-    // The walk will ask for this page (pages announced twice are read once).
-    void Announce(EHtmlNode* page);
+    // The walk will ask for these pages, in this order (pages announced twice are read once).
+    void Announce(std::span<EHtmlNode* const> pages);
+    void Announce(EHtmlNode* page) { Announce(std::span<EHtmlNode* const>(&page, 1)); }
     // The page's URLs, read: by a worker (waited for, its output written to `section` and the
     // log now) or here. The same result a ParseUrls(section) gives.
     ParseResult Take(EHtmlNode* page, ESection* section);

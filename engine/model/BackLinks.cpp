@@ -5,18 +5,21 @@
 namespace tw {
 
 void EBackLinks::Flush() const {
-    if (queued_.empty()) return;
-    // Stable: a target's pages keep the order they were recorded in.
-    std::stable_sort(queued_.begin(), queued_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < queued_.size();) {
-        std::size_t end = i;
-        while (end < queued_.size() && queued_[end].first == queued_[i].first) ++end;
-        std::vector<ENode*>& pages = byTarget_[queued_[i].first];
-        pages.reserve(pages.size() + (end - i));
-        for (; i < end; ++i) pages.push_back(queued_[i].second);
+    if (queuedPages_.empty()) return;
+    // Each target's list is given its final size first and then filled in the order the
+    // pages were recorded: no sort, and no copy of the queue.
+    std::unordered_map<ENode*, std::size_t> added;
+    for (ENode* target : queuedTargets_) ++added[target];
+    for (const auto& [target, count] : added) {
+        std::vector<ENode*>& pages = byTarget_[target];
+        pages.reserve(pages.size() + count);
     }
-    std::vector<std::pair<ENode*, ENode*>>().swap(queued_);
+    std::unordered_map<ENode*, std::size_t>().swap(added);
+    std::size_t next = 0;
+    for (const auto& [page, count] : queuedPages_)
+        for (std::size_t k = 0; k < count; ++k) byTarget_[queuedTargets_[next++]].push_back(page);
+    std::vector<std::pair<ENode*, std::size_t>>().swap(queuedPages_);
+    std::vector<ENode*>().swap(queuedTargets_);
 }
 
 bool EBackLinks::Add(ENode* target, ENode* page) {
@@ -28,9 +31,11 @@ bool EBackLinks::Add(ENode* target, ENode* page) {
     return true;
 }
 
-void EBackLinks::AddFresh(ENode* target, ENode* page) {
-    queued_.emplace_back(target, page);
-    ++pairs_;
+void EBackLinks::AddFresh(ENode* page, std::span<ENode* const> targets) {
+    if (targets.empty()) return;
+    queuedPages_.emplace_back(page, targets.size());
+    queuedTargets_.insert(queuedTargets_.end(), targets.begin(), targets.end());
+    pairs_ += targets.size();
 }
 
 bool EBackLinks::Has(ENode* target, ENode* page) const {
@@ -81,7 +86,8 @@ const std::vector<ENode*>& EBackLinks::PagesOf(ENode* target) const {
 
 void EBackLinks::clear() {
     byTarget_.clear();
-    queued_.clear();
+    queuedPages_.clear();
+    queuedTargets_.clear();
     pairs_ = 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <set>
+#include <span>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -16,11 +17,11 @@ class EBackLinks {
   public:
     // False when the pair was there already.
     bool Add(ENode* target, ENode* page);
-    // Appends without looking for the pair: for a page whose links are recorded for the first
-    // time, whose targets the caller has made unique. Such pairs are only queued; they are
-    // sorted into the lists by target at the first question, so that loading a big site
+    // Appends without looking for the pairs: for a page whose links are recorded for the first
+    // time, with its targets made unique by the caller. Such pages are only queued; their
+    // pairs go into the lists by target at the first question, so that loading a big site
     // appends to a flat array instead of visiting a list per link.
-    void AddFresh(ENode* target, ENode* page);
+    void AddFresh(ENode* page, std::span<ENode* const> targets);
     bool Has(ENode* target, ENode* page) const;
     bool Remove(ENode* target, ENode* page);
     void RemoveTarget(ENode* target);
@@ -37,7 +38,10 @@ class EBackLinks {
     void Flush() const;
 
     mutable std::unordered_map<ENode*, std::vector<ENode*>> byTarget_;
-    mutable std::vector<std::pair<ENode*, ENode*>> queued_;  // (target, page), not yet sorted in
+    // Pages not yet sorted in, each with how many of the queued targets are its own; the
+    // targets page after page (a pointer per pair: a big site has millions).
+    mutable std::vector<std::pair<ENode*, std::size_t>> queuedPages_;
+    mutable std::vector<ENode*> queuedTargets_;
     std::size_t pairs_ = 0;
 };
 
