@@ -91,8 +91,11 @@ MappedText WithoutComments(const MappedText& in) {
             i = end;
             continue;
         }
-        out.Append(in, i);
-        ++i;
+        // Up to the next byte that may open a comment or a literal, copied as one stretch.
+        std::size_t j = i + 1;
+        while (j < n && text[j] != '/' && text[j] != '"' && text[j] != '\'' && text[j] != '`') ++j;
+        out.Append(in, i, j);
+        i = j;
     }
     return out;
 }

@@ -608,25 +608,41 @@ class Extractor {
 
     int CallArguments(const MappedText& clean) {
         int found = 0;
-        for (std::size_t open = clean.text.find('('); open != std::string::npos;
-             open = clean.text.find('(', open + 1)) {
-            std::size_t close = clean.text.find(')', open + 1);
-            if (close == std::string::npos) close = clean.text.size();
-            MappedText args;  // the text between the brackets, backslashes removed
-            for (std::size_t i = open + 1; i < close; ++i)
-                if (clean.text[i] != '\\') args.Append(clean, i);
-            std::size_t start = 0;
-            while (start <= args.text.size()) {
-                std::size_t end = FindAnyOf(args.text, ",)", start);
-                if (end == std::string::npos) end = args.text.size();
-                found += Argument(args, start, end);
+        const std::string_view text = clean.text;
+        MappedText unescaped;
+        for (std::size_t open = text.find('('); open != std::string::npos;
+             open = text.find('(', open + 1)) {
+            std::size_t close = text.find(')', open + 1);
+            if (close == std::string::npos) close = text.size();
+            const std::string_view inside = text.substr(open + 1, close - open - 1);
+            // Only an argument that starts with a quote can name anything: most calls have
+            // none.
+            if (FindAnyOf(inside, "\"'") == std::string::npos) continue;
+            // The text between the brackets with backslashes removed: read in place when it
+            // has none, as most has.
+            const MappedText* args = &clean;
+            std::size_t from = open + 1, to = close;
+            if (inside.find('\\') != std::string_view::npos) {
+                unescaped = MappedText{};
+                for (std::size_t i = open + 1; i < close; ++i)
+                    if (text[i] != '\\') unescaped.Append(clean, i);
+                args = &unescaped;
+                from = 0;
+                to = unescaped.size();
+            }
+            const std::string_view list = std::string_view(args->text).substr(0, to);
+            for (std::size_t start = from; start <= to;) {
+                std::size_t end = FindAnyOf(list, ",", start);
+                if (end == std::string::npos) end = to;
+                found += Argument(*args, start, end, to);
                 start = end + 1;
             }
         }
         return found;
     }
 
-    int Argument(const MappedText& args, std::size_t begin, std::size_t end) {
+    // An argument [begin, end) of a list that ends at `limit` in `args`.
+    int Argument(const MappedText& args, std::size_t begin, std::size_t end, std::size_t limit) {
         while (begin < end && IsHtmlSpace(args.text[begin])) ++begin;
         while (end > begin && IsHtmlSpace(args.text[end - 1])) --end;
         if (begin >= end || (args.text[begin] != '"' && args.text[begin] != '\'')) return 0;
@@ -635,7 +651,7 @@ class Extractor {
         const char quote = args.text[begin];
         if (end - begin < 2 || args.text[end - 1] != quote ||
             args.text.find(quote, begin + 1) != end - 1) {
-            ReadAsHtml(args, begin, end);
+            ReadAsHtml(args, begin, end, limit);
             return 0;
         }
         auto strip = [](char c) { return c == '"' || c == '\'' || c == ' '; };
@@ -645,7 +661,7 @@ class Extractor {
         SourceText value = SourceText::Mapped(args, begin, end);
         std::optional<EUrl> url = AddUrl({UrlSource::Script, false, false, false, true}, value);
         if (!url) {
-            ReadAsHtml(args, begin, end);
+            ReadAsHtml(args, begin, end, limit);
             return 0;
         }
         bool markupOnly =
@@ -658,7 +674,7 @@ class Extractor {
             return 1;
         }
         Undo(*url);
-        ReadAsHtml(args, begin, end);
+        ReadAsHtml(args, begin, end, limit);
         return 0;
     }
 
@@ -668,13 +684,13 @@ class Extractor {
 
     // An argument that names nothing may be markup (document.write): its tags are searched
     // like the page's own, with offsets mapped back to the file.
-    void ReadAsHtml(const MappedText& args, std::size_t begin, std::size_t end) {
+    void ReadAsHtml(const MappedText& args, std::size_t begin, std::size_t end, std::size_t limit) {
         if (args.text.find('<', begin) >= end) return;  // no tag can start without a '<'
         EScannerString scanner(args.text.substr(begin, end - begin));
         std::vector<ETag> tags;
         ReadAllTags(scanner, tags, nullptr, nullptr);
         auto map = [&](std::uint32_t offset) {
-            std::size_t i = std::min<std::size_t>(begin + offset, args.begin.size() - 1);
+            std::size_t i = std::min<std::size_t>(begin + offset, limit - 1);
             return args.begin[i];
         };
         for (ETag& tag : tags) {
