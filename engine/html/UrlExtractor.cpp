@@ -617,7 +617,9 @@ class Extractor {
             const std::string_view inside = text.substr(open + 1, close - open - 1);
             // Only an argument that starts with a quote can name anything: most calls have
             // none.
-            if (FindAnyOf(inside, "\"'") == std::string::npos) continue;
+            if (inside.find('"') == std::string_view::npos &&
+                inside.find('\'') == std::string_view::npos)
+                continue;
             // The text between the brackets with backslashes removed: read in place when it
             // has none, as most has.
             const MappedText* args = &clean;
@@ -632,7 +634,7 @@ class Extractor {
             }
             const std::string_view list = std::string_view(args->text).substr(0, to);
             for (std::size_t start = from; start <= to;) {
-                std::size_t end = FindAnyOf(list, ",", start);
+                std::size_t end = list.find(',', start);
                 if (end == std::string::npos) end = to;
                 found += Argument(*args, start, end, to);
                 start = end + 1;

@@ -14,7 +14,6 @@
 namespace tw {
 namespace {
 
-// Bytes of every file below a folder, subfolders included (links to folders not followed).
 std::uint64_t FolderBytes(const std::string& folder) {
     std::uint64_t total = 0;
     DirectoryEnumerator entries(folder + kPathSep, "*");
@@ -45,13 +44,17 @@ bool ESiteOverview::VisitHtml(EHtmlNode* page) {
     return true;
 }
 
-SiteSummaryCounts CountSite(const EAppSite& site) {
+std::uint64_t SiteFolderBytes(std::string_view folder) {
+    return FolderBytes(std::string(StripTrailingSep(folder)));
+}
+
+SiteSummaryCounts CountSite(const EAppSite& site, std::optional<std::uint64_t> bytes) {
     SiteSummaryCounts c;
     c.brokenLinks = site.TotalBrokenCount();
     ESiteOverview overview;
     if (ENode* root = site.FindNode(site.GetDirectory()))
         TTraverse<TIterPreOrderTyped>(root, overview).Run("", 50);
-    c.bytes = FolderBytes(std::string(StripTrailingSep(site.GetDirectory())));
+    c.bytes = bytes ? *bytes : SiteFolderBytes(site.GetDirectory());
     c.files = site.NodeCount() - site.FolderCount();
     c.folders = site.FolderCount();
     c.htmlFiles = overview.htmlFiles;

@@ -2,7 +2,9 @@
 // The site overview: files, folders, pages, images, links, broken links and orphans of a
 // site, as plain text (template 295) or as an HTML paragraph (template 310).
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/model/Visitor.h"
 
@@ -34,8 +36,11 @@ struct SiteSummaryCounts {
     int orphans = 0;  // 0 when only sections are tracked
 };
 
-// The counts behind the summary.
-SiteSummaryCounts CountSite(const EAppSite& site);
+// The counts behind the summary. `bytes`, when given, is SiteFolderBytes of the site's folder
+// worked out beforehand (a check reads the folder's sizes while the site loads).
+SiteSummaryCounts CountSite(const EAppSite& site, std::optional<std::uint64_t> bytes = {});
+// Bytes of every file below a folder, subfolders included (links to folders not followed).
+std::uint64_t SiteFolderBytes(std::string_view folder);
 // The summary in template 295 (plain) or 310 (HTML).
 std::string SiteSummary(const EAppSite& site, int templateId, int* orphansOut = nullptr,
                         int* brokenOut = nullptr);
