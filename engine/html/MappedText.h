@@ -13,8 +13,6 @@ namespace tw {
 
 struct MappedText {
     std::string text;
-    std::vector<std::uint32_t> begin;  // file offset of the first source byte of text[i]
-    std::vector<std::uint32_t> end;    // file offset just past the last source byte of text[i]
 
     // The bytes as they stand in the file from `offset` on.
     static MappedText Of(std::string_view bytes, std::uint32_t offset);
@@ -26,6 +24,25 @@ struct MappedText {
     // Appends bytes that all stand for the file bytes [fileBegin, fileEnd) (a decoded
     // character reference).
     void AppendDecoded(std::string_view bytes, std::uint32_t fileBegin, std::uint32_t fileEnd);
+    // File offset of the first source byte of text[i], and just past its last.
+    std::uint32_t Begin(std::size_t i) const;
+    std::uint32_t End(std::size_t i) const;
+
+  private:
+    // The origin of text[at] up to the next run: byte k of a copied run stands for the file
+    // byte begin + k; every byte of a decoded run for the file bytes [begin, end). Scripts
+    // are mostly long copied stretches, so a run per stretch, not a pair of offsets per byte.
+    struct Run {
+        std::uint32_t at;
+        std::uint32_t begin;
+        std::uint32_t end;
+        bool decoded;
+    };
+    std::size_t RunAt(std::size_t i) const;
+    // Adds the origin of `length` bytes about to be appended, merged with the last run when
+    // it goes on from there.
+    void AddRun(std::uint32_t begin, std::uint32_t end, bool decoded);
+    std::vector<Run> runs_;
 };
 
 // A piece of text a URL is read from, and how to find its bytes in the file: either the

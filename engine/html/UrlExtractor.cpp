@@ -693,7 +693,7 @@ class Extractor {
         ReadAllTags(scanner, tags, nullptr, nullptr);
         auto map = [&](std::uint32_t offset) {
             std::size_t i = std::min<std::size_t>(begin + offset, limit - 1);
-            return args.begin[i];
+            return args.Begin(i);
         };
         for (ETag& tag : tags) {
             tag.start = map(tag.start);

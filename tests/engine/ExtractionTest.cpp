@@ -123,6 +123,15 @@ TEST_F(ExtractionTest, BaseTagsRedirectRelativeUrls) {
               "http://elsewhere/d/p.htm@12-35:1 EBA | http://elsewhere/d/a.htm@46-50:1 EA");
 }
 
+// A path written again is worked out once per page: each copy keeps its own place and use,
+// and a base met in between makes the same text name another file.
+TEST_F(ExtractionTest, RepeatedPathsKeepTheirOwnPlacesAndFollowTheBase) {
+    EXPECT_EQ(UrlsOf("<a href=a.htm><img src=a.htm>"),
+              "a.htm@8-12:1 R ->a.htm | a.htm@23-27:1 RM ->a.htm");
+    EXPECT_EQ(UrlsOf("<a href=a.htm><base href=\"sub/\"><a href=a.htm>"),
+              "a.htm@8-12:1 R ->a.htm | sub/@26-29:1 BR ->sub | a.htm@40-44:1 R");
+}
+
 TEST_F(ExtractionTest, UnclosedScriptStopsTheRestOfThePage) {
     MakeSite({{"index.htm", "<a href=a.htm>\n<script>var x;\n<a href=b.htm>"}, {"a.htm", ""}});
     ASSERT_TRUE(Load());
