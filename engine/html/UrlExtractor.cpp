@@ -175,6 +175,9 @@ struct UrlRole {
     bool isBase = false;
     // Found by the script heuristics: a string is a URL only when it looks like one.
     bool fromScript = false;
+    // Kept only when it names a file of the site (a call's string argument): whether a
+    // missing file exists elsewhere on disk would not change that, so it is not looked up.
+    bool onlyIfFound = false;
 };
 
 // The attribute's value as browsers read it: white space around it dropped, character
@@ -473,11 +476,12 @@ class Extractor {
             url.text = MakeAbsoluteUrl(url.text, base);
             return url;
         }
-        Resolve(url, written, role.isBase);
+        Resolve(url, written, role);
         return url;
     }
 
-    void Resolve(EUrl& url, std::string_view written, bool isBase) {
+    void Resolve(EUrl& url, std::string_view written, const UrlRole& role) {
+        const bool isBase = role.isBase;
         static const std::string kRoot(1, kPathSep);
         std::string_view raw = LocalUrlPathView(context_, written);
         std::string decoded;
@@ -502,7 +506,8 @@ class Extractor {
             // Hidden files, files below a linked folder and files made since the load have no
             // node, yet they exist: not a broken link, but not one the site tracks either. A
             // file above the site's folder is out of the site's reach: broken.
-            if (site_->Contains(path) && ExistsOnDisk(path)) url.Set(EUrl::kUntracked);
+            if (!role.onlyIfFound && site_->Contains(path) && ExistsOnDisk(path))
+                url.Set(EUrl::kUntracked);
             return;
         }
         url.target = node;
@@ -661,7 +666,8 @@ class Extractor {
         while (end > begin && strip(args.text[end - 1])) --end;
         if (begin >= end) return 0;
         SourceText value = SourceText::Mapped(args, begin, end);
-        std::optional<EUrl> url = AddUrl({UrlSource::Script, false, false, false, true}, value);
+        std::optional<EUrl> url =
+            AddUrl({UrlSource::Script, false, false, false, true, true}, value);
         if (!url) {
             ReadAsHtml(args, begin, end, limit);
             return 0;
