@@ -8,10 +8,46 @@
 
 namespace tw {
 
+namespace {
+
+std::size_t SlotOf(const ENode* page, std::size_t size) {
+    auto v = reinterpret_cast<std::uintptr_t>(page);
+    return static_cast<std::size_t>((v >> 4) * 0x9E3779B97F4A7C15ull) & (size - 1);
+}
+
+}  // namespace
+
+const EFragmentCheck::Ids* EFragmentCheck::Find(const ENode* page) const {
+    if (table_.empty()) return nullptr;
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t i = SlotOf(page, table_.size()); table_[i].page; i = (i + 1) & mask)
+        if (table_[i].page == page) return &table_[i];
+    return nullptr;
+}
+
+void EFragmentCheck::Keep(const ENode* page, const std::vector<std::uint32_t>& ids) {
+    if ((pages_ + 1) * 10 >= table_.size() * 7) {
+        std::vector<Ids> old(table_.empty() ? 1024 : table_.size() * 2);
+        old.swap(table_);
+        for (const Ids& e : old) {
+            if (!e.page) continue;
+            std::size_t i = SlotOf(e.page, table_.size());
+            while (table_[i].page) i = (i + 1) & (table_.size() - 1);
+            table_[i] = e;
+        }
+    }
+    std::size_t i = SlotOf(page, table_.size());
+    while (table_[i].page && table_[i].page != page) i = (i + 1) & (table_.size() - 1);
+    if (!table_[i].page) ++pages_;
+    table_[i] = {page, static_cast<std::uint32_t>(ids_.size()),
+                 static_cast<std::uint32_t>(ids.size())};
+    ids_.insert(ids_.end(), ids.begin(), ids.end());
+}
+
 void EFragmentCheck::OnPageParsed(EHtmlNode& page) {
-    auto& ids = ids_[&page];
-    ids = std::move(page.AnchorIds());
-    page.AnchorIds().clear();
+    Keep(&page, page.AnchorIds());
+    std::vector<std::uint32_t>().swap(page.AnchorIds());
+    const Ids& ids = *Find(&page);
     if (auto it = waiting_.find(&page); it != waiting_.end()) {
         for (const Waiting& w : it->second) Check(*w.page, w.ref, ids);
         waiting_.erase(it);
@@ -20,17 +56,17 @@ void EFragmentCheck::OnPageParsed(EHtmlNode& page) {
         // Only pages have places; a fragment of an image or a PDF is the viewer's business.
         auto* target = dynamic_cast<EHtmlNode*>(ref.target);
         if (!target || !target->IsHtml()) continue;
-        if (auto known = ids_.find(target); known != ids_.end())
-            Check(page, ref, known->second);
+        if (const Ids* known = Find(target))
+            Check(page, ref, *known);
         else
             waiting_[target].push_back({&page, ref});
     }
     std::vector<FragmentRef>().swap(page.FragmentRefs());
 }
 
-void EFragmentCheck::Check(EHtmlNode& page, const FragmentRef& ref,
-                           const std::vector<std::uint32_t>& ids) {
-    if (!std::binary_search(ids.begin(), ids.end(), ref.hash)) sink_(page, ref);
+void EFragmentCheck::Check(EHtmlNode& page, const FragmentRef& ref, const Ids& ids) const {
+    const auto first = ids_.begin() + ids.at;
+    if (!std::binary_search(first, first + ids.count, ref.hash)) sink_(page, ref);
 }
 
 FragmentFinding DescribeFragment(EHtmlNode& page, const FragmentRef& ref) {

@@ -5,6 +5,7 @@
 // hashes, never as text.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -34,14 +35,27 @@ class EFragmentCheck {
     void OnPageParsed(EHtmlNode& page);
 
   private:
-    void Check(EHtmlNode& page, const FragmentRef& ref, const std::vector<std::uint32_t>& ids);
+    // A page's ids: ids_[at, at + count), sorted.
+    struct Ids {
+        const ENode* page = nullptr;
+        std::uint32_t at = 0;
+        std::uint32_t count = 0;
+    };
+    const Ids* Find(const ENode* page) const;
+    void Keep(const ENode* page, const std::vector<std::uint32_t>& ids);
+    void Check(EHtmlNode& page, const FragmentRef& ref, const Ids& ids) const;
 
     struct Waiting {
         EHtmlNode* page;
         FragmentRef ref;
     };
     Sink sink_;
-    std::unordered_map<ENode*, std::vector<std::uint32_t>> ids_;
+    // Every page's ids are kept to the end of the walk (a later page may point at them): all
+    // in one store that grows without copying, found through a flat table, so that a big site
+    // pays a few bytes per page beyond the ids themselves.
+    std::deque<std::uint32_t> ids_;
+    std::vector<Ids> table_;  // open addressing; a power of two long
+    std::size_t pages_ = 0;
     std::unordered_map<ENode*, std::vector<Waiting>> waiting_;
 };
 

@@ -801,10 +801,10 @@ bool EHtmlNode::StartUrls(ParseResult& result) {
     }
     externalUrlCount = 0;
     localUrlCount = 0;
-    urls_.clear();
+    Urls().clear();
     std::vector<ENode*>().swap(targets_);
     std::vector<std::uint32_t>().swap(anchorIds_);
-    std::vector<FragmentRef>().swap(fragmentRefs_);
+    std::vector<FragmentRef>().swap(FragmentRefs());
     baseHref.clear();
     baseNode = nullptr;
     return true;
@@ -826,7 +826,7 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
     if (ParseResult done; !StartUrls(done)) return done;
     if (isStyleSheet_) return ParseStyleSheetUrls();
     if (tagsParsed_) {
-        urls_.reserve(tags_.size());
+        Urls().reserve(Tags().size());
         const ParseResult status = ExtractUrls(*this, section);
         urlsParsed_ = true;
         return status;
@@ -835,7 +835,7 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
     // are read lean (what extraction ignores is skipped) and their URLs taken one by one as
     // they come, so no tag is kept.
     EScannerFile scanner(path_);
-    urls_.reserve(UrlRoomFor(scanner.Length()));
+    Urls().reserve(UrlRoomFor(scanner.Length()));
     Extractor extractor(*this, section, &scanner);
     const bool anchors = site_ && site_->CollectsFragments();
     ParseResult tagsStatus =
@@ -862,9 +862,9 @@ ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section
         urlsParsed_ = true;
         return ParseResult::Ok;
     }
-    tags_.clear();
+    Tags().clear();
     tagsParsed_ = false;
-    urls_.reserve(UrlRoomFor(length));
+    Urls().reserve(UrlRoomFor(length));
     Extractor extractor(*this, section, &scanner);
     const bool anchors = site_ && site_->CollectsFragments();
     ParseResult tagsStatus = ReadAllTags(

@@ -326,14 +326,25 @@ bool EHtmlNode::Accept(EVisitor& visitor) {
     return visitor.VisitHtml(this);
 }
 
+EHtmlNode::PageReading& EHtmlNode::Reading() {
+    if (!reading_) reading_ = std::make_unique<PageReading>();
+    return *reading_;
+}
+
+void EHtmlNode::DropReadingIfEmpty() {
+    if (reading_ && reading_->tags.empty() && reading_->urls.empty() &&
+        reading_->fragmentRefs.empty())
+        reading_.reset();
+}
+
 bool EHtmlNode::HasChildren() {
-    return !targets_.empty() || !TIterWeb(&urls_).IsDone();
+    return !targets_.empty() || (reading_ && !TIterWeb(&reading_->urls).IsDone());
 }
 
 std::unique_ptr<IIterator<ENode*>> EHtmlNode::CreateChildIterator() {
     if (!targets_.empty())
         return std::make_unique<TIterStl<std::vector<ENode*>, ENode*>>(&targets_);
-    return std::make_unique<TIterWeb>(&urls_);
+    return std::make_unique<TIterWeb>(reading_ ? &reading_->urls : nullptr);
 }
 
 ParseResult EHtmlNode::ParseTags(ESection* section) {
@@ -343,9 +354,10 @@ ParseResult EHtmlNode::ParseTags(ESection* section) {
 }
 
 ParseResult EHtmlNode::ReadTagsFrom(EScannerFile& scanner, ESection* section) {
-    tags_.clear();
+    std::vector<ETag>& tags = Tags();
+    tags.clear();
     ParseResult status = StreamTagsFrom(scanner, section, nullptr, nullptr,
-                                        [this](ETag& tag) { tags_.push_back(std::move(tag)); });
+                                        [&tags](ETag& tag) { tags.push_back(std::move(tag)); });
     tagsParsed_ = status != ParseResult::Unreadable;
     return status;
 }
@@ -367,15 +379,19 @@ ParseResult EHtmlNode::StreamTagsFrom(EScannerFile& scanner, ESection* section,
 }
 
 void EHtmlNode::ClearTags() {
-    std::vector<ETag>().swap(tags_);
+    if (reading_) std::vector<ETag>().swap(reading_->tags);
+    DropReadingIfEmpty();
     ClearLineTable();
     tagsParsed_ = false;
 }
 
 void EHtmlNode::ClearUrls() {
-    std::vector<EUrl>().swap(urls_);
+    if (reading_) {
+        std::vector<EUrl>().swap(reading_->urls);
+        std::vector<FragmentRef>().swap(reading_->fragmentRefs);
+    }
+    DropReadingIfEmpty();
     std::vector<std::uint32_t>().swap(anchorIds_);
-    std::vector<FragmentRef>().swap(fragmentRefs_);
     std::vector<ENode*>().swap(targets_);
     urlsParsed_ = false;
 }
@@ -383,8 +399,10 @@ void EHtmlNode::ClearUrls() {
 void EHtmlNode::KeepOnlyTargets() {
     std::vector<ENode*> targets;
     std::unordered_set<ENode*> seen;  // only for long lists: a short one is searched directly
-    const bool many = urls_.size() > 64;
-    for (const EUrl& url : urls_) {
+    static const std::vector<EUrl> kNone;
+    const std::vector<EUrl>& urls = reading_ ? reading_->urls : kNone;
+    const bool many = urls.size() > 64;
+    for (const EUrl& url : urls) {
         if (url.IsExternal() || url.IsBaseHref() || !url.target) continue;
         bool fresh = many ? seen.insert(url.target).second
                           : std::find(targets.begin(), targets.end(), url.target) == targets.end();

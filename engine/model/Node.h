@@ -186,12 +186,12 @@ class EHtmlNode : public EFileNode {
     // The folder relative URLs resolve against, with a trailing separator.
     std::string GetBaseDirectory(bool fromNames) const;
 
-    std::vector<ETag>& Tags() { return tags_; }
-    std::vector<EUrl>& Urls() { return urls_; }
+    std::vector<ETag>& Tags() { return Reading().tags; }
+    std::vector<EUrl>& Urls() { return Reading().urls; }
     // Filled by URL extraction only while the site collects fragments: the hashes of the
     // ids (and <a> names) of the page, sorted, and every reference to a place in a page.
     std::vector<std::uint32_t>& AnchorIds() { return anchorIds_; }
-    std::vector<FragmentRef>& FragmentRefs() { return fragmentRefs_; }
+    std::vector<FragmentRef>& FragmentRefs() { return Reading().fragmentRefs; }
     bool TagsParsed() const { return tagsParsed_; }
     bool UrlsParsed() const { return urlsParsed_; }
 
@@ -209,10 +209,18 @@ class EHtmlNode : public EFileNode {
     // when they are read already or the file is no page.
     bool StartUrls(ParseResult& result);
 
-    std::vector<ETag> tags_;
-    std::vector<EUrl> urls_;
+    // What a page holds only while it is read or its URLs are in use: made on first need and
+    // let go with them, so that the many pages of a big site holding neither cost a pointer.
+    struct PageReading {
+        std::vector<ETag> tags;
+        std::vector<EUrl> urls;
+        std::vector<FragmentRef> fragmentRefs;
+    };
+    PageReading& Reading();
+    void DropReadingIfEmpty();
+
+    std::unique_ptr<PageReading> reading_;
     std::vector<std::uint32_t> anchorIds_;
-    std::vector<FragmentRef> fragmentRefs_;
     std::vector<ENode*> targets_;  // what KeepOnlyTargets kept: the children of a web walk
     EAppSite* site_ = nullptr;
     bool isHtml_ = false;
