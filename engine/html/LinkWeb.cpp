@@ -167,7 +167,9 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     const bool fresh = brokenCountByPage.find(page) == brokenCountByPage.end();
     int& broken = brokenCountByPage[page];
     broken = 0;
-    std::vector<ENode*> targets;
+    // Each target once, in the order first met: a page of millions of links to a few files
+    // holds a few entries, not a pointer per link.
+    TFirstSeen<ENode> targets(page->Urls().size());
     // Occurrences per (map, path) of this page, entered once each after the loop: a fresh
     // page has no entries yet, so they need no search among the entries of other pages.
     struct ProblemLess {
@@ -180,7 +182,7 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     std::map<std::pair<ELinkMap*, std::string>, int, ProblemLess> problems;
     for (const EUrl& url : page->Urls()) {
         if (url.target) {
-            targets.push_back(url.target);
+            targets.Add(url.target);
             if (url.IsCaseMismatch() && visitor.onProblem)
                 visitor.onProblem(*page, url, LinkProblem::CaseMismatch);
             continue;
@@ -208,18 +210,16 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     if (visitor.ahead) {
         std::vector<EHtmlNode*>& next = visitor.nextPages;  // reused from page to page
         next.clear();
-        for (ENode* target : targets)
+        for (ENode* target : targets.list)
             if (auto* page = dynamic_cast<EHtmlNode*>(target);
                 page && page->IsLinkSource() && !visitor.visited.count(page))
                 next.push_back(page);
         visitor.ahead->Announce(next);
     }
-    std::sort(targets.begin(), targets.end());
-    targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
     if (fresh)
-        backLinks.AddFresh(page, targets);
+        backLinks.AddFresh(page, targets.list);
     else
-        for (ENode* target : targets) backLinks.Add(target, page);
+        for (ENode* target : targets.list) backLinks.Add(target, page);
     // Once recorded, a page keeps only what the walk over the web needs from it: the targets
     // its links lead to, until the walk has queued them (the walk then drops them too).
     page->ClearTags();

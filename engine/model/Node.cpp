@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstring>
 #include <optional>
-#include <unordered_set>
 
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
@@ -17,6 +16,7 @@
 #include "engine/html/Scanner.h"
 #include "engine/html/TagReader.h"
 #include "engine/model/Iterators.h"
+#include "engine/model/PointerSet.h"
 #include "engine/model/Visitor.h"
 
 namespace tw {
@@ -397,20 +397,14 @@ void EHtmlNode::ClearUrls() {
 }
 
 void EHtmlNode::KeepOnlyTargets() {
-    std::vector<ENode*> targets;
-    std::unordered_set<ENode*> seen;  // only for long lists: a short one is searched directly
     static const std::vector<EUrl> kNone;
     const std::vector<EUrl>& urls = reading_ ? reading_->urls : kNone;
-    const bool many = urls.size() > 64;
-    for (const EUrl& url : urls) {
-        if (url.IsExternal() || url.IsBaseHref() || !url.target) continue;
-        bool fresh = many ? seen.insert(url.target).second
-                          : std::find(targets.begin(), targets.end(), url.target) == targets.end();
-        if (fresh) targets.push_back(url.target);
-    }
-    targets.shrink_to_fit();
+    TFirstSeen<ENode> targets(urls.size());
+    for (const EUrl& url : urls)
+        if (!url.IsExternal() && !url.IsBaseHref() && url.target) targets.Add(url.target);
+    targets.list.shrink_to_fit();
     ClearUrls();
-    targets_.swap(targets);
+    targets_.swap(targets.list);
 }
 
 std::string EHtmlNode::GetBaseDirectory(bool fromNames) const {

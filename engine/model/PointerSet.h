@@ -3,6 +3,7 @@
 // which matters for the sets of visited nodes that a walk over a big site consults for every
 // link.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -55,6 +56,24 @@ class TPointerSet {
 
     std::vector<T*> slots_;
     std::size_t size_ = 0;
+};
+
+// Pointers once each, in the order first met: a short list is searched directly, a long one
+// through a set.
+template <typename T>
+class TFirstSeen {
+  public:
+    // `expected`: about how many pointers will be offered.
+    explicit TFirstSeen(std::size_t expected) : many_(expected > 64) {}
+    void Add(T* p) {
+        if (many_ ? seen_.insert(p) : std::find(list.begin(), list.end(), p) == list.end())
+            list.push_back(p);
+    }
+    std::vector<T*> list;
+
+  private:
+    bool many_;
+    TPointerSet<T> seen_;
 };
 
 }  // namespace tw
