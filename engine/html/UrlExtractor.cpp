@@ -500,8 +500,8 @@ class Extractor {
         if (site_->HasIgnoredLinks() &&
             site_->IsIgnoredLink(SiteRelativeUrlPath(context_, url.text)))
             url.Set(EUrl::kIgnored);
-        bool isFolder = false;
-        ENode* node = site_->FindNode(path, &isFolder);
+        bool isFolder = false, sameSpelling = false;
+        ENode* node = site_->FindNode(path, &isFolder, &sameSpelling);
         if (!node) {
             // Hidden files, files below a linked folder and files made since the load have no
             // node, yet they exist: not a broken link, but not one the site tracks either. A
@@ -512,7 +512,7 @@ class Extractor {
         }
         url.target = node;
         if (!isFolder || isBase) {
-            url.Set(EUrl::kCaseMismatch, node->GetPath() != path);
+            url.Set(EUrl::kCaseMismatch, !sameSpelling);
             return;
         }
         const std::string& defaults = site_->GetServerDefaults();

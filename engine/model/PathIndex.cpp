@@ -79,7 +79,7 @@ void EPathIndex::Erase(ENode* node, std::string_view path) {
     }
 }
 
-ENode* EPathIndex::Find(std::string_view path, bool* isFolder) const {
+ENode* EPathIndex::Find(std::string_view path, bool* isFolder, bool* sameSpelling) const {
     if (slots_.empty()) return nullptr;
     std::string_view bare = StripTrailingSep(path);
     const std::uint64_t hash = HashOf(bare);
@@ -91,14 +91,19 @@ ENode* EPathIndex::Find(std::string_view path, bool* isFolder) const {
     // first in path order.
     // Nearly always one node has the hash: it is the answer, and its path need not be read.
     ENode* only = nullptr;
+    std::uint64_t onlySpelled = 0;
     int matches = 0;
     for (std::size_t i = hash & mask; slots_[i].node; i = (i + 1) & mask) {
         if (!SameHash(slots_[i].hash, hash) || slots_[i].node == Tombstone()) continue;
         only = slots_[i].node;
+        onlySpelled = slots_[i].spelled;
         if (isFolder) *isFolder = (slots_[i].hash & kFolderBit) != 0;
         ++matches;
     }
-    if (matches <= 1) return only;
+    if (matches <= 1) {
+        if (sameSpelling) *sameSpelling = only && onlySpelled == SpelledHashOf(bare);
+        return only;
+    }
     ENode* best = nullptr;
     int bestRank = 0;
     const std::uint64_t spelled = SpelledHashOf(bare);
@@ -108,6 +113,7 @@ ENode* EPathIndex::Find(std::string_view path, bool* isFolder) const {
         const std::string& candidate = slot.node->GetPath();
         if (slot.spelled == spelled) {
             if (isFolder) *isFolder = slot.node->IsFolder();
+            if (sameSpelling) *sameSpelling = true;
             return slot.node;
         }
         int rank = EqualsNoCase(candidate, bare) ? 2 : 1;
@@ -118,6 +124,7 @@ ENode* EPathIndex::Find(std::string_view path, bool* isFolder) const {
         }
     }
     if (isFolder && best) *isFolder = best->IsFolder();
+    if (sameSpelling) *sameSpelling = false;
     return best;
 }
 

@@ -22,8 +22,11 @@ class EPathIndex {
     // Removes a node inserted under `path` (its path then, which a rename may have changed).
     void Erase(ENode* node, std::string_view path);
     // The node of a path: the one whose path matches exactly, else the first in path order
-    // among those that differ in case alone; null when none.
-    ENode* Find(std::string_view path, bool* isFolder = nullptr) const;
+    // among those that differ in case alone; null when none. `sameSpelling`: whether the node
+    // was indexed under exactly this spelling (by the hash of the spelling, as nodes are found
+    // by the hash of the folded path), so that telling a case mismatch reads no node.
+    ENode* Find(std::string_view path, bool* isFolder = nullptr,
+                bool* sameSpelling = nullptr) const;
     // The node indexed under exactly this spelling of the path (its own path may have changed
     // since, by a rename not yet entered); null when none.
     ENode* FindExact(std::string_view path) const;

@@ -58,9 +58,10 @@ class ESite {
     // The node indexed under exactly this path, for whatever acts on the file itself: removing,
     // renaming or adding it must never reach a name that differs in case alone.
     ENode* FindExactNode(std::string_view path) const { return pathIndex_.FindExact(path); }
-    // Also tells whether the node is a folder, without reading the node.
-    ENode* FindNode(std::string_view path, bool* isFolder) const {
-        return pathIndex_.Find(path, isFolder);
+    // Also tells whether the node is a folder and whether it is spelled as `path`, without
+    // reading the node.
+    ENode* FindNode(std::string_view path, bool* isFolder, bool* sameSpelling = nullptr) const {
+        return pathIndex_.Find(path, isFolder, sameSpelling);
     }
     bool IsPathTracked(std::string_view path) const;
     bool IsWholeSite() const { return excludedFolders_.empty(); }

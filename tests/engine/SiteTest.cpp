@@ -359,10 +359,21 @@ TEST_F(SiteTest, NamesThatDifferInCaseAloneAreFoundExactlyFirst) {
     EXPECT_EQ(site.FindNode(SitePath("a.htm"))->GetName(), "a.htm");
     EXPECT_EQ(site.FindNode(SitePath("A.htm"))->GetName(), "A.htm");
     EXPECT_EQ(site.FindNode(SitePath("A.HTM"))->GetName(), "A.htm");  // first in order
+    // Which of the page's links are found only when case is ignored ("c"), read afresh.
+    auto caseMarks = [&] {
+        EHtmlNode* page = Page("index.htm");
+        page->ClearUrls();
+        page->ParseUrls(nullptr);
+        std::string marks;
+        for (const EUrl& u : page->Urls()) marks += u.IsCaseMismatch() ? "c" : "-";
+        return marks;
+    };
+    EXPECT_EQ(caseMarks(), "--c");
     // Removing one leaves the other findable under every spelling.
     ::unlink(SitePath("A.htm").c_str());
     site.OnPathRemoved(SitePath("A.htm"));
     EXPECT_EQ(site.FindNode(SitePath("A.HTM"))->GetName(), "a.htm");
+    EXPECT_EQ(caseMarks(), "-cc");
     EXPECT_EQ(Broken("index.htm"), 0);  // its links fall to a.htm
     EXPECT_TRUE(site.backLinks.Has(Node("a.htm"), Node("index.htm")));
     ExpectConsistent();
