@@ -211,9 +211,9 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         std::vector<EHtmlNode*>& next = visitor.nextPages;  // reused from page to page
         next.clear();
         for (ENode* target : targets.list)
-            if (auto* page = dynamic_cast<EHtmlNode*>(target);
-                page && page->IsLinkSource() && !visitor.visited.count(page))
-                next.push_back(page);
+            if (auto* linked = dynamic_cast<EHtmlNode*>(target);
+                linked && linked->IsLinkSource() && !visitor.visited.count(linked))
+                next.push_back(linked);
         visitor.ahead->Announce(next);
     }
     if (fresh)

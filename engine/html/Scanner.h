@@ -26,7 +26,7 @@ constexpr bool IsHtmlSpace(int c) {
 }
 
 // A set of bytes, tested in one table lookup. Sets of up to four bytes are also searched
-// sixteen bytes at a time once the first few bytes did not end the search.
+// sixteen bytes at a time.
 class ByteSet {
   public:
     constexpr explicit ByteSet(std::string_view chars) {
@@ -140,10 +140,12 @@ class EScannerView : public EScanner {
     const char* data_ = "";
 };
 
-// A text of its own.
+// A text of its own (not copied: the view would still point at the original).
 class EScannerString final : public EScannerView {
   public:
     explicit EScannerString(std::string text) : text_(std::move(text)) { Reset(text_); }
+    EScannerString(const EScannerString&) = delete;
+    EScannerString& operator=(const EScannerString&) = delete;
 
   private:
     std::string text_;

@@ -421,7 +421,7 @@ class Extractor {
         std::string_view v = value.text.substr(0, pathLength);  // as StripFragmentOrQuery
         // A page names the same file many times (navigation, the entries of an index): what a
         // path is and resolves to is worked out once per page; where it was written is not.
-        const bool memo = !role.isBase && !role.fromScript;
+        const bool memo = !role.isBase && !role.fromScript && !role.onlyIfFound;
         std::optional<EUrl> url(std::in_place);
         if (!memo || !known_.Find(v, *url)) {
             url = Describe(v, role);

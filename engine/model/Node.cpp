@@ -331,6 +331,8 @@ EHtmlNode::PageReading& EHtmlNode::Reading() {
     return *reading_;
 }
 
+// Called when the URLs go, not when only the tags go: a caller may clear the tags while it
+// still holds the page's list of URLs.
 void EHtmlNode::DropReadingIfEmpty() {
     if (reading_ && reading_->tags.empty() && reading_->urls.empty() &&
         reading_->fragmentRefs.empty())
@@ -380,7 +382,6 @@ ParseResult EHtmlNode::StreamTagsFrom(EScannerFile& scanner, ESection* section,
 
 void EHtmlNode::ClearTags() {
     if (reading_) std::vector<ETag>().swap(reading_->tags);
-    DropReadingIfEmpty();
     ClearLineTable();
     tagsParsed_ = false;
 }
