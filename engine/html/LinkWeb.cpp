@@ -226,6 +226,8 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     if (visitor.keepUrls) return true;
     if (visitor.freeAfterVisit)
         page->ClearUrls();
+    else if (visitor.ahead)
+        visitor.ahead->Dispose(page->KeepOnlyTargetsAndRelease());
     else
         page->KeepOnlyTargets();
     return true;

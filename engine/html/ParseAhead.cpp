@@ -89,11 +89,24 @@ bool EParseAhead::ReadNext(std::unique_lock<std::mutex>& lock) {
     return false;
 }
 
+void EParseAhead::Dispose(std::unique_ptr<EHtmlNode::PageReading> reading) {
+    if (!reading || threads_.empty() || reading->madeBy == std::this_thread::get_id()) return;
+    std::lock_guard lock(mutex_);
+    disposed_.push_back(std::move(reading));
+}
+
 void EParseAhead::Work() {
     std::unique_lock lock(mutex_);
     for (;;) {
         work_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
         if (stopping_) return;
+        if (!disposed_.empty()) {
+            std::vector<std::unique_ptr<EHtmlNode::PageReading>> freeing;
+            freeing.swap(disposed_);
+            lock.unlock();
+            freeing.clear();
+            lock.lock();
+        }
         ReadNext(lock);
     }
 }

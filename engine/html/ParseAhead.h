@@ -15,11 +15,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/model/Node.h"
 #include "engine/model/ParseResult.h"
 
 namespace tw {
 
-class EHtmlNode;
 class ESection;
 
 class EParseAhead {
@@ -37,6 +37,10 @@ class EParseAhead {
     // The page's URLs, read: by a worker (waited for, its output written to `section` and the
     // log now) or here. The same result a ParseUrls(section) gives.
     ParseResult Take(EHtmlNode* page, ESection* section);
+
+    // A page's URLs the walk is done with: freed by a worker when they were made on one, as
+    // memory is freed most cheaply by the thread that took it.
+    void Dispose(std::unique_ptr<EHtmlNode::PageReading> reading);
 
     // Worker threads the machine's cores allow besides the caller (jobs 0: one per core).
     static int WorkersFor(int jobs);
@@ -58,6 +62,7 @@ class EParseAhead {
     bool syntax_;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
+    std::vector<std::unique_ptr<EHtmlNode::PageReading>> disposed_;  // for the workers to free
 };
 
 }  // namespace tw

@@ -398,14 +398,21 @@ void EHtmlNode::ClearUrls() {
 }
 
 void EHtmlNode::KeepOnlyTargets() {
+    KeepOnlyTargetsAndRelease();
+}
+
+std::unique_ptr<EHtmlNode::PageReading> EHtmlNode::KeepOnlyTargetsAndRelease() {
     static const std::vector<EUrl> kNone;
     const std::vector<EUrl>& urls = reading_ ? reading_->urls : kNone;
     TFirstSeen<ENode> targets(urls.size());
     for (const EUrl& url : urls)
         if (!url.IsExternal() && !url.IsBaseHref() && url.target) targets.Add(url.target);
     targets.list.shrink_to_fit();
+    std::unique_ptr<PageReading> released;
+    if (reading_ && reading_->tags.empty()) released = std::move(reading_);
     ClearUrls();
     targets_.swap(targets.list);
+    return released;
 }
 
 std::string EHtmlNode::GetBaseDirectory(bool fromNames) const {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "engine/html/Tag.h"
@@ -169,9 +170,21 @@ class EHtmlNode : public EFileNode {
     ParseResult ParseUrlsOf(const std::string& content, ESection* section);
     void ClearTags();
     void ClearUrls();
+    // What a page holds only while it is read or its URLs are in use: made on first need and
+    // let go with them, so that the many pages of a big site holding neither cost a pointer.
+    struct PageReading {
+        std::vector<ETag> tags;
+        std::vector<EUrl> urls;
+        std::vector<FragmentRef> fragmentRefs;
+        std::thread::id madeBy = std::this_thread::get_id();
+    };
+
     // Keeps of the URLs only what a walk over the link web needs (each usable target once, in
     // order) and drops the URLs themselves, so that any other use parses them again.
     void KeepOnlyTargets();
+    // The same, handing the dropped URLs to the caller instead of freeing them here (a page
+    // read on another thread is best freed there).
+    std::unique_ptr<PageReading> KeepOnlyTargetsAndRelease();
 
     bool IsHtml() const { return isHtml_; }
     // A stylesheet of the site: its url()s and @imports are links like a page's.
@@ -209,13 +222,6 @@ class EHtmlNode : public EFileNode {
     // when they are read already or the file is no page.
     bool StartUrls(ParseResult& result);
 
-    // What a page holds only while it is read or its URLs are in use: made on first need and
-    // let go with them, so that the many pages of a big site holding neither cost a pointer.
-    struct PageReading {
-        std::vector<ETag> tags;
-        std::vector<EUrl> urls;
-        std::vector<FragmentRef> fragmentRefs;
-    };
     PageReading& Reading();
     void DropReadingIfEmpty();
 
