@@ -25,7 +25,8 @@ const EFragmentCheck::Ids* EFragmentCheck::Find(const ENode* page) const {
     return nullptr;
 }
 
-void EFragmentCheck::Keep(const ENode* page, const std::vector<std::uint32_t>& ids) {
+const EFragmentCheck::Ids& EFragmentCheck::Keep(const ENode* page,
+                                                const std::vector<std::uint32_t>& ids) {
     if ((pages_ + 1) * 10 >= table_.size() * 7) {
         std::vector<Ids> old(table_.empty() ? 1024 : table_.size() * 2);
         old.swap(table_);
@@ -42,12 +43,12 @@ void EFragmentCheck::Keep(const ENode* page, const std::vector<std::uint32_t>& i
     table_[i] = {page, static_cast<std::uint32_t>(ids_.size()),
                  static_cast<std::uint32_t>(ids.size())};
     ids_.insert(ids_.end(), ids.begin(), ids.end());
+    return table_[i];
 }
 
 void EFragmentCheck::OnPageParsed(EHtmlNode& page) {
-    Keep(&page, page.AnchorIds());
+    const Ids& ids = Keep(&page, page.AnchorIds());
     std::vector<std::uint32_t>().swap(page.AnchorIds());
-    const Ids& ids = *Find(&page);
     if (auto it = waiting_.find(&page); it != waiting_.end()) {
         for (const Waiting& w : it->second) Check(*w.page, w.ref, ids);
         waiting_.erase(it);

@@ -42,7 +42,7 @@ class EFragmentCheck {
         std::uint32_t count = 0;
     };
     const Ids* Find(const ENode* page) const;
-    void Keep(const ENode* page, const std::vector<std::uint32_t>& ids);
+    const Ids& Keep(const ENode* page, const std::vector<std::uint32_t>& ids);
     void Check(EHtmlNode& page, const FragmentRef& ref, const Ids& ids) const;
 
     struct Waiting {

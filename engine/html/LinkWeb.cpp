@@ -180,9 +180,11 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         }
     };
     std::map<std::pair<ELinkMap*, std::string>, int, ProblemLess> problems;
+    bool baseTarget = false;  // a <base> naming a file: its target is no child of the page
     for (const EUrl& url : page->Urls()) {
         if (url.target) {
             targets.Add(url.target);
+            baseTarget = baseTarget || url.IsBaseHref();
             if (url.IsCaseMismatch() && visitor.onProblem)
                 visitor.onProblem(*page, url, LinkProblem::CaseMismatch);
             continue;
@@ -224,12 +226,13 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     // its links lead to, until the walk has queued them (the walk then drops them too).
     page->ClearTags();
     if (visitor.keepUrls) return true;
-    if (visitor.freeAfterVisit)
+    if (visitor.freeAfterVisit) {
         page->ClearUrls();
-    else if (visitor.ahead)
-        visitor.ahead->Dispose(page->KeepOnlyTargetsAndRelease());
-    else
-        page->KeepOnlyTargets();
+        return true;
+    }
+    // The walk's list is the targets gathered above unless a base tag added its own.
+    auto released = page->KeepOnlyTargets(baseTarget ? nullptr : &targets.list);
+    if (visitor.ahead) visitor.ahead->Dispose(std::move(released));
     return true;
 }
 

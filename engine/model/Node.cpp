@@ -397,21 +397,21 @@ void EHtmlNode::ClearUrls() {
     urlsParsed_ = false;
 }
 
-void EHtmlNode::KeepOnlyTargets() {
-    KeepOnlyTargetsAndRelease();
-}
-
-std::unique_ptr<EHtmlNode::PageReading> EHtmlNode::KeepOnlyTargetsAndRelease() {
-    static const std::vector<EUrl> kNone;
-    const std::vector<EUrl>& urls = reading_ ? reading_->urls : kNone;
-    TFirstSeen<ENode> targets(urls.size());
-    for (const EUrl& url : urls)
-        if (!url.IsExternal() && !url.IsBaseHref() && url.target) targets.Add(url.target);
-    targets.list.shrink_to_fit();
+std::unique_ptr<EHtmlNode::PageReading> EHtmlNode::KeepOnlyTargets(std::vector<ENode*>* gathered) {
+    std::vector<ENode*> targets;
+    if (gathered) {
+        targets.swap(*gathered);
+    } else if (reading_) {
+        TFirstSeen<ENode> seen(reading_->urls.size());
+        for (const EUrl& url : reading_->urls)
+            if (!url.IsExternal() && !url.IsBaseHref() && url.target) seen.Add(url.target);
+        targets.swap(seen.list);
+    }
+    targets.shrink_to_fit();
     std::unique_ptr<PageReading> released;
     if (reading_ && reading_->tags.empty()) released = std::move(reading_);
     ClearUrls();
-    targets_.swap(targets.list);
+    targets_.swap(targets);
     return released;
 }
 

@@ -180,11 +180,10 @@ class EHtmlNode : public EFileNode {
     };
 
     // Keeps of the URLs only what a walk over the link web needs (each usable target once, in
-    // order) and drops the URLs themselves, so that any other use parses them again.
-    void KeepOnlyTargets();
-    // The same, handing the dropped URLs to the caller instead of freeing them here (a page
-    // read on another thread is best freed there).
-    std::unique_ptr<PageReading> KeepOnlyTargetsAndRelease();
+    // order) and drops the URLs themselves, so that any other use parses them again. The
+    // dropped URLs are handed back (a page read on another thread is best freed there).
+    // `gathered`: that list, when the caller has made it already.
+    std::unique_ptr<PageReading> KeepOnlyTargets(std::vector<ENode*>* gathered = nullptr);
 
     bool IsHtml() const { return isHtml_; }
     // A stylesheet of the site: its url()s and @imports are links like a page's.
