@@ -225,8 +225,7 @@ void GCtrlLink::Fill(bool reload) {
 void GCtrlLink::paintEvent(QPaintEvent* event) {
     QTreeWidget::paintEvent(event);
     if (topLevelItemCount() > 0 || page_.isEmpty()) return;
-    ui::DrawEmptyText(*this,
-                      "No URL links in this file match your current filtering specification.");
+    ui::DrawEmptyText(*this, "No URL links in this file match the link filters now chosen.");
 }
 
 void GCtrlLink::contextMenuEvent(QContextMenuEvent* event) {
