@@ -207,19 +207,34 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         else
             Bump(*where.first, where.second, page, count);
     }
+    // A <base> naming a file adds a target the walk does not follow: the walk's targets come
+    // first in the list, in the order of the URLs, and what only the base names after them.
+    std::size_t walkCount = targets.list.size();
+    if (baseTarget) {
+        TFirstSeen<ENode> walk(page->Urls().size());
+        for (const EUrl& url : page->Urls())
+            if (!url.IsExternal() && !url.IsBaseHref() && url.target) walk.Add(url.target);
+        walkCount = walk.list.size();
+        for (ENode* target : targets.list)
+            if (std::find(walk.list.begin(), walk.list.begin() + walkCount, target) ==
+                walk.list.begin() + walkCount)
+                walk.list.push_back(target);
+        targets.list.swap(walk.list);
+    }
     // The walk goes on to the pages this one leads to, in the order of its URLs: they can be
     // read ahead meanwhile, in that order.
     if (visitor.ahead) {
         std::vector<EHtmlNode*>& next = visitor.nextPages;  // reused from page to page
         next.clear();
-        for (ENode* target : targets.list)
+        for (ENode* target : std::span(targets.list).first(walkCount))
             if (auto* linked = dynamic_cast<EHtmlNode*>(target);
                 linked && linked->IsLinkSource() && !visitor.visited.count(linked))
                 next.push_back(linked);
         visitor.ahead->Announce(next);
     }
+    std::uint32_t queuedAt = EBackLinks::kNotQueued;
     if (fresh)
-        backLinks.AddFresh(page, targets.list);
+        queuedAt = backLinks.AddFresh(page, targets.list);
     else
         for (ENode* target : targets.list) backLinks.Add(target, page);
     // Once recorded, a page keeps only what the walk over the web needs from it: the targets
@@ -230,8 +245,11 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         page->ClearUrls();
         return true;
     }
-    // The walk's list is the targets gathered above unless a base tag added its own.
-    auto released = page->KeepOnlyTargets(baseTarget ? nullptr : &targets.list);
+    // The walk reads them where the back links queued them, through the page's site; a page
+    // recorded before (not queued) keeps its URLs for the walk instead.
+    if (!fresh) return true;
+    page->SetSite(this);
+    auto released = page->KeepOnlyTargets(queuedAt, static_cast<std::uint32_t>(walkCount));
     if (visitor.ahead) visitor.ahead->Dispose(std::move(released));
     return true;
 }

@@ -802,8 +802,8 @@ bool EHtmlNode::StartUrls(ParseResult& result) {
     externalUrlCount = 0;
     localUrlCount = 0;
     Urls().clear();
-    std::vector<ENode*>().swap(targets_);
-    std::vector<std::uint32_t>().swap(anchorIds_);
+    walkCount_ = 0;
+    std::vector<std::uint32_t>().swap(AnchorIds());
     std::vector<FragmentRef>().swap(FragmentRefs());
     baseHref.clear();
     baseNode = nullptr;
@@ -839,7 +839,7 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
     Extractor extractor(*this, section, &scanner);
     const bool anchors = site_ && site_->CollectsFragments();
     ParseResult tagsStatus =
-        StreamTagsFrom(scanner, section, &kExtractionInterest, anchors ? &anchorIds_ : nullptr,
+        StreamTagsFrom(scanner, section, &kExtractionInterest, anchors ? &AnchorIds() : nullptr,
                        [&extractor](ETag& tag) { extractor.Feed(tag); });
     if (!WasRead(tagsStatus)) return tagsStatus;
     ParseResult status = extractor.End();
@@ -869,7 +869,7 @@ ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section
     const bool anchors = site_ && site_->CollectsFragments();
     ParseResult tagsStatus = ReadAllTags(
         scanner, [&extractor](ETag& tag) { extractor.Feed(tag); }, section, this, 0,
-        &kExtractionInterest, anchors ? &anchorIds_ : nullptr);
+        &kExtractionInterest, anchors ? &AnchorIds() : nullptr);
     ParseResult status = extractor.End();
     urlsParsed_ = true;
     return tagsStatus == ParseResult::SyntaxErrors ? tagsStatus : status;

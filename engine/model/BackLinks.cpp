@@ -5,21 +5,34 @@
 namespace tw {
 
 void EBackLinks::Flush() const {
-    if (queuedPages_.empty()) return;
+    if (sortedIn_ == queued_.size()) return;
     // Each target's list is given its final size first and then filled in the order the
     // pages were recorded: no sort, and no copy of the queue.
+    const std::span<const QueuedPage> fresh(queued_.begin() + sortedIn_, queued_.end());
     std::unordered_map<ENode*, std::size_t> added;
-    for (ENode* target : queuedTargets_) ++added[target];
+    for (const QueuedPage& q : fresh)
+        for (std::size_t k = 0; k < q.count; ++k) ++added[q.first[k]];
     for (const auto& [target, count] : added) {
         std::vector<ENode*>& pages = byTarget_[target];
         pages.reserve(pages.size() + count);
     }
     std::unordered_map<ENode*, std::size_t>().swap(added);
-    std::size_t next = 0;
-    for (const auto& [page, count] : queuedPages_)
-        for (std::size_t k = 0; k < count; ++k) byTarget_[queuedTargets_[next++]].push_back(page);
-    std::vector<std::pair<ENode*, std::size_t>>().swap(queuedPages_);
-    std::vector<ENode*>().swap(queuedTargets_);
+    for (const QueuedPage& q : fresh)
+        for (std::size_t k = 0; k < q.count; ++k) byTarget_[q.first[k]].push_back(q.page);
+    sortedIn_ = queued_.size();
+    if (holds_ == 0) FreeQueue();
+}
+
+void EBackLinks::FreeQueue() const {
+    std::vector<QueuedPage>().swap(queued_);
+    std::vector<std::unique_ptr<ENode*[]>>().swap(blocks_);
+    blockEnd_ = nullptr;
+    blockFree_ = 0;
+    sortedIn_ = 0;
+}
+
+EBackLinks::QueueHold::~QueueHold() {
+    if (--links_.holds_ == 0 && links_.sortedIn_ == links_.queued_.size()) links_.FreeQueue();
 }
 
 bool EBackLinks::Add(ENode* target, ENode* page) {
@@ -31,11 +44,28 @@ bool EBackLinks::Add(ENode* target, ENode* page) {
     return true;
 }
 
-void EBackLinks::AddFresh(ENode* page, std::span<ENode* const> targets) {
-    if (targets.empty()) return;
-    queuedPages_.emplace_back(page, targets.size());
-    queuedTargets_.insert(queuedTargets_.end(), targets.begin(), targets.end());
+std::uint32_t EBackLinks::AddFresh(ENode* page, std::span<ENode* const> targets) {
+    // Blocks of 512 KiB, a page's targets in one piece; a page with more gets a block of its
+    // own. Blocks are not zeroed: the unused end of one is never touched.
+    constexpr std::size_t kBlock = std::size_t{1} << 16;
+    if (targets.empty()) return kNotQueued;
+    if (targets.size() > blockFree_) {
+        const std::size_t size = std::max(kBlock, targets.size());
+        blocks_.push_back(std::make_unique_for_overwrite<ENode*[]>(size));
+        blockEnd_ = blocks_.back().get() + size;
+        blockFree_ = size;
+    }
+    ENode** first = blockEnd_ - blockFree_;
+    std::copy(targets.begin(), targets.end(), first);
+    blockFree_ -= targets.size();
+    queued_.push_back({page, first, targets.size()});
     pairs_ += targets.size();
+    return static_cast<std::uint32_t>(queued_.size() - 1);
+}
+
+std::span<ENode* const> EBackLinks::Queued(std::uint32_t at, const ENode* page) const {
+    if (at >= queued_.size() || queued_[at].page != page) return {};
+    return {queued_[at].first, queued_[at].count};
 }
 
 bool EBackLinks::Has(ENode* target, ENode* page) const {
@@ -86,8 +116,7 @@ const std::vector<ENode*>& EBackLinks::PagesOf(ENode* target) const {
 
 void EBackLinks::clear() {
     byTarget_.clear();
-    queuedPages_.clear();
-    queuedTargets_.clear();
+    FreeQueue();
     pairs_ = 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <memory>
+#include <span>
 #include <typeinfo>
 #include <vector>
 #include "engine/model/PointerSet.h"
@@ -46,6 +47,24 @@ class TIterStl : public IIterator<T> {
     Container* container_;
     std::size_t pos_ = 0;
     T item_{};
+};
+
+// Nodes listed elsewhere, read in place.
+class TIterSpan : public IIterator<ENode*> {
+  public:
+    explicit TIterSpan(std::span<ENode* const> items) : items_(items) {}
+    void First() override { pos_ = 0; }
+    void Next() override { ++pos_; }
+    bool IsDone() const override { return pos_ >= items_.size(); }
+    ENode*& CurrentItem() override {
+        item_ = IsDone() ? nullptr : items_[pos_];
+        return item_;
+    }
+
+  private:
+    std::span<ENode* const> items_;
+    std::size_t pos_ = 0;
+    ENode* item_ = nullptr;
 };
 
 // The targets of a page's URLs, skipping external and base URLs and URLs without a target.

@@ -17,6 +17,7 @@
 #include "engine/html/TagReader.h"
 #include "engine/model/Iterators.h"
 #include "engine/model/PointerSet.h"
+#include "engine/model/Site.h"
 #include "engine/model/Visitor.h"
 
 namespace tw {
@@ -335,17 +336,20 @@ EHtmlNode::PageReading& EHtmlNode::Reading() {
 // still holds the page's list of URLs.
 void EHtmlNode::DropReadingIfEmpty() {
     if (reading_ && reading_->tags.empty() && reading_->urls.empty() &&
-        reading_->fragmentRefs.empty())
+        reading_->fragmentRefs.empty() && reading_->anchorIds.empty())
         reading_.reset();
 }
 
 bool EHtmlNode::HasChildren() {
-    return !targets_.empty() || (reading_ && !TIterWeb(&reading_->urls).IsDone());
+    return walkCount_ > 0 || (reading_ && !TIterWeb(&reading_->urls).IsDone());
 }
 
 std::unique_ptr<IIterator<ENode*>> EHtmlNode::CreateChildIterator() {
-    if (!targets_.empty())
-        return std::make_unique<TIterStl<std::vector<ENode*>, ENode*>>(&targets_);
+    if (walkCount_ > 0 && site_) {
+        std::span<ENode* const> queued = site_->backLinks.Queued(queuedAt_, this);
+        return std::make_unique<TIterSpan>(
+            queued.first(std::min<std::size_t>(walkCount_, queued.size())));
+    }
     return std::make_unique<TIterWeb>(reading_ ? &reading_->urls : nullptr);
 }
 
@@ -390,28 +394,20 @@ void EHtmlNode::ClearUrls() {
     if (reading_) {
         std::vector<EUrl>().swap(reading_->urls);
         std::vector<FragmentRef>().swap(reading_->fragmentRefs);
+        std::vector<std::uint32_t>().swap(reading_->anchorIds);
     }
     DropReadingIfEmpty();
-    std::vector<std::uint32_t>().swap(anchorIds_);
-    std::vector<ENode*>().swap(targets_);
+    walkCount_ = 0;
     urlsParsed_ = false;
 }
 
-std::unique_ptr<EHtmlNode::PageReading> EHtmlNode::KeepOnlyTargets(std::vector<ENode*>* gathered) {
-    std::vector<ENode*> targets;
-    if (gathered) {
-        targets.swap(*gathered);
-    } else if (reading_) {
-        TFirstSeen<ENode> seen(reading_->urls.size());
-        for (const EUrl& url : reading_->urls)
-            if (!url.IsExternal() && !url.IsBaseHref() && url.target) seen.Add(url.target);
-        targets.swap(seen.list);
-    }
-    targets.shrink_to_fit();
+std::unique_ptr<EHtmlNode::PageReading> EHtmlNode::KeepOnlyTargets(std::uint32_t queuedAt,
+                                                                   std::uint32_t walkCount) {
     std::unique_ptr<PageReading> released;
     if (reading_ && reading_->tags.empty()) released = std::move(reading_);
     ClearUrls();
-    targets_.swap(targets);
+    queuedAt_ = queuedAt;
+    walkCount_ = walkCount;
     return released;
 }
 

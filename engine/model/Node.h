@@ -176,14 +176,16 @@ class EHtmlNode : public EFileNode {
         std::vector<ETag> tags;
         std::vector<EUrl> urls;
         std::vector<FragmentRef> fragmentRefs;
+        std::vector<std::uint32_t> anchorIds;
         std::thread::id madeBy = std::this_thread::get_id();
     };
 
-    // Keeps of the URLs only what a walk over the link web needs (each usable target once, in
-    // order) and drops the URLs themselves, so that any other use parses them again. The
-    // dropped URLs are handed back (a page read on another thread is best freed there).
-    // `gathered`: that list, when the caller has made it already.
-    std::unique_ptr<PageReading> KeepOnlyTargets(std::vector<ENode*>* gathered = nullptr);
+    // Keeps of the URLs only what a walk over the link web needs and drops the URLs
+    // themselves, so that any other use parses them again. What the walk follows are the first
+    // `walkCount` targets the page was queued with in its site's back links (at `queuedAt`):
+    // each usable target once, in order. The dropped URLs are handed back (a page read on
+    // another thread is best freed there).
+    std::unique_ptr<PageReading> KeepOnlyTargets(std::uint32_t queuedAt, std::uint32_t walkCount);
 
     bool IsHtml() const { return isHtml_; }
     // A stylesheet of the site: its url()s and @imports are links like a page's.
@@ -202,7 +204,7 @@ class EHtmlNode : public EFileNode {
     std::vector<EUrl>& Urls() { return Reading().urls; }
     // Filled by URL extraction only while the site collects fragments: the hashes of the
     // ids (and <a> names) of the page, sorted, and every reference to a place in a page.
-    std::vector<std::uint32_t>& AnchorIds() { return anchorIds_; }
+    std::vector<std::uint32_t>& AnchorIds() { return Reading().anchorIds; }
     std::vector<FragmentRef>& FragmentRefs() { return Reading().fragmentRefs; }
     bool TagsParsed() const { return tagsParsed_; }
     bool UrlsParsed() const { return urlsParsed_; }
@@ -225,9 +227,10 @@ class EHtmlNode : public EFileNode {
     void DropReadingIfEmpty();
 
     std::unique_ptr<PageReading> reading_;
-    std::vector<std::uint32_t> anchorIds_;
-    std::vector<ENode*> targets_;  // what KeepOnlyTargets kept: the children of a web walk
     EAppSite* site_ = nullptr;
+    // What KeepOnlyTargets kept: where the children of a web walk wait, and how many.
+    std::uint32_t queuedAt_ = 0;
+    std::uint32_t walkCount_ = 0;
     bool isHtml_ = false;
     bool isStyleSheet_ = false;
     bool tagsParsed_ = false;

@@ -89,6 +89,9 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
         ahead.emplace(workers, visitor.section != nullptr);
         visitor.ahead = &*ahead;
     }
+    // The walk takes each page's children from the back-link queue: it stays readable until
+    // the walk is over, whoever asks for back links meanwhile.
+    EBackLinks::QueueHold holdQueue(site.backLinks);
     auto announce = [&](ENode* node) {
         if (auto* page = dynamic_cast<EHtmlNode*>(node); ahead && page && page->IsLinkSource())
             ahead->Announce(page);

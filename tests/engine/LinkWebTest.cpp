@@ -183,6 +183,32 @@ TEST_F(LinkWebTest, RenameKeepsTheWebAndUndoRestoresIt) {
     ExpectConsistent();
 }
 
+// The walk takes each page's children from where its back links were queued: in the order of
+// the links, a base naming a file not counted as one, and intact when back links are asked
+// for halfway (here by the problem sink, which also tells the order pages are read in).
+TEST_F(LinkWebTest, WalkOrderSurvivesBaseTargetsAndQuestionsMeanwhile) {
+    MakeSite({{"index.htm", "<a href=a.htm>"},
+              {"a.htm", "<base href=\"c.htm\"><a href=b.htm><a href=c.htm><a href=gone.htm>"},
+              {"b.htm", "<a href=gone.htm><a href=d.htm>"},
+              {"c.htm", "<a href=gone.htm>"},
+              {"d.htm", "<a href=gone.htm>"}});
+    for (int jobs : {1, 2}) {
+        SCOPED_TRACE(jobs);
+        LoadOptions options;
+        options.jobs = jobs;
+        std::vector<std::string> order;
+        options.onProblem = [&](EHtmlNode& page, const EUrl&, LinkProblem) {
+            order.push_back(page.GetName());
+            EXPECT_EQ(site_->backLinks.PagesOf(Node("a.htm")).size(), 1u);
+        };
+        ASSERT_TRUE(Load(options));
+        EXPECT_EQ(order, (std::vector<std::string>{"a.htm", "b.htm", "c.htm", "d.htm"}));
+        EXPECT_TRUE(Orphans(false).empty());
+        EXPECT_TRUE(Links("c.htm", "a.htm"));
+        ExpectConsistent();
+    }
+}
+
 TEST_F(LinkWebTest, ReachabilityFollowsFixedLinks) {
     MakeSite({{"index.htm", "<a href=gone.htm>"},
               {"far.htm", "<a href=farther.htm>"},
