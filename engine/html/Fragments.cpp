@@ -47,20 +47,23 @@ const EFragmentCheck::Ids& EFragmentCheck::Keep(const ENode* page,
 }
 
 void EFragmentCheck::OnPageParsed(EHtmlNode& page) {
-    const Ids& ids = Keep(&page, page.AnchorIds());
+    // Only pages have places; a fragment of an image, a stylesheet or a PDF is the viewer's
+    // business. Only pages are kept, so a target found here is a page without reading its
+    // node again.
+    const bool isPage = page.IsHtml();
+    const Ids* ids = isPage ? &Keep(&page, page.AnchorIds()) : nullptr;
     std::vector<std::uint32_t>().swap(page.AnchorIds());
-    if (auto it = waiting_.find(&page); it != waiting_.end()) {
-        for (const Waiting& w : it->second) Check(*w.page, w.ref, ids);
+    if (auto it = waiting_.find(&page); ids && it != waiting_.end()) {
+        for (const Waiting& w : it->second) Check(*w.page, w.ref, *ids);
         waiting_.erase(it);
     }
     for (const FragmentRef& ref : page.FragmentRefs()) {
-        // Only pages have places; a fragment of an image or a PDF is the viewer's business.
-        auto* target = dynamic_cast<EHtmlNode*>(ref.target);
-        if (!target || !target->IsHtml()) continue;
-        if (const Ids* known = Find(target))
+        if (const Ids* known = Find(ref.target)) {
             Check(page, ref, *known);
-        else
+        } else if (auto* target = dynamic_cast<EHtmlNode*>(ref.target);
+                   target && target->IsHtml()) {
             waiting_[target].push_back({&page, ref});
+        }
     }
     std::vector<FragmentRef>().swap(page.FragmentRefs());
 }

@@ -523,10 +523,11 @@ class Extractor {
             if (end == std::string::npos) end = defaults.size();
             if (end > start) {
                 std::string docPath = JoinPath(path, defaults.substr(start, end - start));
-                if (ENode* doc = site_->FindNode(docPath)) {
+                bool docSpelling = false;
+                if (ENode* doc = site_->FindNode(docPath, nullptr, &docSpelling)) {
                     url.target = doc;
                     url.Set(EUrl::kViaDefaultDocument);
-                    url.Set(EUrl::kCaseMismatch, doc->GetPath() != docPath);
+                    url.Set(EUrl::kCaseMismatch, !docSpelling);
                     return;
                 }
             }

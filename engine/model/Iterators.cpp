@@ -150,12 +150,12 @@ TIterBreadthCyclic::TIterBreadthCyclic(ENode* root)
 
 void TIterBreadthCyclic::First() {
     TIterBreadth::First();
-    visited_.clear();
-    visited_.insert(root_);
+    visited_->clear();
+    visited_->insert(root_);
 }
 
 bool TIterBreadthCyclic::ShouldEnqueue(ENode* node) {
-    return !IsDone() && node && !visited_.contains(node) && rootType_ &&
+    return !IsDone() && node && !visited_->contains(node) && rootType_ &&
            typeid(*node) == *rootType_;
 }
 
@@ -165,7 +165,7 @@ void TIterBreadthCyclic::Next() {
         if (IsDone()) return;
         ENode* current = CurrentItem();
         if (!current) return;
-        if (visited_.insert(current)) return;
+        if (visited_->insert(current)) return;
     }
 }
 

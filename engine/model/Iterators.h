@@ -160,9 +160,13 @@ class TIterBreadthCyclic : public TIterBreadth {
     void First() override;
     void Next() override;
     bool ShouldEnqueue(ENode* node) override;
+    // Keeps the record of the nodes reached in `set` instead of a set of its own (a visitor
+    // that records them too then shares it: one set to ask per link, not two). First empties it.
+    void RecordReachedIn(TPointerSet<ENode>* set) { visited_ = set ? set : &own_; }
 
   private:
-    TPointerSet<ENode> visited_;
+    TPointerSet<ENode> own_;
+    TPointerSet<ENode>* visited_ = &own_;
     const std::type_info* rootType_;
 };
 

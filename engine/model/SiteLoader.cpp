@@ -100,12 +100,16 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
         auto* home = dynamic_cast<EHtmlNode*>(site.FindNode(site.GetHomePage()));
         announce(home);
         // The walk lets go of each page's URLs once it has followed them, unless they stay.
-        const int walked = !home ? 0
-                           : options.keepUrls
-                               ? RunPass<TIterBreadthCyclic>(home, visitor, ProgressKind::Dialog,
-                                                             title, site.NodeCount())
-                               : RunPass<TIterBreadthCyclic2>(home, visitor, ProgressKind::Dialog,
-                                                              title, site.NodeCount());
+        // Its record of the nodes reached is the visitor's.
+        auto walk = [&]<typename Iterator>() {
+            auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
+            TTraverse<Iterator> traverse(home, visitor);
+            traverse.GetIterator().RecordReachedIn(&visitor.visited);
+            return traverse.Run(title, site.NodeCount(), progress.get());
+        };
+        const int walked = !home              ? 0
+                           : options.keepUrls ? walk.operator()<TIterBreadthCyclic>()
+                                              : walk.operator()<TIterBreadthCyclic2>();
         if (walked < 0) return false;
         ESetupOrphans setup(site.orphans, visitor.visited);
         RunPass<TIterPreOrderTyped>(site.Root(), setup, ProgressKind::Silent, title, 50);

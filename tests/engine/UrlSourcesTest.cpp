@@ -216,9 +216,11 @@ TEST_F(UrlSourcesTest, CaseMismatchesResolveAndAreReported) {
 TEST_F(UrlSourcesTest, FragmentsAreCheckedAgainstTheTargetsIds) {
     MakeSite({{"index.htm",
                "<a href=#here>\n<a href=#nowhere>\n<a href=a.htm#part>\n<a href=a.htm#gone>\n"
-               "<a href=b.htm#x%20y><a href=#top><p id=here>"},
+               "<a href=b.htm#x%20y><a href=#top><p id=here><a href=s.css#x><img src=p.svg#y>"},
               {"a.htm", "<a href=index.htm#here><h2 id=\"part\">x</h2><a href=b.htm#no>"},
-              {"b.htm", "<a name=\"x y\">"}});
+              {"b.htm", "<a name=\"x y\">"},
+              {"s.css", "p { color: red }"},  // only pages have places
+              {"p.svg", "<svg/>"}});
     std::vector<std::string> found;
     LoadOptions options;
     options.onBrokenFragment = [&](EHtmlNode& page, const FragmentRef& ref) {
