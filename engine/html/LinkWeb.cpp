@@ -164,8 +164,8 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     if (visitor.fragments) visitor.fragments->OnPageParsed(*page);
     // A page recorded for the first time cannot have pairs yet: its targets, made unique,
     // are appended without searching the lists of popular targets.
-    const bool fresh = brokenCountByPage.find(page) == brokenCountByPage.end();
-    int& broken = brokenCountByPage[page];
+    const auto [entry, fresh] = brokenCountByPage.try_emplace(page, 0);
+    int& broken = entry->second;
     broken = 0;
     // Each target once, in the order first met: a page of millions of links to a few files
     // holds a few entries, not a pointer per link.

@@ -16,7 +16,6 @@
 #include "engine/html/Scanner.h"
 #include "engine/html/TagReader.h"
 #include "engine/model/Iterators.h"
-#include "engine/model/PointerSet.h"
 #include "engine/model/Site.h"
 #include "engine/model/Visitor.h"
 
