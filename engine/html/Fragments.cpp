@@ -40,9 +40,10 @@ const EFragmentCheck::Ids& EFragmentCheck::Keep(const ENode* page,
     std::size_t i = SlotOf(page, table_.size());
     while (table_[i].page && table_[i].page != page) i = (i + 1) & (table_.size() - 1);
     if (!table_[i].page) ++pages_;
-    table_[i] = {page, static_cast<std::uint32_t>(ids_.size()),
-                 static_cast<std::uint32_t>(ids.size())};
-    ids_.insert(ids_.end(), ids.begin(), ids.end());
+    std::uint32_t* run = ids_.Append(ids.size() + 1);
+    run[0] = static_cast<std::uint32_t>(ids.size());
+    std::copy(ids.begin(), ids.end(), run + 1);
+    table_[i] = {page, run};
     return table_[i];
 }
 
@@ -69,8 +70,8 @@ void EFragmentCheck::OnPageParsed(EHtmlNode& page) {
 }
 
 void EFragmentCheck::Check(EHtmlNode& page, const FragmentRef& ref, const Ids& ids) const {
-    const auto first = ids_.begin() + ids.at;
-    if (!std::binary_search(first, first + ids.count, ref.hash)) sink_(page, ref);
+    const std::uint32_t* first = ids.run + 1;
+    if (!std::binary_search(first, first + ids.run[0], ref.hash)) sink_(page, ref);
 }
 
 FragmentFinding DescribeFragment(EHtmlNode& page, const FragmentRef& ref) {

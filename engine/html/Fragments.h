@@ -5,12 +5,12 @@
 // hashes, never as text.
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "engine/model/BlockStore.h"
 #include "engine/model/Url.h"
 
 namespace tw {
@@ -35,11 +35,10 @@ class EFragmentCheck {
     void OnPageParsed(EHtmlNode& page);
 
   private:
-    // A page's ids: ids_[at, at + count), sorted.
+    // A page's ids: how many, then the ids sorted, in one run of `ids_`.
     struct Ids {
         const ENode* page = nullptr;
-        std::uint32_t at = 0;
-        std::uint32_t count = 0;
+        const std::uint32_t* run = nullptr;
     };
     const Ids* Find(const ENode* page) const;
     const Ids& Keep(const ENode* page, const std::vector<std::uint32_t>& ids);
@@ -53,7 +52,7 @@ class EFragmentCheck {
     // Every page's ids are kept to the end of the walk (a later page may point at them): all
     // in one store that grows without copying, found through a flat table, so that a big site
     // pays a few bytes per page beyond the ids themselves.
-    std::deque<std::uint32_t> ids_;
+    TBlockStore<std::uint32_t> ids_;
     std::vector<Ids> table_;  // open addressing; a power of two long
     std::size_t pages_ = 0;
     std::unordered_map<ENode*, std::vector<Waiting>> waiting_;

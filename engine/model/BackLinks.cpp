@@ -25,9 +25,7 @@ void EBackLinks::Flush() const {
 
 void EBackLinks::FreeQueue() const {
     std::vector<QueuedPage>().swap(queued_);
-    std::vector<std::unique_ptr<ENode*[]>>().swap(blocks_);
-    blockEnd_ = nullptr;
-    blockFree_ = 0;
+    targets_.clear();
     sortedIn_ = 0;
 }
 
@@ -45,19 +43,9 @@ bool EBackLinks::Add(ENode* target, ENode* page) {
 }
 
 std::uint32_t EBackLinks::AddFresh(ENode* page, std::span<ENode* const> targets) {
-    // Blocks of 512 KiB, a page's targets in one piece; a page with more gets a block of its
-    // own. Blocks are not zeroed: the unused end of one is never touched.
-    constexpr std::size_t kBlock = std::size_t{1} << 16;
     if (targets.empty()) return kNotQueued;
-    if (targets.size() > blockFree_) {
-        const std::size_t size = std::max(kBlock, targets.size());
-        blocks_.push_back(std::make_unique_for_overwrite<ENode*[]>(size));
-        blockEnd_ = blocks_.back().get() + size;
-        blockFree_ = size;
-    }
-    ENode** first = blockEnd_ - blockFree_;
+    ENode** first = targets_.Append(targets.size());
     std::copy(targets.begin(), targets.end(), first);
-    blockFree_ -= targets.size();
     queued_.push_back({page, first, targets.size()});
     pairs_ += targets.size();
     return static_cast<std::uint32_t>(queued_.size() - 1);

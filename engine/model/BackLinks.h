@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/model/BlockStore.h"
+
 namespace tw {
 
 class ENode;
@@ -60,8 +62,8 @@ class EBackLinks {
     void FreeQueue() const;
 
     mutable std::unordered_map<ENode*, std::vector<ENode*>> byTarget_;
-    // Pages not yet sorted in (from sortedIn_ on), each with its targets in `blocks_`: a
-    // pointer per pair (a big site has millions) in blocks that never move.
+    // Pages not yet sorted in (from sortedIn_ on), each with its targets in `targets_`: a
+    // pointer per pair (a big site has millions), where they stay put.
     struct QueuedPage {
         ENode* page;
         ENode** first;
@@ -69,9 +71,7 @@ class EBackLinks {
     };
     mutable std::vector<QueuedPage> queued_;
     mutable std::size_t sortedIn_ = 0;
-    mutable std::vector<std::unique_ptr<ENode*[]>> blocks_;
-    mutable ENode** blockEnd_ = nullptr;  // the end of the last block
-    mutable std::size_t blockFree_ = 0;   // unused pointers before it
+    mutable TBlockStore<ENode*> targets_;
     int holds_ = 0;
     std::size_t pairs_ = 0;
 };
