@@ -17,7 +17,7 @@ std::size_t SlotOf(const ENode* page, std::size_t size) {
 
 }  // namespace
 
-const EFragmentCheck::Ids* EFragmentCheck::Find(const ENode* page) const {
+const EFragmentCheck::Entry* EFragmentCheck::Find(const ENode* page) const {
     if (table_.empty()) return nullptr;
     const std::size_t mask = table_.size() - 1;
     for (std::size_t i = SlotOf(page, table_.size()); table_[i].page; i = (i + 1) & mask)
@@ -25,12 +25,11 @@ const EFragmentCheck::Ids* EFragmentCheck::Find(const ENode* page) const {
     return nullptr;
 }
 
-const EFragmentCheck::Ids& EFragmentCheck::Keep(const ENode* page,
-                                                const std::vector<std::uint32_t>& ids) {
+EFragmentCheck::Entry& EFragmentCheck::Enter(const ENode* page) {
     if ((pages_ + 1) * 10 >= table_.size() * 7) {
-        std::vector<Ids> old(table_.empty() ? 1024 : table_.size() * 2);
+        std::vector<Entry> old(table_.empty() ? 1024 : table_.size() * 2);
         old.swap(table_);
-        for (const Ids& e : old) {
+        for (const Entry& e : old) {
             if (!e.page) continue;
             std::size_t i = SlotOf(e.page, table_.size());
             while (table_[i].page) i = (i + 1) & (table_.size() - 1);
@@ -39,39 +38,73 @@ const EFragmentCheck::Ids& EFragmentCheck::Keep(const ENode* page,
     }
     std::size_t i = SlotOf(page, table_.size());
     while (table_[i].page && table_[i].page != page) i = (i + 1) & (table_.size() - 1);
-    if (!table_[i].page) ++pages_;
+    if (!table_[i].page) {
+        table_[i] = {page, 2 * std::uintptr_t{kNone} + 1};  // waited for by nothing yet
+        ++pages_;
+    }
+    return table_[i];
+}
+
+const std::uint32_t* EFragmentCheck::KeepIds(const std::vector<std::uint32_t>& ids) {
     std::uint32_t* run = ids_.Append(ids.size() + 1);
     run[0] = static_cast<std::uint32_t>(ids.size());
     std::copy(ids.begin(), ids.end(), run + 1);
-    table_[i] = {page, run};
-    return table_[i];
+    return run;
+}
+
+void EFragmentCheck::Wait(Entry& entry, EHtmlNode& page, const FragmentRef& ref) {
+    Waiting w{&page, ref.hash, ref.start, ref.end, entry.Newest()};
+    std::uint32_t at = free_;
+    if (at == kNone) {
+        at = static_cast<std::uint32_t>(waiting_.size());
+        waiting_.push_back(w);
+    } else {
+        free_ = waiting_[at].older;
+        waiting_[at] = w;
+    }
+    entry.word = 2 * std::uintptr_t{at} + 1;
+}
+
+void EFragmentCheck::CheckWaiting(std::uint32_t newest, const ENode* target,
+                                  const std::uint32_t* ids) {
+    chain_.clear();
+    for (std::uint32_t at = newest; at != kNone; at = waiting_[at].older) chain_.push_back(at);
+    for (auto it = chain_.rbegin(); it != chain_.rend(); ++it) {
+        const Waiting& w = waiting_[*it];
+        Check(*w.page, FragmentRef{const_cast<ENode*>(target), w.hash, w.start, w.end}, ids);
+    }
+    for (std::uint32_t at : chain_) {
+        waiting_[at].older = free_;
+        free_ = at;
+    }
 }
 
 void EFragmentCheck::OnPageParsed(EHtmlNode& page) {
     // Only pages have places; a fragment of an image, a stylesheet or a PDF is the viewer's
-    // business. Only pages are kept, so a target found here is a page without reading its
+    // business. Only pages are entered, so a target found here is a page without reading its
     // node again.
-    const bool isPage = page.IsHtml();
-    const Ids* ids = isPage ? &Keep(&page, page.AnchorIds()) : nullptr;
-    std::vector<std::uint32_t>().swap(page.AnchorIds());
-    if (auto it = waiting_.find(&page); ids && it != waiting_.end()) {
-        for (const Waiting& w : it->second) Check(*w.page, w.ref, *ids);
-        waiting_.erase(it);
+    if (page.IsHtml()) {
+        Entry& entry = Enter(&page);
+        const std::uint32_t waited = entry.Newest();
+        entry.word = reinterpret_cast<std::uintptr_t>(KeepIds(page.AnchorIds()));
+        CheckWaiting(waited, &page, entry.Ids());
     }
+    std::vector<std::uint32_t>().swap(page.AnchorIds());
     for (const FragmentRef& ref : page.FragmentRefs()) {
-        if (const Ids* known = Find(ref.target)) {
-            Check(page, ref, *known);
+        const Entry* known = Find(ref.target);
+        if (known && known->Ids()) {
+            Check(page, ref, known->Ids());
         } else if (auto* target = dynamic_cast<EHtmlNode*>(ref.target);
                    target && target->IsHtml()) {
-            waiting_[target].push_back({&page, ref});
+            Wait(Enter(target), page, ref);
         }
     }
     std::vector<FragmentRef>().swap(page.FragmentRefs());
 }
 
-void EFragmentCheck::Check(EHtmlNode& page, const FragmentRef& ref, const Ids& ids) const {
-    const std::uint32_t* first = ids.run + 1;
-    if (!std::binary_search(first, first + ids.run[0], ref.hash)) sink_(page, ref);
+void EFragmentCheck::Check(EHtmlNode& page, const FragmentRef& ref,
+                           const std::uint32_t* ids) const {
+    if (!std::binary_search(ids + 1, ids + 1 + ids[0], ref.hash)) sink_(page, ref);
 }
 
 FragmentFinding DescribeFragment(EHtmlNode& page, const FragmentRef& ref) {
