@@ -215,10 +215,7 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         for (const EUrl& url : page->Urls())
             if (!url.IsExternal() && !url.IsBaseHref() && url.target) walk.Add(url.target);
         walkCount = walk.list.size();
-        for (ENode* target : targets.list)
-            if (std::find(walk.list.begin(), walk.list.begin() + walkCount, target) ==
-                walk.list.begin() + walkCount)
-                walk.list.push_back(target);
+        for (ENode* target : targets.list) walk.Add(target);  // those the base alone names
         targets.list.swap(walk.list);
     }
     // The walk goes on to the pages this one leads to, in the order of its URLs: they can be
@@ -239,8 +236,8 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         queuedAt = backLinks.AddFresh(page, targets.list);
     else
         for (ENode* target : targets.list) backLinks.Add(target, page);
-    // Once recorded, a page keeps only what the walk over the web needs from it: the targets
-    // its links lead to, until the walk has queued them (the walk then drops them too).
+    // Once recorded, a page keeps only what the walk over the web needs from it: where its
+    // targets wait in the back-link queue, until the walk has followed them.
     page->ClearTags();
     if (visitor.keepUrls) return true;
     if (visitor.freeAfterVisit) {

@@ -32,6 +32,16 @@ int RunPass(ENode* root, EVisitor& visitor, ProgressKind kind, std::string_view 
     return TTraverse<Iterator>(root, visitor).Run(title, total, progress.get());
 }
 
+// The walk over the web from the home page, whose record of the nodes reached is the
+// visitor's: one set asked per link, not two.
+template <typename Iterator>
+int WalkWeb(EHtmlNode* home, EFindUrlsCreateFromMap& visitor, std::string_view title, int total) {
+    auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
+    TTraverse<Iterator> traverse(home, visitor);
+    traverse.GetIterator().RecordReachedIn(&visitor.visited);
+    return traverse.Run(title, total, progress.get());
+}
+
 std::string TrimLine(std::string line) {
     auto tailBlank = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; };
     while (!line.empty() && tailBlank(line.back())) line.pop_back();
@@ -100,16 +110,11 @@ bool LoadLinks(EAppSite& site, const LoadOptions& options) {
         auto* home = dynamic_cast<EHtmlNode*>(site.FindNode(site.GetHomePage()));
         announce(home);
         // The walk lets go of each page's URLs once it has followed them, unless they stay.
-        // Its record of the nodes reached is the visitor's.
-        auto walk = [&]<typename Iterator>() {
-            auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
-            TTraverse<Iterator> traverse(home, visitor);
-            traverse.GetIterator().RecordReachedIn(&visitor.visited);
-            return traverse.Run(title, site.NodeCount(), progress.get());
-        };
-        const int walked = !home              ? 0
-                           : options.keepUrls ? walk.operator()<TIterBreadthCyclic>()
-                                              : walk.operator()<TIterBreadthCyclic2>();
+        const int walked =
+            !home ? 0
+            : options.keepUrls
+                ? WalkWeb<TIterBreadthCyclic>(home, visitor, title, site.NodeCount())
+                : WalkWeb<TIterBreadthCyclic2>(home, visitor, title, site.NodeCount());
         if (walked < 0) return false;
         ESetupOrphans setup(site.orphans, visitor.visited);
         RunPass<TIterPreOrderTyped>(site.Root(), setup, ProgressKind::Silent, title, 50);
