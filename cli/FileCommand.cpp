@@ -105,9 +105,7 @@ void AddPages(Report& report, const ELinkUpdate* update) {
     for (const auto& change : update->Changes())
         report.pages.emplace_back(change.path, change.links);
     std::sort(report.pages.begin(), report.pages.end());
-    for (const std::string& page : update->Problems())
-        report.problems.push_back(page +
-                                  ": could not be rewritten; its links to what moved are broken");
+    for (const std::string& problem : update->Problems()) report.problems.push_back(problem);
 }
 
 std::unique_ptr<ECommand> MakeCommand(const std::string& verb,
@@ -127,7 +125,7 @@ std::unique_ptr<ECommand> MakeCommand(const std::string& verb,
 // A command that reversed itself: cancelled by the user, or stopped by a failed write.
 int Reversed(const std::string& verb) {
     if (!ELog::Instance().HasErrors())
-        return Fail(verb, "cancelled; nothing was changed", kCancelled);
+        return Fail(verb, "cancelled: nothing was changed", kCancelled);
     return Fail(verb,
                 "a write failed, so the command was reversed; nothing was changed:\n" +
                     ELog::Instance().ErrorText(),
@@ -162,8 +160,7 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
             entry.pages.push_back({change.path, change.stamp, change.undo});
         }
         std::sort(report.pages.begin(), report.pages.end());
-        for (const std::string& page : fix->Problems())
-            report.problems.push_back(page + ": could not be rewritten");
+        for (const std::string& problem : fix->Problems()) report.problems.push_back(problem);
     } else if (auto* rename = dynamic_cast<ESiteRenameCommand*>(&command)) {
         update = rename->LinkUpdate();
         if (rename->IsUndoable()) {
@@ -230,6 +227,7 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     again.where.directory = it->site;
     again.where.home = it->homePage;
     again.where.server = it->server;
+    again.where.lock = true;
     std::string problem;
     EAppSite* site = OpenSite(again.where, it->site, problem);
     if (!site) return Fail(o.verb, problem);
@@ -326,6 +324,49 @@ int History(const std::vector<JournalEntry>& entries) {
     return kDone;
 }
 
+// The entry undo (or redo) works on: the newest not undone (the oldest undone).
+const JournalEntry* NextEntry(const std::vector<JournalEntry>& entries, bool undo) {
+    if (undo) {
+        auto it = std::find_if(entries.rbegin(), entries.rend(),
+                               [](const JournalEntry& e) { return !e.undone; });
+        return it == entries.rend() ? nullptr : &*it;
+    }
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [](const JournalEntry& e) { return e.undone; });
+    return it == entries.end() ? nullptr : &*it;
+}
+
+// undo | redo | history. An undo or redo holds the lock of its entry's site, then the
+// journal's, in that order (as every command does), reading the journal again under both:
+// another command may have ended in between.
+int RunHistoryCommand(Options& o, int argc, char** argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (o.verb != "history" && std::strcmp(argv[i], "--wait") == 0)
+            o.where.wait = true;
+        else
+            return Fail(o.verb, o.verb == "history" ? "takes no arguments"
+                                                    : "takes no arguments but --wait");
+    }
+    ScopedLog log(std::make_unique<QuietLog>());
+    ScopedUiServices scope(std::make_unique<EConsoleServices>());
+    std::vector<JournalEntry> entries;
+    std::string lockedSite;
+    for (;;) {
+        EFileLock journal = ECommandJournal::Lock();
+        if (!ECommandJournal().Read(entries)) return Fail(o.verb, "the journal cannot be read");
+        if (o.verb == "history") return History(entries);
+        if (int status = RefuseWhilePending(o.verb)) return status;
+        const JournalEntry* entry = NextEntry(entries, o.verb == "undo");
+        if (!entry || entry->site == lockedSite)
+            return o.verb == "undo" ? Undo(o, entries) : Redo(o, entries);
+        journal.Release();
+        std::string problem;
+        if (!HoldSiteLock(entry->site, o.where.wait, problem))
+            return Fail(o.verb, problem, problem == "cancelled" ? kCancelled : kUsage);
+        lockedSite = entry->site;
+    }
+}
+
 }  // namespace
 
 std::string CommandNameOf(const std::string& line) {
@@ -351,20 +392,12 @@ bool IsFileCommand(const char* command) {
 int RunFileCommand(const char* verb, int argc, char** argv) {
     Options o;
     o.verb = verb;
-    if (o.verb == "undo" || o.verb == "redo" || o.verb == "history") {
-        if (argc > 0) return Fail(o.verb, "takes no arguments");
-        ScopedLog log(std::make_unique<QuietLog>());
-        ScopedUiServices scope(std::make_unique<EConsoleServices>());
-        std::vector<JournalEntry> entries;
-        if (!ECommandJournal().Read(entries)) return Fail(o.verb, "the journal cannot be read");
-        if (o.verb == "history") return History(entries);
-        if (int status = RefuseWhilePending(o.verb)) return status;
-        if (o.verb == "undo") return Undo(o, entries);
-        return Redo(o, entries);
-    }
+    if (o.verb == "undo" || o.verb == "redo" || o.verb == "history")
+        return RunHistoryCommand(o, argc, argv);
     CLI::App app("Tidewright " + o.verb + ": keeps every link of the site valid.",
                  "tidewright " + o.verb);
     AddSiteOptions(app, o.where);
+    AddWaitOption(app, o.where);
     app.add_option("--format", o.format, "text or json")->check(CLI::IsMember({"text", "json"}));
     if (o.verb == "mv" || o.verb == "rename")
         app.add_flag("--dry-run", o.dryRun, "change nothing; show the moves and the page diffs");
@@ -385,6 +418,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
         return Fail(o.verb, std::string("expects ") + pathsHelp);
 
     if (int status = RefuseWhilePending(o.verb)) return status;
+    o.where.lock = !o.dryRun;
     ScopedLog log(std::make_unique<QuietLog>());
     ScopedUiServices scope(std::make_unique<EConsoleServices>());
     auto& console = static_cast<EConsoleServices&>(EUiServices::Instance());
@@ -401,7 +435,7 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < o.paths.size(); ++i) {
         const bool mayBeNew = (o.verb == "rename" && i == 1) || o.verb == "mkdir";
-        std::string path = Real(o.paths[i]);
+        std::string path = AsNamed(o.paths[i]);
         if (o.verb == "rename" && i == 1 && o.paths[i].find(kPathSep) == std::string::npos)
             path = JoinPath(PathDirectory(paths.front()), o.paths[i]);
         if (!mayBeNew && !StampOf(path).exists)
@@ -445,15 +479,26 @@ int RunJournaled(const std::string& verb, const std::string& format, EAppSite& s
     bool reversed = false;
     const bool ok = RunCommand(*command, report, entry, reversed);
     if (reversed) return Reversed(o.verb);
+    if (!report.done.empty() || !report.pages.empty()) {
+        entry.site = site.GetDirectory();
+        entry.homePage = site.GetHomePage();
+        entry.server = site.GetServer();
+        // Without its entry the command could never be undone: it is reversed instead.
+        if (!ECommandJournal().Add(std::move(entry))) {
+            const std::string why = std::strerror(errno);
+            const std::string journal = ECommandJournal::DefaultPath();
+            if (command->IsUndoable() && command->Unexecute())
+                return Fail(verb,
+                            "the undo journal " + journal + " could not be written (" + why +
+                                "), so the command was reversed: nothing was changed",
+                            kProblems);
+            report.problems.push_back("the undo journal " + journal + " could not be written (" +
+                                      why + "): undo will not know this command");
+        }
+    }
     Print(o, site, report, ok);
     if (std::fflush(stdout) != 0) return kUsage;
     if (report.done.empty() && report.pages.empty()) return kUsage;
-    entry.site = site.GetDirectory();
-    entry.homePage = site.GetHomePage();
-    entry.server = site.GetServer();
-    if (!ECommandJournal().Add(std::move(entry)))
-        report.problems.push_back(
-            "the command could not be written to the journal: undo will not know it");
     return ok && report.problems.empty() ? kDone : kProblems;
 }
 

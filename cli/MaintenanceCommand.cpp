@@ -326,6 +326,7 @@ int RunMaintenanceCommand(const char* verb, int argc, char** argv) {
     if (o.verb != "report" && o.verb != "overview")
         app.add_option("--format", o.format, "text or json")
             ->check(CLI::IsMember({"text", "json"}));
+    if (o.verb == "orphans" || o.verb == "fix") AddWaitOption(app, o.where);
     if (o.verb == "orphans") {
         app.add_flag("--trash", o.trash, "send the orphans to the trash");
         app.add_option("--move-to", o.moveTo,
@@ -349,6 +350,8 @@ int RunMaintenanceCommand(const char* verb, int argc, char** argv) {
     }
     if (std::optional<int> status = Parse(app, argc, argv)) return *status;
     if (o.trash && !o.moveTo.empty()) return Fail(o.verb, "give --trash or --move-to, not both");
+    o.where.lock = !o.dryRun && ((o.verb == "orphans" && (o.trash || !o.moveTo.empty())) ||
+                                 (o.verb == "fix" && !o.suggest));
 
     ScopedLog log(std::make_unique<QuietLog>());
     ScopedUiServices scope(std::make_unique<EConsoleServices>());

@@ -10,6 +10,7 @@
 #include "cli/SiteChoice.h"
 #include "engine/commands/CommandJournal.h"
 #include "engine/commands/Recovery.h"
+#include "engine/services/ConsoleServices.h"
 
 namespace tw::cli {
 namespace {
@@ -43,7 +44,7 @@ void WarnIfPending() {
 }
 
 int RunRecover(int argc, char** argv) {
-    bool show = false, forget = false;
+    bool show = false, forget = false, wait = false;
     std::string format = "text";
     CLI::App app(
         "Tidewright recover: rolls back every command a crash, a kill or a full disk "
@@ -53,10 +54,22 @@ int RunRecover(int argc, char** argv) {
     app.add_flag("--forget", forget,
                  "drop the records of interrupted commands, leaving the files as they are now");
     app.add_option("--format", format, "text or json")->check(CLI::IsMember({"text", "json"}));
+    app.add_flag("--wait", wait,
+                 "when another command is changing a site to roll back, wait until it ends");
     if (std::optional<int> status = Parse(app, argc, argv)) return *status;
     if (show && forget) return Fail("recover", "--show and --forget exclude each other");
 
     std::vector<PendingCommand> pending = FindPendingCommands();
+    // A rollback changes the sites the interrupted commands held: nobody else may meanwhile.
+    if (!show) {
+        ScopedUiServices scope(std::make_unique<EConsoleServices>());
+        for (const PendingCommand& p : pending)
+            for (const std::string& site : p.sites) {
+                std::string problem;
+                if (!HoldSiteLock(site, wait, problem))
+                    return Fail("recover", problem, problem == "cancelled" ? kCancelled : kUsage);
+            }
+    }
     bool allDone = true;
     std::string json = "[";
     for (PendingCommand& p : pending) {

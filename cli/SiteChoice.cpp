@@ -4,17 +4,21 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/platform/FileUtils.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
+#include "engine/commands/SiteLock.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/Browse.h"
+#include "engine/services/ConsoleServices.h"
 
 namespace tw::cli {
 
@@ -39,6 +43,38 @@ void AddSiteOptions(CLI::App& app, SiteOptions& where) {
     app.add_option("--site-dir", where.directory, "the site's folder (a site for this run only)");
     app.add_option("--home", where.home, "with --site-dir: the home page");
     app.add_option("--server", where.server, "with --site-dir: the address it is published under");
+}
+
+void AddWaitOption(CLI::App& app, SiteOptions& where) {
+    app.add_flag("--wait", where.wait,
+                 "when another command is changing the site, wait until it ends (without it: "
+                 "give up after a few seconds)");
+}
+
+bool HoldSiteLock(const std::string& directory, bool wait, std::string& problem) {
+    // Held until the process ends: the kernel releases it however the process ends.
+    static std::vector<EFileLock> held;
+    LockWait patience;
+    patience.seconds = wait ? -1 : kSiteLockPatience;
+    patience.waiting = [](long pid) {
+        std::fprintf(stderr, "tidewright: %s\n", WaitingText(pid).c_str());
+    };
+    patience.cancelled = [] { return EConsoleServices::CancelRequested(); };
+    std::vector<EFileLock> locks;
+    long holder = 0;
+    if (LockSites({directory}, patience, locks, &holder)) {
+        for (EFileLock& lock : locks) held.push_back(std::move(lock));
+        return true;
+    }
+    if (EConsoleServices::CancelRequested())
+        problem = "cancelled";
+    else if (holder == 0 && errno != EWOULDBLOCK)
+        problem = "the site's lock " + SiteLockPath(directory) +
+                  " cannot be taken: " + std::strerror(errno) + "; nothing was done";
+    else
+        problem =
+            WaitingText(holder) + ": gave up; nothing was done (--wait waits as long as it takes)";
+    return false;
 }
 
 std::string Absolute(const std::string& path) {
@@ -95,6 +131,28 @@ std::unique_ptr<EAppSite> MakeSite(const SiteOptions& o, std::string& problem) {
     return site;
 }
 
+std::string AsNamed(const std::string& given) {
+    std::string path = given;
+    if (path.empty() || path.front() != kPathSep) {
+        char cwd[PATH_MAX];
+        if (::getcwd(cwd, sizeof cwd)) path = JoinPath(cwd, path);
+    }
+    while (path.size() > 1 && path.back() == kPathSep) path.pop_back();
+    if (path.size() == 1) return path;  // the root
+    const std::string name(PathName(path));
+    std::string parent(PathDirectory(path));
+    if (parent.empty()) parent = std::string(1, kPathSep);
+    if (name == "." || name == "..") {
+        char real[PATH_MAX];
+        if (::realpath(path.c_str(), real)) return real;
+        const std::string above = AsNamed(parent);
+        return name == "." ? above : std::string(PathDirectory(above));
+    }
+    char real[PATH_MAX];
+    // A folder that does not exist yet (mkdir a/b/c) is worked out level by level.
+    return JoinPath(::realpath(parent.c_str(), real) ? std::string(real) : AsNamed(parent), name);
+}
+
 std::string Real(const std::string& path) {
     return std::string(StripTrailingSep(Absolute(path)));
 }
@@ -130,6 +188,8 @@ EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::stri
         problem = "home page " + site->GetHomePage() + " does not exist";
         return nullptr;
     }
+    // Before the load: what is read must not change under the command.
+    if (where.lock && !HoldSiteLock(site->GetDirectory(), where.wait, problem)) return nullptr;
     EAppSite* adopted = ESiteRegistry::Instance().AdoptSite(std::move(site));
     if (!load) return adopted;
     LoadOptions options;

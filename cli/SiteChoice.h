@@ -30,10 +30,20 @@ struct SiteOptions {
     std::string directory, home, server, site;
     std::optional<std::string> defaults;
     std::vector<std::string> excluded;
+    // A command that changes the site holds its lock from before the load to its end;
+    // `wait` waits for another command on the site as long as it takes.
+    bool lock = false, wait = false;
 };
 
 // --site NAME | --site-dir DIR [--home PAGE] [--server URL], as every site command takes them.
 void AddSiteOptions(CLI::App& app, SiteOptions& where);
+
+// --wait, for the commands that change a site.
+void AddWaitOption(CLI::App& app, SiteOptions& where);
+// Holds the lock of the site whose folder is `directory` until the process ends, waiting a
+// few seconds (or, with `wait`, as long as it takes) for another command on it, and saying
+// so. False with the reason in `problem` ("cancelled" on Ctrl+C) when it could not be had.
+bool HoldSiteLock(const std::string& directory, bool wait, std::string& problem);
 
 // The site of the options; null with the reason in `problem` when there is none.
 std::unique_ptr<EAppSite> MakeSite(const SiteOptions& options, std::string& problem);
@@ -42,6 +52,11 @@ std::unique_ptr<EAppSite> MakeSite(const SiteOptions& options, std::string& prob
 std::string Absolute(const std::string& path);
 // A path given on the command line: as it stands when it exists, else below the site folder.
 std::string InSite(const std::string& path, const std::string& directory);
+
+// A path named on the command line, taken as written: the folders above it are made real
+// (links, "." and ".." resolved), the item itself is not, so that a symbolic link named is
+// the link and not what it points at. A name of "." or ".." is resolved with the rest.
+std::string AsNamed(const std::string& path);
 
 // A path made real (links resolved), without a trailing separator.
 std::string Real(const std::string& path);

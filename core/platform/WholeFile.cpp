@@ -78,10 +78,11 @@ bool SyncFolder(const std::string& folder) {
     return ok;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
-    std::string temp = path + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
+namespace {
+
+// Fills the new temporary file `fd` and renames it over `path`.
+bool FillAndReplace(int fd, const std::string& temp, const std::string& path,
+                    std::string_view bytes, mode_t mode) {
     bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     int error = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) ok = false, error = errno;
@@ -93,6 +94,37 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t
     }
     SyncFolder(std::string(PathDirectory(path)));
     return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
+    std::string temp = path + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    return FillAndReplace(fd, temp, path, bytes, mode);
+}
+
+bool WriteFileAtomicallyVia(const std::string& path, std::string_view bytes, mode_t mode,
+                            const std::string& temp) {
+    ::unlink(temp.c_str());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    return FillAndReplace(fd, temp, path, bytes, mode);
+}
+
+bool WriteInPlace(const std::string& path, std::string_view bytes) {
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (fd.get() < 0) return false;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const ssize_t n =
+            ::pwrite(fd.get(), bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        at += static_cast<std::size_t>(n);
+    }
+    return ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd.get()) == 0;
 }
 
 }  // namespace tw

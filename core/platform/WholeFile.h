@@ -52,5 +52,14 @@ bool SyncFolder(const std::string& folder);
 // A crash leaves the old file or the new one, never a mixture. False, with nothing changed,
 // when any step fails.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode);
+// The same through the temporary file `temp` (its folder must be the file's): one left there
+// by an interrupted earlier attempt is replaced, so that retries leave no stray copies.
+bool WriteFileAtomicallyVia(const std::string& path, std::string_view bytes, mode_t mode,
+                            const std::string& temp);
+
+// Overwrites the file's bytes where they are (it keeps its inode, its other hard links, its
+// owner and permissions), truncated to the new length and flushed. Not atomic: a crash midway
+// leaves a mixture, so the caller keeps a way back first.
+bool WriteInPlace(const std::string& path, std::string_view bytes);
 
 }  // namespace tw

@@ -6,11 +6,24 @@
 #include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/SiteLock.h"
 #include "engine/commands/Transfer.h"
 #include "engine/commands/WriteAhead.h"
 
 namespace tw {
-ECommandJournal::ECommandJournal() : path_(ProgramSubfolder("Config") + "journal.txt") {}
+ECommandJournal::ECommandJournal() : path_(DefaultPath()) {}
+
+std::string ECommandJournal::DefaultPath() {
+    return ProgramSubfolder("Config") + "journal.txt";
+}
+
+EFileLock ECommandJournal::Lock() {
+    EFileLock lock;
+    LockWait forever;
+    forever.seconds = -1;
+    lock.Acquire(JournalLockPath(), forever);
+    return lock;
+}
 
 bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
     entries.clear();
@@ -82,6 +95,7 @@ bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
 }
 
 bool ECommandJournal::Add(JournalEntry entry) const {
+    const EFileLock lock = Lock();
     std::vector<JournalEntry> entries;
     Read(entries);
     std::erase_if(entries, [](const JournalEntry& e) { return e.undone; });
@@ -105,6 +119,7 @@ void ECommandJournal::Restamp(std::vector<JournalEntry>& entries,
 }
 
 bool ECommandJournal::Restamp(const std::vector<std::string>& paths) const {
+    const EFileLock lock = Lock();
     std::vector<JournalEntry> entries;
     if (!Read(entries)) return false;
     Restamp(entries, paths);

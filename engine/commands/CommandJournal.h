@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/FileLock.h"
 #include "core/platform/FileUtils.h"
 #include "engine/commands/PageRewrite.h"
 
@@ -33,18 +34,25 @@ class ECommandJournal {
     // The journal in the program's Config folder.
     ECommandJournal();
     explicit ECommandJournal(std::string path) : path_(std::move(path)) {}
+    // Where the journal of the Config folder is.
+    static std::string DefaultPath();
+
+    // Held while the journal is read, changed and written, so that two commands ending at
+    // once both find their entry in it. Waits as long as it takes (the holder only reads and
+    // writes the journal); re-entrant within the process.
+    static EFileLock Lock();
 
     // Every entry, oldest first; empty when there is no journal yet. False when it cannot be
     // read as a journal.
     bool Read(std::vector<JournalEntry>& entries) const;
     bool Write(const std::vector<JournalEntry>& entries) const;
-    // A new command: entries undone before it can no longer be redone.
+    // A new command: entries undone before it can no longer be redone. Takes the lock.
     bool Add(JournalEntry entry) const;
     // The files at `paths` were given back their bytes as the commands not undone left them
     // (by an undo, or by rolling back an interrupted command): their stamps are taken anew,
     // so that those commands can still be undone.
     static void Restamp(std::vector<JournalEntry>& entries, const std::vector<std::string>& paths);
-    bool Restamp(const std::vector<std::string>& paths) const;
+    bool Restamp(const std::vector<std::string>& paths) const;  // takes the lock
 
   private:
     std::string path_;

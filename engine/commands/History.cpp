@@ -5,8 +5,10 @@
 #include "core/log/Log.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/SiteLock.h"
 #include "engine/commands/WriteAhead.h"
 #include "engine/model/Changes.h"
+#include "engine/model/SiteRegistry.h"
 #include "engine/services/UiServices.h"
 
 namespace tw {
@@ -20,6 +22,27 @@ struct Busy {
     Busy() { EUiServices::Instance().SetBusy(true); }
     ~Busy() { EUiServices::Instance().SetBusy(false); }
 };
+
+// The locks of every site the window knows, held while one command, undo or redo runs: a
+// command of the command line on one of them meanwhile would work from a stale reading. A
+// busy site is waited for briefly, then the user is told and nothing is done.
+bool LockKnownSites(std::vector<EFileLock>& locks) {
+    std::vector<std::string> folders;
+    for (const auto& site : ESiteRegistry::Instance().Sites())
+        if (!site->GetDirectory().empty()) folders.push_back(site->GetDirectory());
+    LockWait patience;
+    patience.seconds = 2;
+    patience.waiting = [](long pid) {
+        EUiServices::Instance().ShowStatusMessage(WaitingText(pid), false);
+    };
+    long holder = 0;
+    if (LockSites(folders, patience, locks, &holder)) return true;
+    EUiServices::Instance().MessageBox(
+        "Another command is changing this site" +
+        (holder > 0 ? " (pid " + std::to_string(holder) + ")" : std::string()) +
+        ", so nothing was done. Try again when it has ended.");
+    return false;
+}
 
 std::string MenuText(int templateId, const ECommand* top) {
     std::string text(LoadString(templateId));
@@ -46,6 +69,8 @@ void ECommandHistory::Clear() {
 bool ECommandHistory::ExecuteCommand(std::unique_ptr<ECommand> command) {
     if (!command) return false;
     Busy busy;
+    std::vector<EFileLock> locks;
+    if (!LockKnownSites(locks)) return false;
     EChanges::Batch batch;
     ELog& log = ELog::Instance();
     log.ClearErrors();
@@ -89,6 +114,8 @@ bool ECommandHistory::ExecuteCommand(std::unique_ptr<ECommand> command) {
 bool ECommandHistory::Undo() {
     if (undo_.empty()) return true;
     Busy busy;
+    std::vector<EFileLock> locks;
+    if (!LockKnownSites(locks)) return false;
     EChanges::Batch batch;
     bool ok = false;
     const std::vector<std::string> rewritten = undo_.back()->RewrittenFiles();
@@ -115,6 +142,8 @@ bool ECommandHistory::Undo() {
 bool ECommandHistory::Redo() {
     if (redo_.empty()) return true;
     Busy busy;
+    std::vector<EFileLock> locks;
+    if (!LockKnownSites(locks)) return false;
     EChanges::Batch batch;
     EWriteAhead::Scope record(redo_.back()->Serialize());
     if (!record.Ok()) {

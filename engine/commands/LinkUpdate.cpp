@@ -1,6 +1,8 @@
 #include "engine/commands/LinkUpdate.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 #include "core/log/Log.h"
@@ -68,6 +70,7 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
     std::vector<ENode*> failed;
     std::vector<EHtmlNode*> staged;  // the page of each change, in order
     EPageWriter writer;
+    writer.SetSiteFolder(site_.GetDirectory());
     auto progress = EUiServices::Instance().CreateProgress(
         pages_.size() >= 4 ? ProgressKind::Dialog : ProgressKind::Silent);
     progress->Begin(LoadString(kUpdatingLinks), static_cast<int>(pages_.size()), nullptr);
@@ -80,12 +83,19 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
         }
         progress->Step(page->GetPath(), 1);
         std::string content;
-        if (!ReadWholeFile(page->GetPath(), content)) continue;
+        if (!ReadWholeFile(page->GetPath(), content)) {
+            // Its links may lead to what changed: the user must hear that it was not looked at.
+            problems_.push_back(page->GetPath() + ": could not be read (" + std::strerror(errno) +
+                                "); its links were not rewritten");
+            continue;
+        }
         std::vector<Splice> splices = rewriter.SplicesFor(*page, before, page->GetPath(), content);
         if (splices.empty()) continue;
-        std::optional<PageChange> change = StageChange(writer, page->GetPath(), content, splices);
+        std::string why;
+        std::optional<PageChange> change =
+            StageChange(writer, page->GetPath(), content, splices, &why);
         if (!change) {
-            problems_.push_back(page->GetPath());
+            problems_.push_back(why);
             failed.push_back(page);
             continue;
         }
@@ -110,7 +120,8 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
                 changes.PageLinksChanged(staged[i]->GetPath());
                 continue;
             }
-            problems_.push_back(staged[i]->GetPath());
+            problems_.push_back(staged[i]->GetPath() +
+                                ": could not be replaced; its links to what moved are broken");
             failed.push_back(staged[i]);
         }
     }

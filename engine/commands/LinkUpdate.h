@@ -50,7 +50,7 @@ class ELinkUpdate {
         for (PageChange& change : changes_)
             if (change.path == path) change.stamp = StampOf(path);
     }
-    // Pages that could not be rewritten (unwritable, or a write failed): their links to the
+    // Pages that could not be read or rewritten, each as "PAGE: why": their links to the
     // moved items are broken now.
     const std::vector<std::string>& Problems() const { return problems_; }
     // Whether the last Apply stopped because a write failed (the disk is full): the command

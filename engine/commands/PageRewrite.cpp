@@ -78,20 +78,39 @@ EPageWriter::~EPageWriter() {
     for (const Staged& s : staged_) ::unlink(s.temp.c_str());
 }
 
+void EPageWriter::SetSiteFolder(const std::string& folder) {
+    char real[PATH_MAX];
+    siteFolder_ = StripTrailingSep(::realpath(folder.c_str(), real) ? real : folder);
+}
+
+bool LooksBinary(std::string_view content) {
+    return content.substr(0, 8192).find('\0') != std::string_view::npos;
+}
+
 bool EPageWriter::Stage(const std::string& page, const std::string& content,
                         const std::vector<Splice>& splices, std::vector<std::string>* previous) {
     ELog& log = ELog::Instance();
+    refusal_.clear();
     // A link is followed to the file it names: that file is the page.
     std::string target = page;
     struct stat st;
     bool found = ::lstat(page.c_str(), &st) == 0;
-    if (found && S_ISLNK(st.st_mode)) {
-        char real[PATH_MAX];
-        if (::realpath(page.c_str(), real)) target = real;
-        found = ::stat(target.c_str(), &st) == 0;
-    }
+    char real[PATH_MAX];
+    if (found && ::realpath(page.c_str(), real)) target = real;
+    if (found && target != page) found = ::stat(target.c_str(), &st) == 0;
     if (!found || !S_ISREG(st.st_mode)) {
         log.LogErrorFile(kOpenFailed, page);
+        return false;
+    }
+    if (!siteFolder_.empty() && target != siteFolder_ &&
+        !(target.starts_with(siteFolder_) && target[siteFolder_.size()] == kPathSep)) {
+        refusal_ = "not rewritten: it lies outside the site";
+        log.LogErrorFile(refusal_, page);
+        return false;
+    }
+    if (LooksBinary(content)) {
+        refusal_ = "not rewritten: it is not a text page (it holds a NUL byte)";
+        log.LogErrorFile(refusal_, page);
         return false;
     }
     std::size_t at = 0;
@@ -120,6 +139,11 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
     }
     bool ok = WriteAll(fd, out) && ::fchmod(fd, st.st_mode & 07777) == 0;
     const int error = errno;
+    // The new file would be the writer's: a page of another owner (a command run as root on a
+    // user's site), or one with other names, is written in place instead.
+    const bool sameOwner = (st.st_uid == ::geteuid() && st.st_gid == ::getegid()) ||
+                           ::fchown(fd, st.st_uid, st.st_gid) == 0;
+    const bool inPlace = st.st_nlink > 1 || !sameOwner;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
         ::unlink(temp.c_str());
@@ -130,7 +154,7 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
     }
     CrashPoint();
     if (previous) *previous = std::move(replaced);
-    staged_.push_back({page, target, temp, st.st_dev});
+    staged_.push_back({page, target, temp, st.st_dev, inPlace, inPlace ? out : std::string()});
     return true;
 }
 
@@ -172,8 +196,8 @@ std::vector<std::string> EPageWriter::Commit() {
         return failed;  // the destructor removes the staged files
     }
     SyncFileSystems(temps, devices);
-    for (const Staged& s : staged_) {
-        if (::rename(s.temp.c_str(), s.target.c_str()) != 0) {
+    for (Staged& s : staged_) {
+        if (!Replace(s)) {
             ::unlink(s.temp.c_str());
             ELog::Instance().LogErrorFile(kReplaceFailed, s.page);
             failed.push_back(s.page);
@@ -183,6 +207,15 @@ std::vector<std::string> EPageWriter::Commit() {
     staged_.clear();
     SyncFileSystems(targets, devices);
     return failed;
+}
+
+bool EPageWriter::Replace(Staged& s) {
+    if (!s.inPlace) return ::rename(s.temp.c_str(), s.target.c_str()) == 0;
+    // In place: the staged copy stays until the page holds all its new bytes, so that a
+    // crash midway can still be rolled back from it.
+    if (!WriteInPlace(s.target, s.bytes)) return false;
+    ::unlink(s.temp.c_str());
+    return true;
 }
 
 bool EPageWriter::StageFile(const std::string& page, const std::vector<Splice>& splices,
@@ -223,10 +256,17 @@ std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,
 
 std::optional<PageChange> StageChange(EPageWriter& writer, const std::string& page,
                                       const std::string& content,
-                                      const std::vector<Splice>& splices) {
+                                      const std::vector<Splice>& splices, std::string* why) {
     std::vector<std::string> previous;
-    if (!EnsureWritable(page) || !writer.Stage(page, content, splices, &previous))
+    const bool writable = EnsureWritable(page);
+    if (!writable || !writer.Stage(page, content, splices, &previous)) {
+        if (why)
+            *why = page + ": " +
+                   (!writable                   ? "not rewritten: it is read-only"
+                    : !writer.Refusal().empty() ? writer.Refusal()
+                                                : "could not be rewritten");
         return std::nullopt;
+    }
     return PageChange{page, UndoSplices(splices, previous), static_cast<int>(splices.size()), {}};
 }
 

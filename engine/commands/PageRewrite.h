@@ -1,14 +1,17 @@
 #pragma once
 // Rewriting a page in place: the bytes of given spans are replaced and every other byte is
 // kept. The new content goes to a temporary file in the page's own folder, is flushed, takes
-// the page's permission bits and is renamed over the page, so no failure leaves a half-written
-// page. A page that is a symbolic link is rewritten where it points.
+// the page's owner, group and permission bits and is renamed over the page, so no failure
+// leaves a half-written page. A page that is a symbolic link is rewritten where it points, and
+// a page with other hard links (or whose owner cannot be given to a new file) is written in
+// place, its old bytes being in the write-ahead record first, so that it stays the same file.
 
 #include <sys/types.h>
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/platform/FileUtils.h"
@@ -39,6 +42,13 @@ class EPageWriter {
     // Stage with the page read here.
     bool StageFile(const std::string& page, const std::vector<Splice>& splices,
                    std::vector<std::string>* previous = nullptr);
+    // Pages whose real file lies outside this folder are refused (a page reached through a
+    // symbolic link to elsewhere is the user's file, not the site's).
+    void SetSiteFolder(const std::string& folder);
+    // Why the last Stage refused its page, for people ("not rewritten: ..."); empty after a
+    // write failure, which the log tells.
+    const std::string& Refusal() const { return refusal_; }
+
     // Replaces every staged page; returns the pages that could not be replaced (logged).
     std::vector<std::string> Commit();
     bool Empty() const { return staged_.empty(); }
@@ -50,8 +60,13 @@ class EPageWriter {
     struct Staged {
         std::string page, target, temp;
         dev_t device;
+        bool inPlace = false;
+        std::string bytes;  // the new bytes, for a page written in place
     };
+    bool Replace(Staged& staged);
+
     std::vector<Staged> staged_;
+    std::string siteFolder_, refusal_;
     bool writeFailed_ = false;
 };
 
@@ -70,10 +85,14 @@ std::string Spliced(const std::string& content, const std::vector<Splice>& splic
 std::vector<Splice> UndoSplices(const std::vector<Splice>& splices,
                                 const std::vector<std::string>& previous);
 // Stages a page's new bytes for a command, once the page may be written (EnsureWritable),
-// and returns how to give it back; nothing (logged) when it may not or could not be.
+// and returns how to give it back; nothing (logged) when it may not or could not be, with the
+// reason in `why` ("PAGE: not rewritten: ...") when given.
 std::optional<PageChange> StageChange(EPageWriter& writer, const std::string& page,
                                       const std::string& content,
-                                      const std::vector<Splice>& splices);
+                                      const std::vector<Splice>& splices,
+                                      std::string* why = nullptr);
+// Whether the bytes look like a binary file rather than a page: a NUL byte in the first 8 KB.
+bool LooksBinary(std::string_view content);
 // After a commit: the changes whose page was replaced (not among `notReplaced`) stay and take
 // their page's stamp, the others are dropped; whether each one stayed, in the old order.
 std::vector<bool> SettleCommitted(std::vector<PageChange>& changes,

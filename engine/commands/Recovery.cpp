@@ -82,18 +82,32 @@ class Rollback {
   private:
     void Page(const std::string& page, const std::string& temp, const ContentCheck& before,
               const ContentCheck& after, const std::string& spliceText) {
-        if (Exists(temp) && Act("removed the unfinished " + temp) && !RemoveFile(temp))
-            Problem(temp + ": could not be removed");
         std::string content;
         if (!ReadWholeFile(page, content)) {
             if (Exists(page) || !Exists(temp)) Problem(page + ": could not be read");
+            RemoveStaged(temp);
             return;
         }
-        const ContentCheck now = ContentCheck::Of(content);
-        if (now == before) return;  // never replaced, or given back already
+        ContentCheck now = ContentCheck::Of(content);
+        // A page written in place and cut short holds neither version: its staged copy,
+        // still there, holds the new bytes to make the old ones from.
+        bool cutShort = false;
+        if (now != before && now != after && Exists(temp)) {
+            std::string staged;
+            if (ReadWholeFile(temp, staged) && ContentCheck::Of(staged) == after) {
+                content = std::move(staged);
+                now = after;
+                cutShort = true;
+            }
+        }
+        if (now == before) {  // never replaced, or given back already
+            RemoveStaged(temp);
+            return;
+        }
         std::vector<Splice> undo;
         if (now != after || !ReadSplices(spliceText, content.size(), undo)) {
             Problem(page + ": changed since the command; left as it is");
+            RemoveStaged(temp);
             return;
         }
         const std::string old = Spliced(content, undo);
@@ -101,10 +115,27 @@ class Rollback {
             Problem(page + ": its old bytes cannot be made from the record; left as it is");
             return;
         }
-        struct stat st;
-        const mode_t mode = ::stat(page.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-        if (Act("restored " + page, page) && !WriteFileAtomically(page, old, mode))
+        if (Act("restored " + page, page) && !Restore(page, old, cutShort))
             Problem(page + ": could not be written: " + std::strerror(errno));
+        RemoveStaged(temp);
+    }
+
+    // A page gets its old bytes as the command wrote it: in place when it has other names or
+    // another owner (or was being written in place), else through a copy beside it named for
+    // the page, so that a rollback interrupted and run again leaves no stray copies.
+    static bool Restore(const std::string& page, const std::string& old, bool inPlace) {
+        struct stat st;
+        if (::stat(page.c_str(), &st) != 0) return false;
+        if (inPlace || st.st_nlink > 1 || st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+            return WriteInPlace(page, old);
+        const std::string temp =
+            JoinPath(PathDirectory(page), ".tw_restore_" + std::string(PathName(page)));
+        return WriteFileAtomicallyVia(page, old, st.st_mode & 07777, temp);
+    }
+
+    void RemoveStaged(const std::string& temp) {
+        if (Exists(temp) && Act("removed the unfinished " + temp) && !RemoveFile(temp))
+            Problem(temp + ": could not be removed");
     }
 
     void Move(const std::string& from, const std::string& to, bool across) {
@@ -208,6 +239,8 @@ std::vector<PendingCommand> FindPendingCommands() {
                 pending.started = fields[1];
             else if (fields[0] == "command" && fields.size() > 1)
                 pending.command = fields[1];
+            else if (fields[0] == "site" && fields.size() > 1)
+                pending.sites.push_back(fields[1]);
             else if (fields[0] == "complete")
                 pending.complete = true;
             else

@@ -14,9 +14,10 @@ namespace tw {
 
 // A record left incomplete, locked by this process while it is looked at or rolled back.
 struct PendingCommand {
-    std::string file;     // the record
-    std::string command;  // the command's log line ("(Undo)" and a tab before an undo)
-    std::string started;  // when, in UTC
+    std::string file;                // the record
+    std::string command;             // the command's log line ("(Undo)" and a tab before an undo)
+    std::string started;             // when, in UTC
+    std::vector<std::string> sites;  // the folders of the sites it held locked
     bool complete = false;
     std::vector<std::string> steps;  // the record's step lines, oldest first
     UniqueFd lock;

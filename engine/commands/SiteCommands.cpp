@@ -16,7 +16,7 @@
 namespace tw {
 namespace {
 
-constexpr int kAbortQuestion = 31057, kRemoveOrphans = 31070;
+constexpr int kRemoveOrphans = 31070;
 
 EAppSite* SiteOf(std::string_view path) {
     return ESiteRegistry::Instance().FindTrackedSite(path);
@@ -53,7 +53,7 @@ std::int64_t SizeUpTo(const std::vector<std::string>& paths, std::int64_t limit)
 // After a cancel while links were updated: "Yes" reverses the command, "No" ends tracking of
 // the site and keeps the broken links.
 void AskAfterAbort(bool& abortRequested, EAppSite& site) {
-    if (EUiServices::Instance().AskYesNo(LoadString(kAbortQuestion)))
+    if (EUiServices::Instance().AskReverseAfterCancel())
         abortRequested = true;
     else
         site.SetTracking(false);

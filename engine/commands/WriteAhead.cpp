@@ -15,6 +15,7 @@
 #include "core/platform/ProgramFolders.h"
 #include "core/platform/WholeFile.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/SiteLock.h"
 
 namespace tw {
 namespace {
@@ -95,8 +96,10 @@ bool EWriteAhead::Open(std::string_view command) {
     }
     if (fd_ < 0) return false;
     ::flock(fd_, LOCK_EX);
-    const std::string head = std::string(kHeader) + "\n" + Fields({"started", NowText()}) + "\n" +
-                             Fields({"command", command});
+    std::string head = std::string(kHeader) + "\n" + Fields({"started", NowText()}) + "\n" +
+                       Fields({"command", command});
+    // The sites the command holds: a rollback takes their locks before it changes them.
+    for (const std::string& site : LockedSites()) head += "\n" + Fields({"site", site});
     if (!Append(head, true) || !SyncFolder(folder)) {
         Close();
         return false;

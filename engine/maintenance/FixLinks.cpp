@@ -1,6 +1,8 @@
 #include "engine/maintenance/FixLinks.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "core/platform/WholeFile.h"
 #include "core/strings/CaseFold.h"
@@ -124,6 +126,7 @@ bool ESiteFixLinksCommand::DoIt() {
     const std::vector<EHtmlNode*> pages = PagesToSearch();
     std::vector<EHtmlNode*> written;
     EPageWriter writer;
+    writer.SetSiteFolder(site_->GetDirectory());
     auto progress = EUiServices::Instance().CreateProgress(
         pages.size() >= 4 ? ProgressKind::Dialog : ProgressKind::Silent);
     progress->Begin(LoadString(kUpdatingLinks), static_cast<int>(pages.size()), nullptr);
@@ -134,13 +137,20 @@ bool ESiteFixLinksCommand::DoIt() {
         if (abortRequested) break;
         progress->Step(page->GetPath(), 1);
         std::string content;
-        if (!ReadWholeFile(page->GetPath(), content)) continue;
+        if (!ReadWholeFile(page->GetPath(), content)) {
+            // Its links may lead to what changed: the user must hear that it was not looked at.
+            problems_.push_back(page->GetPath() + ": could not be read (" + std::strerror(errno) +
+                                "); its links were not rewritten");
+            continue;
+        }
         std::vector<Splice> splices = SplicesFor(*page, content);
         if (splices.empty()) continue;
-        std::optional<PageChange> change = StageChange(writer, page->GetPath(), content, splices);
+        std::string why;
+        std::optional<PageChange> change =
+            StageChange(writer, page->GetPath(), content, splices, &why);
         if (writer.WriteFailed()) break;
         if (!change) {
-            problems_.push_back(page->GetPath());
+            problems_.push_back(why);
             continue;
         }
         changes_.push_back(std::move(*change));
@@ -158,7 +168,7 @@ bool ESiteFixLinksCommand::DoIt() {
     const std::vector<bool> kept = SettleCommitted(changes_, notReplaced);
     for (std::size_t i = 0; i < written.size(); ++i) {
         if (!kept[i]) {
-            problems_.push_back(written[i]->GetPath());
+            problems_.push_back(written[i]->GetPath() + ": could not be replaced");
             continue;
         }
         site_->FixPageLink(written[i], fromUrl_, toUrl_);

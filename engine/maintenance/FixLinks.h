@@ -31,7 +31,7 @@ class ESiteFixLinksCommand : public ECommand {
 
     const std::string& FromUrl() const { return fromUrl_; }
     const std::string& ToUrl() const { return toUrl_; }
-    // The pages the last run rewrote, and those it could not.
+    // The pages the last run rewrote, and those it could not ("PAGE: why").
     const std::vector<PageChange>& Changes() const { return changes_; }
     const std::vector<std::string>& Problems() const { return problems_; }
 

@@ -21,6 +21,8 @@ class EConsoleServices : public EUiServices {
     void MessageBox(std::string_view text) override;
     OverwriteReply AskOverwrite(const OverwriteQuestion& question) override;
     void WarnFileErrors(std::string_view text, bool* dontWarnAgain) override;
+    // A command of the command line is never left half done: a cancel reverses it.
+    bool AskReverseAfterCancel() override { return true; }
 
     // The answer to every overwrite question (an option such as --overwrite=skip).
     void SetOverwritePolicy(std::optional<OverwritePolicy> policy) { overwrite_ = policy; }

@@ -22,6 +22,11 @@ EUiServices& EUiServices::Instance() {
     return *Current();
 }
 
+bool EUiServices::AskReverseAfterCancel() {
+    constexpr int kAbortQuestion = 31057;
+    return AskYesNo(LoadString(kAbortQuestion));
+}
+
 std::unique_ptr<EUiServices> EUiServices::Install(std::unique_ptr<EUiServices> services) {
     return std::exchange(Current(), std::move(services));
 }

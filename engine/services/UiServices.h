@@ -59,6 +59,9 @@ class EUiServices {
     // A message box with an OK button and the application's name as caption.
     virtual void MessageBox(std::string_view /*text*/) {}
     virtual bool AskYesNo(std::string_view /*text*/) { return false; }
+    // After a cancel while links were being updated: true reverses the whole command, false
+    // keeps what was done (and ends tracking of the site). Asks the abort question.
+    virtual bool AskReverseAfterCancel();
     // "Read-only File": Yes, YesToAll, No or NoToAll.
     virtual Answer AskReadOnly(std::string_view /*path*/) { return Answer::No; }
     // "Begin Site Tracking": Ok loads the sites; `dontAskAgain` is the check box.
