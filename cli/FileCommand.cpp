@@ -40,6 +40,7 @@ struct Report {
     std::vector<MovedPath> done;                     // what happened to which item
     std::vector<std::pair<std::string, int>> pages;  // page rewritten, links changed
     std::vector<std::string> problems;
+    std::vector<std::string> refused;  // items left where they were, "ITEM: why"
 };
 
 // What a move or rename would do, as a unified diff of every page it would rewrite.
@@ -85,7 +86,9 @@ void Print(const Options& o, const EAppSite& site, const Report& report, bool do
             JsonString(out, report.pages[i].first);
             out += ", \"links\": " + std::to_string(report.pages[i].second) + "}";
         }
-        out += "], \"problems\": " + JsonStrings(report.problems) + "}\n";
+        std::vector<std::string> problems = report.refused;
+        problems.insert(problems.end(), report.problems.begin(), report.problems.end());
+        out += "], \"problems\": " + JsonStrings(problems) + "}\n";
     } else {
         for (const MovedPath& m : report.done) {
             out += std::string(word) + " " + Relative(site, m.from);
@@ -96,6 +99,10 @@ void Print(const Options& o, const EAppSite& site, const Report& report, bool do
             out += "rewrote " + Relative(site, page) + " (" + std::to_string(links) +
                    (links == 1 ? " link)\n" : " links)\n");
         for (const std::string& problem : report.problems) out += "problem: " + problem + "\n";
+        // Each item left alone says why, where errors go.
+        for (const std::string& refused : report.refused)
+            std::fprintf(stderr, "tidewright %s: %s\n", o.verb.c_str(),
+                         Relative(site, refused).c_str());
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
@@ -146,6 +153,8 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
     entry.command = command.Serialize();
     ETransferJournal steps;
     const ELinkUpdate* update = nullptr;
+    if (auto* transfer = dynamic_cast<ETransferCommand*>(&command))
+        report.refused = transfer->Skipped();
     if (auto* move = dynamic_cast<ESiteMoveCommand*>(&command)) {
         report.done = move->Transferred();
         update = move->LinkUpdate();
@@ -449,6 +458,14 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
     if (hasTarget && !IsFolder(target)) return Fail(o.verb, o.paths.back() + " is not a folder");
     if (o.verb == "rename" && PathDirectory(paths[0]) != PathDirectory(paths[1]))
         return Fail(o.verb, "NEW must be a name, or a path in the folder of OLD (use mv to move)");
+    if (o.verb == "rename") {
+        // The same file under another case (a case-insensitive file system) is no other item.
+        const FileStamp from = StampOf(paths[0]), to = StampOf(paths[1]);
+        if (to.exists && !(to.device == from.device && to.inode == from.inode))
+            return Fail(o.verb, o.paths[1] + ": that name is taken; nothing was done");
+    }
+    if (o.verb == "mkdir" && StampOf(paths.back()).exists)
+        return Fail(o.verb, o.paths.back() + ": exists already; nothing was done");
 
     if (o.dryRun) {
         std::vector<MovedPath> moves;

@@ -98,6 +98,14 @@ bool FillAndReplace(int fd, const std::string& temp, const std::string& path,
 
 }  // namespace
 
+bool FileLooksBinary(const std::string& path) {
+    UniqueFd fd(OpenRegularFile(path));
+    if (fd.get() < 0) return false;
+    char head[kBinaryProbeBytes];
+    const ssize_t n = ::pread(fd.get(), head, sizeof head, 0);
+    return n > 0 && LooksBinary({head, static_cast<std::size_t>(n)});
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
     std::string temp = path + ".XXXXXX";
     int fd = ::mkstemp(temp.data());

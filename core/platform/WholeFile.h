@@ -37,6 +37,16 @@ class UniqueFd {
 // given); -1 when it cannot be opened or is not a regular file (errno then says EINVAL).
 int OpenRegularFile(const std::string& path, struct ::stat* st = nullptr);
 
+// Whether a file's first bytes make it a binary file rather than text: a NUL byte in its
+// first 8 KB. Such a file is never read for links or rewritten, whatever its name.
+constexpr std::size_t kBinaryProbeBytes = 8192;
+inline bool LooksBinary(std::string_view head) {
+    return head.substr(0, kBinaryProbeBytes).find('\0') != std::string_view::npos;
+}
+
+// LooksBinary of the file's first bytes; false when it cannot be read.
+bool FileLooksBinary(const std::string& path);
+
 // Appends the whole content of a file to `out`; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
 

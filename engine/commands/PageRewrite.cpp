@@ -83,10 +83,6 @@ void EPageWriter::SetSiteFolder(const std::string& folder) {
     siteFolder_ = StripTrailingSep(::realpath(folder.c_str(), real) ? real : folder);
 }
 
-bool LooksBinary(std::string_view content) {
-    return content.substr(0, 8192).find('\0') != std::string_view::npos;
-}
-
 bool EPageWriter::Stage(const std::string& page, const std::string& content,
                         const std::vector<Splice>& splices, std::vector<std::string>* previous) {
     ELog& log = ELog::Instance();

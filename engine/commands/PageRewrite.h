@@ -91,8 +91,6 @@ std::optional<PageChange> StageChange(EPageWriter& writer, const std::string& pa
                                       const std::string& content,
                                       const std::vector<Splice>& splices,
                                       std::string* why = nullptr);
-// Whether the bytes look like a binary file rather than a page: a NUL byte in the first 8 KB.
-bool LooksBinary(std::string_view content);
 // After a commit: the changes whose page was replaced (not among `notReplaced`) stay and take
 // their page's stamp, the others are dropped; whether each one stayed, in the old order.
 std::vector<bool> SettleCommitted(std::vector<PageChange>& changes,

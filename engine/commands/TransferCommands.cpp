@@ -67,12 +67,13 @@ bool ETransferCommand::Deserialize(std::string_view line) {
     return true;
 }
 
-bool ETransferCommand::Refused(const std::string& source) const {
+const char* ETransferCommand::Refusal(const std::string& source) const {
     const std::string bare(StripTrailingSep(source));
     const std::string target(StripTrailingSep(target_));
-    if (bare == target) return true;
-    if (FolderOf(bare) == target) return true;
-    return target_.starts_with(bare + kPathSep);
+    if (bare == target) return "a folder cannot go into itself";
+    if (FolderOf(bare) == target) return "it is in that folder already";
+    if (target_.starts_with(bare + kPathSep)) return "a folder cannot go into its own subfolder";
+    return nullptr;
 }
 
 std::unique_ptr<GUIProgress> ETransferCommand::ProgressFor(int /*items*/) {
@@ -118,6 +119,7 @@ template <typename Transfer>
 bool ETransferCommand::ForEachSource(int titleId, Transfer transfer) {
     destinations_.clear();
     transferred_.clear();
+    skipped_.clear();
     journal_.Clear();
     if (sources_.empty()) return true;
     auto progress = ProgressFor(static_cast<int>(sources_.size()));
@@ -126,12 +128,17 @@ bool ETransferCommand::ForEachSource(int titleId, Transfer transfer) {
     bool result = true;
     for (const std::string& source : sources_) {
         if (abortRequested) break;
-        if (Refused(source)) {
+        if (const char* why = Refusal(source)) {
+            skipped_.push_back(std::string(StripTrailingSep(source)) + ": " + why);
             result = false;
             continue;
         }
         std::string destination = target_ + LastName(source);
-        bool ok = OverwriteStep(source, destination) && transfer(source, destination);
+        const bool go = OverwriteStep(source, destination);
+        if (!go && !abortRequested)
+            skipped_.push_back(std::string(StripTrailingSep(source)) + ": the name is taken in " +
+                               std::string(FolderOf(destination)) + "; skipped");
+        bool ok = go && transfer(source, destination);
         // A full disk or a failed write stops the command like a cancel: it is reversed.
         if (journal_.WriteFailed()) abortRequested = true;
         if (ok)
@@ -226,6 +233,7 @@ std::unique_ptr<GUIProgress> EMoveHierCommand::ProgressFor(int /*items*/) {
 bool EMoveHierCommand::DoIt() {
     destinations_.clear();
     transferred_.clear();
+    skipped_.clear();
     journal_.Clear();
     std::optional<std::string> rootName = MakeFreeName(target_, LastName(root_));
     if (!rootName) return false;

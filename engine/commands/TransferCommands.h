@@ -24,6 +24,8 @@ class ETransferCommand : public ECommand {
     const std::vector<std::string>& Destinations() const { return destinations_; }
     // The items that went whole to their destination in the last run.
     const std::vector<MovedPath>& Transferred() const { return transferred_; }
+    // The sources the last run left where they were, each as "SOURCE: why".
+    const std::vector<std::string>& Skipped() const { return skipped_; }
     const std::string& TargetFolder() const { return target_; }
     const ETransferJournal& Journal() const { return journal_; }
     std::string Serialize() const override;
@@ -34,7 +36,8 @@ class ETransferCommand : public ECommand {
 
     // Whether a source may not go to the target folder: the target itself, the folder that
     // already holds it, or a folder inside it.
-    bool Refused(const std::string& source) const;
+    // Why the source cannot go into the target folder; null when it can.
+    const char* Refusal(const std::string& source) const;
     // Settles a name already taken at `to` (which a rename may change); false: skip the item.
     bool OverwriteStep(const std::string& from, std::string& to);
     // The progress a transfer of this many items shows: silent here; the site commands show
@@ -48,6 +51,7 @@ class ETransferCommand : public ECommand {
     std::vector<std::string> sources_;
     std::vector<std::string> destinations_;
     std::vector<MovedPath> transferred_;
+    std::vector<std::string> skipped_;
     std::string target_;  // with a trailing separator
     ETransferJournal journal_;
     bool ask_ = true;

@@ -99,7 +99,8 @@ bool EWriteAhead::Open(std::string_view command) {
     std::string head = std::string(kHeader) + "\n" + Fields({"started", NowText()}) + "\n" +
                        Fields({"command", command});
     // The sites the command holds: a rollback takes their locks before it changes them.
-    for (const std::string& site : LockedSites()) head += "\n" + Fields({"site", site});
+    for (const std::string& site : LockedSites())
+        head.append(1, '\n').append(Fields({"site", site}));
     if (!Append(head, true) || !SyncFolder(folder)) {
         Close();
         return false;

@@ -175,6 +175,10 @@ int EScannerFile::WindowFor(std::uint32_t target) {
         length_ = block + got;
         if (pos_ > length_) pos_ = length_;
     }
+    if (block == 0 && emptyIfBinary_ && LooksBinary({buffer_[w].get(), got})) {
+        // A binary file named like a page holds no links: it reads as empty.
+        length_ = pos_ = got = 0;
+    }
     blockStart_[w] = block;
     blockSize_[w] = got;
     if (lineSink_) lineSink_->FeedLineEnds(buffer_[w].get(), got, block);

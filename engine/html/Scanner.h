@@ -179,6 +179,9 @@ class EScannerFile final : public EScanner {
     ~EScannerFile() override;
 
     bool IsOpen() const override { return fd_ >= 0; }
+    // A binary file (LooksBinary) reads as empty: a file named like a page that is not one
+    // gives no links. Called before the first byte is read.
+    void EmptyIfBinary() { emptyIfBinary_ = true; }
     // Inline: the tag reader peeks at nearly every byte inside tags.
     int Peek(int offset) override {
         std::int64_t t = static_cast<std::int64_t>(pos_) + offset;
@@ -241,6 +244,7 @@ class EScannerFile final : public EScanner {
 
     std::string path_;
     int fd_ = -1;
+    bool emptyIfBinary_ = false;
     std::uint32_t window_;
     std::unique_ptr<char[]> buffer_[2];
     std::uint32_t capacity_[2] = {0, 0};

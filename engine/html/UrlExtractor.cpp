@@ -11,6 +11,7 @@
 
 #include "core/log/Section.h"
 #include "core/platform/FileUtils.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "core/strings/ShortenPath.h"
@@ -827,6 +828,11 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
     if (ParseResult done; !StartUrls(done)) return done;
     if (isStyleSheet_) return ParseStyleSheetUrls();
     if (tagsParsed_) {
+        // Tags read from a binary file give no links, as a reading for links alone would.
+        if (FileLooksBinary(path_)) {
+            urlsParsed_ = true;
+            return ParseResult::Ok;
+        }
         Urls().reserve(Tags().size());
         const ParseResult status = ExtractUrls(*this, section);
         urlsParsed_ = true;
@@ -836,6 +842,7 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
     // are read lean (what extraction ignores is skipped) and their URLs taken one by one as
     // they come, so no tag is kept.
     EScannerFile scanner(path_);
+    scanner.EmptyIfBinary();
     Urls().reserve(UrlRoomFor(scanner.Length()));
     Extractor extractor(*this, section, &scanner);
     const bool anchors = site_ && site_->CollectsFragments();
@@ -850,9 +857,12 @@ ParseResult EHtmlNode::ParseUrls(ESection* section) {
 
 ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section) {
     if (ParseResult done; !StartUrls(done)) return done;
-    // Offsets are 32-bit, as when the page is read from its file.
+    // Offsets are 32-bit, as when the page is read from its file; a binary file reads as
+    // empty, as it does from its file.
     const auto length =
-        static_cast<std::uint32_t>(std::min<std::size_t>(content.size(), INT32_MAX));
+        LooksBinary(content)
+            ? 0u
+            : static_cast<std::uint32_t>(std::min<std::size_t>(content.size(), INT32_MAX));
     ClearLineTable();
     AppendLineEnds(content.data(), length, 0);
     FinishLineTable(length);
@@ -879,6 +889,7 @@ ParseResult EHtmlNode::ParseUrlsOf(const std::string& content, ESection* section
 ParseResult EHtmlNode::ParseStyleSheetUrls() {
     EScannerFile scanner(path_);
     if (!scanner.IsOpen()) return ParseResult::Unreadable;
+    scanner.EmptyIfBinary();
     // The file is read once, for its text and its line ends together.
     const bool feedLines = !lineTableDone_;
     if (feedLines) {

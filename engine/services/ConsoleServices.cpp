@@ -89,8 +89,8 @@ void EConsoleServices::MessageBox(std::string_view text) {
 OverwriteReply EConsoleServices::AskOverwrite(const OverwriteQuestion& question) {
     if (overwrite_) return {false, *overwrite_, true, question.freeName};
     if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
-        // Nobody to ask: the existing file stays, for this and every later collision.
-        std::fprintf(stderr, "%s exists: kept (no terminal to ask)\n", question.existing.c_str());
+        // Nobody to ask: the existing file stays, for this and every later collision (the
+        // command says which items it skipped).
         return {false, OverwritePolicy::Skip, true, question.freeName};
     }
     for (;;) {
