@@ -55,7 +55,7 @@ bool HoldSiteLock(const std::string& directory, bool wait, std::string& problem)
     // Held until the process ends: the kernel releases it however the process ends.
     static std::vector<EFileLock> held;
     LockWait patience;
-    patience.seconds = wait ? -1 : kSiteLockPatience;
+    patience.seconds = wait ? -1 : SiteLockPatience();
     patience.waiting = [](long pid) {
         std::fprintf(stderr, "tidewright: %s\n", WaitingText(pid).c_str());
     };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/platform/ProgramFolders.h"
 #include "core/strings/PathText.h"
@@ -43,6 +44,11 @@ std::string SiteLockPath(const std::string& directory) {
     std::snprintf(name, sizeof name, "site-%016llx.lock",
                   static_cast<unsigned long long>(ContentCheck::Of(key).hash));
     return JoinPath(LockFolder(), name);
+}
+
+double SiteLockPatience() {
+    const char* value = std::getenv("TIDEWRIGHT_LOCK_WAIT");
+    return value ? std::strtod(value, nullptr) : 5.0;
 }
 
 std::string JournalLockPath() {

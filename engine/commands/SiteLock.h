@@ -15,8 +15,9 @@
 
 namespace tw {
 
-// How long a command waits for another one on its site before it gives up, by default.
-constexpr double kSiteLockPatience = 5.0;
+// How long a command waits for another one on its site before it gives up, by default
+// (TIDEWRIGHT_LOCK_WAIT=SECONDS in the environment sets another time, for tests).
+double SiteLockPatience();
 
 // The lock file of the site whose folder is `directory`.
 std::string SiteLockPath(const std::string& directory);

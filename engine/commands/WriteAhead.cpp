@@ -216,8 +216,13 @@ void CrashPoint() {
         const char* value = std::getenv("TIDEWRIGHT_KILL_AT");
         return value ? std::strtol(value, nullptr, 10) : 0L;
     }();
+    // TIDEWRIGHT_KILL_SIGNAL=INT makes it a Ctrl+C instead of a kill.
+    static const int signal = [] {
+        const char* value = std::getenv("TIDEWRIGHT_KILL_SIGNAL");
+        return value && std::string_view(value) == "INT" ? SIGINT : SIGKILL;
+    }();
     static long reached = 0;
-    if (killAt > 0 && ++reached == killAt) ::raise(SIGKILL);
+    if (killAt > 0 && ++reached == killAt) ::raise(signal);
 }
 
 }  // namespace tw
