@@ -176,6 +176,7 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
             MovedPath item{rename->OldPath(), rename->NewPath()};
             report.done.push_back(item);
             steps.NoteMoved(item.from, item.to);
+            steps.Append(rename->Relinks());
         }
     } else if (auto* copy = dynamic_cast<ECopyCommand*>(&command)) {
         report.done = copy->Transferred();

@@ -198,6 +198,29 @@ bool CreateFolders(std::string_view path, int* levels) {
     return true;
 }
 
+std::string RealPath(const std::string& path) {
+    char real[PATH_MAX];
+    return ::realpath(path.c_str(), real) ? std::string(real) : path;
+}
+
+std::string ReadLinkText(const std::string& path) {
+    std::string text(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.c_str(), text.data(), text.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= text.size()) return {};
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+bool ReplaceLink(const std::string& path, const std::string& text) {
+    const std::string temp =
+        JoinPath(PathDirectory(path), ".tw_link_" + std::to_string(::getpid()));
+    ::unlink(temp.c_str());
+    if (::symlink(text.c_str(), temp.c_str()) != 0) return false;
+    if (::rename(temp.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temp.c_str());
+    return false;
+}
+
 // A copy of a symbolic link is a link with the same target: following it would copy a folder
 // into itself or a file that is not the site's.
 bool CopyLink(const std::string& src, const std::string& dst) {

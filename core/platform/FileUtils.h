@@ -25,6 +25,13 @@ std::uint32_t AttributesFromStat(const struct stat& st, std::string_view path);
 bool PathExists(std::string_view path);  // follows links; a dangling link does not exist
 bool IsFolder(std::string_view path);    // a folder or a link to one
 bool IsSymbolicLink(std::string_view path);
+// The path with every symbolic link, "." and ".." resolved; the path itself when it cannot be.
+std::string RealPath(const std::string& path);
+// The text of the symbolic link at `path`; empty when it is none.
+std::string ReadLinkText(const std::string& path);
+// Makes the symbolic link at `path` say `text`, in one step: a new link beside it is renamed
+// over it.
+bool ReplaceLink(const std::string& path, const std::string& text);
 // Size in bytes (64-bit), -1 when the path is missing.
 std::int64_t FileSize(std::string_view path);
 

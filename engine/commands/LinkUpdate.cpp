@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/log/Log.h"
+#include "core/platform/FileUtils.h"
 #include "core/platform/WholeFile.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/PageRewrite.h"
@@ -25,6 +26,23 @@ std::vector<ENode*> WithSubtree(ENode* node) {
     TIterPreOrderTyped it(node);
     for (it.First(); !it.IsDone(); it.Next()) nodes.push_back(it.CurrentItem());
     return nodes;
+}
+
+// The pages of a pass that are symbolic links to the file of another page of the pass: that
+// file is rewritten once, as itself (through the link its relative links would be rewritten
+// for another folder).
+std::set<ENode*> AliasesOfPassPages(const std::vector<std::pair<EHtmlNode*, std::string>>& pages) {
+    std::set<ENode*> aliases;
+    std::vector<std::pair<EHtmlNode*, std::string>> links;  // link page, its real file
+    for (const auto& [page, before] : pages)
+        if (IsSymbolicLink(page->GetPath())) links.emplace_back(page, RealPath(page->GetPath()));
+    if (links.empty()) return aliases;
+    std::set<std::string> files;
+    for (const auto& [page, before] : pages)
+        if (!IsSymbolicLink(page->GetPath())) files.insert(RealPath(page->GetPath()));
+    for (const auto& [page, real] : links)
+        if (files.count(real)) aliases.insert(page);
+    return aliases;
 }
 
 }  // namespace
@@ -74,7 +92,9 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
     auto progress = EUiServices::Instance().CreateProgress(
         pages_.size() >= 4 ? ProgressKind::Dialog : ProgressKind::Silent);
     progress->Begin(LoadString(kUpdatingLinks), static_cast<int>(pages_.size()), nullptr);
+    const std::set<ENode*> aliases = AliasesOfPassPages(pages_);
     for (const auto& [page, before] : pages_) {
+        if (aliases.count(page)) continue;  // its file is rewritten as its own page
         bool cancel = false;
         progress->SetFolder(page->GetDirectory(), &cancel);
         if (cancel) {

@@ -53,6 +53,8 @@ class ELinkUpdate {
     // Pages that could not be read or rewritten, each as "PAGE: why": their links to the
     // moved items are broken now.
     const std::vector<std::string>& Problems() const { return problems_; }
+    // A problem the command met beside the pages ("PATH: why").
+    void NoteProblem(std::string problem) { problems_.push_back(std::move(problem)); }
     // Whether the last Apply stopped because a write failed (the disk is full): the command
     // reverses itself without asking.
     bool WriteFailed() const { return writeFailed_; }

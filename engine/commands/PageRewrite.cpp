@@ -89,8 +89,9 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
     refusal_.clear();
     // A link is followed to the file it names: that file is the page.
     std::string target = page;
-    struct stat st;
-    bool found = ::lstat(page.c_str(), &st) == 0;
+    struct stat st, lst;
+    bool found = ::lstat(page.c_str(), &lst) == 0;
+    st = lst;
     char real[PATH_MAX];
     if (found && ::realpath(page.c_str(), real)) target = real;
     if (found && target != page) found = ::stat(target.c_str(), &st) == 0;
@@ -101,6 +102,14 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
     if (!siteFolder_.empty() && target != siteFolder_ &&
         !(target.starts_with(siteFolder_) && target[siteFolder_.size()] == kPathSep)) {
         refusal_ = "not rewritten: it lies outside the site";
+        log.LogErrorFile(refusal_, page);
+        return false;
+    }
+    if (target != page && S_ISLNK(lst.st_mode)) {
+        // The file is a page of the site under its own name, rewritten as itself; through
+        // this name its relative links would be rewritten for another folder.
+        refusal_ =
+            "not rewritten: it is a symbolic link to " + target + ", which is rewritten as itself";
         log.LogErrorFile(refusal_, page);
         return false;
     }

@@ -73,6 +73,8 @@ class Rollback {
             RemoveFolder(f[1]);
         else if (kind == "rmdir" && f.size() == 2)
             MakeFolder(f[1]);
+        else if (kind == "relink" && f.size() == 4)
+            Relink(f[1], f[2], f[3]);
         else if (kind == "restore" && f.size() == 3)
             RestoreOld(f[1], f[2]);
         else
@@ -161,6 +163,12 @@ class Rollback {
                    ::rename(old.c_str(), path.c_str()) != 0) {
             Problem(path + ": could not be restored from " + old);
         }
+    }
+
+    void Relink(const std::string& link, const std::string& before, const std::string& after) {
+        if (ReadLinkText(link) != after) return;  // never changed, or given back already
+        if (Act("pointed again " + link + " -> " + before, link) && !ReplaceLink(link, before))
+            Problem(link + ": could not be pointed back to " + before);
     }
 
     void RemoveCopy(const std::string& copy) {

@@ -9,6 +9,7 @@
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/LinkRepoint.h"
 #include "engine/model/Changes.h"
 #include "engine/model/SiteRegistry.h"
 #include "engine/services/UiServices.h"
@@ -162,12 +163,18 @@ bool TSiteMove<Move>::DoIt() {
                     sourceSite->AddPath(folder);
                     folderNodes_.push_back(folder);
                 }
-            if (!update_->Apply(this->Transferred())) {
+            // Links re-pointed first: a page reached through one is read where it leads.
+            const std::vector<std::string> dangling =
+                RepointLinks(sourceSite->GetDirectory(), this->Transferred(), this->journal_);
+            if (this->journal_.WriteFailed()) {
+                this->abortRequested = true;
+            } else if (!update_->Apply(this->Transferred())) {
                 if (update_->WriteFailed())
                     this->abortRequested = true;
                 else
                     AskAfterAbort(this->abortRequested, *sourceSite);
             }
+            for (const std::string& link : dangling) update_->NoteProblem(link);
             // A moved page that was rewritten is as the command means it to be.
             for (const auto& change : update_->Changes()) this->journal_.Restamp(change.path);
         } else {
@@ -269,6 +276,7 @@ void ESiteRenameCommand::Restamp(const std::string& path) {
 
 bool ESiteRenameCommand::DoIt() {
     update_.reset();
+    relinks_.Clear();
     EAppSite* site = SiteOf(old_);
     if (!site) return ERenameCommand::DoIt();
     update_.emplace(*site);
@@ -277,12 +285,19 @@ bool ESiteRenameCommand::DoIt() {
         update_.reset();
         return false;
     }
-    if (!update_->Apply({{old_, new_}})) {
+    // Links re-pointed first: a page reached through one is read where it leads.
+    const std::vector<std::string> dangling =
+        RepointLinks(site->GetDirectory(), {{old_, new_}}, relinks_);
+    if (!relinks_.Empty()) renamed_ = StampOf(new_);  // it may be one of the links
+    if (relinks_.WriteFailed()) {
+        abortRequested = true;
+    } else if (!update_->Apply({{old_, new_}})) {
         if (update_->WriteFailed())
             abortRequested = true;
         else
             AskAfterAbort(abortRequested, *site);
     }
+    for (const std::string& link : dangling) update_->NoteProblem(link);
     if (abortRequested) {
         UndoIt();
         undoable = false;
@@ -294,13 +309,14 @@ bool ESiteRenameCommand::DoIt() {
 
 bool ESiteRenameCommand::UndoIt() {
     if (!update_) return ERenameCommand::UndoIt();
-    if (!update_->CanUndo()) return false;
+    if (!update_->CanUndo() || !relinks_.CanReverse()) return false;
     if (!StampOf(new_).SameAs(renamed_) || StampOf(old_).exists) {
         ELog::Instance().LogErrorFile(31037, StampOf(old_).exists ? old_ : new_);
         return false;
     }
     if (!update_->RestorePages() && !update_->Changes().empty()) return false;
-    bool ok = ERenameCommand::UndoIt();
+    bool ok = relinks_.Reverse();
+    ok = ERenameCommand::UndoIt() && ok;
     update_->Unapply();
     return ok;
 }

@@ -31,6 +31,8 @@ class ESiteRenameCommand : public ERenameCommand {
     using ERenameCommand::ERenameCommand;
     std::string GetClassName() const override { return "ESiteRenameCommand"; }
     const ELinkUpdate* LinkUpdate() const { return update_ ? &*update_ : nullptr; }
+    // The symbolic links the rename pointed again at what they led to.
+    const ETransferJournal& Relinks() const { return relinks_; }
     std::vector<std::string> RewrittenFiles() const override;
     void Restamp(const std::string& path) override;
 
@@ -40,6 +42,7 @@ class ESiteRenameCommand : public ERenameCommand {
 
   private:
     std::optional<ELinkUpdate> update_;
+    ETransferJournal relinks_;
 };
 
 class ESiteCopyCommand : public ECopyCommand {

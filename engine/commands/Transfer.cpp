@@ -173,6 +173,19 @@ bool ETransferJournal::Copy(const std::string& from, const std::string& to) {
     return true;
 }
 
+bool ETransferJournal::Relink(const std::string& link, const std::string& before,
+                              const std::string& after) {
+    if (!Announced(EWriteAhead::Instance().Relink(link, before, after))) return false;
+    if (!ReplaceLink(link, after)) {
+        ELog::Instance().LogErrorFile("Could not point the symbolic link at its item again", link);
+        return false;
+    }
+    CrashPoint();
+    Restamp(link);  // a link moved by an earlier step is now this new one
+    steps_.push_back({Kind::Relinked, before, link, StampOf(link)});
+    return true;
+}
+
 std::string ETransferJournal::Save() const {
     std::string out;
     for (const Step& s : steps_)
@@ -192,7 +205,7 @@ bool ETransferJournal::Load(std::string_view text) {
         // kind, from, to, stamp
         std::size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1),
                     t3 = line.find('\t', t2 + 1);
-        if (t3 == std::string_view::npos || t1 != 1 || line[0] < '0' || line[0] > '3') return false;
+        if (t3 == std::string_view::npos || t1 != 1 || line[0] < '0' || line[0] > '4') return false;
         steps_.push_back({static_cast<Kind>(line[0] - '0'),
                           UnescapeField(line.substr(t1 + 1, t2 - t1 - 1)),
                           UnescapeField(line.substr(t2 + 1, t3 - t2 - 1)),
@@ -220,7 +233,8 @@ void ETransferJournal::Restamp(const std::string& path) {
 
 bool ETransferJournal::CanReverse() const {
     for (const Step& step : steps_) {
-        if (step.kind != Kind::Moved && step.kind != Kind::Copied) continue;
+        if (step.kind != Kind::Moved && step.kind != Kind::Copied && step.kind != Kind::Relinked)
+            continue;
         // The item must be the one the command left, and a move's old place must be free.
         const bool changed = !StampOf(step.to).SameAs(step.stamp);
         if (changed || (step.kind == Kind::Moved && StampOf(step.from).exists)) {
@@ -266,6 +280,10 @@ bool ETransferJournal::Reverse() {
             case Kind::RemovedFolder:
                 record.MakeFolder(step.from);
                 if (!CreateFolders(step.from)) ok = false;
+                break;
+            case Kind::Relinked:
+                record.Relink(step.to, ReadLinkText(step.to), step.from);
+                if (!ReplaceLink(step.to, step.from)) ok = false;
                 break;
         }
         CrashPoint();

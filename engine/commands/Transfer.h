@@ -28,6 +28,9 @@ class ETransferJournal {
     bool Copy(const std::string& from, const std::string& to);
     // The folder and its missing parents, each one journaled.
     bool MakeFolders(const std::string& path);
+    // The symbolic link at `link` made to say `after` instead of `before` (in one step: a new
+    // link renamed over it).
+    bool Relink(const std::string& link, const std::string& before, const std::string& after);
 
     bool Empty() const { return steps_.empty(); }
     // Whether a step failed because the disk could not take it (full, or a write error), or
@@ -57,16 +60,20 @@ class ETransferJournal {
         FileStamp stamp = StampOf(path);
         steps_.push_back({stamp.isFolder ? Kind::MadeFolder : Kind::Copied, {}, path, stamp});
     }
+    // The steps of another journal, done after these.
+    void Append(const ETransferJournal& later) {
+        steps_.insert(steps_.end(), later.steps_.begin(), later.steps_.end());
+    }
     // The journal as text (one step a line) and back, for a journal kept across runs.
     std::string Save() const;
     bool Load(std::string_view text);
 
   private:
-    enum class Kind { Moved, Copied, MadeFolder, RemovedFolder };
+    enum class Kind { Moved, Copied, MadeFolder, RemovedFolder, Relinked };
     struct Step {
         Kind kind;
-        std::string from, to;
-        FileStamp stamp;  // of `to` just after the step
+        std::string from, to;  // Relinked: the link's old text, the link
+        FileStamp stamp;       // of `to` just after the step
     };
 
     // What a write-ahead record returned: false (and the journal's write failed) when the

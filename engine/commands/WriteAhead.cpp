@@ -176,6 +176,11 @@ bool EWriteAhead::RemoveFolder(const std::string& path) {
     return Append(Fields({"rmdir", path}), true);
 }
 
+bool EWriteAhead::Relink(const std::string& link, const std::string& before,
+                         const std::string& after) {
+    return Append(Fields({"relink", link, before, after}), true);
+}
+
 bool EWriteAhead::Page(const std::string& page, const std::string& temp, const ContentCheck& before,
                        const ContentCheck& after, const std::vector<Splice>& undo) {
     if (fd_ < 0) return true;

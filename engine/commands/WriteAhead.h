@@ -68,6 +68,8 @@ class EWriteAhead {
     bool Uncopy(const std::string& from, const std::string& to);      // a copy is removed
     bool MakeFolder(const std::string& path);
     bool RemoveFolder(const std::string& path);  // an empty folder
+    // The symbolic link made to say `after` instead of `before`.
+    bool Relink(const std::string& link, const std::string& before, const std::string& after);
     // A page about to be replaced through `temp`; the splices give its old bytes back from the
     // new. Written at once but flushed by SyncPages, before the first page is replaced.
     bool Page(const std::string& page, const std::string& temp, const ContentCheck& before,

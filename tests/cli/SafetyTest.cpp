@@ -138,6 +138,25 @@ TEST_F(SafetyTest, SymbolicLinksAreItemsOfTheSite) {
     EXPECT_TRUE(Has(ReadFile(PathOf("site/p1.html")), "href=b.html"));
 }
 
+// A relative link whose item moves, or that moves itself, is pointed again at its item; undo
+// gives it its old text back.
+TEST_F(SafetyTest, RelativeLinksFollowWhatTheyLeadTo) {
+    WriteFile("site/img/logo.png", "PNG");
+    ASSERT_EQ(::symlink("../img/logo.png", PathOf("site/sub/pic.png").c_str()), 0);
+    ASSERT_EQ(::symlink("style.css", PathOf("site/look.css").c_str()), 0);
+    const auto before = Snapshot();
+    Run rename = Tw(With({"rename"}, With(Site(), {PathOf("site/img"), "images"})));
+    EXPECT_EQ(rename.status, 0) << rename.out;
+    EXPECT_EQ(ReadLinkText(PathOf("site/sub/pic.png")), "../images/logo.png");
+    Run mv = Tw(With({"mv"}, With(Site(), {PathOf("site/look.css"), PathOf("site/sub")})));
+    EXPECT_EQ(mv.status, 0) << mv.out;
+    EXPECT_EQ(ReadLinkText(PathOf("site/sub/look.css")), "../style.css");
+    ASSERT_EQ(Tw({"undo"}).status, 0);
+    ASSERT_EQ(Tw({"undo"}).status, 0);
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(ReadLinkText(PathOf("site/sub/pic.png")), "../img/logo.png");
+}
+
 // A rewritten page keeps its permission bits, its owner and its other hard links; a binary
 // file named like a page gives no links and is never rewritten.
 TEST_F(SafetyTest, RewrittenPagesStayTheUsersFiles) {
