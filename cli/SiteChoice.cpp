@@ -148,9 +148,8 @@ std::string AsNamed(const std::string& given) {
         const std::string above = AsNamed(parent);
         return name == "." ? above : std::string(PathDirectory(above));
     }
-    char real[PATH_MAX];
     // A folder that does not exist yet (mkdir a/b/c) is worked out level by level.
-    return JoinPath(::realpath(parent.c_str(), real) ? std::string(real) : AsNamed(parent), name);
+    return JoinPath(PathExists(parent) ? RealPath(parent) : AsNamed(parent), name);
 }
 
 std::string Real(const std::string& path) {

@@ -79,8 +79,7 @@ EPageWriter::~EPageWriter() {
 }
 
 void EPageWriter::SetSiteFolder(const std::string& folder) {
-    char real[PATH_MAX];
-    siteFolder_ = StripTrailingSep(::realpath(folder.c_str(), real) ? real : folder);
+    siteFolder_ = StripTrailingSep(RealPath(folder));
 }
 
 bool EPageWriter::Stage(const std::string& page, const std::string& content,

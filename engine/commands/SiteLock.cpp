@@ -1,12 +1,10 @@
 #include "engine/commands/SiteLock.h"
 
-#include <limits.h>
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/platform/FileUtils.h"
 #include "core/platform/ProgramFolders.h"
 #include "core/strings/PathText.h"
 #include "engine/commands/WriteAhead.h"
@@ -25,8 +23,7 @@ constexpr std::string_view kSiteLabel = "site ";
 // The real path names the site: the same folder reached through a link or a ".." is the
 // same site.
 std::string RealFolder(const std::string& directory) {
-    char real[PATH_MAX];
-    return std::string(StripTrailingSep(::realpath(directory.c_str(), real) ? real : directory));
+    return std::string(StripTrailingSep(RealPath(directory)));
 }
 
 }  // namespace
