@@ -1,5 +1,6 @@
 #include "engine/commands/History.h"
 
+#include <algorithm>
 #include <new>
 
 #include "core/log/Log.h"
@@ -31,7 +32,7 @@ bool LockKnownSites(std::vector<EFileLock>& locks) {
     for (const auto& site : ESiteRegistry::Instance().Sites())
         if (!site->GetDirectory().empty()) folders.push_back(site->GetDirectory());
     LockWait patience;
-    patience.seconds = 2;
+    patience.seconds = std::min(2.0, SiteLockPatience());  // the window waits less
     patience.waiting = [](long pid) {
         EUiServices::Instance().ShowStatusMessage(WaitingText(pid), false);
     };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -14,6 +16,7 @@
 #include "core/strings/PathText.h"
 #include "engine/commands/History.h"
 #include "engine/commands/SiteCommands.h"
+#include "engine/commands/SiteLock.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/model/SiteRegistry.h"
 #include "tests/support/ScriptedServices.h"
@@ -259,6 +262,45 @@ TEST_F(LinkRewriteTest, ACancelMidwayReversesEverything) {
     EXPECT_EQ(Snapshot(), before);
     EXPECT_FALSE(history_.CanUndo());
     ExpectConsistentSite();
+}
+
+// While another program runs a command on the site, the window's command waits briefly, then
+// says so and changes nothing; once it has ended, the same command runs.
+TEST_F(LinkRewriteTest, ACommandOfTheWindowWaitsForAnotherOnTheSite) {
+    Files before = Snapshot();
+    test::ScopedScript script;
+    // Another process holds the site's lock until told to end.
+    int ready[2], end[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(end), 0);
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        ::close(end[1]);
+        EFileLock lock;
+        const bool held = lock.Acquire(SiteLockPath(S("")), {});
+        char byte = held ? '1' : '0';
+        [[maybe_unused]] ssize_t n = ::write(ready[1], &byte, 1);
+        n = ::read(end[0], &byte, 1);  // until the test closes its end
+        ::_exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ASSERT_EQ(held, '1');
+    ::setenv("TIDEWRIGHT_LOCK_WAIT", "0.1", 1);
+    EXPECT_FALSE(
+        history_.ExecuteCommand(std::make_unique<ESiteMoveCommand>(S("docs"), S("manual"))));
+    ::unsetenv("TIDEWRIGHT_LOCK_WAIT");
+    ::close(end[1]);
+    ::waitpid(other, nullptr, 0);
+    EXPECT_EQ(Snapshot(), before);
+    ASSERT_EQ(script->messageBoxes.size(), 1u);
+    EXPECT_EQ(script->messageBoxes.back(),
+              "Another command is changing this site (pid " + std::to_string(other) +
+                  "), so nothing was done. Try again when it has ended.");
+    EXPECT_TRUE(
+        history_.ExecuteCommand(std::make_unique<ESiteMoveCommand>(S("docs"), S("manual"))));
+    EXPECT_TRUE(PathExists(S("manual/docs/intro.html")));
 }
 
 }  // namespace
