@@ -52,6 +52,12 @@ void ELinkUpdate::Prepare(const std::vector<std::string>& sources) {
     moved_.clear();
     changes_.clear();
     problems_.clear();
+    // Pages whose links could not be read may refer to what moves: the user must hear it.
+    for (const std::string& page : site_.unreadablePages)
+        if (PathExists(page))
+            problems_.push_back(page +
+                                ": could not be read; its links to what moved, if any, were not "
+                                "rewritten");
     touched_.clear();
     writeFailed_ = false;
     std::set<ENode*> seen;

@@ -159,6 +159,7 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
     visitor.visited.insert(page);
     const ParseResult read = visitor.ahead ? visitor.ahead->Take(page, visitor.section)
                                            : page->ParseUrls(visitor.section);
+    if (read == ParseResult::Unreadable) unreadablePages.push_back(page->GetPath());
     if (!WasRead(read)) return false;
     ++visitor.count;
     if (visitor.fragments) visitor.fragments->OnPageParsed(*page);

@@ -22,6 +22,7 @@ void EAppSite::Clear() {
     untrackedLinks.clear();
     ignoredLinks.clear();
     orphans.clear();
+    unreadablePages.clear();
     EChanges::Instance().FolderChanged(directory_);
 }
 

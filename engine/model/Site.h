@@ -207,6 +207,9 @@ class EAppSite : public ESite {
     ELinkMap untrackedLinks;
     ELinkMap ignoredLinks;
     std::set<ENode*> orphans;
+    // The pages the load could not read: their links are unknown, so a command that rewrites
+    // links tells the user they were not looked at.
+    std::vector<std::string> unreadablePages;
 
     // Checks the web against the pages on disk: back-links, broken counts, the broken,
     // untracked and ignored maps, the path index and the orphan set. For tests after every

@@ -220,6 +220,17 @@ TEST_F(SafetyTest, EveryRefusalIsSaid) {
     }
 }
 
+// A page the load could not read may refer to what moves: it is named, and the command
+// exits 1. (Root reads every file: the case needs an ordinary user.)
+TEST_F(SafetyTest, AnUnreadableReferrerIsAProblem) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+    ASSERT_EQ(::chmod(PathOf("site/p2.html").c_str(), 0), 0);
+    Run rename = Tw(With({"rename"}, With(Site(), {PathOf("site/a.html"), "b.html"})));
+    ::chmod(PathOf("site/p2.html").c_str(), 0644);
+    EXPECT_EQ(rename.status, 1) << rename.out;
+    EXPECT_TRUE(Has(rename.out, "p2.html: could not be read")) << rename.out;
+}
+
 // Ctrl+C at any point of a command reverses the whole of it (exit 130, nothing changed) or
 // comes after it finished; a journal that cannot be written reverses the command too.
 TEST_F(SafetyTest, InterruptionsAndAnUnwritableJournalChangeNothing) {
