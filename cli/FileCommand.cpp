@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/Formatters.h"
@@ -139,6 +140,14 @@ int Reversed(const std::string& verb) {
                 kProblems);
 }
 
+// A command reversed because the journal that would let it be undone could not be written.
+int JournalUnwritten(const std::string& verb, const std::string& why) {
+    return Fail(verb,
+                "the undo journal " + ECommandJournal::DefaultPath() + " could not be written (" +
+                    why + "), so the command was reversed: nothing was changed",
+                kProblems);
+}
+
 int NoRecord(const std::string& verb) {
     return Fail(verb,
                 std::string("nothing was changed: the command's record could not be written in ") +
@@ -264,9 +273,14 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     entry.site = it->site;
     entry.homePage = it->homePage;
     entry.server = it->server;
-    *it = std::move(entry);
-    if (!ECommandJournal().Write(entries))
-        report.problems.push_back("the journal could not be written");
+    const JournalEntry undone = std::exchange(*it, std::move(entry));
+    if (!ECommandJournal().Write(entries)) {
+        // The journal would still call the command undone: it is reversed instead.
+        const std::string why = std::strerror(errno);
+        if (command->IsUndoable() && command->Unexecute()) return JournalUnwritten(o.verb, why);
+        *it = undone;
+        report.problems.push_back("the undo journal could not be written (" + why + ")");
+    }
     std::printf("redid %s\n", command->GetName().c_str());
     Print(again, *site, report, ok);
     return ok && report.problems.empty() ? kDone : kProblems;
@@ -504,14 +518,10 @@ int RunJournaled(const std::string& verb, const std::string& format, EAppSite& s
         // Without its entry the command could never be undone: it is reversed instead.
         if (!ECommandJournal().Add(std::move(entry))) {
             const std::string why = std::strerror(errno);
-            const std::string journal = ECommandJournal::DefaultPath();
-            if (command->IsUndoable() && command->Unexecute())
-                return Fail(verb,
-                            "the undo journal " + journal + " could not be written (" + why +
-                                "), so the command was reversed: nothing was changed",
-                            kProblems);
-            report.problems.push_back("the undo journal " + journal + " could not be written (" +
-                                      why + "): undo will not know this command");
+            if (command->IsUndoable() && command->Unexecute()) return JournalUnwritten(verb, why);
+            report.problems.push_back("the undo journal " + ECommandJournal::DefaultPath() +
+                                      " could not be written (" + why +
+                                      "): undo will not know this command");
         }
     }
     Print(o, site, report, ok);
