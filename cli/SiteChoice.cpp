@@ -52,8 +52,6 @@ void AddWaitOption(CLI::App& app, SiteOptions& where) {
 }
 
 bool HoldSiteLock(const std::string& directory, bool wait, std::string& problem) {
-    // Held until the process ends: the kernel releases it however the process ends.
-    static std::vector<EFileLock> held;
     LockWait patience;
     patience.seconds = wait ? -1 : SiteLockPatience();
     patience.waiting = [](long pid) {
@@ -63,7 +61,8 @@ bool HoldSiteLock(const std::string& directory, bool wait, std::string& problem)
     std::vector<EFileLock> locks;
     long holder = 0;
     if (LockSites({directory}, patience, locks, &holder)) {
-        for (EFileLock& lock : locks) held.push_back(std::move(lock));
+        // Held until the process ends: the kernel releases it however the process ends.
+        for (EFileLock& lock : locks) lock.KeepUntilExit();
         return true;
     }
     if (EConsoleServices::CancelRequested())

@@ -38,6 +38,9 @@ class EFileLock {
                  const std::string& label = {});
     void Release();
     bool Held() const { return !path_.empty(); }
+    // The lock stays held until the process ends (the kernel drops it then); this object
+    // lets go of it.
+    void KeepUntilExit() { path_.clear(); }
 
     // The process holding the lock of the file at `path`, by the number it wrote; 0 when
     // none is written.
