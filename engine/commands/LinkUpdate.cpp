@@ -1,24 +1,19 @@
 #include "engine/commands/LinkUpdate.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <set>
 
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
-#include "core/platform/WholeFile.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/PageRewrite.h"
+#include "engine/commands/RewritePass.h"
 #include "engine/model/Changes.h"
 #include "engine/model/Iterators.h"
 #include "engine/model/Site.h"
-#include "engine/services/UiServices.h"
 
 namespace tw {
 namespace {
-
-constexpr int kUpdatingLinks = 31056;
 
 // The node and everything below it.
 std::vector<ENode*> WithSubtree(ENode* node) {
@@ -26,23 +21,6 @@ std::vector<ENode*> WithSubtree(ENode* node) {
     TIterPreOrderTyped it(node);
     for (it.First(); !it.IsDone(); it.Next()) nodes.push_back(it.CurrentItem());
     return nodes;
-}
-
-// The pages of a pass that are symbolic links to the file of another page of the pass: that
-// file is rewritten once, as itself (through the link its relative links would be rewritten
-// for another folder).
-std::set<ENode*> AliasesOfPassPages(const std::vector<std::pair<EHtmlNode*, std::string>>& pages) {
-    std::set<ENode*> aliases;
-    std::vector<std::pair<EHtmlNode*, std::string>> links;  // link page, its real file
-    for (const auto& [page, before] : pages)
-        if (IsSymbolicLink(page->GetPath())) links.emplace_back(page, RealPath(page->GetPath()));
-    if (links.empty()) return aliases;
-    std::set<std::string> files;
-    for (const auto& [page, before] : pages)
-        if (!IsSymbolicLink(page->GetPath())) files.insert(RealPath(page->GetPath()));
-    for (const auto& [page, real] : links)
-        if (files.count(real)) aliases.insert(page);
-    return aliases;
 }
 
 }  // namespace
@@ -90,67 +68,17 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
         for (ENode* page : site_.ResolveWaitingLinks(node)) touched_.push_back(page);
 
     ELinkRewriter rewriter(site_, moved);
-    bool finished = true;
-    std::vector<ENode*> failed;
-    std::vector<EHtmlNode*> staged;  // the page of each change, in order
-    EPageWriter writer;
-    writer.SetSiteFolder(site_.GetDirectory());
-    auto progress = EUiServices::Instance().CreateProgress(
-        pages_.size() >= 4 ? ProgressKind::Dialog : ProgressKind::Silent);
-    progress->Begin(LoadString(kUpdatingLinks), static_cast<int>(pages_.size()), nullptr);
-    const std::set<ENode*> aliases = AliasesOfPassPages(pages_);
-    for (const auto& [page, before] : pages_) {
-        if (aliases.count(page)) continue;  // its file is rewritten as its own page
-        bool cancel = false;
-        progress->SetFolder(page->GetDirectory(), &cancel);
-        if (cancel) {
-            finished = false;
-            break;
-        }
-        progress->Step(page->GetPath(), 1);
-        std::string content;
-        if (!ReadWholeFile(page->GetPath(), content)) {
-            // Its links may lead to what changed: the user must hear that it was not looked at.
-            problems_.push_back(page->GetPath() + ": could not be read (" + std::strerror(errno) +
-                                "); its links were not rewritten");
-            continue;
-        }
-        std::vector<Splice> splices = rewriter.SplicesFor(*page, before, page->GetPath(), content);
-        if (splices.empty()) continue;
-        std::string why;
-        std::optional<PageChange> change =
-            StageChange(writer, page->GetPath(), content, splices, &why);
-        if (!change) {
-            problems_.push_back(why);
-            failed.push_back(page);
-            continue;
-        }
-        changes_.push_back(std::move(*change));
-        staged.push_back(page);
-    }
-    progress->End();
-    // A page that could not be written (a full disk) stops the update like a cancel.
-    if (writer.WriteFailed()) writeFailed_ = true, finished = false;
-    // A cancel leaves every page as it was; otherwise all are replaced together.
-    std::vector<std::string> notReplaced;
-    if (finished) {
-        notReplaced = writer.Commit();
-        if (writer.WriteFailed()) writeFailed_ = true, finished = false;  // none was replaced
-    }
-    if (!finished) {
-        changes_.clear();
-    } else {
-        const std::vector<bool> kept = SettleCommitted(changes_, notReplaced);
-        for (std::size_t i = 0; i < staged.size(); ++i) {
-            if (kept[i]) {
-                changes.PageLinksChanged(staged[i]->GetPath());
-                continue;
-            }
-            problems_.push_back(staged[i]->GetPath() +
-                                ": could not be replaced; its links to what moved are broken");
-            failed.push_back(staged[i]);
-        }
-    }
+    std::vector<EHtmlNode*> pages;
+    for (const auto& [page, before] : pages_) pages.push_back(page);
+    RewriteOutcome pass =
+        RewritePages(site_, pages, [&](EHtmlNode& page, std::size_t i, const std::string& bytes) {
+            return rewriter.SplicesFor(page, pages_[i].second, page.GetPath(), bytes);
+        });
+    writeFailed_ = pass.writeFailed;
+    const bool finished = pass.Finished();
+    changes_ = std::move(pass.changes);
+    problems_.insert(problems_.end(), pass.problems.begin(), pass.problems.end());
+    std::vector<ENode*> failed(pass.notRewritten.begin(), pass.notRewritten.end());
     // A page that kept its old URLs has broken links now: the web reads it again.
     Refresh(failed);
     touched_.insert(touched_.end(), failed.begin(), failed.end());
@@ -161,17 +89,18 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
 
 std::vector<ELinkUpdate::PagePreview> ELinkUpdate::Preview(
     const std::vector<MovedPath>& moves) const {
-    std::vector<PagePreview> previews;
     ELinkRewriter rewriter(site_, moves);
-    for (const auto& [page, before] : pages_) {
-        const std::string after = rewriter.Map(before);
-        PagePreview preview{before, after, {}, {}, 0};
-        ReadWholeFile(page->GetPath(), preview.oldContent);
-        std::vector<Splice> splices = rewriter.SplicesFor(*page, before, after, preview.oldContent);
-        if (splices.empty()) continue;
-        preview.links = static_cast<int>(splices.size());
-        preview.newContent = Spliced(preview.oldContent, splices);
-        previews.push_back(std::move(preview));
+    std::vector<EHtmlNode*> pages;
+    for (const auto& [page, before] : pages_) pages.push_back(page);
+    std::vector<PagePreview> previews;
+    for (tw::PagePreview& p :
+         PreviewPages(pages, [&](EHtmlNode&page, std::size_t i, const std::string&bytes) {
+             const std::string& before = pages_[i].second;
+             return rewriter.SplicesFor(page, before, rewriter.Map(before), bytes);
+         })) {
+        const std::string& before = pages_[p.index].second;
+        previews.push_back({before, rewriter.Map(before), std::move(p.oldContent),
+                            std::move(p.newContent), p.links});
     }
     return previews;
 }

@@ -181,7 +181,8 @@ void SyncFileSystems(const std::vector<std::string>& paths, const std::vector<de
 
 }  // namespace
 
-std::vector<std::string> EPageWriter::Commit() {
+std::vector<std::string> EPageWriter::Commit(
+    const std::function<void(const std::string&)>& replaced) {
     std::vector<std::string> failed, temps, targets;
     std::vector<dev_t> devices;
     for (const Staged& s : staged_) {
@@ -207,6 +208,7 @@ std::vector<std::string> EPageWriter::Commit() {
             failed.push_back(s.page);
         }
         CrashPoint();
+        if (replaced) replaced(s.page);
     }
     staged_.clear();
     SyncFileSystems(targets, devices);

@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,8 +50,9 @@ class EPageWriter {
     // write failure, which the log tells.
     const std::string& Refusal() const { return refusal_; }
 
-    // Replaces every staged page; returns the pages that could not be replaced (logged).
-    std::vector<std::string> Commit();
+    // Replaces every staged page (telling `replaced` of each, for progress); returns the pages
+    // that could not be replaced (logged).
+    std::vector<std::string> Commit(const std::function<void(const std::string&)>& replaced = {});
     bool Empty() const { return staged_.empty(); }
     // Whether a page could not be staged or committed because a write failed (a full disk,
     // an I/O error, or the write-ahead record): the command must stop and reverse.

@@ -1,24 +1,21 @@
 #include "engine/maintenance/FixLinks.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
-#include "core/platform/WholeFile.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/RewritePass.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Changes.h"
 #include "engine/model/Iterators.h"
 #include "engine/model/Node.h"
 #include "engine/model/Site.h"
-#include "engine/services/UiServices.h"
 
 namespace tw {
 namespace {
 
-constexpr int kName = 335, kUpdatingLinks = 307;
+constexpr int kName = 335;
 
 }  // namespace
 
@@ -107,15 +104,12 @@ std::vector<Splice> ESiteFixLinksCommand::SplicesFor(EHtmlNode& page,
 std::vector<ESiteFixLinksCommand::PagePreview> ESiteFixLinksCommand::Preview() const {
     std::vector<PagePreview> previews;
     if (!site_ || (!allFiles_ && !file_)) return previews;
-    for (EHtmlNode* page : PagesToSearch()) {
-        PagePreview preview{page->GetPath(), {}, {}, 0};
-        if (!ReadWholeFile(page->GetPath(), preview.oldContent)) continue;
-        std::vector<Splice> splices = SplicesFor(*page, preview.oldContent);
-        if (splices.empty()) continue;
-        preview.links = static_cast<int>(splices.size());
-        preview.newContent = Spliced(preview.oldContent, splices);
-        previews.push_back(std::move(preview));
-    }
+    for (tw::PagePreview& p :
+         PreviewPages(PagesToSearch(), [&](EHtmlNode&page, std::size_t, const std::string&bytes) {
+             return SplicesFor(page, bytes);
+         }))
+        previews.push_back(
+            {p.page->GetPath(), std::move(p.oldContent), std::move(p.newContent), p.links});
     return previews;
 }
 
@@ -123,57 +117,18 @@ bool ESiteFixLinksCommand::DoIt() {
     changes_.clear();
     problems_.clear();
     if (!site_ || (!allFiles_ && !file_)) return false;
-    const std::vector<EHtmlNode*> pages = PagesToSearch();
-    std::vector<EHtmlNode*> written;
-    EPageWriter writer;
-    writer.SetSiteFolder(site_->GetDirectory());
-    auto progress = EUiServices::Instance().CreateProgress(
-        pages.size() >= 4 ? ProgressKind::Dialog : ProgressKind::Silent);
-    progress->Begin(LoadString(kUpdatingLinks), static_cast<int>(pages.size()), nullptr);
-    for (EHtmlNode* page : pages) {
-        // A cancel stops after the page in hand; what was done so far stays, and is undone
-        // exactly by Undo.
-        ShowFolder(*progress, page->GetDirectory());
-        if (abortRequested) break;
-        progress->Step(page->GetPath(), 1);
-        std::string content;
-        if (!ReadWholeFile(page->GetPath(), content)) {
-            // Its links may lead to what changed: the user must hear that it was not looked at.
-            problems_.push_back(page->GetPath() + ": could not be read (" + std::strerror(errno) +
-                                "); its links were not rewritten");
-            continue;
-        }
-        std::vector<Splice> splices = SplicesFor(*page, content);
-        if (splices.empty()) continue;
-        std::string why;
-        std::optional<PageChange> change =
-            StageChange(writer, page->GetPath(), content, splices, &why);
-        if (writer.WriteFailed()) break;
-        if (!change) {
-            problems_.push_back(why);
-            continue;
-        }
-        changes_.push_back(std::move(*change));
-        written.push_back(page);
-    }
-    progress->End();
-    std::vector<std::string> notReplaced;
-    if (!writer.WriteFailed()) notReplaced = writer.Commit();
-    if (writer.WriteFailed()) {
-        // A full disk stops the fix like a cancel, before any page was replaced.
-        changes_.clear();
+    RewriteOutcome pass = RewritePages(*site_, PagesToSearch(),
+                                       [&](EHtmlNode& page, std::size_t, const std::string& bytes) {
+                                           return SplicesFor(page, bytes);
+                                       });
+    if (!pass.Finished()) {
+        // A cancel or a full disk before the commit: no page was written.
         reversed = true;
         return false;
     }
-    const std::vector<bool> kept = SettleCommitted(changes_, notReplaced);
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        if (!kept[i]) {
-            problems_.push_back(written[i]->GetPath() + ": could not be replaced");
-            continue;
-        }
-        site_->FixPageLink(written[i], fromUrl_, toUrl_);
-        EChanges::Instance().PageLinksChanged(written[i]->GetPath());
-    }
+    changes_ = std::move(pass.changes);
+    problems_ = std::move(pass.problems);
+    for (EHtmlNode* page : pass.rewritten) site_->FixPageLink(page, fromUrl_, toUrl_);
     Refresh();
     undoable = !changes_.empty();
     return problems_.empty();
