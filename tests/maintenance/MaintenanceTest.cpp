@@ -19,6 +19,7 @@
 #include "engine/maintenance/Orphans.h"
 #include "engine/maintenance/TargetSearch.h"
 #include "engine/model/SiteRegistry.h"
+#include "tests/support/ScriptedServices.h"
 #include "tests/support/SiteBuilder.h"
 
 namespace tw {
@@ -177,6 +178,38 @@ TEST_F(MaintenanceTest, FixingALinkInOnePageOnly) {
     ExpectConsistentSite();
     auto line = ESiteFixLinksCommand(site, nullptr, "/a b", "/c", false).Serialize();
     EXPECT_EQ(line, "ESiteFixLinksCommand\t/a b\t/c\tSingle");
+}
+
+// A cancel in "Updating Links", before the commit, writes nothing for every command that
+// rewrites pages: the fix of one link, Fix All, and moving orphans; none enters the history.
+TEST_F(MaintenanceTest, ACancelBeforeTheCommitWritesNothing) {
+    const std::string root(StripTrailingSep(S("")));
+    const Files before = Snapshot(root);
+    auto* b = dynamic_cast<EHtmlNode*>(site->FindNode(S("sub/b.html")));
+    std::function<std::unique_ptr<ECommand>()> commands[] = {
+        [&] {
+            return std::make_unique<ESiteFixLinksCommand>(site, b, "../gone.html", "/new.html",
+                                                          false);
+        },
+        [&] {
+            return std::make_unique<ESiteFixLinksCommand>(site, nullptr, "/gone.html",
+                                                          "/new.html", true);
+        },
+        [&] {
+            return std::make_unique<EMoveOrphansCommand>(
+                std::vector<std::string>{S("attic/old.html"), S("attic/older.html")}, root,
+                S("sub"));
+        },
+    };
+    for (auto& make : commands) {
+        test::ScopedScript script;
+        script->faultInPass = "Updating Links";
+        script->answers = {Answer::Yes};  // reverse what was done, when asked
+        EXPECT_FALSE(history_.ExecuteCommand(make()));
+        EXPECT_EQ(Snapshot(root), before);
+        EXPECT_FALSE(history_.CanUndo());
+        ExpectConsistentSite();
+    }
 }
 
 // A new target is looked for by the link's file name or a wildcard, folder by folder (each
