@@ -89,6 +89,38 @@ std::string WithReferences(const std::string& text) {
 
 }  // namespace
 
+std::string BaseFolder(std::string_view local, const std::string& named) {
+    const bool namesFolder = !local.empty() && local.back() == '/';
+    return (namesFolder ? named : std::string(PathDirectory(named))) + kPathSep;
+}
+
+std::string UrlTextFor(const EUrl& url, std::string_view local, const std::string& content,
+                       const std::string& folder, const std::string& target,
+                       const std::string& siteDir) {
+    // The new local path in the URL's own form.
+    std::string path;
+    if (url.Has(EUrl::kFormRelative)) {
+        path = RelativePath(folder, target);
+        if (local.starts_with("./") && !path.starts_with("../") && path != "./") path = "./" + path;
+    } else {
+        path = SiteRelativePathOf(target, siteDir);
+    }
+    if (!local.empty() && local.back() == '/' && path.back() != '/') path += '/';
+    // What stands before the local path (scheme, host, the server's folder) stays.
+    const std::string raw = url.end < content.size()
+                                ? content.substr(url.start, url.end - url.start + 1)
+                                : std::string();
+    const std::string written = DecodeCharacterReferences(raw, 0).text;
+    const bool references = written.size() != raw.size();
+    const std::string prefix = url.text.substr(0, url.text.size() - local.size());
+    const std::string writtenPrefix =
+        written.starts_with(prefix) ? prefix : EncodeUrl(prefix, false);
+    const std::string oldPathWritten =
+        written.substr(std::min(written.size(), writtenPrefix.size()));
+    const std::string text = writtenPrefix + WrittenLike(path, oldPathWritten);
+    return references ? WithReferences(text) : text;
+}
+
 ELinkRewriter::ELinkRewriter(const EAppSite& site, const std::vector<MovedPath>& moves)
     : site_(site) {
     for (const MovedPath& m : moves) moves_[FoldCase(Bare(m.from))] = Bare(m.to);
@@ -119,10 +151,6 @@ std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string
     const std::string oldFolder = std::string(PathDirectory(pageBefore)) + kPathSep;
     const std::string newFolder = std::string(PathDirectory(pageNow)) + kPathSep;
     std::string oldBase = oldFolder, newBase = newFolder;
-    auto raw = [&](const EUrl& url) {
-        return url.end < content.size() ? content.substr(url.start, url.end - url.start + 1)
-                                        : std::string();
-    };
     for (const EUrl& url : page.Urls()) {
         if (url.IsExternal()) continue;
         const std::string local = LocalUrlPath(context, url.text);
@@ -136,29 +164,13 @@ std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string
             Bare(ResolveToFilePath(local, isBase ? newFolder : newBase, siteDir));
         if (isBase) {
             // Relative URLs after the base resolve against the folder it names.
-            const bool names_folder = local.back() == '/';
-            oldBase = (names_folder ? before : std::string(PathDirectory(before))) + kPathSep;
-            newBase = (names_folder ? now : std::string(PathDirectory(now))) + kPathSep;
+            oldBase = BaseFolder(local, before);
+            newBase = BaseFolder(local, now);
         }
         if (EqualsNoCase(reached, now)) continue;
-        // The new local path in the URL's own form.
-        std::string path;
-        if (url.Has(EUrl::kFormRelative)) {
-            path = RelativePath(isBase ? newFolder : newBase, now);
-            if (local.starts_with("./") && !path.starts_with("../") && path != "./")
-                path = "./" + path;
-        } else {
-            path = SiteRelativePathOf(now, siteDir);
-        }
-        if (local.back() == '/' && path.back() != '/') path += '/';
-        // What stands before the local path (scheme, host, the server's folder) stays.
-        std::string written = DecodeCharacterReferences(raw(url), 0).text;
-        const bool references = written.size() != url.end - url.start + 1;
-        const std::string prefix = url.text.substr(0, url.text.size() - local.size());
-        std::string writtenPrefix = written.starts_with(prefix) ? prefix : EncodeUrl(prefix, false);
-        std::string oldPathWritten = written.substr(std::min(written.size(), writtenPrefix.size()));
-        std::string text = writtenPrefix + WrittenLike(path, oldPathWritten);
-        splices.push_back({url.start, url.end + 1, references ? WithReferences(text) : text});
+        splices.push_back(
+            {url.start, url.end + 1,
+             UrlTextFor(url, local, content, isBase ? newFolder : newBase, now, siteDir)});
     }
     page.ClearTags();
     page.ClearUrls();

@@ -18,6 +18,19 @@ namespace tw {
 
 class EAppSite;
 class EHtmlNode;
+struct EUrl;
+
+// The URL writer every rewrite uses: the text to put in place of `url`'s span (its bytes in
+// `content`; `local` its local path) so that it names `target`, a file path of the site, in
+// the URL's own form. `folder` (with a trailing separator) is where the URL's relative form
+// resolves: the page's folder, or the one its <base> names.
+std::string UrlTextFor(const EUrl& url, std::string_view local, const std::string& content,
+                       const std::string& folder, const std::string& target,
+                       const std::string& siteDir);
+
+// The folder relative URLs resolve against after a <base> whose local path is `local` and that
+// names the file path `named` (a trailing separator included).
+std::string BaseFolder(std::string_view local, const std::string& named);
 
 class ELinkRewriter {
   public:

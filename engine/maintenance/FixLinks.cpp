@@ -5,6 +5,7 @@
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/LinkRewriter.h"
 #include "engine/commands/RewritePass.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Changes.h"
@@ -84,17 +85,22 @@ std::vector<Splice> ESiteFixLinksCommand::SplicesFor(EHtmlNode& page,
     page.ClearTags();
     page.ClearUrls();
     if (!WasRead(page.ParseUrlsOf(content, nullptr))) return splices;
-    // The three written forms of the new target.
-    const std::string relative = EncodeUrl(RelativeUrl(page, toUrl_), false);
-    const std::string asEntered = EncodeUrl(toUrl_, false);
-    const std::string absolute = EncodeUrl(ServerUrl(toUrl_, site_->GetServer()), false);
+    const UrlContext context = UrlContext::Of(page);
+    const std::string& siteDir = site_->GetDirectory();
+    const std::string target = ResolveToFilePath(toUrl_, siteDir, siteDir);
+    std::string base = page.GetDirectory();
     for (const EUrl& url : page.Urls()) {
-        if (url.IsExternal() || url.IsBaseHref() || url.end >= content.size()) continue;
-        if (!EqualsNoCase(SiteRelativeUrlPath(page, url.text), fromUrl_)) continue;
-        const std::string& text = url.Has(EUrl::kFormRelative)       ? relative
-                                  : url.Has(EUrl::kFormRootRelative) ? asEntered
-                                                                     : absolute;
-        splices.push_back({url.start, url.end + 1, text});
+        if (url.IsExternal() || url.end >= content.size()) continue;
+        const std::string local = LocalUrlPath(context, url.text);
+        if (url.IsBaseHref()) {
+            // Relative URLs after the base resolve against the folder it names.
+            if (!local.empty())
+                base = BaseFolder(local, ResolveToFilePath(local, page.GetDirectory(), siteDir));
+            continue;
+        }
+        if (local.empty() || !EqualsNoCase(SiteRelativeUrlPath(page, url.text), fromUrl_)) continue;
+        splices.push_back(
+            {url.start, url.end + 1, UrlTextFor(url, local, content, base, target, siteDir)});
     }
     page.ClearTags();
     page.ClearUrls();

@@ -180,6 +180,40 @@ TEST_F(MaintenanceTest, FixingALinkInOnePageOnly) {
     EXPECT_EQ(line, "ESiteFixLinksCommand\t/a b\t/c\tSingle");
 }
 
+// A fix writes the new target the way a move does: characters that could end an attribute, a
+// string or a url() escaped, "./" kept, character references kept; undo gives every byte
+// back and redo writes the same again.
+TEST_F(MaintenanceTest, AFixWritesTheNewTargetInTheLinksOwnForm) {
+    struct Row {
+        const char* page;
+        const char* target;  // a file made for the link to lead to
+        const char* written;
+    } rows[] = {
+        {"<a href=\"gone.html\">x</a>", "/it's (new).html",
+         "<a href=\"it%27s%20%28new%29.html\">x</a>"},
+        {"<a href=\"gone.html?a=1&amp;b=2\">x</a>", "/new.html",
+         "<a href=\"new.html?a=1&amp;b=2\">x</a>"},
+        {"<a href='./gone.html'>x</a>", "/new.html", "<a href='./new.html'>x</a>"},
+        {"<a href=\"sub/../gone.html#x\">x</a>", "/sub/b.html", "<a href=\"sub/b.html#x\">x</a>"},
+    };
+    for (const Row& row : rows) {
+        WriteFile("site/fixme.html", row.page);
+        WriteFile("site" + std::string(row.target), "target");
+        ASSERT_TRUE(LoadSite(*site));
+        auto* page = dynamic_cast<EHtmlNode*>(site->FindNode(S("fixme.html")));
+        ASSERT_TRUE(page);
+        ASSERT_TRUE(history_.ExecuteCommand(
+            std::make_unique<ESiteFixLinksCommand>(site, page, "/gone.html", row.target, false)))
+            << Errors();
+        EXPECT_EQ(ReadFile(S("fixme.html")), row.written) << row.page;
+        ASSERT_TRUE(history_.Undo()) << Errors();
+        EXPECT_EQ(ReadFile(S("fixme.html")), row.page);
+        ASSERT_TRUE(history_.Redo()) << Errors();
+        EXPECT_EQ(ReadFile(S("fixme.html")), row.written) << row.page;
+        ExpectConsistentSite(row.page);
+    }
+}
+
 // A cancel in "Updating Links", before the commit, writes nothing for every command that
 // rewrites pages: the fix of one link, Fix All, and moving orphans; none enters the history.
 TEST_F(MaintenanceTest, ACancelBeforeTheCommitWritesNothing) {
@@ -192,8 +226,8 @@ TEST_F(MaintenanceTest, ACancelBeforeTheCommitWritesNothing) {
                                                           false);
         },
         [&] {
-            return std::make_unique<ESiteFixLinksCommand>(site, nullptr, "/gone.html",
-                                                          "/new.html", true);
+            return std::make_unique<ESiteFixLinksCommand>(site, nullptr, "/gone.html", "/new.html",
+                                                          true);
         },
         [&] {
             return std::make_unique<EMoveOrphansCommand>(
