@@ -16,6 +16,7 @@
 #include "core/strings/PathText.h"
 #include "engine/html/Fragments.h"
 #include "engine/html/UrlText.h"
+#include "engine/model/LinkStatus.h"
 #include "engine/model/Node.h"
 #include "engine/model/SiteLoader.h"
 #include "engine/services/Browse.h"
@@ -23,9 +24,6 @@
 
 namespace tw::cli {
 namespace {
-
-const char* const kStatuses[] = {"good",    "broken", "external", "untracked",
-                                 "ignored", "case",   "fragment"};
 
 struct Options {
     SiteOptions where;
@@ -79,7 +77,9 @@ std::vector<Row> RowsOf(EAppSite& site, EHtmlNode& page) {
         row.url = url.end < content.size() ? content.substr(url.start, url.end - url.start + 1)
                                            : url.text;
         row.source = UrlSourceName(url.source);
-        row.status = LinkStatusName(url, brokenFragments.count(url.start) != 0);
+        // The site's tree is read, so its links are judged as in a tracked site.
+        row.status =
+            std::string(InfoOf(ClassifyLink(url, true, brokenFragments.count(url.start))).name);
         if (!url.IsExternal())
             row.target = url.target ? site.SiteRelativePath(url.target)
                                     : SiteRelativeUrlPath(page, url.text);
@@ -150,7 +150,7 @@ int RunLinks(int argc, char** argv) {
         std::size_t comma = o.statuses.find(',', at);
         if (comma == std::string::npos) comma = o.statuses.size();
         const std::string one = o.statuses.substr(at, comma - at);
-        if (std::find(std::begin(kStatuses), std::end(kStatuses), one) == std::end(kStatuses))
+        if (LinkStatus status; !LinkStatusNamed(one, status))
             return Fail("links", "--status: no status \"" + one + "\"");
         wanted.insert(one);
         at = comma + 1;

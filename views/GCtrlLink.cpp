@@ -7,6 +7,7 @@
 #include <map>
 
 #include "core/settings/SettingsStore.h"
+#include "core/strings/Strings.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Node.h"
 #include "engine/model/SiteRegistry.h"
@@ -24,21 +25,16 @@ constexpr const char* kSortKey = "3LinksSortIndex";
 constexpr int kClassRole = Qt::UserRole + 2;
 constexpr int kLineRole = Qt::UserRole + 3;
 
-// The order of the status column: external, good, untracked, not canonical, ignored, broken.
-int StatusClass(const EUrl& url) {
-    if (url.IsExternal()) return 5;
-    if (url.target) return 4;
-    if (url.IsUntracked()) return 3;
-    if (url.Has(EUrl::kNotCanonical)) return 2;
-    if (url.IsIgnored()) return 1;
-    return 0;
+// The order of the status column, from the status table; a broken link that is not written
+// canonically sorts between the ignored and the untracked ones.
+QString TextOf(LinkStatus status) {
+    const std::string_view text = LoadString(InfoOf(status).messageId);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-ui::StatusImage StatusImageOf(const EUrl& url, bool tracked) {
-    if (url.IsExternal()) return ui::StatusImage::External;
-    if (!tracked || url.IsUntracked()) return ui::StatusImage::Untracked;
-    if (url.target) return ui::StatusImage::Good;
-    return url.IsIgnored() ? ui::StatusImage::Ignored : ui::StatusImage::Broken;
+int StatusClass(const EUrl& url, LinkStatus status) {
+    if (status == LinkStatus::Broken && url.Has(EUrl::kNotCanonical)) return 2;
+    return InfoOf(status).sortClass;
 }
 
 // A row sorts by its column: status class then line; internal before external, then the URL
@@ -115,19 +111,7 @@ void GCtrlLink::SaveLayout() const {
 }
 
 QString GCtrlLink::StatusText(const EUrl& url, bool tracked) {
-    switch (StatusImageOf(url, tracked)) {
-        case ui::StatusImage::External:
-            return "External link";
-        case ui::StatusImage::Untracked:
-            return "Untracked local link";
-        case ui::StatusImage::Good:
-            return "Good link";
-        case ui::StatusImage::Ignored:
-            return "Broken link (ignored)";
-        case ui::StatusImage::Broken:
-            break;
-    }
-    return "Broken link";
+    return TextOf(ClassifyLink(url, tracked));
 }
 
 void GCtrlLink::ShowPage(const QString& path) {
@@ -194,11 +178,11 @@ void GCtrlLink::Fill(bool reload) {
         } else {
             row = new LinkRow(this);
         }
-        const ui::StatusImage status = StatusImageOf(url, tracked_);
-        const bool broken = status == ui::StatusImage::Broken;
-        row->setText(kStatus, StatusText(url, tracked_));
-        row->setIcon(kStatus, ui::StatusIcon(status));
-        row->setData(kStatus, kClassRole, StatusClass(url));
+        const LinkStatus status = ClassifyLink(url, tracked_);
+        const bool broken = status == LinkStatus::Broken;
+        row->setText(kStatus, TextOf(status));
+        row->setIcon(kStatus, ui::StatusIcon(InfoOf(status).icon));
+        row->setData(kStatus, kClassRole, StatusClass(url, status));
         row->setData(kStatus, kUrlIndexRole, static_cast<int>(i));
         row->setText(kUrl, QString::fromStdString(url.text));
         row->setText(kLine, QString::number(url.line));

@@ -13,6 +13,7 @@
 #include "engine/html/ParseAhead.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Iterators.h"
+#include "engine/model/LinkStatus.h"
 #include "engine/services/UiServices.h"
 
 namespace tw {
@@ -106,32 +107,6 @@ bool EFindUrlLinks::VisitHtml(EHtmlNode* page) {
     return true;
 }
 
-UrlStatus StatusOf(const EUrl& url, const EHtmlNode& page) {
-    if (url.IsExternal()) return UrlStatus::External;
-    if (!page.GetSite() || !page.GetSite()->IsTracking()) return UrlStatus::UntrackedSite;
-    if (url.target) return UrlStatus::Good;
-    if (url.IsUntracked()) return UrlStatus::Untracked;
-    if (url.IsIgnored()) return UrlStatus::Ignored;
-    return UrlStatus::Broken;
-}
-
-int StatusMessageId(UrlStatus status) {
-    switch (status) {
-        case UrlStatus::External:
-            return 294;
-        case UrlStatus::UntrackedSite:
-        case UrlStatus::Untracked:
-            return 290;
-        case UrlStatus::Good:
-            return 293;
-        case UrlStatus::Ignored:
-            return 364;
-        case UrlStatus::Broken:
-            return 291;
-    }
-    return 291;
-}
-
 // ---- EAppSite: the link web ----
 
 void EAppSite::Bump(ELinkMap& map, const std::string& path, ENode* page, int by) {
@@ -192,9 +167,10 @@ bool EAppSite::RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor)
         }
         if (url.IsExternal()) continue;
         std::string path = SiteRelativeUrlPath(*page, url.text);
-        LinkProblem problem = url.IsUntracked() ? LinkProblem::Untracked
-                              : url.IsIgnored() ? LinkProblem::Ignored
-                                                : LinkProblem::Broken;
+        const LinkStatus status = ClassifyLink(url, true);
+        const LinkProblem problem = status == LinkStatus::Untracked ? LinkProblem::Untracked
+                                    : status == LinkStatus::Ignored ? LinkProblem::Ignored
+                                                                    : LinkProblem::Broken;
         ELinkMap& map = problem == LinkProblem::Untracked ? untrackedLinks
                         : problem == LinkProblem::Ignored ? ignoredLinks
                                                           : brokenLinks;

@@ -1,5 +1,5 @@
 #pragma once
-// The passes that build the link web, and the status of one URL as views and reports show it.
+// The passes that build the link web.
 
 #include <functional>
 #include <optional>
@@ -59,10 +59,5 @@ class EFindUrlLinks : public EVisitor {
   private:
     std::set<ENode*>& nodes_;
 };
-
-enum class UrlStatus { External, UntrackedSite, Good, Untracked, Ignored, Broken };
-UrlStatus StatusOf(const EUrl& url, const EHtmlNode& page);
-// 294 "External link", 290 "Untracked local link", 293 "Good link", 364, 291.
-int StatusMessageId(UrlStatus status);
 
 }  // namespace tw

@@ -48,13 +48,4 @@ const char* UrlSourceName(UrlSource source) {
     return "href";
 }
 
-const char* LinkStatusName(const EUrl& url, bool brokenFragment) {
-    if (url.IsExternal()) return "external";
-    if (url.IsIgnored()) return "ignored";
-    if (url.IsUntracked()) return "untracked";
-    if (!url.target) return "broken";
-    if (url.IsCaseMismatch()) return "case";
-    return brokenFragment ? "fragment" : "good";
-}
-
 }  // namespace tw

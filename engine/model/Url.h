@@ -72,11 +72,6 @@ struct EUrl {
     bool IsBroken() const { return !IsExternal() && !target && !IsUntracked() && !IsIgnored(); }
 };
 
-// A URL's status as the links views name it: "external", "ignored", "untracked", "broken",
-// "case" (found only when case is ignored), "fragment" (its "#part" names no place: known
-// only to a caller that checked it) or "good".
-const char* LinkStatusName(const EUrl& url, bool brokenFragment = false);
-
 // A reference to a place in a page ("page.htm#part", "#part"), kept while fragments are
 // checked: the fragment's hash, never its text, so that big sites stay small in memory.
 struct FragmentRef {

@@ -5,6 +5,7 @@
 #include "core/settings/SettingsStore.h"
 #include "engine/html/LinkWeb.h"
 #include "engine/maintenance/Orphans.h"
+#include "engine/model/LinkStatus.h"
 #include "engine/model/Traverse.h"
 #include "engine/report/Overview.h"
 #include "tests/support/SiteBuilder.h"
@@ -142,12 +143,10 @@ TEST_F(LinkWebTest, StatusOfEachKindOfLink) {
     ASSERT_TRUE(Load());
     EHtmlNode* page = Page("index.htm");
     page->ParseUrls(nullptr);
-    std::vector<int> messages;
-    for (const EUrl& u : page->Urls()) messages.push_back(StatusMessageId(StatusOf(u, *page)));
-    EXPECT_EQ(messages, (std::vector<int>{293, 291, 294, 364}));
-    site_->MarkTracking(false);
-    EXPECT_EQ(StatusMessageId(StatusOf(page->Urls()[1], *page)), 290);
-    site_->MarkTracking(true);
+    std::vector<std::string_view> names;
+    for (const EUrl& u : page->Urls()) names.push_back(InfoOf(ClassifyLink(u, true)).name);
+    EXPECT_EQ(names, (std::vector<std::string_view>{"good", "broken", "external", "ignored"}));
+    EXPECT_EQ(ClassifyLink(page->Urls()[1], false), LinkStatus::Untracked);
     EXPECT_EQ(site_->ignoredLinks.size(), 1u);  // pruned to what the pages use, with its page
     EXPECT_EQ(site_->ignoredLinks.begin()->second.page, page);
     EXPECT_EQ(Broken("index.htm"), 1);
@@ -229,6 +228,44 @@ TEST_F(LinkWebTest, ReachabilityFollowsFixedLinks) {
     site_->CollectReferringPages(Node("far.htm"), referrers);
     EXPECT_EQ(referrers, (std::set<ENode*>{Node("index.htm")}));
     EXPECT_EQ(site_->CountUrlsTo(Page("far.htm"), "/FARTHER.htm"), 1);
+}
+
+// Every combination of what a URL record says and what its page's site is: one status each,
+// and each status one name, message and icon.
+TEST(LinkStatusTest, EveryCombinationOfFlagsHasOneStatus) {
+    EFileNode target("/site/a.htm");
+    struct Row {
+        std::uint16_t flags;
+        bool hasTarget, siteTracked, brokenFragment;
+        std::string_view name;
+        int message;
+        LinkIcon icon;
+    } rows[] = {
+        {EUrl::kExternal, false, true, false, "external", 294, LinkIcon::External},
+        {EUrl::kExternal, false, false, false, "external", 294, LinkIcon::External},
+        {0, true, false, false, "untracked", 290, LinkIcon::Untracked},
+        {0, false, false, false, "untracked", 290, LinkIcon::Untracked},
+        {EUrl::kUntracked, false, true, false, "untracked", 290, LinkIcon::Untracked},
+        {EUrl::kIgnored, false, true, false, "ignored", 364, LinkIcon::Ignored},
+        {0, false, true, false, "broken", 291, LinkIcon::Broken},
+        {0, false, true, true, "broken", 291, LinkIcon::Broken},
+        {EUrl::kCaseMismatch, true, true, false, "case", 293, LinkIcon::Good},
+        {EUrl::kCaseMismatch, true, true, true, "case", 293, LinkIcon::Good},
+        {0, true, true, true, "fragment", 293, LinkIcon::Good},
+        {0, true, true, false, "good", 293, LinkIcon::Good},
+    };
+    for (const Row& row : rows) {
+        EUrl url;
+        url.flags = row.flags;
+        url.target = row.hasTarget ? &target : nullptr;
+        const LinkStatusInfo& info = InfoOf(ClassifyLink(url, row.siteTracked, row.brokenFragment));
+        EXPECT_EQ(info.name, row.name) << row.flags << row.hasTarget << row.siteTracked;
+        EXPECT_EQ(info.messageId, row.message) << row.name;
+        EXPECT_EQ(info.icon, row.icon) << row.name;
+        LinkStatus named;
+        ASSERT_TRUE(LinkStatusNamed(row.name, named));
+        EXPECT_EQ(&InfoOf(named), &info);
+    }
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 
 #include <QIcon>
 
+#include "engine/model/LinkStatus.h"
+
 namespace tw::ui {
 
-enum class StatusImage { Untracked, Good, External, Broken, Ignored };
+// The engine's status table names the icon of each link status.
+using StatusImage = LinkIcon;
 
 QIcon StatusIcon(StatusImage image);
 
