@@ -33,7 +33,7 @@ struct Options {
 };
 
 struct Row {
-    std::string url, status, source, target;
+    std::string url, fragment, status, source, target;
     std::uint32_t line = 0, start = 0, end = 0;
 };
 
@@ -41,6 +41,24 @@ struct PageRows {
     std::string page;
     std::vector<Row> rows;
 };
+
+// Where the URL written at [start, end] ends once its query and fragment, which lie past the
+// span the reading keeps, are counted: at the first byte that ends a value where it stands.
+std::uint32_t WholeUrlEnd(const std::string& content, const EUrl& url) {
+    std::size_t at = url.end + 1;
+    if (at >= content.size() || (content[at] != '?' && content[at] != '#')) return url.end;
+    const bool style = url.source == UrlSource::StyleUrl || url.source == UrlSource::StyleImport;
+    while (at < content.size()) {
+        const char c = content[at];
+        if (c == '"' || c == '\'' || c == '<' || c == '>' || c == ' ' || c == '\t' || c == '\n' ||
+            c == '\r' || c == '\f' || (style && c == ')'))
+            break;
+        ++at;
+    }
+    // A srcset candidate ends before the comma that separates it from the next.
+    if (url.source == UrlSource::Srcset && content[at - 1] == ',') --at;
+    return static_cast<std::uint32_t>(at - 1);
+}
 
 // Reads one page and judges its URLs: the pages its fragments point into are read for their
 // ids, nothing else of the site.
@@ -73,9 +91,11 @@ std::vector<Row> RowsOf(EAppSite& site, EHtmlNode& page) {
         Row row;
         row.line = url.line;
         row.start = url.start;
-        row.end = url.end;
-        row.url = url.end < content.size() ? content.substr(url.start, url.end - url.start + 1)
+        row.end = url.end < content.size() ? WholeUrlEnd(content, url) : url.end;
+        row.url = url.end < content.size() ? content.substr(url.start, row.end - url.start + 1)
                                            : url.text;
+        if (const std::size_t hash = row.url.find('#'); hash != std::string::npos)
+            row.fragment = row.url.substr(hash + 1);
         row.source = UrlSourceName(url.source);
         // The site's tree is read, so its links are judged as in a tracked site.
         row.status =
@@ -105,6 +125,11 @@ void Print(const Options& o, const EAppSite& site, const std::vector<PageRows>& 
                        ", \"start\": " + std::to_string(r.start) +
                        ", \"end\": " + std::to_string(r.end) + ", \"source\": ";
                 JsonString(out, r.source);
+                out += ", \"fragment\": ";
+                if (r.url.find('#') == std::string::npos)
+                    out += "null";
+                else
+                    JsonString(out, r.fragment);
                 out += ", \"status\": ";
                 JsonString(out, r.status);
                 out += ", \"target\": ";

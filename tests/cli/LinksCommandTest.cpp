@@ -42,8 +42,8 @@ TEST_F(LinksCommandTest, EveryUrlWithItsLineSpanSourceStatusAndTarget) {
     EXPECT_EQ(r.out,
               "index.html:1: good \"css/a.css\" -> /css/a.css\n"
               "index.html:2: good \"b.html\" -> /b.html\n"
-              "index.html:3: good \"b.html\" -> /b.html\n"
-              "index.html:3: fragment \"b.html\" -> /b.html\n"
+              "index.html:3: good \"b.html#there\" -> /b.html\n"
+              "index.html:3: fragment \"b.html#nowhere\" -> /b.html\n"
               "index.html:4: case \"B.HTML\" -> /b.html\n"
               "index.html:4: broken \"gone.html\" -> /gone.html\n"
               "index.html:5: ignored \"old.html\" -> /old.html\n"
@@ -53,19 +53,22 @@ TEST_F(LinksCommandTest, EveryUrlWithItsLineSpanSourceStatusAndTarget) {
               "index.html:6: external \"https://x.org/\"\n"
               "index.html:7: good \"p.png\" -> /p.png\n"
               "index.html:8: good \"b.html\" -> /b.html\n");
-    // JSON: the span's bytes are the URL as written; where it was found.
+    // JSON: the span's bytes are the whole URL as written, its fragment apart; where it was
+    // found.
     Run json = Tw({page_, "--format", "json", "--status", "fragment,external"});
     const std::string text = ReadFile(page_);
     const std::size_t start = text.find("b.html#nowhere");
     EXPECT_EQ(json.out,
               "{\"pages\": [{\"page\": \"" + page_ +
-                  "\", \"urls\": [{\"url\": \"b.html\", \"line\": 3, \"start\": " +
-                  std::to_string(start) + ", \"end\": " + std::to_string(start + 5) +
-                  ", \"source\": \"href\", \"status\": \"fragment\", \"target\": \"/b.html\"}, "
+                  "\", \"urls\": [{\"url\": \"b.html#nowhere\", \"line\": 3, \"start\": " +
+                  std::to_string(start) + ", \"end\": " + std::to_string(start + 13) +
+                  ", \"source\": \"href\", \"fragment\": \"nowhere\", \"status\": \"fragment\", "
+                  "\"target\": \"/b.html\"}, "
                   "{\"url\": \"https://x.org/\", \"line\": 6, \"start\": " +
                   std::to_string(text.find("https://x.org/")) +
                   ", \"end\": " + std::to_string(text.find("https://x.org/") + 13) +
-                  ", \"source\": \"href\", \"status\": \"external\", \"target\": null}]}]}\n");
+                  ", \"source\": \"href\", \"fragment\": null, \"status\": \"external\", "
+                  "\"target\": null}]}]}\n");
     EXPECT_NE(
         Tw({page_, "--format", "json", "--status", "good"}).out.find("\"source\": \"srcset\""),
         std::string::npos);
