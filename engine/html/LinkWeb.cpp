@@ -14,7 +14,6 @@
 #include "engine/html/UrlText.h"
 #include "engine/model/Iterators.h"
 #include "engine/model/LinkStatus.h"
-#include "engine/services/UiServices.h"
 
 namespace tw {
 namespace {
@@ -34,10 +33,6 @@ class ParsedForNow {
     EHtmlNode* page_;
     bool keep_;
 };
-
-std::string UrlPathOf(EHtmlNode& page, const EUrl& url) {
-    return url.IsExternal() ? url.text : SiteRelativeUrlPath(page, url.text);
-}
 
 void EraseEntry(ELinkMap& map, std::string_view path, ENode* page) {
     auto [from, to] = map.equal_range(std::string(path));
@@ -328,79 +323,6 @@ int EAppSite::CountUrlsToNode(EHtmlNode* page, ENode* target) {
     if (!WasRead(page->ParseUrls(nullptr))) return 0;
     return static_cast<int>(std::count_if(page->Urls().begin(), page->Urls().end(),
                                           [&](const EUrl& url) { return url.target == target; }));
-}
-
-int EAppSite::CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath) {
-    if (!PathExists(page->GetPath())) return 0;
-    ParsedForNow scope(page);
-    if (!WasRead(page->ParseUrls(nullptr))) return 0;
-    return static_cast<int>(
-        std::count_if(page->Urls().begin(), page->Urls().end(), [&](const EUrl& url) {
-            return !url.IsExternal() &&
-                   EqualsNoCase(SiteRelativeUrlPath(*page, url.text), siteRelativePath);
-        }));
-}
-
-void EAppSite::UpdateRenamedLinks(std::string_view oldPath, PreservedLinks& preserved, bool undo) {
-    ENode* node = FindExactNode(oldPath);
-    ESite::UpdateRenamedPath(oldPath);
-    if (!node) return;
-    if (undo) {
-        std::string q = SiteRelativePathOf(oldPath, directory_);
-        for (const EPreservedLink& record : preserved)
-            Bump(record.fromIgnored ? ignoredLinks : brokenLinks, q, record.page, 1);
-        return;
-    }
-    const std::string p = SiteRelativePath(node);
-    auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Dialog);
-    int total = static_cast<int>(brokenLinks.size() + ignoredLinks.count(p));
-    progress->Begin(LoadString(307), total, nullptr);
-    bool cancel = false;
-    for (ELinkMap* map : {&brokenLinks, &ignoredLinks}) {
-        const bool fromIgnored = map == &ignoredLinks;
-        auto [from, to] = map->equal_range(p);
-        for (auto it = from; it != to && !cancel;) {
-            ENode* referrer = it->second.page;
-            progress->SetFolder(PathDirectory(referrer->GetPath()), &cancel);
-            progress->Step(referrer->GetPath(), 1);
-            bool added = backLinks.Add(node, referrer);
-            int matched = 0;
-            if (auto* page = dynamic_cast<EHtmlNode*>(referrer)) {
-                ParsedForNow scope(page);
-                page->ParseUrls(nullptr);
-                const auto& urls = page->Urls();
-                for (std::size_t i = 0; i < urls.size(); ++i) {
-                    if (!EqualsNoCase(UrlPathOf(*page, urls[i]), p)) continue;
-                    preserved.push_back({node, referrer, i, fromIgnored, added});
-                    ++matched;
-                }
-            }
-            if (!fromIgnored && matched > 0) brokenCountByPage[referrer] -= it->second.count;
-            it = map->erase(it);
-        }
-    }
-    progress->End();
-}
-
-void EAppSite::UndoRenamedLinks(const PreservedLinks& preserved) {
-    for (const EPreservedLink& record : preserved) {
-        if (!record.fromIgnored) {
-            auto it = brokenCountByPage.find(record.page);
-            if (it != brokenCountByPage.end()) ++it->second;
-        }
-        if (record.backLinkAdded) backLinks.Remove(record.target, record.page);
-    }
-}
-
-void EAppSite::CollectReferringPages(ENode* node, std::set<ENode*>& pages) {
-    if (static_cast<int>(pages.size()) >= nodeCount_) return;
-    if (node->IsFolder()) {
-        if (node != root_.get()) return;
-        TIterPreOrderTyped it(root_.get());
-        for (it.First(); !it.IsDone(); it.Next()) pages.insert(it.CurrentItem());
-        return;
-    }
-    for (ENode* page : backLinks.PagesOf(node)) pages.insert(page);
 }
 
 void EAppSite::FixPageLink(EHtmlNode* page, std::string_view oldUrlPath,

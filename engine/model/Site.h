@@ -131,16 +131,6 @@ struct ELinkEntry {
 };
 using ELinkMap = std::multimap<std::string, ELinkEntry, NoCaseLess>;
 
-// A URL record kept by a rename so that its undo can restore the link web.
-struct EPreservedLink {
-    ENode* target = nullptr;
-    ENode* page = nullptr;
-    std::size_t index = 0;
-    bool fromIgnored = false;
-    bool backLinkAdded = false;
-};
-using PreservedLinks = std::vector<EPreservedLink>;
-
 // How the last load of a site ended.
 enum class LoadState { NotLoaded, Loaded, Cancelled, OutOfMemory };
 
@@ -161,19 +151,12 @@ class EAppSite : public ESite {
     // ---- link web ----
     // Parses the page and records its links; false when it could not be read.
     bool RecordPageLinks(EHtmlNode* page, EFindUrlsCreateFromMap& visitor);
-    ENode* OnPathAdded(std::string_view path) { return AddPath(path); }
-    void OnPathRemoved(std::string_view path) { RemovePath(path); }
-    void UpdateRenamedLinks(std::string_view oldPath, PreservedLinks& preserved, bool undo);
-    void UndoRenamedLinks(const PreservedLinks& preserved);
     // Broken links that name the node's path lead to it now (it appeared or moved there);
     // returns the pages whose links were so resolved.
     std::vector<ENode*> ResolveWaitingLinks(ENode* node);
     // Reads the page again and records its links afresh, dropping what it recorded before.
     void RefreshPageLinks(EHtmlNode* page);
-    void CollectReferringPages(ENode* node, std::set<ENode*>& pages);
-    int CountUrlsTo(EHtmlNode* page, std::string_view siteRelativePath);
-    // The URLs of the page that resolve to `target` (the same count as CountUrlsTo with its
-    // path, where no two names differ in case alone).
+    // The URLs of the page that resolve to `target`.
     int CountUrlsToNode(EHtmlNode* page, ENode* target);
     void FixPageLink(EHtmlNode* page, std::string_view oldUrlPath, std::string_view newUrlPath);
     void IgnoreBrokenLink(std::string_view siteRelativePath);

@@ -250,6 +250,31 @@ TEST_F(LinkRewriteTest, MovingUntrackedPagesWarnsFirst) {
     EXPECT_EQ(script->questionsAsked, 2);
 }
 
+// A page waiting, broken, for the new name reaches the renamed file; the link that named the
+// old name is rewritten; undo gives both pages and the web back.
+TEST_F(LinkRewriteTest, ARenameToANameAPageWaitsFor) {
+    WriteFile("site/waiting.html", "<a href=later.html>later</a> <a href=now.html>now</a>");
+    WriteFile("site/now.html", "");
+    ASSERT_TRUE(LoadSite(*site));
+    const Files before = Snapshot();
+    ENode* now = site->FindExactNode(S("now.html"));
+    ASSERT_TRUE(now);
+    EXPECT_EQ(site->brokenLinks.count("/later.html"), 1u);
+    ASSERT_TRUE(history_.ExecuteCommand(
+        std::make_unique<ESiteRenameCommand>(S("now.html"), S("later.html"))))
+        << Errors();
+    EXPECT_EQ(ReadFile(S("waiting.html")),
+              "<a href=later.html>later</a> <a href=later.html>now</a>");
+    EXPECT_EQ(site->FindExactNode(S("later.html")), now);
+    EXPECT_EQ(site->brokenLinks.count("/later.html"), 0u);
+    ExpectConsistentSite();
+    ASSERT_TRUE(history_.Undo()) << Errors();
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(site->FindExactNode(S("now.html")), now);
+    EXPECT_EQ(site->brokenLinks.count("/later.html"), 1u);
+    ExpectConsistentSite();
+}
+
 // A cancel while links are updated, answered "Yes": the whole command is reversed and
 // nothing enters the history.
 TEST_F(LinkRewriteTest, ACancelMidwayReversesEverything) {

@@ -371,14 +371,14 @@ TEST_F(SiteTest, NamesThatDifferInCaseAloneAreFoundExactlyFirst) {
     EXPECT_EQ(caseMarks(), "--c");
     // Removing one leaves the other findable under every spelling.
     ::unlink(SitePath("A.htm").c_str());
-    site.OnPathRemoved(SitePath("A.htm"));
+    site.RemovePath(SitePath("A.htm"));
     EXPECT_EQ(site.FindNode(SitePath("A.HTM"))->GetName(), "a.htm");
     EXPECT_EQ(caseMarks(), "-cc");
     EXPECT_EQ(Broken("index.htm"), 0);  // its links fall to a.htm
     EXPECT_TRUE(site.backLinks.Has(Node("a.htm"), Node("index.htm")));
     ExpectConsistent();
     ::unlink(SitePath("a.htm").c_str());
-    site.OnPathRemoved(SitePath("a.htm"));
+    site.RemovePath(SitePath("a.htm"));
     EXPECT_EQ(Broken("index.htm"), 3);
     ExpectConsistent();
 }
@@ -389,10 +389,9 @@ TEST_F(SiteTest, ASpellingWithoutANodeOfItsOwnTouchesNoOtherFile) {
     EAppSite& site = MakeSite({{"index.htm", "<a href=a.htm>"}, {"a.htm", ""}});
     ASSERT_TRUE(Load());
     ENode* a = Node("a.htm");
-    site.OnPathRemoved(SitePath("A.htm"));
+    site.RemovePath(SitePath("A.htm"));
     EXPECT_EQ(site.FindExactNode(SitePath("a.htm")), a);
-    PreservedLinks preserved;
-    site.UpdateRenamedLinks(SitePath("A.htm"), preserved, false);
+    site.UpdateRenamedPath(SitePath("A.htm"));
     EXPECT_EQ(a->GetPath(), SitePath("a.htm"));
     EXPECT_EQ(site.FindExactNode(SitePath("a.htm")), a);
     EXPECT_EQ(site.FindExactNode(SitePath("A.htm")), nullptr);
@@ -489,7 +488,7 @@ TEST_F(SiteTest, NewFilesHangUnderTheExactFolder) {
     WriteFile("site/Data/p.htm", "");
     WriteFile("site/Sub/f.htm", "");
     for (const char* path : {"Data/p.htm", "Sub/f.htm"}) {
-        ENode* node = site.OnPathAdded(SitePath(path));
+        ENode* node = site.AddPath(SitePath(path));
         ASSERT_NE(node, nullptr) << path;
         EXPECT_EQ(node->GetPath(), SitePath(path));
         EXPECT_EQ(node->GetParent()->GetPath(), std::string(PathDirectory(SitePath(path))));
