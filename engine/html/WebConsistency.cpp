@@ -11,6 +11,7 @@
 #include "core/strings/CaseFold.h"
 #include "engine/html/UrlText.h"
 #include "engine/model/Iterators.h"
+#include "engine/model/LinkStatus.h"
 #include "engine/model/Site.h"
 
 namespace tw {
@@ -63,9 +64,10 @@ bool EAppSite::IsConsistent(std::string* why) {
             }
             if (url.IsExternal() || url.target) continue;
             std::string key = FoldCase(SiteRelativeUrlPath(*page, url.text));
-            if (url.IsUntracked()) {
+            const LinkStatus status = ClassifyLink(url, true);
+            if (status == LinkStatus::Untracked) {
                 ++expected.untracked[{key, page}];
-            } else if (url.IsIgnored()) {
+            } else if (status == LinkStatus::Ignored) {
                 ++expected.ignored[{key, page}];
             } else {
                 ++broken;
