@@ -86,19 +86,23 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
                         const std::vector<Splice>& splices, std::vector<std::string>* previous) {
     ELog& log = ELog::Instance();
     refusal_.clear();
-    // A link is followed to the file it names: that file is the page.
+    // A link is followed to the file it names: that file is the page. (A page below a linked
+    // folder is no page of the site unless the folder lies in it: the walk does not enter a
+    // folder outside the site, so only a page that is a link itself can lead outside.)
     std::string target = page;
     struct stat st, lst;
     bool found = ::lstat(page.c_str(), &lst) == 0;
     st = lst;
     char real[PATH_MAX];
-    if (found && ::realpath(page.c_str(), real)) target = real;
-    if (found && target != page) found = ::stat(target.c_str(), &st) == 0;
+    if (found && S_ISLNK(lst.st_mode)) {
+        if (::realpath(page.c_str(), real)) target = real;
+        found = ::stat(target.c_str(), &st) == 0;
+    }
     if (!found || !S_ISREG(st.st_mode)) {
         log.LogErrorFile(kOpenFailed, page);
         return false;
     }
-    if (!siteFolder_.empty() && target != siteFolder_ &&
+    if (!siteFolder_.empty() && target != page &&
         !(target.starts_with(siteFolder_) && target[siteFolder_.size()] == kPathSep)) {
         refusal_ = "not rewritten: it lies outside the site";
         log.LogErrorFile(refusal_, page);
@@ -145,8 +149,10 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
     const int error = errno;
     // The new file would be the writer's: a page of another owner (a command run as root on a
     // user's site), or one with other names, is written in place instead.
-    const bool sameOwner = (st.st_uid == ::geteuid() && st.st_gid == ::getegid()) ||
-                           ::fchown(fd, st.st_uid, st.st_gid) == 0;
+    static const uid_t uid = ::geteuid();
+    static const gid_t gid = ::getegid();
+    const bool sameOwner =
+        (st.st_uid == uid && st.st_gid == gid) || ::fchown(fd, st.st_uid, st.st_gid) == 0;
     const bool inPlace = st.st_nlink > 1 || !sameOwner;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
