@@ -140,6 +140,15 @@ int Reversed(const std::string& verb) {
                 kProblems);
 }
 
+// An entry whose checksum does not match: what it says cannot be trusted to give bytes back.
+int Damaged(const std::string& verb, const JournalEntry& entry, const char* what) {
+    return Fail(verb, "the journal's entry for " + CommandNameOf(entry.command) + " in " +
+                          ECommandJournal::DefaultPath() +
+                          " is damaged (cut short or changed since it was written): nothing "
+                          "was " +
+                          what);
+}
+
 // A command reversed because the journal that would let it be undone could not be written.
 int JournalUnwritten(const std::string& verb, const std::string& why) {
     return Fail(verb,
@@ -229,6 +238,7 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     auto it = std::find_if(entries.begin(), entries.end(),
                            [](const JournalEntry& e) { return e.undone; });
     if (it == entries.end()) return Fail(o.verb, "nothing to redo");
+    if (it->damaged) return Damaged(o.verb, *it, "done again");
     const std::string& line = it->command;
     std::unique_ptr<ECommand> command = CommandFromLine(line);
     const bool fix = line.starts_with("ESiteFixLinksCommand");
@@ -301,6 +311,7 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
                            [](const JournalEntry& e) { return !e.undone; });
     if (it == entries.rend()) return Fail(o.verb, "nothing to undo");
     JournalEntry& entry = *it;
+    if (entry.damaged) return Damaged(o.verb, entry, "undone");
     if (entry.command.starts_with("ESiteTrashCommand") ||
         entry.command.starts_with("ETrashCommand") ||
         entry.command.starts_with("ETrashOrphansCommand"))

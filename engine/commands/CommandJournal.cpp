@@ -25,6 +25,17 @@ EFileLock ECommandJournal::Lock() {
     return lock;
 }
 
+namespace {
+
+// The first line of a journal whose entries carry checksums (older journals have none).
+constexpr std::string_view kHeader = "@journal 2";
+
+std::string ChecksumOf(std::string_view lines) {
+    return ContentCheck::Of(lines).ToText();
+}
+
+}  // namespace
+
 bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
     entries.clear();
     std::string text;
@@ -32,13 +43,32 @@ bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
     std::istringstream in(text);
     std::string line;
     JournalEntry* entry = nullptr;
+    bool checked = false;       // the journal's entries carry checksums
+    std::string entryLines;     // the current entry's lines, as its checksum covers them
+    bool entryChecked = false;  // the current entry's checksum was read (and matched or not)
+    const auto finish = [&] {
+        if (entry && checked && !entryChecked) entry->damaged = true;  // cut before its sum
+    };
     while (std::getline(in, line)) {
         const std::size_t space = line.find(' ');
         const std::string key = line.substr(0, space);
         const std::string value = space == std::string::npos ? "" : line.substr(space + 1);
-        if (key == "@entry") {
+        if (key == "check" && entry) {
+            entry->damaged = entry->damaged || value != ChecksumOf(entryLines);
+            entryChecked = true;
+            continue;
+        }
+        if (entryChecked && key != "@entry") entry->damaged = true;  // lines after its sum
+        entryLines += line + '\n';
+        if (line == kHeader && !entry) {
+            checked = true;
+            entryLines.clear();
+        } else if (key == "@entry") {
+            finish();
             entries.emplace_back();
             entry = &entries.back();
+            entryLines = line + '\n';
+            entryChecked = false;
         } else if (!entry) {
             return false;
         } else if (key == "undone") {
@@ -69,14 +99,16 @@ bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
             entry->pages.back().undo.push_back(std::move(splice));
         }
     }
+    finish();
     return true;
 }
 
 bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
-    std::string text;
+    std::string text = std::string(kHeader) + '\n';
     const std::size_t first = entries.size() > kKeep ? entries.size() - kKeep : 0;
     for (std::size_t i = first; i < entries.size(); ++i) {
         const JournalEntry& e = entries[i];
+        const std::size_t start = text.size();
         text += "@entry\nundone " + std::string(e.undone ? "1" : "0") + "\ncommand " +
                 EscapeField(e.command) + "\nsite " + EscapeField(e.site) + "\nhome " +
                 EscapeField(e.homePage) + "\nserver " + EscapeField(e.server) + "\n";
@@ -88,6 +120,7 @@ bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
                 text += "splice " + std::to_string(s.start) + " " + std::to_string(s.end) + " " +
                         HexOfBytes(s.text) + "\n";
         }
+        text += "check " + ChecksumOf(std::string_view(text).substr(start)) + "\n";
     }
     // Beside the journal, flushed, then renamed over it: the old or the new, never half. A
     // command in progress keeps the old one until it is complete.

@@ -4,6 +4,8 @@
 // page it rewrote the old bytes of each changed span with the page's stamp. An undo refuses,
 // changing nothing, when any of those files changed since. The file is replaced atomically
 // (written beside itself, flushed, renamed), so a crash leaves the old or the new journal.
+// Each entry ends with a checksum of its lines, so that an entry damaged since (cut short,
+// edited) is known as such and never undone from.
 
 #include <string>
 #include <vector>
@@ -25,6 +27,9 @@ struct JournalEntry {
         std::vector<Splice> undo;  // the old bytes at the new spans
     };
     std::vector<Page> pages;
+    // Read back with a checksum that does not match its text (a journal cut short or
+    // changed by hand): it must not be undone or redone from.
+    bool damaged = false;
 };
 
 class ECommandJournal {

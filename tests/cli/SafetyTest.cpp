@@ -261,5 +261,25 @@ TEST_F(SafetyTest, InterruptionsAndAnUnwritableJournalChangeNothing) {
     EXPECT_EQ(Snapshot(), before);
 }
 
+// An entry of the undo journal cut short (inside a splice) or changed by hand is known by its
+// checksum: undo refuses it, changing nothing, instead of writing bytes it cannot trust.
+TEST_F(SafetyTest, ADamagedJournalEntryIsNeverUndone) {
+    ASSERT_EQ(Tw(With({"rename"}, With(Site(), {PathOf("site/style.css"), "look.css"}))).status, 0);
+    const auto renamed = Snapshot();
+    const std::string journal = ProgramSubfolder("Config") + "journal.txt";
+    const std::string text = ReadFile(journal);
+    for (const std::string& damaged :
+         {text.substr(0, text.find("splice ") + 12),  // cut inside a splice
+          std::string(text).replace(text.find("look.css"), 1, "L")}) {
+        WriteFile(journal.substr(Root().size() + 1), damaged);
+        Run undo = Tw({"undo"});
+        EXPECT_EQ(undo.status, 2) << undo.out;
+        EXPECT_TRUE(Has(undo.out, "is damaged")) << undo.out;
+        EXPECT_EQ(Snapshot(), renamed);
+    }
+    WriteFile(journal.substr(Root().size() + 1), text);
+    EXPECT_EQ(Tw({"undo"}).status, 0);
+}
+
 }  // namespace
 }  // namespace tw
