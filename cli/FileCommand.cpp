@@ -184,7 +184,7 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
     } else if (auto* fix = dynamic_cast<ESiteFixLinksCommand*>(&command)) {
         for (const PageChange& change : fix->Changes()) {
             report.pages.emplace_back(change.path, change.links);
-            entry.pages.push_back({change.path, change.stamp, change.undo});
+            entry.pages.push_back({change.path, change.stamp, change.undo, change.after});
         }
         std::sort(report.pages.begin(), report.pages.end());
         for (const std::string& problem : fix->Problems()) report.problems.push_back(problem);
@@ -226,7 +226,7 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
     if (update) {
         for (const auto& change : update->Changes()) {
             steps.Restamp(change.path);
-            entry.pages.push_back({change.path, change.stamp, change.undo});
+            entry.pages.push_back({change.path, change.stamp, change.undo, change.after});
         }
     }
     entry.steps = steps.Save();
@@ -320,7 +320,10 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
     ETransferJournal steps;
     if (!steps.Load(entry.steps)) return Fail(o.verb, "the journal cannot be read");
     for (const JournalEntry::Page& page : entry.pages)
-        if (!StampOf(page.path).SameAs(page.stamp))
+        // The content decides (an edit that keeps size and time is still an edit); entries of
+        // older journals have only the stamp.
+        if (page.after == ContentCheck{} ? !StampOf(page.path).SameAs(page.stamp)
+                                         : !HoldsContent(page.path, page.after))
             return Fail(o.verb, page.path + " changed since the command: nothing was undone");
     if (!steps.CanReverse())
         return Fail(o.verb, "an item changed since the command: nothing was undone");

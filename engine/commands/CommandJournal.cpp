@@ -84,11 +84,16 @@ bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
         } else if (key == "step") {
             entry->steps += value + '\n';
         } else if (key == "page") {
+            // PATH, stamp, and (since journals carry checksums) the bytes the command left.
             const std::size_t tab = value.find('\t');
             if (tab == std::string::npos) return false;
+            const std::size_t second = value.find('\t', tab + 1);
             entry->pages.push_back({UnescapeField(value.substr(0, tab)),
-                                    FileStamp::FromText(value.substr(tab + 1)),
-                                    {}});
+                                    FileStamp::FromText(value.substr(tab + 1, second - tab - 1)),
+                                    {},
+                                    second == std::string::npos
+                                        ? ContentCheck{}
+                                        : ContentCheck::FromText(value.substr(second + 1))});
         } else if (key == "splice") {
             if (entry->pages.empty()) return false;
             std::istringstream fields(value);
@@ -115,7 +120,8 @@ bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
         std::istringstream steps(e.steps);
         for (std::string step; std::getline(steps, step);) text += "step " + step + "\n";
         for (const JournalEntry::Page& page : e.pages) {
-            text += "page " + EscapeField(page.path) + "\t" + page.stamp.ToText() + "\n";
+            text += "page " + EscapeField(page.path) + "\t" + page.stamp.ToText() + "\t" +
+                    page.after.ToText() + "\n";
             for (const Splice& s : page.undo)
                 text += "splice " + std::to_string(s.start) + " " + std::to_string(s.end) + " " +
                         HexOfBytes(s.text) + "\n";

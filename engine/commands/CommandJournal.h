@@ -25,6 +25,7 @@ struct JournalEntry {
         std::string path;
         FileStamp stamp;
         std::vector<Splice> undo;  // the old bytes at the new spans
+        ContentCheck after;        // the bytes the command left (none in older journals)
     };
     std::vector<Page> pages;
     // Read back with a checksum that does not match its text (a journal cut short or

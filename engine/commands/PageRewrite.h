@@ -19,6 +19,16 @@
 
 namespace tw {
 
+// Size and 64-bit hash of a page's bytes: enough to tell which of two known versions a file
+// holds after a crash (the hash is spelled out in docs/journal.md).
+struct ContentCheck {
+    std::uint64_t size = 0, hash = 0;
+    static ContentCheck Of(std::string_view bytes);
+    bool operator==(const ContentCheck&) const = default;
+    std::string ToText() const;
+    static ContentCheck FromText(std::string_view text);
+};
+
 struct Splice {
     std::uint32_t start = 0;  // first byte replaced
     std::uint32_t end = 0;    // one past the last byte replaced
@@ -46,6 +56,8 @@ class EPageWriter {
     // Pages whose real file lies outside this folder are refused (a page reached through a
     // symbolic link to elsewhere is the user's file, not the site's).
     void SetSiteFolder(const std::string& folder);
+    // The size and hash of the bytes the last Stage wrote.
+    const ContentCheck& LastWritten() const { return lastWritten_; }
     // Why the last Stage refused its page, for people ("not rewritten: ..."); empty after a
     // write failure, which the log tells.
     const std::string& Refusal() const { return refusal_; }
@@ -69,6 +81,7 @@ class EPageWriter {
 
     std::vector<Staged> staged_;
     std::string siteFolder_, refusal_;
+    ContentCheck lastWritten_;
     bool writeFailed_ = false;
 };
 
@@ -78,6 +91,7 @@ struct PageChange {
     std::vector<Splice> undo;  // the old texts at the new spans
     int links = 0;             // URLs rewritten
     FileStamp stamp;
+    ContentCheck after;  // the bytes the command left: an undo gives back only these
 };
 
 // The content with the splices (sorted, not overlapping, inside it) applied.
@@ -97,6 +111,8 @@ std::optional<PageChange> StageChange(EPageWriter& writer, const std::string& pa
 // their page's stamp, the others are dropped; whether each one stayed, in the old order.
 std::vector<bool> SettleCommitted(std::vector<PageChange>& changes,
                                   const std::vector<std::string>& notReplaced);
+// Whether the file holds the bytes `after` says (its content decides, not its time or size).
+bool HoldsContent(const std::string& path, const ContentCheck& after);
 // Whether every page is still as the command left it (logs the first that is not).
 bool PagesAsLeft(const std::vector<PageChange>& changes);
 // Gives every page its old bytes, as one step; the list is emptied. When a write fails before

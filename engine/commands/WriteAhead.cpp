@@ -40,39 +40,6 @@ std::string NowText() {
 
 }  // namespace
 
-ContentCheck ContentCheck::Of(std::string_view bytes) {
-    // Eight bytes at a time (a byte-wise hash would cost a tenth of a big rename): each
-    // little-endian word is mixed in with a multiply and a rotation, the last 0-7 bytes one by
-    // one.
-    constexpr std::uint64_t kPrime = 1099511628211ull;
-    std::uint64_t hash = 14695981039346656037ull;
-    std::size_t at = 0;
-    for (; at + 8 <= bytes.size(); at += 8) {
-        std::uint64_t word = 0;
-        for (int i = 7; i >= 0; --i)
-            word =
-                (word << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-        hash = std::rotl((hash ^ word) * kPrime, 29);
-    }
-    for (; at < bytes.size(); ++at) hash = (hash ^ static_cast<unsigned char>(bytes[at])) * kPrime;
-    return {bytes.size(), hash};
-}
-
-std::string ContentCheck::ToText() const {
-    char text[48];
-    std::snprintf(text, sizeof text, "%llu:%016llx", static_cast<unsigned long long>(size),
-                  static_cast<unsigned long long>(hash));
-    return text;
-}
-
-ContentCheck ContentCheck::FromText(std::string_view text) {
-    ContentCheck check;
-    const std::string copy(text);
-    unsigned long long size = 0, hash = 0;
-    if (std::sscanf(copy.c_str(), "%llu:%llx", &size, &hash) == 2) check = {size, hash};
-    return check;
-}
-
 EWriteAhead& EWriteAhead::Instance() {
     static EWriteAhead instance;
     return instance;

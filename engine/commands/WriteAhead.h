@@ -22,16 +22,6 @@
 
 namespace tw {
 
-// Size and 64-bit hash of a page's bytes: enough to tell which of two known versions a file
-// holds after a crash (the hash is spelled out in docs/journal.md).
-struct ContentCheck {
-    std::uint64_t size = 0, hash = 0;
-    static ContentCheck Of(std::string_view bytes);
-    bool operator==(const ContentCheck&) const = default;
-    std::string ToText() const;
-    static ContentCheck FromText(std::string_view text);
-};
-
 class EWriteAhead {
   public:
     static EWriteAhead& Instance();

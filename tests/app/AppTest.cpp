@@ -927,20 +927,19 @@ class AppTest : public QObject {
                 if (candidate->isVisible()) editor = candidate;
             QVERIFY(editor);
             editor->setText(name);
-            QTest::keyClick(editor, Qt::Key_Return);
-            QTest::qWait(20);  // the rename runs once the editor has closed
+            QTest::keyClick(editor, Qt::Key_Return);  // the rename runs once the editor closed
         };
         QFile::copy(site_ + "/index.html", site_ + "/docs/taken.html");
         window->Action(kRenameFile)->trigger();
         type("taken.html");
-        QCOMPARE(window->StatusMessage(),
-                 QString("Error: the file or folder name you entered was already in use"));
+        QTRY_COMPARE(window->StatusMessage(),
+                     QString("Error: the file or folder name you entered was already in use"));
         QVERIFY(QFile::exists(site_ + "/docs/a.html"));
         QApplication::processEvents();  // the editor opens again
         // The list takes the new name from the engine's notice of it: no new reading.
         QSignalSpy resets(files->model(), &QAbstractItemModel::modelReset);
         type("intro.html");
-        QVERIFY(QFile::exists(site_ + "/docs/intro.html"));
+        QTRY_VERIFY(QFile::exists(site_ + "/docs/intro.html"));
         QCOMPARE(resets.count(), 0);
         QFile index(site_ + "/index.html");
         QVERIFY(index.open(QIODevice::ReadOnly));
@@ -955,7 +954,7 @@ class AppTest : public QObject {
         window->Action(kNewFolder)->trigger();
         QVERIFY(QFileInfo(site_ + "/docs/New Folder").isDir());
         type("chapters");
-        QVERIFY(QFileInfo(site_ + "/docs/chapters").isDir());
+        QTRY_VERIFY(QFileInfo(site_ + "/docs/chapters").isDir());
         QVERIFY(!QFileInfo::exists(site_ + "/docs/New Folder"));
         // In the folder tree: a folder renamed in place takes the links into it along and
         // stays the current folder; the computer and its drives cannot be renamed.
@@ -972,13 +971,12 @@ class AppTest : public QObject {
         QVERIFY(editor);
         editor->setText("guide");
         QTest::keyClick(editor, Qt::Key_Return);
-        QTest::qWait(20);
-        QVERIFY(QFileInfo(site_ + "/guide/a.html").isFile());
+        QTRY_VERIFY(QFileInfo(site_ + "/guide/a.html").isFile());
         index.close();
         QVERIFY(index.open(QIODevice::ReadOnly));
         QVERIFY(index.readAll().contains("href=\"guide/a.html\""));
-        QCOMPARE(SelectionCoordinator::Instance().CurrentFolder(), site_ + "/guide/");
-        QCOMPARE(tree->CurrentItemPath(), site_ + "/guide");
+        QTRY_COMPARE(SelectionCoordinator::Instance().CurrentFolder(), site_ + "/guide/");
+        QTRY_COMPARE(tree->CurrentItemPath(), site_ + "/guide");
         SelectionCoordinator::Instance().SelectDir("/");
         tree->BeginRename();
         QVERIFY(!treeEditor());

@@ -2,6 +2,7 @@
 // links taken as themselves, nothing outside the site written, pages kept the user's files,
 // and every refusal, skip and interruption said with the right exit status.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -259,6 +260,25 @@ TEST_F(SafetyTest, InterruptionsAndAnUnwritableJournalChangeNothing) {
     EXPECT_TRUE(Has(run.out, "could not be written")) << run.out;
     EXPECT_TRUE(Has(run.out, "so the command was reversed: nothing was changed")) << run.out;
     EXPECT_EQ(Snapshot(), before);
+}
+
+// A page edited after the command is left alone by its undo, even when the edit kept its size
+// and its modification time: the content decides.
+TEST_F(SafetyTest, AnEditKeepingSizeAndTimeStillRefusesTheUndo) {
+    ASSERT_EQ(Tw(With({"rename"}, With(Site(), {PathOf("site/style.css"), "look.css"}))).status, 0);
+    const std::string page = PathOf("site/p1.html");
+    struct stat st {};
+    ASSERT_EQ(::stat(page.c_str(), &st), 0);
+    std::string text = ReadFile(page);
+    text[text.size() - 2] = 'A';  // same size
+    WriteFile("site/p1.html", text);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, page.c_str(), times, 0), 0);
+    const auto edited = Snapshot();
+    Run undo = Tw({"undo"});
+    EXPECT_EQ(undo.status, 2) << undo.out;
+    EXPECT_TRUE(Has(undo.out, "p1.html changed since the command")) << undo.out;
+    EXPECT_EQ(Snapshot(), edited);
 }
 
 // An entry of the undo journal cut short (inside a splice) or changed by hand is known by its
