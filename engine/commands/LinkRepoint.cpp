@@ -69,13 +69,11 @@ std::vector<std::string> RepointLinks(const std::string& siteFolder,
             (absolute ? fs::path(text) : folderWas / text).lexically_normal().string();
         const std::string targetNow = Mapped(target, moved, false);
         if (was == link && targetNow == target) continue;  // neither end moved
-        std::string wanted = text;
-        if (absolute) {
-            wanted = targetNow;
-        } else if (was != link || targetNow != target) {
-            wanted = fs::path(targetNow).lexically_relative(fs::path(link).parent_path()).string();
-            if (wanted.empty()) wanted = text;
-        }
+        std::string wanted =
+            absolute
+                ? targetNow
+                : fs::path(targetNow).lexically_relative(fs::path(link).parent_path()).string();
+        if (wanted.empty()) wanted = text;
         if (wanted != text && !journal.Relink(link, text, wanted)) continue;
         struct stat st;
         if (::stat(link.c_str(), &st) != 0)

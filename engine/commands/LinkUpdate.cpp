@@ -68,10 +68,8 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
         for (ENode* page : site_.ResolveWaitingLinks(node)) touched_.push_back(page);
 
     ELinkRewriter rewriter(site_, moved);
-    std::vector<EHtmlNode*> pages;
-    for (const auto& [page, before] : pages_) pages.push_back(page);
     RewriteOutcome pass =
-        RewritePages(site_, pages, [&](EHtmlNode& page, std::size_t i, const std::string& bytes) {
+        RewritePages(site_, Pages(), [&](EHtmlNode& page, std::size_t i, const std::string& bytes) {
             return rewriter.SplicesFor(page, pages_[i].second, page.GetPath(), bytes);
         });
     writeFailed_ = pass.writeFailed;
@@ -90,11 +88,9 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
 std::vector<ELinkUpdate::PagePreview> ELinkUpdate::Preview(
     const std::vector<MovedPath>& moves) const {
     ELinkRewriter rewriter(site_, moves);
-    std::vector<EHtmlNode*> pages;
-    for (const auto& [page, before] : pages_) pages.push_back(page);
     std::vector<PagePreview> previews;
     for (tw::PagePreview& p :
-         PreviewPages(pages, [&](EHtmlNode&page, std::size_t i, const std::string&bytes) {
+         PreviewPages(Pages(), [&](EHtmlNode&page, std::size_t i, const std::string&bytes) {
              const std::string& before = pages_[i].second;
              return rewriter.SplicesFor(page, before, rewriter.Map(before), bytes);
          })) {
@@ -127,6 +123,12 @@ void ELinkUpdate::Unapply() {
     EChanges::Instance().OrphansChanged();
     moved_.clear();
     touched_.clear();
+}
+
+std::vector<EHtmlNode*> ELinkUpdate::Pages() const {
+    std::vector<EHtmlNode*> pages;
+    for (const auto& [page, before] : pages_) pages.push_back(page);
+    return pages;
 }
 
 void ELinkUpdate::Refresh(const std::vector<ENode*>& pages) {

@@ -61,6 +61,7 @@ class ELinkUpdate {
 
   private:
     void Refresh(const std::vector<ENode*>& pages);
+    std::vector<EHtmlNode*> Pages() const;  // the noted pages, in order
 
     EAppSite& site_;
     std::vector<std::pair<EHtmlNode*, std::string>> pages_;  // page, its path before
