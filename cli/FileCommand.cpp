@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
 #include "core/strings/PathText.h"
+#include "engine/commands/BrokenSince.h"
 #include "engine/commands/CommandJournal.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/commands/WriteAhead.h"
@@ -31,7 +33,7 @@ namespace {
 struct Options {
     std::string verb;
     SiteOptions where;
-    bool dryRun = false;
+    bool dryRun = false, force = false;
     std::string overwrite;
     std::string format = "text";
     std::vector<std::string> paths;
@@ -42,6 +44,7 @@ struct Report {
     std::vector<std::pair<std::string, int>> pages;  // page rewritten, links changed
     std::vector<std::string> problems;
     std::vector<std::string> refused;  // items left where they were, "ITEM: why"
+    std::vector<BrokenLink> broken;    // links the command broke
 };
 
 // What a move or rename would do, as a unified diff of every page it would rewrite.
@@ -89,7 +92,15 @@ void Print(const Options& o, const EAppSite& site, const Report& report, bool do
         }
         std::vector<std::string> problems = report.refused;
         problems.insert(problems.end(), report.problems.begin(), report.problems.end());
-        out += "], \"problems\": " + JsonStrings(problems) + "}\n";
+        out += "], \"problems\": " + JsonStrings(problems) + ", \"broken\": [";
+        for (std::size_t i = 0; i < report.broken.size(); ++i) {
+            out += i ? ", {\"page\": " : "{\"page\": ";
+            JsonString(out, report.broken[i].page);
+            out += ", \"line\": " + std::to_string(report.broken[i].line) + ", \"url\": ";
+            JsonString(out, report.broken[i].url);
+            out += "}";
+        }
+        out += "]}\n";
     } else {
         for (const MovedPath& m : report.done) {
             out += std::string(word) + " " + Relative(site, m.from);
@@ -100,6 +111,9 @@ void Print(const Options& o, const EAppSite& site, const Report& report, bool do
             out += "rewrote " + Relative(site, page) + " (" + std::to_string(links) +
                    (links == 1 ? " link)\n" : " links)\n");
         for (const std::string& problem : report.problems) out += "problem: " + problem + "\n";
+        for (const BrokenLink& link : report.broken)
+            out += Relative(site, link.page) + ":" + std::to_string(link.line) +
+                   ": now broken \"" + link.url + "\"\n";
         // Each item left alone says why, where errors go.
         for (const std::string& refused : report.refused)
             std::fprintf(stderr, "tidewright %s: %s\n", o.verb.c_str(),
@@ -210,17 +224,12 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
             steps.NoteMade(link);
         }
     } else if (auto* folder = dynamic_cast<ENewDirCommand*>(&command)) {
-        if (ok) {
-            report.done.push_back({folder->Path(), {}});
-            // The folders it made, outermost first, so that undo removes them innermost first.
-            std::vector<std::string> made{folder->Path()};
-            for (int level = 1; level < folder->LevelsCreated(); ++level)
-                made.insert(made.begin(), std::string(PathDirectory(made.front())));
-            for (const std::string& path : made) steps.NoteMade(path);
-        }
+        if (ok) report.done.push_back({folder->Path(), {}});
+        steps = folder->Journal();
     } else if (auto* trash = dynamic_cast<ETrashCommand*>(&command)) {
         for (const std::string& s : trash->Sources())
             if (!StampOf(s).exists) report.done.push_back({s, {}});
+        steps = trash->Journal();
     }
     AddPages(report, update);
     if (update) {
@@ -234,10 +243,11 @@ bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& re
 }
 
 // Runs again the oldest command undone: on its site, as it was first run.
-int Redo(const Options& o, std::vector<JournalEntry>& entries) {
-    auto it = std::find_if(entries.begin(), entries.end(),
-                           [](const JournalEntry& e) { return e.undone; });
-    if (it == entries.end()) return Fail(o.verb, "nothing to redo");
+int Redo(const Options& o, std::vector<JournalEntry>& entries, const std::string& folder) {
+    auto it = std::find_if(entries.begin(), entries.end(), [&](const JournalEntry& e) {
+        return e.undone && ECommandJournal::OnSite(e, folder);
+    });
+    if (it == entries.end()) return Fail(o.verb, "nothing to redo in " + folder);
     if (it->damaged) return Damaged(o.verb, *it, "done again");
     const std::string& line = it->command;
     std::unique_ptr<ECommand> command = CommandFromLine(line);
@@ -276,13 +286,16 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
     Report report;
     JournalEntry entry;
     bool reversed = false;
+    const EBrokenLinksWatch watch(*site);
     const bool ok = RunCommand(*command, report, entry, reversed);
     if (reversed) return Reversed(o.verb);
+    report.broken = watch.NewlyBroken();
     if (report.done.empty() && report.pages.empty())
         return Fail(o.verb, "nothing could be done again");
     entry.site = it->site;
     entry.homePage = it->homePage;
     entry.server = it->server;
+    entry.time = std::time(nullptr);
     const JournalEntry undone = std::exchange(*it, std::move(entry));
     if (!ECommandJournal().Write(entries)) {
         // The journal would still call the command undone: it is reversed instead.
@@ -291,14 +304,22 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries) {
         *it = undone;
         report.problems.push_back("the undo journal could not be written (" + why + ")");
     }
-    std::printf("redid %s\n", command->GetName().c_str());
+    std::printf("redid %s in %s\n", command->GetName().c_str(), folder.c_str());
     Print(again, *site, report, ok);
-    return ok && report.problems.empty() ? kDone : kProblems;
+    return ok && report.problems.empty() && report.broken.empty() ? kDone : kProblems;
 }
 
 }  // namespace
 
 namespace {
+
+// Why an undo was refused, as the check that refused it logged it (the reason, then the item
+// on its own line).
+std::string RefusalText() {
+    std::string why = ELog::Instance().ErrorText();
+    while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+    return (why.empty() ? "an item changed since the command" : why) + "\nnothing was undone";
+}
 
 std::string NameOf(const JournalEntry& entry) {
     return CommandNameOf(entry.command);
@@ -306,17 +327,13 @@ std::string NameOf(const JournalEntry& entry) {
 
 // Undoes the newest command not undone yet: every rewritten page gets its old bytes, every
 // step is reversed; nothing is done when any of those files changed since.
-int Undo(const Options& o, std::vector<JournalEntry>& entries) {
-    auto it = std::find_if(entries.rbegin(), entries.rend(),
-                           [](const JournalEntry& e) { return !e.undone; });
-    if (it == entries.rend()) return Fail(o.verb, "nothing to undo");
+int Undo(const Options& o, std::vector<JournalEntry>& entries, const std::string& folder) {
+    auto it = std::find_if(entries.rbegin(), entries.rend(), [&](const JournalEntry& e) {
+        return !e.undone && ECommandJournal::OnSite(e, folder);
+    });
+    if (it == entries.rend()) return Fail(o.verb, "nothing to undo in " + folder);
     JournalEntry& entry = *it;
     if (entry.damaged) return Damaged(o.verb, entry, "undone");
-    if (entry.command.starts_with("ESiteTrashCommand") ||
-        entry.command.starts_with("ETrashCommand") ||
-        entry.command.starts_with("ETrashOrphansCommand"))
-        return Fail(o.verb,
-                    NameOf(entry) + " cannot be undone here: restore the items from the trash");
     ETransferJournal steps;
     if (!steps.Load(entry.steps)) return Fail(o.verb, "the journal cannot be read");
     for (const JournalEntry::Page& page : entry.pages)
@@ -325,8 +342,16 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
         if (page.after == ContentCheck{} ? !StampOf(page.path).SameAs(page.stamp)
                                          : !HoldsContent(page.path, page.after))
             return Fail(o.verb, page.path + " changed since the command: nothing was undone");
-    if (!steps.CanReverse())
-        return Fail(o.verb, "an item changed since the command: nothing was undone");
+    const bool trash = entry.command.starts_with("ESiteTrashCommand") ||
+                       entry.command.starts_with("ETrashCommand") ||
+                       entry.command.starts_with("ETrashOrphansCommand");
+    if (trash && steps.Empty())  // recorded before a delete kept where its items went
+        return Fail(o.verb,
+                    NameOf(entry) + " cannot be undone here: restore the items from the trash");
+    ENewDirCommand made("");
+    if (made.Deserialize(entry.command) && !ENewDirCommand::StillEmpty(made.Path()))
+        return Fail(o.verb, RefusalText());
+    if (!steps.CanReverse()) return Fail(o.verb, RefusalText());
     EWriteAhead::Scope record("(Undo)\t" + entry.command);
     if (!record.Ok()) return NoRecord(o.verb);
     bool ok = true;
@@ -351,57 +376,153 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries) {
     // The pages given back are as the commands before left them: their stamps are taken anew.
     ECommandJournal::Restamp(entries, restored);
     if (!ECommandJournal().Write(entries)) ok = false;
-    std::printf("undid %s\n", NameOf(entry).c_str());
+    std::printf("undid %s in %s\n", NameOf(entry).c_str(), folder.c_str());
     return ok ? kDone : kProblems;
 }
 
-int History(const std::vector<JournalEntry>& entries) {
+std::string TimeText(std::int64_t seconds) {
+    if (seconds <= 0) return "-";
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// The positions of the site's entries in the journal, oldest first.
+std::vector<std::size_t> EntriesOf(const std::vector<JournalEntry>& entries,
+                                   const std::string& folder) {
+    std::vector<std::size_t> of;
     for (std::size_t i = 0; i < entries.size(); ++i)
-        std::printf("%3zu  %-7s %s\n", i + 1, entries[i].undone ? "undone" : "done",
-                    NameOf(entries[i]).c_str());
+        if (ECommandJournal::OnSite(entries[i], folder)) of.push_back(i);
+    return of;
+}
+
+int History(const std::vector<JournalEntry>& entries, const std::string& folder) {
+    std::printf("history of %s\n", folder.c_str());
+    const std::vector<std::size_t> of = EntriesOf(entries, folder);
+    for (std::size_t n = 0; n < of.size(); ++n) {
+        const JournalEntry& e = entries[of[n]];
+        std::printf("%3zu  %-7s %-19s  %s%s\n", n + 1, e.undone ? "undone" : "done",
+                    TimeText(e.time).c_str(), NameOf(e).c_str(), e.damaged ? " (damaged)" : "");
+    }
     return kDone;
 }
 
-// The entry undo (or redo) works on: the newest not undone (the oldest undone).
-const JournalEntry* NextEntry(const std::vector<JournalEntry>& entries, bool undo) {
+// history --drop N: the entry leaves the history, so that the older ones can be undone past it
+// (a delete whose items were emptied from the trash, a command whose pages were edited since).
+int Drop(std::vector<JournalEntry>& entries, const std::string& folder, int n) {
+    const std::vector<std::size_t> of = EntriesOf(entries, folder);
+    if (n < 1 || static_cast<std::size_t>(n) > of.size())
+        return Fail("history", "--drop " + std::to_string(n) + ": the history of " + folder +
+                                   " has " + std::to_string(of.size()) + " entries");
+    const std::string name = NameOf(entries[of[static_cast<std::size_t>(n) - 1]]);
+    ECommandJournal::Drop(entries, of[static_cast<std::size_t>(n) - 1]);
+    if (!ECommandJournal().Write(entries))
+        return Fail("history", "the undo journal " + ECommandJournal::DefaultPath() +
+                                   " could not be written (" + std::strerror(errno) + ")",
+                    kProblems);
+    std::printf("dropped %d  %s: its changes stay; undo goes on with the command before it\n", n,
+                name.c_str());
+    return kDone;
+}
+
+// The entry undo (or redo) works on: the site's newest not undone (its oldest undone).
+const JournalEntry* NextEntry(const std::vector<JournalEntry>& entries, bool undo,
+                              const std::string& folder) {
+    const auto mine = [&](const JournalEntry& e) {
+        return e.undone != undo && ECommandJournal::OnSite(e, folder);
+    };
     if (undo) {
-        auto it = std::find_if(entries.rbegin(), entries.rend(),
-                               [](const JournalEntry& e) { return !e.undone; });
+        auto it = std::find_if(entries.rbegin(), entries.rend(), mine);
         return it == entries.rend() ? nullptr : &*it;
     }
-    auto it = std::find_if(entries.begin(), entries.end(),
-                           [](const JournalEntry& e) { return e.undone; });
+    auto it = std::find_if(entries.begin(), entries.end(), mine);
     return it == entries.end() ? nullptr : &*it;
 }
 
-// undo | redo | history. An undo or redo holds the lock of its entry's site, then the
-// journal's, in that order (as every command does), reading the journal again under both:
-// another command may have ended in between.
-int RunHistoryCommand(Options& o, int argc, char** argv) {
-    for (int i = 0; i < argc; ++i) {
-        if (o.verb != "history" && std::strcmp(argv[i], "--wait") == 0)
-            o.where.wait = true;
-        else
-            return Fail(o.verb, o.verb == "history" ? "takes no arguments"
-                                                    : "takes no arguments but --wait");
+// The real folder of the site whose history is meant: the one named, else the one holding
+// the current folder (a defined site, or one with a history); empty, with the reason in
+// `problem`, when none is.
+std::string HistorySite(const SiteOptions& where, const std::vector<JournalEntry>& entries,
+                        std::string& problem) {
+    if (!where.directory.empty()) return Real(where.directory);
+    std::vector<std::string> folders;
+    for (const auto& site : DefinedSites()) {
+        if (!where.site.empty() && site->GetName() == where.site)
+            return Real(site->GetDirectory());
+        folders.push_back(Real(site->GetDirectory()));
     }
+    if (!where.site.empty()) {
+        problem = "no site named \"" + where.site + "\" is defined";
+        return {};
+    }
+    for (const JournalEntry& e : entries) folders.push_back(Real(e.site));
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    const std::string here = Real(".");
+    std::string best;
+    for (const std::string& folder : folders)
+        if ((here == folder || here.starts_with(folder + kPathSep)) && folder.size() > best.size())
+            best = folder;
+    if (!best.empty()) return best;
+    problem = "the current folder is in no site; name one with --site NAME or --site-dir DIR";
+    if (!folders.empty()) {
+        problem += " (sites:";
+        for (const std::string& folder : folders) problem += " " + folder;
+        problem += ")";
+    }
+    return {};
+}
+
+const char* HistoryHelp(const std::string& verb) {
+    if (verb == "undo")
+        return "Undoes the newest command of a site not undone yet: every page it rewrote gets "
+               "its old bytes,\nevery item goes back (items it sent to the trash come back from "
+               "it), and links written\nsince to what it moved are pointed back. Nothing is done "
+               "when a page or item changed\nsince the command; it says which. The site is the "
+               "one named, or the one holding the\ncurrent folder.";
+    if (verb == "redo")
+        return "Does again the oldest command of a site that was undone, as it was first run. "
+               "The site is\nthe one named, or the one holding the current folder.";
+    return "Lists a site's commands that can be undone or redone, oldest first: number, state, "
+           "time and\ncommand. --drop N takes entry N out of the history (its changes stay), so "
+           "that older\nentries can be undone past it. The site is the one named, or the one "
+           "holding the current\nfolder.";
+}
+
+// undo | redo | history. An undo or redo holds the lock of its site, then the journal's, in
+// that order (as every command does), reading the journal again under both: another command
+// may have ended in between.
+int RunHistoryCommand(Options& o, int argc, char** argv) {
+    CLI::App app(HistoryHelp(o.verb), "tidewright " + o.verb);
+    app.add_option("--site", o.where.site, "a site defined in the settings, by name");
+    app.add_option("--site-dir", o.where.directory, "the site's folder");
+    int drop = 0;
+    if (o.verb == "history")
+        app.add_option("--drop", drop, "take entry N out of the history (its changes stay)");
+    else
+        AddWaitOption(app, o.where);
+    if (std::optional<int> status = Parse(app, argc, argv)) return *status;
     ScopedLog log(std::make_unique<QuietLog>());
     ScopedUiServices scope(std::make_unique<EConsoleServices>());
     std::vector<JournalEntry> entries;
-    std::string lockedSite;
-    for (;;) {
+    std::string folder;
+    for (bool locked = false;;) {
         EFileLock journal = ECommandJournal::Lock();
         if (!ECommandJournal().Read(entries)) return Fail(o.verb, "the journal cannot be read");
-        if (o.verb == "history") return History(entries);
-        if (int status = RefuseWhilePending(o.verb)) return status;
-        const JournalEntry* entry = NextEntry(entries, o.verb == "undo");
-        if (!entry || entry->site == lockedSite)
-            return o.verb == "undo" ? Undo(o, entries) : Redo(o, entries);
-        journal.Release();
         std::string problem;
-        if (!HoldSiteLock(entry->site, o.where.wait, problem))
+        if (folder.empty()) folder = HistorySite(o.where, entries, problem);
+        if (folder.empty()) return Fail(o.verb, problem);
+        if (o.verb == "history") return drop ? Drop(entries, folder, drop) : History(entries, folder);
+        if (int status = RefuseWhilePending(o.verb)) return status;
+        if (locked || !NextEntry(entries, o.verb == "undo", folder))
+            return o.verb == "undo" ? Undo(o, entries, folder) : Redo(o, entries, folder);
+        journal.Release();
+        if (!HoldSiteLock(folder, o.where.wait, problem))
             return Fail(o.verb, problem, problem == "cancelled" ? kCancelled : kUsage);
-        lockedSite = entry->site;
+        locked = true;
     }
 }
 
@@ -439,6 +560,11 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
     app.add_option("--format", o.format, "text or json")->check(CLI::IsMember({"text", "json"}));
     if (o.verb == "mv" || o.verb == "rename")
         app.add_flag("--dry-run", o.dryRun, "change nothing; show the moves and the page diffs");
+    if (o.verb == "rm") {
+        app.add_flag("--dry-run", o.dryRun,
+                     "change nothing; show what would be trashed and which links would break");
+        app.add_flag("--force", o.force, "trash items that pages link to (their links break)");
+    }
     if (o.verb == "mv" || o.verb == "cp")
         app.add_option("--overwrite", o.overwrite,
                        "when a name is taken: trash, skip, older, rename")
@@ -496,6 +622,26 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
     if (o.verb == "mkdir" && StampOf(paths.back()).exists)
         return Fail(o.verb, o.paths.back() + ": exists already; nothing was done");
 
+    if (o.verb == "rm") {
+        // Links into what goes would break: said first, and done only when asked.
+        const std::vector<BrokenLink> inbound = LinksInto(*site, sources);
+        std::string lines;
+        for (const BrokenLink& link : inbound)
+            lines += Relative(*site, link.page) + ":" + std::to_string(link.line) + ": " +
+                     (o.dryRun ? "would break" : "links to it") + " \"" + link.url + "\"\n";
+        if (o.dryRun) {
+            std::string items;
+            for (const std::string& source : sources)
+                items += "would trash " + Relative(*site, source) + "\n";
+            lines.insert(0, items);
+            std::fwrite(lines.data(), 1, lines.size(), stdout);
+            return std::fflush(stdout) == 0 ? kDone : kUsage;
+        }
+        if (!inbound.empty() && !o.force)
+            return Fail(o.verb, "pages link to what would be trashed:\n" + lines +
+                                    "nothing was trashed (--force trashes it all the same; "
+                                    "undo brings it back)");
+    }
     if (o.dryRun) {
         std::vector<MovedPath> moves;
         if (o.verb == "rename")
@@ -523,12 +669,16 @@ int RunJournaled(const std::string& verb, const std::string& format, EAppSite& s
     Report report;
     JournalEntry entry;
     bool reversed = false;
+    const EBrokenLinksWatch watch(site);
+    // The site as the command found it: a redo opens it so (a renamed home page is back).
+    entry.site = site.GetDirectory();
+    entry.homePage = site.GetHomePage();
+    entry.server = site.GetServer();
+    entry.time = std::time(nullptr);
     const bool ok = RunCommand(*command, report, entry, reversed);
     if (reversed) return Reversed(o.verb);
+    report.broken = watch.NewlyBroken();
     if (!report.done.empty() || !report.pages.empty()) {
-        entry.site = site.GetDirectory();
-        entry.homePage = site.GetHomePage();
-        entry.server = site.GetServer();
         // Without its entry the command could never be undone: it is reversed instead.
         if (!ECommandJournal().Add(std::move(entry))) {
             const std::string why = std::strerror(errno);
@@ -541,7 +691,7 @@ int RunJournaled(const std::string& verb, const std::string& format, EAppSite& s
     Print(o, site, report, ok);
     if (std::fflush(stdout) != 0) return kUsage;
     if (report.done.empty() && report.pages.empty()) return kUsage;
-    return ok && report.problems.empty() ? kDone : kProblems;
+    return ok && report.problems.empty() && report.broken.empty() ? kDone : kProblems;
 }
 
 }  // namespace tw::cli

@@ -160,6 +160,17 @@ bool Inside(const EAppSite& site, const std::string& path) {
     return path == folder || path.starts_with(folder + kPathSep);
 }
 
+std::vector<std::unique_ptr<EAppSite>> DefinedSites() {
+    std::vector<std::unique_ptr<EAppSite>> sites;
+    for (int id = 1;; ++id) {
+        auto candidate = std::make_unique<EAppSite>();
+        const bool usable = candidate->LoadAs(id);
+        if (candidate->GetName().empty()) break;
+        if (usable) sites.push_back(std::move(candidate));
+    }
+    return sites;
+}
+
 EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::string& problem,
                    bool load) {
     std::unique_ptr<EAppSite> site;
@@ -167,11 +178,8 @@ EAppSite* OpenSite(const SiteOptions& where, const std::string& first, std::stri
         site = MakeSite(where, problem);
     } else {
         const std::string real = Real(first);
-        for (int id = 1;; ++id) {
-            auto candidate = std::make_unique<EAppSite>();
-            const bool usable = candidate->LoadAs(id);
-            if (candidate->GetName().empty()) break;
-            if (usable && Inside(*candidate, real)) {
+        for (std::unique_ptr<EAppSite>& candidate : DefinedSites()) {
+            if (Inside(*candidate, real)) {
                 site = std::move(candidate);
                 break;
             }

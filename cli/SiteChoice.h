@@ -64,6 +64,8 @@ std::string Real(const std::string& path);
 bool Inside(const EAppSite& site, const std::string& path);
 // The path below the site's folder ("sub/a.htm"), or the path itself when outside.
 std::string Relative(const EAppSite& site, const std::string& path);
+// The sites defined in the settings that can be used, in their order.
+std::vector<std::unique_ptr<EAppSite>> DefinedSites();
 // The site a command works on: the one named, the one given by folder, or the defined site
 // whose folder holds `first`. Loaded, and known to the registry for this run; null with the
 // reason in `problem` ("cancelled" when the load was). Without `load`, known but not loaded.

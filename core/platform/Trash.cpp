@@ -10,6 +10,7 @@
 
 #include "core/log/Log.h"
 #include "core/platform/Drives.h"
+#include "core/platform/FileUtils.h"
 #include "core/platform/ProgramFolders.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
@@ -73,24 +74,11 @@ std::string ReserveInfo(const std::string& trash, const std::string& name,
     return {};
 }
 
-bool MoveToTrash(const std::string& path) {
-    std::string trash = TrashFolderFor(path);
-    if (trash.empty()) return false;
-    // The home trash records absolute paths; a top-directory trash records them relative to
-    // the top directory.
-    std::string recorded = path;
-    if (trash != HomeTrash()) {
-        std::string top = MountOf(path).mountPoint;
-        if (top != "/" && path.starts_with(top + kPathSep)) recorded = path.substr(top.size() + 1);
-    }
-    std::string body = "[Trash Info]\nPath=" + EncodeTrashPath(recorded) +
-                       "\nDeletionDate=" + DeletionDate() + "\n";
-    std::string name = ReserveInfo(trash, std::string(PathName(path)), body);
-    if (name.empty()) return false;
-    std::string target = JoinPath(JoinPath(trash, "files"), name);
-    if (::rename(path.c_str(), target.c_str()) == 0) return true;
-    ::unlink(JoinPath(JoinPath(trash, "info"), name + ".trashinfo").c_str());
-    return false;
+std::string InfoPathOf(const std::string& trashed) {
+    // TRASH/files/NAME is described by TRASH/info/NAME.trashinfo.
+    const std::string files(PathDirectory(trashed));
+    return JoinPath(JoinPath(PathDirectory(files), "info"), std::string(PathName(trashed)) +
+                                                              ".trashinfo");
 }
 
 }  // namespace
@@ -121,9 +109,42 @@ std::string TrashFolderFor(std::string_view path) {
     return MakeTrashFolders(own) ? own : std::string();
 }
 
+std::string TrashItem(std::string_view item,
+                      const std::function<bool(const std::string&)>& beforeMove) {
+    const std::string path(StripTrailingSep(item));
+    std::string trash = TrashFolderFor(path);
+    if (trash.empty()) return {};
+    // The home trash records absolute paths; a top-directory trash records them relative to
+    // the top directory.
+    std::string recorded = path;
+    if (trash != HomeTrash()) {
+        std::string top = MountOf(path).mountPoint;
+        if (top != "/" && path.starts_with(top + kPathSep)) recorded = path.substr(top.size() + 1);
+    }
+    std::string body = "[Trash Info]\nPath=" + EncodeTrashPath(recorded) +
+                       "\nDeletionDate=" + DeletionDate() + "\n";
+    std::string name = ReserveInfo(trash, std::string(PathName(path)), body);
+    if (name.empty()) return {};
+    std::string target = JoinPath(JoinPath(trash, "files"), name);
+    if ((!beforeMove || beforeMove(target)) && ::rename(path.c_str(), target.c_str()) == 0)
+        return target;
+    ::unlink(InfoPathOf(target).c_str());
+    return {};
+}
+
+bool RestoreFromTrash(const std::string& trashed, const std::string& original) {
+    if (TryRenamePath(trashed, original) != RenameResult::Done) {
+        ELog::Instance().LogError(30027, trashed, original);
+        ELog::Instance().EndErrorLine();
+        return false;
+    }
+    ::unlink(InfoPathOf(trashed).c_str());
+    return true;
+}
+
 bool SendToRecycleBin(std::string_view path) {
     std::string p(StripTrailingSep(path));
-    if (MoveToTrash(p)) return true;
+    if (!TrashItem(p).empty()) return true;
     ELog::Instance().LogErrorFile(30019, p);
     return false;
 }
@@ -132,7 +153,7 @@ bool SendListToRecycleBin(const std::vector<std::string>& paths, bool /*shellAll
     std::string failed;
     for (const std::string& path : paths) {
         std::string p(StripTrailingSep(path));
-        if (MoveToTrash(p)) continue;
+        if (!TrashItem(p).empty()) continue;
         if (!failed.empty()) failed += "\n\t";
         failed += p;
     }

@@ -16,11 +16,14 @@ bool ECommand::Execute() {
 }
 
 bool ECommand::Unexecute() {
-    --execCount;
     ELog::Instance().WriteLogFile("(Undo)\t" + Serialize());
     abortRequested = false;
-    bool ok = UndoIt();
-    undoable = false;
+    const bool ok = UndoIt();
+    // A refused undo leaves the command done, to be undone once the user has seen why.
+    if (ok) {
+        --execCount;
+        undoable = false;
+    }
     return ok;
 }
 

@@ -28,7 +28,8 @@ class ECommand {
 
     // Runs DoIt, after writing the command's line to the application log.
     bool Execute();
-    // Runs UndoIt, after writing "(Undo)", a tab and the command's line to the log.
+    // Runs UndoIt, after writing "(Undo)", a tab and the command's line to the log. A command
+    // whose undo failed stays undoable.
     bool Unexecute();
 
     bool IsUndoable() const { return undoable; }

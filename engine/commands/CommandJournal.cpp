@@ -1,5 +1,6 @@
 #include "engine/commands/CommandJournal.h"
 
+#include <cstdlib>
 #include <sstream>
 
 #include "core/platform/ProgramFolders.h"
@@ -81,6 +82,8 @@ bool ECommandJournal::Read(std::vector<JournalEntry>& entries) const {
             entry->homePage = UnescapeField(value);
         } else if (key == "server") {
             entry->server = UnescapeField(value);
+        } else if (key == "time") {
+            entry->time = std::strtoll(value.c_str(), nullptr, 10);
         } else if (key == "step") {
             entry->steps += value + '\n';
         } else if (key == "page") {
@@ -116,7 +119,8 @@ bool ECommandJournal::Write(const std::vector<JournalEntry>& entries) const {
         const std::size_t start = text.size();
         text += "@entry\nundone " + std::string(e.undone ? "1" : "0") + "\ncommand " +
                 EscapeField(e.command) + "\nsite " + EscapeField(e.site) + "\nhome " +
-                EscapeField(e.homePage) + "\nserver " + EscapeField(e.server) + "\n";
+                EscapeField(e.homePage) + "\nserver " + EscapeField(e.server) + "\ntime " +
+                std::to_string(e.time) + "\n";
         std::istringstream steps(e.steps);
         for (std::string step; std::getline(steps, step);) text += "step " + step + "\n";
         for (const JournalEntry::Page& page : e.pages) {
@@ -137,7 +141,8 @@ bool ECommandJournal::Add(JournalEntry entry) const {
     const EFileLock lock = Lock();
     std::vector<JournalEntry> entries;
     Read(entries);
-    std::erase_if(entries, [](const JournalEntry& e) { return e.undone; });
+    const std::string site = RealPath(entry.site);
+    std::erase_if(entries, [&](const JournalEntry& e) { return e.undone && OnSite(e, site); });
     entries.push_back(std::move(entry));
     return Write(entries);
 }
@@ -155,6 +160,27 @@ void ECommandJournal::Restamp(std::vector<JournalEntry>& entries,
         }
         entry.steps = steps.Save();
     }
+}
+
+bool ECommandJournal::OnSite(const JournalEntry& entry, const std::string& folder) {
+    return StripTrailingSep(RealPath(entry.site)) == StripTrailingSep(folder);
+}
+
+void ECommandJournal::Drop(std::vector<JournalEntry>& entries, std::size_t dropped) {
+    ETransferJournal gone;
+    gone.Load(entries[dropped].steps);
+    const std::vector<MovedPath> moves = gone.Moves();
+    const std::string site = RealPath(entries[dropped].site);
+    for (std::size_t i = 0; i < dropped; ++i) {
+        JournalEntry& older = entries[i];
+        if (older.undone || !OnSite(older, site)) continue;
+        ETransferJournal steps;
+        steps.Load(older.steps);
+        steps.FollowMoves(moves);
+        older.steps = steps.Save();
+        for (JournalEntry::Page& page : older.pages) page.path = FollowedPath(page.path, moves);
+    }
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(dropped));
 }
 
 bool ECommandJournal::Restamp(const std::vector<std::string>& paths) const {

@@ -7,6 +7,7 @@
 // Each entry ends with a checksum of its lines, so that an entry damaged since (cut short,
 // edited) is known as such and never undone from.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ namespace tw {
 struct JournalEntry {
     std::string command;                 // the command's Serialize line
     std::string site, homePage, server;  // the site it ran on
+    std::int64_t time = 0;               // when it ran (seconds since 1970; 0: not known)
     bool undone = false;
     std::string steps;  // ETransferJournal::Save
     struct Page {
@@ -52,13 +54,19 @@ class ECommandJournal {
     // read as a journal.
     bool Read(std::vector<JournalEntry>& entries) const;
     bool Write(const std::vector<JournalEntry>& entries) const;
-    // A new command: entries undone before it can no longer be redone. Takes the lock.
+    // A new command: entries of its site undone before it can no longer be redone. Takes the
+    // lock.
     bool Add(JournalEntry entry) const;
     // The files at `paths` were given back their bytes as the commands not undone left them
     // (by an undo, or by rolling back an interrupted command): their stamps are taken anew,
     // so that those commands can still be undone.
     static void Restamp(std::vector<JournalEntry>& entries, const std::vector<std::string>& paths);
     bool Restamp(const std::vector<std::string>& paths) const;  // takes the lock
+    // Whether the entry ran on the site whose real folder is `folder`.
+    static bool OnSite(const JournalEntry& entry, const std::string& folder);
+    // Entry `dropped` leaves the history; the older entries of its site follow the items it
+    // moved, so that their undos find them where they are.
+    static void Drop(std::vector<JournalEntry>& entries, std::size_t dropped);
 
   private:
     std::string path_;

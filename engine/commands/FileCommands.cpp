@@ -1,8 +1,8 @@
 #include "engine/commands/FileCommands.h"
 
 #include "core/log/Log.h"
+#include "core/platform/DirectoryEnumerator.h"
 #include "core/platform/Shell.h"
-#include "core/platform/Trash.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/UniqueNames.h"
@@ -45,26 +45,41 @@ bool ENewDirCommand::Deserialize(std::string_view line) {
 }
 
 bool ENewDirCommand::DoIt() {
-    levels_ = 0;
-    if (!CreateFolders(path_, &levels_)) return false;
-    undoable = true;
+    journal_.Clear();
+    if (StampOf(path_).exists) {
+        ELog::Instance().LogErrorFile("Exists already, so nothing was made", path_);
+        return false;
+    }
+    const bool ok = journal_.MakeFolders(path_);
+    undoable = !journal_.Empty();
+    if (!ok) return false;
     if (EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(path_)) site->AddPath(path_);
-    ++runs_;
     EChanges::Batch batch;
     EChanges::Instance().Added(path_);
     EChanges::Instance().FolderChanged(FolderOf(path_));
     return true;
 }
 
+bool ENewDirCommand::StillEmpty(const std::string& path) {
+    DirectoryEnumerator entries(path + kPathSep, "*");
+    std::string entry;
+    if (!entries.Next(entry, false)) return true;
+    ELog::Instance().LogErrorFile(
+        "Holds items put in it since the command, so the undo was refused", path);
+    return false;
+}
+
 bool ENewDirCommand::UndoIt() {
-    // The highest folder this command made goes, with what it holds.
-    std::string top = path_;
-    for (int level = 1; level < levels_; ++level) top = FolderOf(top);
-    bool ok = RemoveFolderTree(top);
-    if (EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(top)) site->RemovePath(top);
+    if (!StillEmpty(path_)) return false;
+    const bool ok = journal_.Reverse();
+    EAppSite* site = ESiteRegistry::Instance().FindTrackedSite(path_);
     EChanges::Batch batch;
-    EChanges::Instance().Removed(top);
-    EChanges::Instance().FolderChanged(FolderOf(top));
+    for (std::string folder = path_; !folder.empty() && !StampOf(folder).exists;
+         folder = FolderOf(folder)) {
+        if (site) site->RemovePath(folder);
+        EChanges::Instance().Removed(folder);
+        EChanges::Instance().FolderChanged(FolderOf(folder));
+    }
     return ok;
 }
 
@@ -90,18 +105,14 @@ bool ETrashCommand::Deserialize(std::string_view line) {
 
 bool ETrashCommand::DoIt() {
     EChanges::Batch batch;
-    if (sources_.size() == 1) {
-        bool ok = SendListToRecycleBin(sources_, true);
-        if (ok) EChanges::Instance().Removed(Bare(sources_.front()));
-        return ok;
-    }
+    journal_.Clear();
     auto progress = EUiServices::Instance().CreateProgress(ProgressKind::Silent);
     progress->Begin(LoadString(31034), static_cast<int>(sources_.size()), nullptr);
     if (!sources_.empty()) ShowFolder(*progress, FolderOf(sources_.front()));
     bool result = true;
     for (const std::string& source : sources_) {
-        if (abortRequested) break;
-        if (SendToRecycleBin(source))
+        if (abortRequested || journal_.WriteFailed()) break;
+        if (journal_.Trash(source))
             EChanges::Instance().Removed(Bare(source));
         else
             result = false;
@@ -109,7 +120,17 @@ bool ETrashCommand::DoIt() {
         progress->Step(source, 1);
     }
     progress->End();
+    undoable = !journal_.Empty();
     return result;
+}
+
+bool ETrashCommand::UndoIt() {
+    if (!journal_.CanReverse()) return false;
+    EChanges::Batch batch;
+    const bool ok = journal_.Reverse();
+    for (const std::string& source : sources_)
+        if (StampOf(source).exists) EChanges::Instance().Added(Bare(source));
+    return ok;
 }
 
 // ---- ERenameCommand ----

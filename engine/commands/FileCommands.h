@@ -7,9 +7,12 @@
 
 #include "core/platform/FileUtils.h"
 #include "engine/commands/Command.h"
+#include "engine/commands/Transfer.h"
 
 namespace tw {
 
+// A new folder, with the folders above it that were missing. Its undo removes only those
+// folders, and is refused while the new folder holds something put in it since.
 class ENewDirCommand : public ECommand {
   public:
     explicit ENewDirCommand(std::string path);
@@ -17,8 +20,12 @@ class ENewDirCommand : public ECommand {
     std::string Serialize() const override;
     bool Deserialize(std::string_view line) override;
     std::string GetClassName() const override { return "ENewDirCommand"; }
-    int LevelsCreated() const { return levels_; }
     const std::string& Path() const { return path_; }
+    // The folders it made, for an undo in a later run.
+    const ETransferJournal& Journal() const { return journal_; }
+    // Whether the folder the command made is still empty (else logged: the undo must not
+    // take what the user put in it).
+    static bool StillEmpty(const std::string& path);
 
   protected:
     bool DoIt() override;
@@ -26,11 +33,11 @@ class ENewDirCommand : public ECommand {
 
   private:
     std::string path_;
-    int levels_ = 0;
-    int runs_ = 0;
+    ETransferJournal journal_;
 };
 
-// Items go to the trash, from where the user restores them: never undoable here.
+// Items go to the freedesktop trash; an undo puts them back from there (refused when one is
+// no longer in it), a redo trashes them again.
 class ETrashCommand : public ECommand {
   public:
     ETrashCommand(std::vector<std::string> sources, std::string folder = {});
@@ -40,11 +47,15 @@ class ETrashCommand : public ECommand {
     bool Deserialize(std::string_view line) override;
     std::string GetClassName() const override { return "ETrashCommand"; }
     const std::vector<std::string>& Sources() const { return sources_; }
+    // Where each trashed item went, for an undo in a later run.
+    const ETransferJournal& Journal() const { return journal_; }
 
   protected:
     bool DoIt() override;
+    bool UndoIt() override;
 
     std::vector<std::string> sources_;
+    ETransferJournal journal_;
     std::string folder_;  // the folder the user was looking at, for the log line
 };
 

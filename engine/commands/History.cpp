@@ -118,6 +118,7 @@ bool ECommandHistory::Undo() {
     std::vector<EFileLock> locks;
     if (!LockKnownSites(locks)) return false;
     EChanges::Batch batch;
+    ELog::Instance().ClearErrors();
     bool ok = false;
     const std::vector<std::string> rewritten = undo_.back()->RewrittenFiles();
     try {
@@ -132,12 +133,18 @@ bool ECommandHistory::Undo() {
         EChanges::Instance().Everything();
         return false;  // the command stays where it was
     }
+    if (!ok) {
+        // Refused or stopped: the command stays where it was, to be undone once the user has
+        // seen why (a page changed since, an item no longer in the trash).
+        ReportFailure("Undo failed: " + undo_.back()->GetName());
+        return false;
+    }
     redo_.push_back(std::move(undo_.back()));
     undo_.pop_back();
     for (const auto& earlier : undo_)
         for (const std::string& path : rewritten) earlier->Restamp(path);
-    if (!ok) EChanges::Instance().Everything();
-    return ok;
+    EUiServices::Instance().ShowStatusMessage("Undone: " + redo_.back()->GetName(), false);
+    return true;
 }
 
 bool ECommandHistory::Redo() {
@@ -151,10 +158,26 @@ bool ECommandHistory::Redo() {
         EUiServices::Instance().MessageBox(LoadString(kNoRecord));
         return false;
     }
-    bool ok = redo_.back()->Execute();
-    undo_.push_back(std::move(redo_.back()));
-    redo_.pop_back();
+    ELog::Instance().ClearErrors();
+    const bool ok = redo_.back()->Execute();
+    const std::string name = redo_.back()->GetName();
+    if (redo_.back()->IsUndoable() && !redo_.back()->ReversedItself()) {
+        undo_.push_back(std::move(redo_.back()));
+        redo_.pop_back();
+    }
+    if (!ok || ELog::Instance().HasErrors())
+        ReportFailure("Redo failed: " + name);
+    else
+        EUiServices::Instance().ShowStatusMessage("Redone: " + name, false);
     return ok;
+}
+
+void ECommandHistory::ReportFailure(const std::string& what) {
+    EUiServices& ui = EUiServices::Instance();
+    ui.ShowStatusMessage(what, true);
+    const std::string errors = ELog::Instance().ErrorText();
+    ui.MessageBox(errors.empty() ? what : what + "\n\n" + errors);
+    EChanges::Instance().Everything();
 }
 
 std::string ECommandHistory::UndoMenuText() const {

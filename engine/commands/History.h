@@ -33,6 +33,8 @@ class ECommandHistory {
 
   private:
     static void DropAll(std::vector<std::unique_ptr<ECommand>>& stack);
+    // An undo or redo that failed: the status line and a message say so, with the errors.
+    static void ReportFailure(const std::string& what);
 
     std::vector<std::unique_ptr<ECommand>> undo_;
     std::vector<std::unique_ptr<ECommand>> redo_;

@@ -1,7 +1,9 @@
 #include "engine/commands/LinkRewriter.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "core/platform/FileUtils.h"
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "engine/html/AttributeText.h"
@@ -123,20 +125,30 @@ std::string UrlTextFor(const EUrl& url, std::string_view local, const std::strin
 
 ELinkRewriter::ELinkRewriter(const EAppSite& site, const std::vector<MovedPath>& moves)
     : site_(site) {
-    for (const MovedPath& m : moves) moves_[FoldCase(Bare(m.from))] = Bare(m.to);
+    for (const MovedPath& m : moves) {
+        moves_[Bare(m.from)] = Bare(m.to);
+        folded_[FoldCase(Bare(m.from))] = Bare(m.to);
+    }
 }
 
 std::string ELinkRewriter::Map(std::string_view before) const {
     std::string path = Bare(before);
-    const std::string folded = FoldCase(path);
     // The longest moved path the path lies in: itself, then each folder above it.
-    for (std::size_t end = folded.size(); end != std::string::npos && end > 0;
-         end = end == 0 ? std::string::npos : folded.rfind(kPathSep, end - 1)) {
-        auto it = moves_.find(folded.substr(0, end));
-        if (it != moves_.end()) return it->second + path.substr(end);
-        if (end == 0) break;
-    }
-    return path;
+    const auto lookup = [&](const std::unordered_map<std::string, std::string>& moves,
+                            const std::string& key) -> std::optional<std::string> {
+        for (std::size_t end = key.size(); end > 0;
+             end = end == 0 ? 0 : key.rfind(kPathSep, end - 1)) {
+            auto it = moves.find(key.substr(0, end));
+            if (it != moves.end()) return it->second + path.substr(end);
+            if (end == 0 || end == std::string::npos) break;
+        }
+        return std::nullopt;
+    };
+    if (std::optional<std::string> now = lookup(moves_, path)) return *now;
+    // A URL spelt with other capitals than its item followed it, unless a file has exactly
+    // its spelling: "case.html" is its own file beside a moved "Case.html".
+    if (folded_.empty() || PathExists(path)) return path;
+    return lookup(folded_, FoldCase(path)).value_or(path);
 }
 
 std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string& pageBefore,
@@ -167,7 +179,9 @@ std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string
             oldBase = BaseFolder(local, before);
             newBase = BaseFolder(local, now);
         }
-        if (EqualsNoCase(reached, now)) continue;
+        // Exactly: a name whose capitals changed is a new name for a server that tells case
+        // apart.
+        if (reached == now) continue;
         splices.push_back(
             {url.start, url.end + 1,
              UrlTextFor(url, local, content, isBase ? newFolder : newBase, now, siteDir)});

@@ -47,7 +47,8 @@ class ELinkRewriter {
 
   private:
     const EAppSite& site_;
-    std::unordered_map<std::string, std::string> moves_;  // folded old path -> new path
+    std::unordered_map<std::string, std::string> moves_;   // old path -> new path
+    std::unordered_map<std::string, std::string> folded_;  // the same, by folded old path
 };
 
 }  // namespace tw

@@ -4,7 +4,10 @@
 #include <set>
 
 #include "core/log/Log.h"
+#include "core/log/Section.h"
+#include "core/strings/CaseFold.h"
 #include "core/platform/FileUtils.h"
+#include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/PageRewrite.h"
 #include "engine/commands/RewritePass.h"
@@ -21,6 +24,26 @@ std::vector<ENode*> WithSubtree(ENode* node) {
     TIterPreOrderTyped it(node);
     for (it.First(); !it.IsDone(); it.Next()) nodes.push_back(it.CurrentItem());
     return nodes;
+}
+
+constexpr int kRenamingSectionId = 28433;
+
+// "In file PAGE", then for each changed URL its line, its old text and its new one.
+void LogSplices(ESection& log, const std::string& page, const std::string& bytes,
+                const std::vector<Splice>& splices) {
+    if (splices.empty()) return;
+    log.Write("In file ");
+    log.WriteFileRefLine(page);
+    int line = 1;
+    std::size_t counted = 0;
+    for (const Splice& s : splices) {
+        line += static_cast<int>(std::count(bytes.begin() + static_cast<std::ptrdiff_t>(counted),
+                                            bytes.begin() + s.start, '\n'));
+        counted = s.start;
+        const std::string old = bytes.substr(s.start, s.end - s.start);
+        log.WriteLineAt(line, old + "\n   -------->  " + s.text +
+                                  (EqualsNoCase(old, s.text) ? " (case change)" : ""));
+    }
 }
 
 }  // namespace
@@ -68,16 +91,24 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
         for (ENode* page : site_.ResolveWaitingLinks(node)) touched_.push_back(page);
 
     ELinkRewriter rewriter(site_, moved);
+    ESection* log = logRenaming_ ? ELog::Instance().OpenSection(kRenamingSectionId) : nullptr;
     RewriteOutcome pass =
         RewritePages(site_, Pages(), [&](EHtmlNode& page, std::size_t i, const std::string& bytes) {
-            return rewriter.SplicesFor(page, pages_[i].second, page.GetPath(), bytes);
+            std::vector<Splice> splices =
+                rewriter.SplicesFor(page, pages_[i].second, page.GetPath(), bytes);
+            if (log) LogSplices(*log, page.GetPath(), bytes, splices);
+            return splices;
         });
+    if (log && pass.changes.empty()) log->WriteLine("No local URL links needed to be renamed.");
     writeFailed_ = pass.writeFailed;
     const bool finished = pass.Finished();
     changes_ = std::move(pass.changes);
     problems_.insert(problems_.end(), pass.problems.begin(), pass.problems.end());
     std::vector<ENode*> failed(pass.notRewritten.begin(), pass.notRewritten.end());
-    // A page that kept its old URLs has broken links now: the web reads it again.
+    // A page that kept its old URLs has broken links now: the web reads it again. So does
+    // every page that named a folder whose default page changed: "about/" led to the page
+    // that was its default one, and leads to another or to none now.
+    for (ENode* page : DefaultPageReaders(moved)) failed.push_back(page);
     Refresh(failed);
     touched_.insert(touched_.end(), failed.begin(), failed.end());
     for (ENode* node : movedNodes) site_.ReevaluateReachability(node);
@@ -123,6 +154,32 @@ void ELinkUpdate::Unapply() {
     EChanges::Instance().OrphansChanged();
     moved_.clear();
     touched_.clear();
+}
+
+std::vector<ENode*> ELinkUpdate::DefaultPageReaders(const std::vector<MovedPath>& moved) const {
+    const std::string defaults = ";" + FoldCase(site_.GetServerDefaults()) + ";";
+    const auto isDefault = [&](const std::string& path) {
+        return defaults.find(";" + FoldCase(std::string(PathName(path))) + ";") !=
+               std::string::npos;
+    };
+    std::vector<ENode*> pages;
+    for (const MovedPath& m : moved) {
+        if (IsFolder(m.to) || (!isDefault(m.from) && !isDefault(m.to))) continue;
+        for (const auto& [page, before] : pages_) pages.push_back(page);
+        // Links that named a folder without a default page may lead to this one now.
+        for (const std::string& folder : {std::string(PathDirectory(m.from)),
+                                          std::string(PathDirectory(m.to))}) {
+            if (ENode* node = site_.FindExactNode(folder)) {
+                const std::string path = site_.SiteRelativePath(node);
+                for (const std::string& key : {path, path + "/"}) {
+                    auto [from, to] = site_.brokenLinks.equal_range(key);
+                    for (auto it = from; it != to; ++it) pages.push_back(it->second.page);
+                }
+            }
+        }
+        break;
+    }
+    return pages;
 }
 
 std::vector<EHtmlNode*> ELinkUpdate::Pages() const {

@@ -53,6 +53,10 @@ class ELinkUpdate {
     // Pages that could not be read or rewritten, each as "PAGE: why": their links to the
     // moved items are broken now.
     const std::vector<std::string>& Problems() const { return problems_; }
+    // A rename's update writes every URL it changes to the log's "URL LINK RENAMING:" section
+    // ("In file PAGE", then each old text "-------->" its new one, " (case change)" when only
+    // the capitals differ).
+    void LogRenaming(bool on) { logRenaming_ = on; }
     // A problem the command met beside the pages ("PATH: why").
     void NoteProblem(std::string problem) { problems_.push_back(std::move(problem)); }
     // Whether the last Apply stopped because a write failed (the disk is full): the command
@@ -61,6 +65,9 @@ class ELinkUpdate {
 
   private:
     void Refresh(const std::vector<ENode*>& pages);
+    // The pages whose links to a folder may lead elsewhere now that a page named like one of
+    // the site's default pages moved (or was renamed to such a name).
+    std::vector<ENode*> DefaultPageReaders(const std::vector<MovedPath>& moved) const;
     std::vector<EHtmlNode*> Pages() const;  // the noted pages, in order
 
     EAppSite& site_;
@@ -70,6 +77,7 @@ class ELinkUpdate {
     std::vector<std::string> problems_;
     std::vector<ENode*> touched_;  // pages whose recorded links the update changed
     bool writeFailed_ = false;
+    bool logRenaming_ = false;
 };
 
 }  // namespace tw

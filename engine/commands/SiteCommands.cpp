@@ -281,6 +281,7 @@ bool ESiteRenameCommand::DoIt() {
     if (!site) return ERenameCommand::DoIt();
     update_.emplace(*site);
     update_->Prepare({old_});
+    update_->LogRenaming(true);
     if (!ERenameCommand::DoIt()) {
         update_.reset();
         return false;
@@ -382,6 +383,13 @@ bool ESiteTrashCommand::DoIt() {
     if (result && !sources_.empty())
         if (EAppSite* site = SiteOf(sources_.front())) RemoveVanishedNodes(sources_, *site);
     return result;
+}
+
+bool ESiteTrashCommand::UndoIt() {
+    const bool ok = ETrashCommand::UndoIt();
+    if (!sources_.empty())
+        if (EAppSite* site = SiteOf(sources_.front())) AddNewNodes(sources_, *site);
+    return ok;
 }
 
 }  // namespace tw

@@ -82,6 +82,7 @@ class ESiteTrashCommand : public ETrashCommand {
 
   protected:
     bool DoIt() override;
+    bool UndoIt() override;
 };
 
 // A move that keeps the links of a tracked site: within one site every page that refers to

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/log/Log.h"
 #include "core/platform/DirectoryEnumerator.h"
+#include "core/platform/Trash.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/WriteAhead.h"
@@ -186,6 +188,20 @@ bool ETransferJournal::Relink(const std::string& link, const std::string& before
     return true;
 }
 
+bool ETransferJournal::Trash(const std::string& path) {
+    const std::string item(StripTrailingSep(path));
+    const std::string trashed = TrashItem(item, [&](const std::string& to) {
+        return Announced(EWriteAhead::Instance().Move(item, to));
+    });
+    if (trashed.empty()) {
+        ELog::Instance().LogErrorFile(30019, item);
+        return false;
+    }
+    CrashPoint();
+    steps_.push_back({Kind::Trashed, item, trashed, StampOf(trashed)});
+    return true;
+}
+
 std::string ETransferJournal::Save() const {
     std::string out;
     for (const Step& s : steps_)
@@ -205,7 +221,7 @@ bool ETransferJournal::Load(std::string_view text) {
         // kind, from, to, stamp
         std::size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1),
                     t3 = line.find('\t', t2 + 1);
-        if (t3 == std::string_view::npos || t1 != 1 || line[0] < '0' || line[0] > '4') return false;
+        if (t3 == std::string_view::npos || t1 != 1 || line[0] < '0' || line[0] > '5') return false;
         steps_.push_back({static_cast<Kind>(line[0] - '0'),
                           UnescapeField(line.substr(t1 + 1, t2 - t1 - 1)),
                           UnescapeField(line.substr(t2 + 1, t3 - t2 - 1)),
@@ -226,19 +242,54 @@ std::string ETransferJournal::Origin(const std::string& path) const {
     return origin;
 }
 
+std::string FollowedPath(const std::string& path, const std::vector<MovedPath>& moves) {
+    std::string now = path;
+    for (const MovedPath& m : moves) {
+        if (now == m.from)
+            now = m.to;
+        else if (now.starts_with(m.from + kPathSep))
+            now = m.to + now.substr(m.from.size());
+    }
+    return now;
+}
+
+std::vector<MovedPath> ETransferJournal::Moves() const {
+    std::vector<MovedPath> moves;
+    for (const Step& step : steps_)
+        if (step.kind == Kind::Moved || step.kind == Kind::Trashed)
+            moves.push_back({step.from, step.to});
+    return moves;
+}
+
+void ETransferJournal::FollowMoves(const std::vector<MovedPath>& moves) {
+    for (Step& step : steps_) step.to = FollowedPath(step.to, moves);
+}
+
 void ETransferJournal::Restamp(const std::string& path) {
     for (Step& step : steps_)
         if (step.to == path) step.stamp = StampOf(path);
 }
 
 bool ETransferJournal::CanReverse() const {
-    for (const Step& step : steps_) {
-        if (step.kind != Kind::Moved && step.kind != Kind::Copied && step.kind != Kind::Relinked)
-            continue;
-        // The item must be the one the command left, and a move's old place must be free.
-        const bool changed = !StampOf(step.to).SameAs(step.stamp);
-        if (changed || (step.kind == Kind::Moved && StampOf(step.from).exists)) {
-            ELog::Instance().LogErrorFile(kChangedSince, changed ? step.to : step.from);
+    for (auto step = steps_.begin(); step != steps_.end(); ++step) {
+        if (step->kind == Kind::MadeFolder || step->kind == Kind::RemovedFolder) continue;
+        // The item must be the one the command left (still in the trash, for one trashed),
+        // and a move's old place must be free.
+        const bool changed = !StampOf(step->to).SameAs(step->stamp);
+        if (step->kind == Kind::Trashed && !StampOf(step->to).exists) {
+            ELog::Instance().LogErrorFile(
+                "No longer in the trash (emptied or restored since), so the undo was refused",
+                step->from);
+            return false;
+        }
+        // (An item trashed to make room for a moved one gets its place back once the moved
+        // one has gone back: the later step is reversed first.)
+        const bool back = step->kind == Kind::Moved || step->kind == Kind::Trashed;
+        const bool freedFirst = std::any_of(step + 1, steps_.end(), [&](const Step& later) {
+            return later.to == step->from && later.kind != Kind::MadeFolder;
+        });
+        if (changed || (back && !freedFirst && StampOf(step->from).exists)) {
+            ELog::Instance().LogErrorFile(kChangedSince, changed ? step->to : step->from);
             return false;
         }
     }
@@ -284,6 +335,10 @@ bool ETransferJournal::Reverse() {
             case Kind::Relinked:
                 record.Relink(step.to, ReadLinkText(step.to), step.from);
                 if (!ReplaceLink(step.to, step.from)) ok = false;
+                break;
+            case Kind::Trashed:
+                record.Move(step.to, step.from);
+                if (!RestoreFromTrash(step.to, step.from)) ok = false;
                 break;
         }
         CrashPoint();

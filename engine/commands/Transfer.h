@@ -2,7 +2,8 @@
 // Moving and copying items step by step, with a journal of what each step did, so that an
 // undo reverses exactly those steps: it moves back only what was moved, deletes only what was
 // copied, removes only folders it created (and only when empty), and refuses, changing
-// nothing, when an item it would act on is gone or was changed since. A move never destroys
+// nothing, when an item it would act on is gone or was changed since (an item sent to the
+// trash and emptied from it since, too). A move never destroys
 // a file: it renames without replacing, and across file systems it copies, checks the copy's
 // size, and only then removes the source.
 
@@ -18,6 +19,9 @@ struct MovedPath {
     std::string from, to;
 };
 
+// Where the item at `path` went after the moves, in order (itself when none took it).
+std::string FollowedPath(const std::string& path, const std::vector<MovedPath>& moves);
+
 class ETransferJournal {
   public:
     // A file, link or folder to `to`: renamed when it can be; a folder whose name is taken
@@ -28,6 +32,8 @@ class ETransferJournal {
     bool Copy(const std::string& from, const std::string& to);
     // The folder and its missing parents, each one journaled.
     bool MakeFolders(const std::string& path);
+    // The item sent to the freedesktop trash, from where an undo puts it back.
+    bool Trash(const std::string& path);
     // The symbolic link at `link` made to say `after` instead of `before` (in one step: a new
     // link renamed over it).
     bool Relink(const std::string& link, const std::string& before, const std::string& after);
@@ -51,6 +57,11 @@ class ETransferJournal {
     // Where the item now at `path` was before the journal's moves (itself when none moved it):
     // where an undo will put it.
     std::string Origin(const std::string& path) const;
+    // The moves (and trashings) done, in order.
+    std::vector<MovedPath> Moves() const;
+    // Items of these steps were moved by a later command that leaves the history: each step
+    // finds its item where that command put it.
+    void FollowMoves(const std::vector<MovedPath>& moves);
     // An item renamed by other means, recorded as a move so that it can be reversed here.
     void NoteMoved(const std::string& from, const std::string& to) {
         steps_.push_back({Kind::Moved, from, to, StampOf(to)});
@@ -69,10 +80,11 @@ class ETransferJournal {
     bool Load(std::string_view text);
 
   private:
-    enum class Kind { Moved, Copied, MadeFolder, RemovedFolder, Relinked };
+    enum class Kind { Moved, Copied, MadeFolder, RemovedFolder, Relinked, Trashed };
     struct Step {
         Kind kind;
-        std::string from, to;  // Relinked: the link's old text, the link
+        std::string from, to;  // Relinked: the link's old text, the link; Trashed: the
+                               // item's place, where it is in the trash
         FileStamp stamp;       // of `to` just after the step
     };
 

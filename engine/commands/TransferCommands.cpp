@@ -7,7 +7,6 @@
 
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
-#include "core/platform/Trash.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
@@ -105,10 +104,10 @@ bool ETransferCommand::OverwriteStep(const std::string& from, std::string& to) {
         case OverwritePolicy::OverwriteOlder: {
             auto proposed = LastWrite(from), existing = LastWrite(to);
             if (proposed && existing && *proposed <= *existing) return false;
-            return SendToRecycleBin(to);
+            return journal_.Trash(to);  // put back by an undo
         }
         case OverwritePolicy::Overwrite:
-            return SendToRecycleBin(to);
+            return journal_.Trash(to);
         case OverwritePolicy::Rename:
             return true;
     }

@@ -51,7 +51,7 @@ TEST_F(FileCommandTest, MoveAndRenameRewriteTheLinksAndSaySo) {
                               PathOf("site/img/p.png") + "\", \"to\": \"" +
                               PathOf("site/img/photo.png") + "\"}], \"pages\": [{\"path\": \"" +
                               PathOf("site/index.html") +
-                              "\", \"links\": 1}], \"problems\": []}\n");
+                              "\", \"links\": 1}], \"problems\": [], \"broken\": []}\n");
     Run check = Tw({"check", PathOf("site")});
     EXPECT_EQ(check.status, 1);  // only gone.html, as before
     EXPECT_NE(check.out.find("     1 broken links"), std::string::npos) << check.out;

@@ -309,11 +309,23 @@ TEST_F(CommandsTest, RenameIncludingCaseOnlyAndNewFolders) {
     Files({{"a.htm", "A"}, {"x/", ""}});
     DoUndoRedo(std::make_unique<ERenameCommand>(W("a.htm"), W("A.htm")));
     EXPECT_EQ(ReadFile(W("A.htm")), "A");
-    auto folder = std::make_unique<ENewDirCommand>(W("x/b/c"));
-    ENewDirCommand* f = folder.get();
-    DoUndoRedo(std::move(folder));
-    EXPECT_EQ(f->LevelsCreated(), 2);
+    DoUndoRedo(std::make_unique<ENewDirCommand>(W("x/b/c")));
     EXPECT_TRUE(IsFolder(W("x/b/c")));
+    // Its undo takes only the folders it made, never what was put in them since.
+    ASSERT_TRUE(history_.Undo());
+    EXPECT_TRUE(IsFolder(W("x")));
+    EXPECT_FALSE(PathExists(W("x/b")));
+    ASSERT_TRUE(history_.Redo());
+    WriteFile("w/x/b/c/kept.htm", "the user's");
+    EXPECT_FALSE(history_.Undo());
+    EXPECT_EQ(ReadFile(W("x/b/c/kept.htm")), "the user's");
+    EXPECT_EQ(history_.NextUndo()->GetClassName(), "ENewDirCommand");  // refused: still there
+    ASSERT_TRUE(RemoveFile(W("x/b/c/kept.htm")));
+    EXPECT_TRUE(history_.Undo());
+    EXPECT_FALSE(PathExists(W("x/b")));
+    // A folder that exists is not made again, and nothing is recorded.
+    EXPECT_FALSE(history_.ExecuteCommand(std::make_unique<ENewDirCommand>(W("x"))));
+    EXPECT_EQ(history_.NextUndo()->GetClassName(), "ERenameCommand");
 }
 
 TEST_F(CommandsTest, LinksAreMovedAndCopiedAsLinksAndShortcutsAreLinks) {
@@ -335,17 +347,30 @@ TEST_F(CommandsTest, LinksAreMovedAndCopiedAsLinksAndShortcutsAreLinks) {
     EXPECT_TRUE(IsSymbolicLink(W("s/real Shortcut.htm")));
 }
 
-TEST_F(CommandsTest, TrashIsNeverKeptInTheHistory) {
-    Files({{"a.htm", "A"}, {"b.htm", "B"}, {"c.htm", "C"}});
+// Items sent to the trash come back with Undo (their trash entries gone), go again with
+// Redo; an item emptied from the trash since makes the undo refuse, saying which.
+TEST_F(CommandsTest, TrashIsUndoneFromTheTrash) {
+    Files({{"a.htm", "A"}, {"b.htm", "B"}, {"f/c.htm", "C"}});
     ScopedScript script;
+    const Listing before = Here();
     EXPECT_TRUE(history_.ExecuteCommand(std::make_unique<ETrashCommand>(W("a.htm"))));
-    EXPECT_TRUE(history_.ExecuteCommand(
-        std::make_unique<ETrashCommand>(std::vector<std::string>{W("b.htm"), W("c.htm")}, W(""))));
-    EXPECT_FALSE(history_.CanUndo());
+    DoUndoRedo(std::make_unique<ETrashCommand>(std::vector<std::string>{W("b.htm"), W("f")}, W("")));
     EXPECT_EQ(Here(), Listing{});
-    Listing trash = ListOf(PathOf("data/Trash/files"));
-    EXPECT_EQ(trash.size(), 3u);
-    EXPECT_EQ(script->statusMessages.back(), "Success: remove of files");
+    EXPECT_EQ(ListOf(PathOf("data/Trash/files")).size(), 3u);
+    EXPECT_EQ(script->statusMessages.back(), "Redone: remove of files");
+    ASSERT_TRUE(history_.Undo());
+    ASSERT_TRUE(history_.Undo());
+    EXPECT_EQ(Here(), before);
+    EXPECT_EQ(ListOf(PathOf("data/Trash/info")), Listing{});  // restored, not copied back
+
+    ASSERT_TRUE(history_.Redo());
+    ASSERT_TRUE(RemoveFolderTree(PathOf("data/Trash")));  // the user empties the trash
+    EXPECT_FALSE(history_.Undo());
+    EXPECT_EQ(script->statusMessages.back(), "Undo failed: remove of \"a.htm\"");
+    ASSERT_FALSE(script->messageBoxes.empty());
+    EXPECT_NE(script->messageBoxes.back().find("No longer in the trash"), std::string::npos);
+    EXPECT_NE(script->messageBoxes.back().find(W("a.htm")), std::string::npos);
+    EXPECT_TRUE(history_.CanUndo());  // still there: the command stands
 }
 
 TEST_F(CommandsTest, AFailedCommandSaysSoAndWarnsOnce) {

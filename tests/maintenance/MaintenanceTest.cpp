@@ -139,7 +139,14 @@ TEST_F(MaintenanceTest, TrashingOrphansRemovesThemAndTheirNodes) {
     ASSERT_TRUE(history_.ExecuteCommand(std::move(command))) << Errors();
     EXPECT_FALSE(PathExists(S("new.html")));
     EXPECT_FALSE(site->FindNode(S("new.html")));
-    EXPECT_FALSE(history_.CanUndo());  // restored from the trash, not here
+    ExpectConsistentSite();
+    // Undo brings it back from the trash, with its node; redo trashes it again.
+    ASSERT_TRUE(history_.Undo()) << Errors();
+    EXPECT_TRUE(PathExists(S("new.html")));
+    EXPECT_TRUE(site->FindNode(S("new.html")));
+    ExpectConsistentSite();
+    ASSERT_TRUE(history_.Redo()) << Errors();
+    EXPECT_FALSE(PathExists(S("new.html")));
     ExpectConsistentSite();
 }
 
