@@ -97,27 +97,74 @@ TEST_F(FileCommandTest, WithoutASiteOrOutsideItNothingIsDone) {
     EXPECT_NE(ReadFile(PathOf("site/index.html")).find("new/docs/a.html"), std::string::npos);
 }
 
-// Commands run from the command line can be undone and redone by later runs.
+// Commands run from the command line can be undone and redone by later runs, site by site:
+// the site named, or the one holding the current folder.
 TEST_F(FileCommandTest, UndoRedoAndHistoryAcrossRuns) {
     auto before = Snapshot();
     const std::string site = PathOf("site");
     ASSERT_EQ(Tw({"mv", "--site-dir", site, PathOf("site/docs"), PathOf("site/new")}).status, 0);
     ASSERT_EQ(Tw({"rename", "--site-dir", site, PathOf("site/img"), "pics"}).status, 0);
+    // Another site's command is another history.
+    WriteFile("other/index.html", "<a href=x.html>x</a>\n");
+    WriteFile("other/x.html", "");
+    ASSERT_EQ(Tw({"rename", "--site-dir", PathOf("other"), PathOf("other/x.html"), "y.html"}).status,
+              0);
     auto after = Snapshot();
-    EXPECT_EQ(Tw({"history"}).out,
-              "  1  done    move of \"docs\"\n  2  done    rename of \"img\"\n");
-    EXPECT_EQ(Tw({"undo"}).out, "undid rename of \"img\"\n");
-    EXPECT_EQ(Tw({"undo"}).out, "undid move of \"docs\"\n");
+    const std::string history = Tw({"history", "--site-dir", site}).out;
+    EXPECT_EQ(history.substr(0, history.find('\n')), "history of " + site);
+    EXPECT_NE(history.find("\n  1  done    20"), std::string::npos) << history;  // the time
+    EXPECT_NE(history.find("  move of \"docs\"\n  2  done    "), std::string::npos) << history;
+    EXPECT_EQ(history.find("x.html"), std::string::npos) << history;
+    EXPECT_EQ(Tw({"undo", "--site-dir", site}).out, "undid rename of \"img\" in " + site + "\n");
+    // Without a site named: the one holding the current folder; none there is refused.
+    Run here = RunProgram({"sh", "-c", "cd '" + site + "/new' && '" + TW_CLI + "' undo"});
+    EXPECT_EQ(here.out, "undid move of \"docs\" in " + site + "\n");
     EXPECT_EQ(Snapshot(), before);
-    EXPECT_EQ(Tw({"undo"}).status, 2);  // nothing left
-    EXPECT_EQ(Tw({"redo"}).status, 0);
-    EXPECT_EQ(Tw({"redo"}).status, 0);
+    Run nowhere = RunProgram({"sh", "-c", "cd '" + PathOf("elsewhere") + "' && '" + TW_CLI +
+                                             "' undo 2>&1"});
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_NE(nowhere.out.find("is in no site"), std::string::npos) << nowhere.out;
+    EXPECT_NE(nowhere.out.find(PathOf("other")), std::string::npos) << nowhere.out;
+    EXPECT_EQ(ReadFile(PathOf("other/index.html")), "<a href=y.html>x</a>\n");
+    EXPECT_EQ(Tw({"undo", "--site-dir", site}).status, 2);  // nothing left
+    EXPECT_EQ(Tw({"redo", "--site-dir", site}).status, 0);
+    EXPECT_EQ(Tw({"redo", "--site-dir", site}).status, 0);
     EXPECT_EQ(Snapshot(), after);
     // A page changed since: the undo refuses and changes nothing.
     WriteFile("site/index.html", ReadFile(PathOf("site/index.html")) + "<!-- edited -->");
     auto edited = Snapshot();
-    EXPECT_EQ(Tw({"undo"}).status, 2);
+    EXPECT_EQ(Tw({"undo", "--site-dir", site}).status, 2);
     EXPECT_EQ(Snapshot(), edited);
+}
+
+// A delete is undone from the trash; one whose items were emptied from it refuses, and
+// history --drop passes over it so that the older commands can still be undone.
+TEST_F(FileCommandTest, DeletesAreUndoneAndCanBePassedOver) {
+    const std::string site = PathOf("site");
+    auto before = Snapshot();
+    ASSERT_EQ(Tw({"mv", "--site-dir", site, PathOf("site/docs"), PathOf("site/new")}).status, 0);
+    // The picture is linked to: not trashed without --force, and a dry run says what breaks.
+    Run refused = Tw({"rm", "--site-dir", site, PathOf("site/img")});
+    EXPECT_EQ(refused.status, 2);
+    Run dry = Tw({"rm", "--dry-run", "--site-dir", site, PathOf("site/img")});
+    EXPECT_EQ(dry.out, "would trash img\nindex.html:1: would break \"img/p.png\"\n");
+    Run rm = Tw({"rm", "--force", "--site-dir", site, PathOf("site/img")});
+    EXPECT_EQ(rm.status, 1);  // it broke a link, and says which
+    EXPECT_EQ(rm.out, "trashed img\nindex.html:1: now broken \"img/p.png\"\n");
+    EXPECT_EQ(Tw({"undo", "--site-dir", site}).status, 0);
+    EXPECT_EQ(ReadFile(PathOf("site/img/p.png")), "PNG");
+    EXPECT_EQ(Tw({"redo", "--site-dir", site}).status, 1);  // breaking the link again
+    EXPECT_FALSE(PathExists(PathOf("site/img")));
+
+    ASSERT_TRUE(RemoveFolderTree(PathOf("data/Trash")));  // emptied
+    Run gone = Tw({"undo", "--site-dir", site});
+    EXPECT_EQ(gone.status, 2);
+    EXPECT_EQ(Tw({"history", "--site-dir", site, "--drop", "2"}).status, 0);
+    EXPECT_EQ(Tw({"undo", "--site-dir", site}).status, 0);  // the move, past the delete
+    // All as before, but for the picture: it was emptied from the trash.
+    before.erase(PathOf("site/img/p.png"));
+    before.erase(PathOf("site/img/"));
+    EXPECT_EQ(Snapshot(), before);
 }
 
 TEST_F(FileCommandTest, TheOtherCommands) {

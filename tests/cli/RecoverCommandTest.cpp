@@ -83,7 +83,7 @@ TEST_F(RecoverCommandTest, AKillAtAnyPointIsRolledBackByteForByte) {
     struct Case {
         std::vector<std::string> prepare, args;
         const std::map<std::string, std::string>&rolledBack, &finished;
-    } cases[] = {{{}, Move(), before, after}, {Move(), {"undo"}, after, before}};
+    } cases[] = {{{}, Move(), before, after}, {Move(), {"undo", "--site-dir", PathOf("site")}, after, before}};
     for (const Case& c : cases) {
         int kills = 0;
         for (int n = 1; n < 200; ++n) {
@@ -115,7 +115,7 @@ TEST_F(RecoverCommandTest, AKillAtAnyPointIsRolledBackByteForByte) {
             Recover(n % 5 == 0);
             EXPECT_EQ(Snapshot(), finished ? c.finished : c.rolledBack);
             if (!finished && !c.prepare.empty()) {
-                EXPECT_EQ(Tw({"undo"}).status, 0);
+                EXPECT_EQ(Tw({"undo", "--site-dir", PathOf("site")}).status, 0);
                 EXPECT_EQ(Snapshot(), before);
             }
         }

@@ -85,7 +85,7 @@ TEST_F(SafetyTest, OneCommandAtATimePerSite) {
         command({"mkdir", PathOf(folder)});
     ASSERT_EQ(RunProgram({"sh", "-c", script + "wait"}).status, 0);
     const auto together = Snapshot();
-    Run history = Tw({"history"});
+    Run history = Tw({"history", "--site-dir", PathOf("site")});
     for (const char* name :
          {"rename of \"a.html\"", "rename of \"style.css\"", "f1", "f2", "f3", "f4"})
         EXPECT_TRUE(Has(history.out, name)) << history.out;
@@ -93,7 +93,7 @@ TEST_F(SafetyTest, OneCommandAtATimePerSite) {
     EXPECT_EQ(check.status, 0) << check.out;
 
     // One after the other, on the state before: the same bytes.
-    for (int i = 0; i < 6; ++i) ASSERT_EQ(Tw({"undo"}).status, 0);
+    for (int i = 0; i < 6; ++i) ASSERT_EQ(Tw({"undo", "--site-dir", PathOf("site")}).status, 0);
     EXPECT_EQ(Snapshot(), before);
     ASSERT_EQ(Tw(With({"rename"}, With(Site(), {PathOf("site/a.html"), "b.html"}))).status, 0);
     ASSERT_EQ(Tw(With({"rename"}, With(Site(), {PathOf("site/style.css"), "look.css"}))).status, 0);
@@ -152,8 +152,8 @@ TEST_F(SafetyTest, RelativeLinksFollowWhatTheyLeadTo) {
     Run mv = Tw(With({"mv"}, With(Site(), {PathOf("site/look.css"), PathOf("site/sub")})));
     EXPECT_EQ(mv.status, 0) << mv.out;
     EXPECT_EQ(ReadLinkText(PathOf("site/sub/look.css")), "../style.css");
-    ASSERT_EQ(Tw({"undo"}).status, 0);
-    ASSERT_EQ(Tw({"undo"}).status, 0);
+    ASSERT_EQ(Tw({"undo", "--site-dir", PathOf("site")}).status, 0);
+    ASSERT_EQ(Tw({"undo", "--site-dir", PathOf("site")}).status, 0);
     EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(ReadLinkText(PathOf("site/sub/pic.png")), "../img/logo.png");
 }
@@ -187,7 +187,7 @@ TEST_F(SafetyTest, RewrittenPagesStayTheUsersFiles) {
     EXPECT_EQ(ReadFile(PathOf("site/blob.html")), binary);
     EXPECT_FALSE(Has(rename.out, "blob.html")) << rename.out;
 
-    ASSERT_EQ(Tw({"undo"}).status, 0);
+    ASSERT_EQ(Tw({"undo", "--site-dir", PathOf("site")}).status, 0);
     EXPECT_TRUE(Has(ReadFile(PathOf("elsewhere.html")), "href=a.html"));
     ASSERT_EQ(::stat(page.c_str(), &st), 0);
     EXPECT_EQ(st.st_ino, inode);
@@ -248,7 +248,7 @@ TEST_F(SafetyTest, InterruptionsAndAnUnwritableJournalChangeNothing) {
         ++cancelled;
     }
     EXPECT_GT(cancelled, 3);
-    ASSERT_EQ(Tw({"undo"}).status, 0);
+    ASSERT_EQ(Tw({"undo", "--site-dir", PathOf("site")}).status, 0);
     ASSERT_EQ(Snapshot(), before);
 
     // The journal's place is taken by a folder: it cannot be written.
@@ -275,7 +275,7 @@ TEST_F(SafetyTest, AnEditKeepingSizeAndTimeStillRefusesTheUndo) {
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, page.c_str(), times, 0), 0);
     const auto edited = Snapshot();
-    Run undo = Tw({"undo"});
+    Run undo = Tw({"undo", "--site-dir", PathOf("site")});
     EXPECT_EQ(undo.status, 2) << undo.out;
     EXPECT_TRUE(Has(undo.out, "p1.html changed since the command")) << undo.out;
     EXPECT_EQ(Snapshot(), edited);
@@ -292,13 +292,13 @@ TEST_F(SafetyTest, ADamagedJournalEntryIsNeverUndone) {
          {text.substr(0, text.find("splice ") + 12),  // cut inside a splice
           std::string(text).replace(text.find("look.css"), 1, "L")}) {
         WriteFile(journal.substr(Root().size() + 1), damaged);
-        Run undo = Tw({"undo"});
+        Run undo = Tw({"undo", "--site-dir", PathOf("site")});
         EXPECT_EQ(undo.status, 2) << undo.out;
         EXPECT_TRUE(Has(undo.out, "is damaged")) << undo.out;
         EXPECT_EQ(Snapshot(), renamed);
     }
     WriteFile(journal.substr(Root().size() + 1), text);
-    EXPECT_EQ(Tw({"undo"}).status, 0);
+    EXPECT_EQ(Tw({"undo", "--site-dir", PathOf("site")}).status, 0);
 }
 
 }  // namespace
