@@ -318,7 +318,7 @@ namespace {
 std::string RefusalText() {
     std::string why = ELog::Instance().ErrorText();
     while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
-    return (why.empty() ? "an item changed since the command" : why) + "\nnothing was undone";
+    return why.empty() ? "nothing was undone (the reason is above)" : why + "\nnothing was undone";
 }
 
 std::string NameOf(const JournalEntry& entry) {
@@ -371,6 +371,7 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries, const std::string
         steps.Restamp(page.path);
         restored.push_back(steps.Origin(page.path));
     }
+    for (const std::string& link : steps.RelinkedLinks()) restored.push_back(link);
     ok = steps.Reverse() && ok;
     entry.undone = true;
     // The pages given back are as the commands before left them: their stamps are taken anew.

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/FileUtils.h"
+
 namespace tw {
 
 class GUIProgress;
@@ -37,7 +39,10 @@ class ECommand {
     // command is undone, the files it gave back are as this command left them: Restamp takes
     // their stamps anew, so that this command's own undo still recognises them.
     virtual std::vector<std::string> RewrittenFiles() const { return {}; }
-    virtual void Restamp(const std::string& /*path*/) {}
+    virtual void Restamp(const std::string& /*path*/, const FileStamp& /*stamp*/) {}
+    // Where the item now at `path` was before this command moved or renamed it (itself when
+    // the command did not): an earlier command knows it by that name.
+    virtual std::string OriginOf(const std::string& path) const { return path; }
     // A command that undid itself after a cancel: nothing of it is left to record.
     bool ReversedItself() const { return reversed; }
     int ExecCount() const { return execCount; }

@@ -149,16 +149,21 @@ bool ECommandJournal::Add(JournalEntry entry) const {
 
 void ECommandJournal::Restamp(std::vector<JournalEntry>& entries,
                               const std::vector<std::string>& paths) {
-    for (JournalEntry& entry : entries) {
-        if (entry.undone) continue;
-        ETransferJournal steps;
-        steps.Load(entry.steps);
-        for (const std::string& path : paths) {
-            steps.Restamp(path);
-            for (JournalEntry::Page& page : entry.pages)
-                if (page.path == path) page.stamp = StampOf(page.path);
+    for (const std::string& now : paths) {
+        const FileStamp stamp = StampOf(now);
+        // Newest first, each entry knows the file where the entries before it left it: a
+        // page renamed by a later command is found under its name of then.
+        std::string known = now;
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            if (it->undone) continue;
+            ETransferJournal steps;
+            steps.Load(it->steps);
+            steps.Restamp(known, stamp);
+            it->steps = steps.Save();
+            for (JournalEntry::Page& page : it->pages)
+                if (page.path == known) page.stamp = stamp;
+            known = steps.Origin(known);
         }
-        entry.steps = steps.Save();
     }
 }
 

@@ -141,8 +141,14 @@ bool ECommandHistory::Undo() {
     }
     redo_.push_back(std::move(undo_.back()));
     undo_.pop_back();
-    for (const auto& earlier : undo_)
-        for (const std::string& path : rewritten) earlier->Restamp(path);
+    // Newest first, each earlier command knows a file by the name it had then.
+    for (std::string path : rewritten) {
+        const FileStamp stamp = StampOf(path);
+        for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) {
+            (*it)->Restamp(path, stamp);
+            path = (*it)->OriginOf(path);
+        }
+    }
     EUiServices::Instance().ShowStatusMessage("Undone: " + redo_.back()->GetName(), false);
     return true;
 }

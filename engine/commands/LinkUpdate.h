@@ -46,9 +46,9 @@ class ELinkUpdate {
 
     const std::vector<PageChange>& Changes() const { return changes_; }
     // A page given back by a later command's undo is as this update left it.
-    void Restamp(const std::string& path) {
+    void Restamp(const std::string& path, const FileStamp& stamp) {
         for (PageChange& change : changes_)
-            if (change.path == path) change.stamp = StampOf(path);
+            if (change.path == path) change.stamp = stamp;
     }
     // Pages that could not be read or rewritten, each as "PAGE: why": their links to the
     // moved items are broken now.

@@ -233,13 +233,19 @@ std::vector<std::string> TSiteMove<Move>::RewrittenFiles() const {
     // Where they will be once the undo has moved them back.
     std::vector<std::string> pages = PagesOf(update_);
     for (std::string& page : pages) page = this->journal_.Origin(page);
+    for (const std::string& link : this->journal_.RelinkedLinks()) pages.push_back(link);
     return pages;
 }
 
 template <class Move>
-void TSiteMove<Move>::Restamp(const std::string& path) {
-    this->journal_.Restamp(path);
-    if (update_) update_->Restamp(path);
+std::string TSiteMove<Move>::OriginOf(const std::string& path) const {
+    return this->journal_.Origin(path);
+}
+
+template <class Move>
+void TSiteMove<Move>::Restamp(const std::string& path, const FileStamp& stamp) {
+    this->journal_.Restamp(path, stamp);
+    if (update_) update_->Restamp(path, stamp);
 }
 
 template class TSiteMove<EMoveCommand>;
@@ -263,15 +269,21 @@ std::string ETrashOrphansCommand::GetName() const {
 
 std::vector<std::string> ESiteRenameCommand::RewrittenFiles() const {
     std::vector<std::string> pages = PagesOf(update_);
+    for (const std::string& link : relinks_.RelinkedLinks()) pages.push_back(link);
     for (std::string& page : pages)
         if (page == new_ || page.starts_with(new_ + kPathSep))
             page = old_ + page.substr(new_.size());
     return pages;
 }
 
-void ESiteRenameCommand::Restamp(const std::string& path) {
-    if (update_) update_->Restamp(path);
-    if (path == new_) renamed_ = StampOf(path);
+std::string ESiteRenameCommand::OriginOf(const std::string& path) const {
+    if (path == new_ || path.starts_with(new_ + kPathSep)) return old_ + path.substr(new_.size());
+    return path;
+}
+
+void ESiteRenameCommand::Restamp(const std::string& path, const FileStamp& stamp) {
+    if (update_) update_->Restamp(path, stamp);
+    if (path == new_) renamed_ = stamp;
 }
 
 bool ESiteRenameCommand::DoIt() {

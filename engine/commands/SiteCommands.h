@@ -34,7 +34,8 @@ class ESiteRenameCommand : public ERenameCommand {
     // The symbolic links the rename pointed again at what they led to.
     const ETransferJournal& Relinks() const { return relinks_; }
     std::vector<std::string> RewrittenFiles() const override;
-    void Restamp(const std::string& path) override;
+    void Restamp(const std::string& path, const FileStamp& stamp) override;
+    std::string OriginOf(const std::string& path) const override;
 
   protected:
     bool DoIt() override;
@@ -95,7 +96,8 @@ class TSiteMove : public Move {
     // The pages rewritten by the last run, and the ones that could not be.
     const ELinkUpdate* LinkUpdate() const { return update_ ? &*update_ : nullptr; }
     std::vector<std::string> RewrittenFiles() const override;
-    void Restamp(const std::string& path) override;
+    void Restamp(const std::string& path, const FileStamp& stamp) override;
+    std::string OriginOf(const std::string& path) const override;
 
   protected:
     bool DoIt() override;

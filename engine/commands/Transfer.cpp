@@ -253,6 +253,13 @@ std::string FollowedPath(const std::string& path, const std::vector<MovedPath>& 
     return now;
 }
 
+std::vector<std::string> ETransferJournal::RelinkedLinks() const {
+    std::vector<std::string> links;
+    for (const Step& step : steps_)
+        if (step.kind == Kind::Relinked) links.push_back(Origin(step.to));
+    return links;
+}
+
 std::vector<MovedPath> ETransferJournal::Moves() const {
     std::vector<MovedPath> moves;
     for (const Step& step : steps_)
@@ -265,9 +272,9 @@ void ETransferJournal::FollowMoves(const std::vector<MovedPath>& moves) {
     for (Step& step : steps_) step.to = FollowedPath(step.to, moves);
 }
 
-void ETransferJournal::Restamp(const std::string& path) {
+void ETransferJournal::Restamp(const std::string& path, const FileStamp& stamp) {
     for (Step& step : steps_)
-        if (step.to == path) step.stamp = StampOf(path);
+        if (step.to == path) step.stamp = stamp;
 }
 
 bool ETransferJournal::CanReverse() const {

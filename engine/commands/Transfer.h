@@ -53,10 +53,14 @@ class ETransferJournal {
     }
     // The item at `path` was changed on purpose since its step (a moved page rewritten):
     // its stamp is taken anew.
-    void Restamp(const std::string& path);
+    void Restamp(const std::string& path) { Restamp(path, StampOf(path)); }
+    void Restamp(const std::string& path, const FileStamp& stamp);
     // Where the item now at `path` was before the journal's moves (itself when none moved it):
     // where an undo will put it.
     std::string Origin(const std::string& path) const;
+    // The symbolic links these steps re-pointed, where the undo leaves them: an undo makes
+    // them anew, so earlier commands take their stamps again.
+    std::vector<std::string> RelinkedLinks() const;
     // The moves (and trashings) done, in order.
     std::vector<MovedPath> Moves() const;
     // Items of these steps were moved by a later command that leaves the history: each step

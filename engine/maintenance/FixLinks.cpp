@@ -53,9 +53,9 @@ std::vector<std::string> ESiteFixLinksCommand::RewrittenFiles() const {
     return pages;
 }
 
-void ESiteFixLinksCommand::Restamp(const std::string& path) {
+void ESiteFixLinksCommand::Restamp(const std::string& path, const FileStamp& stamp) {
     for (PageChange& change : changes_)
-        if (change.path == path) change.stamp = StampOf(path);
+        if (change.path == path) change.stamp = stamp;
 }
 
 std::vector<EHtmlNode*> ESiteFixLinksCommand::PagesToSearch() const {

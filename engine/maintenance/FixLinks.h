@@ -27,7 +27,7 @@ class ESiteFixLinksCommand : public ECommand {
     bool Deserialize(std::string_view line) override;
     std::string GetClassName() const override { return "ESiteFixLinksCommand"; }
     std::vector<std::string> RewrittenFiles() const override;
-    void Restamp(const std::string& path) override;
+    void Restamp(const std::string& path, const FileStamp& stamp) override;
 
     const std::string& FromUrl() const { return fromUrl_; }
     const std::string& ToUrl() const { return toUrl_; }

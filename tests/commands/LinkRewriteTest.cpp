@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 
+#include "core/log/AppLog.h"
 #include "core/platform/DirectoryEnumerator.h"
 #include "core/platform/FileUtils.h"
 #include "core/strings/PathText.h"
@@ -204,6 +205,28 @@ TEST_F(LinkRewriteTest, RenamingAFolderAndAFile) {
     RunAndUndo(std::make_unique<ESiteRenameCommand>(S("docs/guide.html"), S("docs/how to.html")),
                {{"docs/intro.html", "href=\"how%20to.html#s2\""},
                 {"index.html", "href=\"/docs/how%20to.html\""}});
+}
+
+// Capitals are a new name for a server that tells case apart: every URL spelt the old way is
+// rewritten, and the log's "URL LINK RENAMING:" section says so, line by line.
+TEST_F(LinkRewriteTest, ACaseOnlyRenameRewritesTheOldCapitals) {
+    const Files before = Snapshot();
+    ASSERT_TRUE(history_.ExecuteCommand(std::make_unique<ESiteRenameCommand>(S("docs"), S("Docs"))))
+        << Errors();
+    const std::string index = ReadFile(S("index.html"));
+    for (const char* text : {"<a href=\"Docs/intro.html#top\">", "<a href=\"/Docs/guide.html\">",
+                             "<a href=\"Docs/Intro.html\">", "url=Docs/intro.html",
+                             "go('Docs/intro.html')"})
+        EXPECT_NE(index.find(text), std::string::npos) << text << "\n" << index;
+    const std::string log = log_->ReportSection()->Contents();
+    EXPECT_NE(log.find("In file "), std::string::npos) << log;
+    EXPECT_NE(log.find("docs/intro.html"), std::string::npos) << log;
+    EXPECT_NE(log.find("Docs/intro.html (case change)"), std::string::npos) << log;
+    EXPECT_EQ(BrokenTexts(), brokenBefore_);
+    ExpectConsistentSite();
+    ASSERT_TRUE(history_.Undo()) << Errors();
+    EXPECT_EQ(Snapshot(), before);
+    ExpectConsistentSite();
 }
 
 TEST_F(LinkRewriteTest, MovingAnImage) {
