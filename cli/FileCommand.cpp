@@ -17,6 +17,7 @@
 #include "cli/SiteChoice.h"
 #include "core/log/Log.h"
 #include "core/platform/FileUtils.h"
+#include "core/platform/WholeFile.h"
 #include "core/strings/PathText.h"
 #include "engine/commands/BrokenSince.h"
 #include "engine/commands/CommandJournal.h"
@@ -112,8 +113,8 @@ void Print(const Options& o, const EAppSite& site, const Report& report, bool do
                    (links == 1 ? " link)\n" : " links)\n");
         for (const std::string& problem : report.problems) out += "problem: " + problem + "\n";
         for (const BrokenLink& link : report.broken)
-            out += Relative(site, link.page) + ":" + std::to_string(link.line) +
-                   ": now broken \"" + link.url + "\"\n";
+            out += Relative(site, link.page) + ":" + std::to_string(link.line) + ": now broken \"" +
+                   link.url + "\"\n";
         // Each item left alone says why, where errors go.
         for (const std::string& refused : report.refused)
             std::fprintf(stderr, "tidewright %s: %s\n", o.verb.c_str(),
@@ -336,12 +337,6 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries, const std::string
     if (entry.damaged) return Damaged(o.verb, entry, "undone");
     ETransferJournal steps;
     if (!steps.Load(entry.steps)) return Fail(o.verb, "the journal cannot be read");
-    for (const JournalEntry::Page& page : entry.pages)
-        // The content decides (an edit that keeps size and time is still an edit); entries of
-        // older journals have only the stamp.
-        if (page.after == ContentCheck{} ? !StampOf(page.path).SameAs(page.stamp)
-                                         : !HoldsContent(page.path, page.after))
-            return Fail(o.verb, page.path + " changed since the command: nothing was undone");
     const bool trash = entry.command.starts_with("ESiteTrashCommand") ||
                        entry.command.starts_with("ETrashCommand") ||
                        entry.command.starts_with("ETrashOrphansCommand");
@@ -356,8 +351,19 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries, const std::string
     if (!record.Ok()) return NoRecord(o.verb);
     bool ok = true;
     EPageWriter writer;
-    for (const JournalEntry::Page& page : entry.pages)
-        if (!writer.StageFile(page.path, page.undo)) ok = false;
+    // Each page is read once: its content decides whether it is as the command left it (an
+    // edit that keeps size and time is still an edit; entries of older journals have only the
+    // stamp), and is what its old bytes are spliced into. One that is not stops the undo
+    // before anything changed (the writer drops what it staged).
+    std::string content;
+    for (const JournalEntry::Page& page : entry.pages) {
+        content.clear();
+        const bool read = ReadWholeFile(page.path, content);
+        if (!read || (page.after == ContentCheck{} ? !StampOf(page.path).SameAs(page.stamp)
+                                                   : ContentCheck::Of(content) != page.after))
+            return Fail(o.verb, page.path + " changed since the command: nothing was undone");
+        if (!writer.Stage(page.path, content, page.undo)) ok = false;
+    }
     // A page that cannot be written (a full disk) stops the undo before anything changed.
     std::vector<std::string> notReplaced;
     if (!writer.WriteFailed()) notReplaced = writer.Commit();
@@ -421,8 +427,9 @@ int Drop(std::vector<JournalEntry>& entries, const std::string& folder, int n) {
     const std::string name = NameOf(entries[of[static_cast<std::size_t>(n) - 1]]);
     ECommandJournal::Drop(entries, of[static_cast<std::size_t>(n) - 1]);
     if (!ECommandJournal().Write(entries))
-        return Fail("history", "the undo journal " + ECommandJournal::DefaultPath() +
-                                   " could not be written (" + std::strerror(errno) + ")",
+        return Fail("history",
+                    "the undo journal " + ECommandJournal::DefaultPath() +
+                        " could not be written (" + std::strerror(errno) + ")",
                     kProblems);
     std::printf("dropped %d  %s: its changes stay; undo goes on with the command before it\n", n,
                 name.c_str());
@@ -451,8 +458,7 @@ std::string HistorySite(const SiteOptions& where, const std::vector<JournalEntry
     if (!where.directory.empty()) return Real(where.directory);
     std::vector<std::string> folders;
     for (const auto& site : DefinedSites()) {
-        if (!where.site.empty() && site->GetName() == where.site)
-            return Real(site->GetDirectory());
+        if (!where.site.empty() && site->GetName() == where.site) return Real(site->GetDirectory());
         folders.push_back(Real(site->GetDirectory()));
     }
     if (!where.site.empty()) {
@@ -516,7 +522,8 @@ int RunHistoryCommand(Options& o, int argc, char** argv) {
         std::string problem;
         if (folder.empty()) folder = HistorySite(o.where, entries, problem);
         if (folder.empty()) return Fail(o.verb, problem);
-        if (o.verb == "history") return drop ? Drop(entries, folder, drop) : History(entries, folder);
+        if (o.verb == "history")
+            return drop ? Drop(entries, folder, drop) : History(entries, folder);
         if (int status = RefuseWhilePending(o.verb)) return status;
         if (locked || !NextEntry(entries, o.verb == "undo", folder))
             return o.verb == "undo" ? Undo(o, entries, folder) : Redo(o, entries, folder);

@@ -77,8 +77,8 @@ std::string ReserveInfo(const std::string& trash, const std::string& name,
 std::string InfoPathOf(const std::string& trashed) {
     // TRASH/files/NAME is described by TRASH/info/NAME.trashinfo.
     const std::string files(PathDirectory(trashed));
-    return JoinPath(JoinPath(PathDirectory(files), "info"), std::string(PathName(trashed)) +
-                                                              ".trashinfo");
+    return JoinPath(JoinPath(PathDirectory(files), "info"),
+                    std::string(PathName(trashed)) + ".trashinfo");
 }
 
 }  // namespace

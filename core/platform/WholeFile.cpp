@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "core/platform/Flusher.h"
 #include "core/strings/PathText.h"
 
 namespace tw {
@@ -76,6 +77,13 @@ bool SyncFolder(const std::string& folder) {
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+bool FlushToDisk(const std::vector<std::string>& paths) {
+    EFlusher flusher;
+    bool ok = true;
+    for (const std::string& path : paths) ok = flusher.AddPath(path) && ok;
+    return flusher.Finish() && ok;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tw {
 
@@ -56,6 +57,11 @@ bool WriteAll(int fd, std::string_view data);
 
 // Flushes the folder's entries (a rename or an unlink in it) to the disk.
 bool SyncFolder(const std::string& folder);
+
+// Flushes the files and folders to the disk, several at once (one waits on the disk while
+// the next is handed to it): what a command wrote and nothing else of the file system, so
+// that other programs' writes are not waited for. False when one could not be flushed.
+bool FlushToDisk(const std::vector<std::string>& paths);
 
 // Replaces the file's content as one step: the bytes go to a temporary file beside it, are
 // flushed, take `mode`, and the file is renamed over the old one; the folder is flushed after.

@@ -6,9 +6,9 @@
 #include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "engine/html/UrlText.h"
-#include "engine/model/ParseResult.h"
 #include "engine/model/Iterators.h"
 #include "engine/model/Node.h"
+#include "engine/model/ParseResult.h"
 #include "engine/model/Site.h"
 
 namespace tw {

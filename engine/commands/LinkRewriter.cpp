@@ -147,8 +147,9 @@ std::string ELinkRewriter::Map(std::string_view before) const {
     if (std::optional<std::string> now = lookup(moves_, path)) return *now;
     // A URL spelt with other capitals than its item followed it, unless a file has exactly
     // its spelling: "case.html" is its own file beside a moved "Case.html".
-    if (folded_.empty() || PathExists(path)) return path;
-    return lookup(folded_, FoldCase(path)).value_or(path);
+    if (folded_.empty()) return path;
+    const std::optional<std::string> folded = lookup(folded_, FoldCase(path));
+    return folded && !PathExists(path) ? *folded : path;
 }
 
 std::vector<Splice> ELinkRewriter::SplicesFor(EHtmlNode& page, const std::string& pageBefore,

@@ -5,8 +5,8 @@
 
 #include "core/log/Log.h"
 #include "core/log/Section.h"
-#include "core/strings/CaseFold.h"
 #include "core/platform/FileUtils.h"
+#include "core/strings/CaseFold.h"
 #include "core/strings/PathText.h"
 #include "core/strings/Strings.h"
 #include "engine/commands/PageRewrite.h"
@@ -92,12 +92,13 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
 
     ELinkRewriter rewriter(site_, moved);
     ESection* log = logRenaming_ ? ELog::Instance().OpenSection(kRenamingSectionId) : nullptr;
-    RewriteOutcome pass =
-        RewritePages(site_, Pages(), [&](EHtmlNode& page, std::size_t i, const std::string& bytes) {
-            std::vector<Splice> splices =
-                rewriter.SplicesFor(page, pages_[i].second, page.GetPath(), bytes);
+    RewriteOutcome pass = RewritePages(
+        site_, Pages(),
+        [&](EHtmlNode& page, std::size_t i, const std::string& bytes) {
+            return rewriter.SplicesFor(page, pages_[i].second, page.GetPath(), bytes);
+        },
+        [&](EHtmlNode& page, const std::string& bytes, const std::vector<Splice>& splices) {
             if (log) LogSplices(*log, page.GetPath(), bytes, splices);
-            return splices;
         });
     if (log && pass.changes.empty()) log->WriteLine("No local URL links needed to be renamed.");
     writeFailed_ = pass.writeFailed;
@@ -157,21 +158,27 @@ void ELinkUpdate::Unapply() {
 }
 
 std::vector<ENode*> ELinkUpdate::DefaultPageReaders(const std::vector<MovedPath>& moved) const {
-    const std::string defaults = ";" + FoldCase(site_.GetServerDefaults()) + ";";
+    const std::string_view defaults = site_.GetServerDefaults();
     const auto isDefault = [&](const std::string& path) {
-        return defaults.find(";" + FoldCase(std::string(PathName(path))) + ";") !=
-               std::string::npos;
+        const std::string_view name = PathName(path);
+        for (std::size_t start = 0; start < defaults.size();) {
+            std::size_t end = defaults.find(';', start);
+            if (end == std::string_view::npos) end = defaults.size();
+            if (EqualsNoCase(defaults.substr(start, end - start), name)) return true;
+            start = end + 1;
+        }
+        return false;
     };
     std::vector<ENode*> pages;
     for (const MovedPath& m : moved) {
         if (IsFolder(m.to) || (!isDefault(m.from) && !isDefault(m.to))) continue;
         for (const auto& [page, before] : pages_) pages.push_back(page);
         // Links that named a folder without a default page may lead to this one now.
-        for (const std::string& folder : {std::string(PathDirectory(m.from)),
-                                          std::string(PathDirectory(m.to))}) {
+        for (const std::string& folder :
+             {std::string(PathDirectory(m.from)), std::string(PathDirectory(m.to))}) {
             if (ENode* node = site_.FindExactNode(folder)) {
-                const std::string path = site_.SiteRelativePath(node);
-                for (const std::string& key : {path, path + "/"}) {
+                std::string key = site_.SiteRelativePath(node);
+                for (int slash = 0; slash < 2; ++slash, key.push_back('/')) {
                     auto [from, to] = site_.brokenLinks.equal_range(key);
                     for (auto it = from; it != to; ++it) pages.push_back(it->second.page);
                 }

@@ -190,59 +190,41 @@ bool EPageWriter::Stage(const std::string& page, const std::string& content,
     const bool sameOwner =
         (st.st_uid == uid && st.st_gid == gid) || ::fchown(fd, st.st_uid, st.st_gid) == 0;
     const bool inPlace = st.st_nlink > 1 || !sameOwner;
-    ok = ::close(fd) == 0 && ok;
     if (!ok) {
+        ::close(fd);
         ::unlink(temp.c_str());
         writeFailed_ = true;
         log.LogErrorFile(std::string(LoadString(kTempWriteFailed)) + ": " + std::strerror(error),
                          page);
         return false;
     }
+    // Flushed (and closed) on a helper thread while the next pages are written; the commit
+    // waits for it.
+    if (!flusher_) flusher_ = std::make_unique<EFlusher>();
+    flusher_->Add(fd);
     CrashPoint();
     if (previous) *previous = std::move(replaced);
-    staged_.push_back({page, target, temp, st.st_dev, inPlace, inPlace ? out : std::string()});
+    staged_.push_back({page, target, temp, inPlace, inPlace ? out : std::string()});
     return true;
 }
 
-namespace {
-
-// One flush per file system: every staged file (before the pages are replaced) or every
-// replacement (after) reaches the disk.
-void SyncFileSystems(const std::vector<std::string>& paths, const std::vector<dev_t>& devices) {
-    std::vector<dev_t> flushed;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (std::find(flushed.begin(), flushed.end(), devices[i]) != flushed.end()) continue;
-        flushed.push_back(devices[i]);
-        int fd = ::open(paths[i].c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::syncfs(fd);
-            ::close(fd);
-        }
-    }
-}
-
-}  // namespace
-
 std::vector<std::string> EPageWriter::Commit(
     const std::function<void(const std::string&)>& replaced) {
-    std::vector<std::string> failed, temps, targets;
-    std::vector<dev_t> devices;
-    for (const Staged& s : staged_) {
-        temps.push_back(s.temp);
-        targets.push_back(s.target);
-        devices.push_back(s.device);
-    }
+    std::vector<std::string> failed, folders;
+    for (const Staged& s : staged_) folders.emplace_back(PathDirectory(s.target));
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     // The record of every page is on the disk before the first page is replaced, and so is
     // every new page.
-    if (!EWriteAhead::Instance().SyncPages()) {
+    const bool flushed = !flusher_ || flusher_->Finish();
+    if (!flushed || !EWriteAhead::Instance().SyncPages()) {
         writeFailed_ = true;
         for (const Staged& s : staged_) {
-            ELog::Instance().LogErrorFile(kNoRecord, s.page);
+            ELog::Instance().LogErrorFile(flushed ? kNoRecord : kTempWriteFailed, s.page);
             failed.push_back(s.page);
         }
         return failed;  // the destructor removes the staged files
     }
-    SyncFileSystems(temps, devices);
     for (Staged& s : staged_) {
         if (!Replace(s)) {
             ::unlink(s.temp.c_str());
@@ -253,7 +235,8 @@ std::vector<std::string> EPageWriter::Commit(
         if (replaced) replaced(s.page);
     }
     staged_.clear();
-    SyncFileSystems(targets, devices);
+    // The renames: their folders (a page written in place was flushed as it was written).
+    FlushToDisk(folders);
     return failed;
 }
 

@@ -10,12 +10,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/platform/FileUtils.h"
+#include "core/platform/Flusher.h"
 
 namespace tw {
 
@@ -35,9 +37,10 @@ struct Splice {
     std::string text;         // what goes there
 };
 
-// Rewrites many pages as one step: each new page is written beside its page, one flush per
-// file system makes them durable, then each is renamed over its page. Pages staged but not
-// committed are left as they were.
+// Rewrites many pages as one step: each new page is written beside its page, the new files
+// are flushed (several at once, and nothing else of the file system), then each is renamed
+// over its page and the folders are flushed. Pages staged but not committed are left as they
+// were.
 class EPageWriter {
   public:
     EPageWriter() = default;
@@ -73,13 +76,13 @@ class EPageWriter {
   private:
     struct Staged {
         std::string page, target, temp;
-        dev_t device;
         bool inPlace = false;
         std::string bytes;  // the new bytes, for a page written in place
     };
     bool Replace(Staged& staged);
 
     std::vector<Staged> staged_;
+    std::unique_ptr<EFlusher> flusher_;  // the staged files, flushed while others are written
     std::string siteFolder_, refusal_;
     ContentCheck lastWritten_;
     bool writeFailed_ = false;

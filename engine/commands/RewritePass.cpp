@@ -1,8 +1,11 @@
 #include "engine/commands/RewritePass.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <set>
+#include <thread>
 
 #include "core/platform/FileUtils.h"
 #include "core/platform/WholeFile.h"
@@ -36,8 +39,50 @@ std::set<EHtmlNode*> AliasesAmong(const std::vector<EHtmlNode*>& pages) {
 
 }  // namespace
 
+namespace {
+
+// A page read and spliced ahead of its staging.
+struct Prepared {
+    bool read = false;
+    int error = 0;
+    std::string content;
+    std::vector<Splice> splices;
+};
+
+// Reads and splices pages [first, first + count) on every core: parsing is most of a pass's
+// work, and each page's depends on no other's.
+std::vector<Prepared> Prepare(const std::vector<EHtmlNode*>& pages, std::size_t first,
+                              std::size_t count, const std::set<EHtmlNode*>& aliases,
+                              const PageSplicer& splicer) {
+    std::vector<Prepared> prepared(count);
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k = next++; k < count; k = next++) {
+            EHtmlNode* page = pages[first + k];
+            if (aliases.count(page)) continue;
+            Prepared& p = prepared[k];
+            p.read = ReadWholeFile(page->GetPath(), p.content);
+            if (!p.read) {
+                p.error = errno;
+                continue;
+            }
+            p.splices = splicer(*page, first + k, p.content);
+            if (p.splices.empty()) std::string().swap(p.content);
+        }
+    };
+    const std::size_t helpers =
+        std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency())) - 1;
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    return prepared;
+}
+
+}  // namespace
+
 RewriteOutcome RewritePages(EAppSite& site, const std::vector<EHtmlNode*>& pages,
-                            const PageSplicer& splicer) {
+                            const PageSplicer& splicer, const SplicedPage& spliced) {
     RewriteOutcome out;
     EPageWriter writer;
     writer.SetSiteFolder(site.GetDirectory());
@@ -47,32 +92,40 @@ RewriteOutcome RewritePages(EAppSite& site, const std::vector<EHtmlNode*>& pages
     progress->Begin(LoadString(kUpdatingLinks), static_cast<int>(2 * pages.size()), nullptr);
     const std::set<EHtmlNode*> aliases = AliasesAmong(pages);
     std::vector<EHtmlNode*> staged;  // the page of each change, in order
-    for (std::size_t i = 0; i < pages.size() && !out.cancelled; ++i) {
-        EHtmlNode* page = pages[i];
-        progress->SetFolder(page->GetDirectory(), &out.cancelled);
-        if (out.cancelled) break;
-        progress->Step(page->GetPath(), 1);
-        if (aliases.count(page)) continue;
-        std::string content;
-        if (!ReadWholeFile(page->GetPath(), content)) {
-            // Its links may lead to what changed: the user must hear that it was not looked at.
-            out.problems.push_back(page->GetPath() + ": could not be read (" +
-                                   std::strerror(errno) + "); its links were not rewritten");
-            continue;
+    // Pages are read a batch at a time, so that a cancel is heard soon and memory stays small.
+    constexpr std::size_t kBatch = 64;
+    for (std::size_t first = 0; first < pages.size() && !out.cancelled && !writer.WriteFailed();
+         first += kBatch) {
+        const std::size_t count = std::min(kBatch, pages.size() - first);
+        std::vector<Prepared> prepared = Prepare(pages, first, count, aliases, splicer);
+        for (std::size_t k = 0; k < count && !out.cancelled; ++k) {
+            EHtmlNode* page = pages[first + k];
+            progress->SetFolder(page->GetDirectory(), &out.cancelled);
+            if (out.cancelled) break;
+            progress->Step(page->GetPath(), 1);
+            if (aliases.count(page)) continue;
+            Prepared& p = prepared[k];
+            if (!p.read) {
+                // Its links may lead to what changed: the user must hear it was not looked at.
+                out.problems.push_back(page->GetPath() + ": could not be read (" +
+                                       std::strerror(p.error) + "); its links were not rewritten");
+                continue;
+            }
+            if (p.splices.empty()) continue;
+            if (spliced) spliced(*page, p.content, p.splices);
+            std::string why;
+            std::optional<PageChange> change =
+                StageChange(writer, page->GetPath(), p.content, p.splices, &why);
+            std::string().swap(p.content);
+            if (writer.WriteFailed()) break;
+            if (!change) {
+                out.problems.push_back(why);
+                out.notRewritten.push_back(page);
+                continue;
+            }
+            out.changes.push_back(std::move(*change));
+            staged.push_back(page);
         }
-        std::vector<Splice> splices = splicer(*page, i, content);
-        if (splices.empty()) continue;
-        std::string why;
-        std::optional<PageChange> change =
-            StageChange(writer, page->GetPath(), content, splices, &why);
-        if (writer.WriteFailed()) break;
-        if (!change) {
-            out.problems.push_back(why);
-            out.notRewritten.push_back(page);
-            continue;
-        }
-        out.changes.push_back(std::move(*change));
-        staged.push_back(page);
     }
     out.writeFailed = writer.WriteFailed();
     // A cancel or a failed write leaves every page as it was; otherwise all are replaced

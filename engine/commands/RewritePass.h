@@ -22,9 +22,15 @@ class EAppSite;
 class EHtmlNode;
 
 // The new texts for a page (`index`: its place in the list given to the pass), from the
-// bytes read; none when the page keeps its bytes.
+// bytes read; none when the page keeps its bytes. The pass calls it on several cores at once,
+// for different pages: it may change the page's node (its parsed URLs), and only read the
+// rest of the site.
 using PageSplicer =
     std::function<std::vector<Splice>(EHtmlNode& page, std::size_t index, const std::string&)>;
+// Told of each page's splices with its bytes, one page after the other in the pass's order,
+// before the page is staged (a log of the rewrites).
+using SplicedPage = std::function<void(EHtmlNode& page, const std::string& bytes,
+                                       const std::vector<Splice>& splices)>;
 
 struct RewriteOutcome {
     std::vector<PageChange> changes;       // the pages rewritten, stamped after the commit
@@ -37,7 +43,7 @@ struct RewriteOutcome {
 };
 
 RewriteOutcome RewritePages(EAppSite& site, const std::vector<EHtmlNode*>& pages,
-                            const PageSplicer& splicer);
+                            const PageSplicer& splicer, const SplicedPage& spliced = {});
 
 // What the pass would write, changing nothing: each page that would change, its bytes before
 // and after, and how many URLs.

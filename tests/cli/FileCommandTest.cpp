@@ -107,8 +107,8 @@ TEST_F(FileCommandTest, UndoRedoAndHistoryAcrossRuns) {
     // Another site's command is another history.
     WriteFile("other/index.html", "<a href=x.html>x</a>\n");
     WriteFile("other/x.html", "");
-    ASSERT_EQ(Tw({"rename", "--site-dir", PathOf("other"), PathOf("other/x.html"), "y.html"}).status,
-              0);
+    ASSERT_EQ(
+        Tw({"rename", "--site-dir", PathOf("other"), PathOf("other/x.html"), "y.html"}).status, 0);
     auto after = Snapshot();
     const std::string history = Tw({"history", "--site-dir", site}).out;
     EXPECT_EQ(history.substr(0, history.find('\n')), "history of " + site);
@@ -120,8 +120,8 @@ TEST_F(FileCommandTest, UndoRedoAndHistoryAcrossRuns) {
     Run here = RunProgram({"sh", "-c", "cd '" + site + "/new' && '" + TW_CLI + "' undo"});
     EXPECT_EQ(here.out, "undid move of \"docs\" in " + site + "\n");
     EXPECT_EQ(Snapshot(), before);
-    Run nowhere = RunProgram({"sh", "-c", "cd '" + PathOf("elsewhere") + "' && '" + TW_CLI +
-                                             "' undo 2>&1"});
+    Run nowhere =
+        RunProgram({"sh", "-c", "cd '" + PathOf("elsewhere") + "' && '" + TW_CLI + "' undo 2>&1"});
     EXPECT_EQ(nowhere.status, 2);
     EXPECT_NE(nowhere.out.find("is in no site"), std::string::npos) << nowhere.out;
     EXPECT_NE(nowhere.out.find(PathOf("other")), std::string::npos) << nowhere.out;

@@ -83,7 +83,8 @@ TEST_F(RecoverCommandTest, AKillAtAnyPointIsRolledBackByteForByte) {
     struct Case {
         std::vector<std::string> prepare, args;
         const std::map<std::string, std::string>&rolledBack, &finished;
-    } cases[] = {{{}, Move(), before, after}, {Move(), {"undo", "--site-dir", PathOf("site")}, after, before}};
+    } cases[] = {{{}, Move(), before, after},
+                 {Move(), {"undo", "--site-dir", PathOf("site")}, after, before}};
     for (const Case& c : cases) {
         int kills = 0;
         for (int n = 1; n < 200; ++n) {

@@ -89,8 +89,7 @@ TEST_F(UndoTest, ThirtyMixedCommandsAreUndoneAndRedoneByteForByte) {
         Run run = Tw(args);
         // 1: done, saying which links it broke (the last two break links on purpose).
         ASSERT_LE(run.status, 1) << args[0] << " " << args.back() << "\n" << run.out;
-        ASSERT_TRUE(run.status == 0 || run.out.find("now broken") != std::string::npos)
-            << run.out;
+        ASSERT_TRUE(run.status == 0 || run.out.find("now broken") != std::string::npos) << run.out;
     }
     const auto end = Snapshot();
     ASSERT_NE(end, start);
@@ -139,8 +138,7 @@ TEST_F(UndoTest, ACommandSaysWhichLinksItBreaks) {
     MakeFolder("site/deep/er");
     Run copy = Tw({"cp", "--site-dir", site, S("found.html"), S("deep/er")});
     EXPECT_EQ(copy.status, 1);
-    EXPECT_NE(copy.out.find("deep/er/found.html:1: now broken \"index.html\""),
-              std::string::npos)
+    EXPECT_NE(copy.out.find("deep/er/found.html:1: now broken \"index.html\""), std::string::npos)
         << copy.out;
     // A command that keeps every link says nothing of the kind.
     Run mv = Tw({"mv", "--site-dir", site, S("docs"), S("deep")});

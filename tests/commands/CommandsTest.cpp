@@ -354,7 +354,8 @@ TEST_F(CommandsTest, TrashIsUndoneFromTheTrash) {
     ScopedScript script;
     const Listing before = Here();
     EXPECT_TRUE(history_.ExecuteCommand(std::make_unique<ETrashCommand>(W("a.htm"))));
-    DoUndoRedo(std::make_unique<ETrashCommand>(std::vector<std::string>{W("b.htm"), W("f")}, W("")));
+    DoUndoRedo(
+        std::make_unique<ETrashCommand>(std::vector<std::string>{W("b.htm"), W("f")}, W("")));
     EXPECT_EQ(Here(), Listing{});
     EXPECT_EQ(ListOf(PathOf("data/Trash/files")).size(), 4u);  // a, b, f and f/c
     EXPECT_EQ(script->statusMessages.back(), "Redone: remove of files");

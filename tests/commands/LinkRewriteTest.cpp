@@ -214,9 +214,9 @@ TEST_F(LinkRewriteTest, ACaseOnlyRenameRewritesTheOldCapitals) {
     ASSERT_TRUE(history_.ExecuteCommand(std::make_unique<ESiteRenameCommand>(S("docs"), S("Docs"))))
         << Errors();
     const std::string index = ReadFile(S("index.html"));
-    for (const char* text : {"<a href=\"Docs/intro.html#top\">", "<a href=\"/Docs/guide.html\">",
-                             "<a href=\"Docs/Intro.html\">", "url=Docs/intro.html",
-                             "go('Docs/intro.html')"})
+    for (const char* text :
+         {"<a href=\"Docs/intro.html#top\">", "<a href=\"/Docs/guide.html\">",
+          "<a href=\"Docs/Intro.html\">", "url=Docs/intro.html", "go('Docs/intro.html')"})
         EXPECT_NE(index.find(text), std::string::npos) << text << "\n" << index;
     const std::string log = log_->ReportSection()->Contents();
     EXPECT_NE(log.find("In file "), std::string::npos) << log;
