@@ -21,6 +21,8 @@
 #include "core/strings/PathText.h"
 #include "engine/commands/BrokenSince.h"
 #include "engine/commands/CommandJournal.h"
+#include "engine/commands/LinkUpdate.h"
+#include "engine/commands/RewritePass.h"
 #include "engine/commands/SiteCommands.h"
 #include "engine/commands/WriteAhead.h"
 #include "engine/maintenance/FixLinks.h"
@@ -364,6 +366,33 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries, const std::string
             return Fail(o.verb, page.path + " changed since the command: nothing was undone");
         if (!writer.Stage(page.path, content, page.undo)) ok = false;
     }
+    // Links written since the command to what it moved are pointed back (the site is read for
+    // them), once the command's own pages are known to be as it left them.
+    const std::vector<MovedPath> moves = steps.Moves();
+    std::vector<std::pair<std::string, int>> pointedBack;
+    if (!moves.empty() && !writer.WriteFailed()) {
+        SiteOptions where;
+        where.directory = entry.site;
+        where.home = FollowedPath(entry.homePage, moves);
+        where.server = entry.server;
+        std::string problem;
+        std::vector<std::string> restored;
+        for (const JournalEntry::Page& page : entry.pages) restored.push_back(page.path);
+        if (EAppSite* site = OpenSite(where, entry.site, problem)) {
+            const RewriteOutcome back = PointLinksBack(*site, moves, restored);
+            if (!back.Finished())
+                return Fail(o.verb,
+                            "a write failed; nothing was undone:\n" + ELog::Instance().ErrorText(),
+                            kProblems);
+            for (const PageChange& change : back.changes)
+                pointedBack.emplace_back(change.path, change.links);
+        } else if (problem != "cancelled") {
+            std::fprintf(stderr,
+                         "tidewright undo: links written since the command were not looked at "
+                         "(%s)\n",
+                         problem.c_str());
+        }
+    }
     // A page that cannot be written (a full disk) stops the undo before anything changed.
     std::vector<std::string> notReplaced;
     if (!writer.WriteFailed()) notReplaced = writer.Commit();
@@ -384,6 +413,11 @@ int Undo(const Options& o, std::vector<JournalEntry>& entries, const std::string
     ECommandJournal::Restamp(entries, restored);
     if (!ECommandJournal().Write(entries)) ok = false;
     std::printf("undid %s in %s\n", NameOf(entry).c_str(), folder.c_str());
+    for (const auto& [page, links] : pointedBack)
+        std::printf(
+            "pointed back %s (%d %s)\n",
+            page.starts_with(folder + kPathSep) ? page.c_str() + folder.size() + 1 : page.c_str(),
+            links, links == 1 ? "link" : "links");
     return ok ? kDone : kProblems;
 }
 

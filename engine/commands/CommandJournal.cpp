@@ -174,7 +174,7 @@ bool ECommandJournal::OnSite(const JournalEntry& entry, const std::string& folde
 void ECommandJournal::Drop(std::vector<JournalEntry>& entries, std::size_t dropped) {
     ETransferJournal gone;
     gone.Load(entries[dropped].steps);
-    const std::vector<MovedPath> moves = gone.Moves();
+    const std::vector<MovedPath> moves = gone.Moves(true);
     const std::string site = RealPath(entries[dropped].site);
     for (std::size_t i = 0; i < dropped; ++i) {
         JournalEntry& older = entries[i];

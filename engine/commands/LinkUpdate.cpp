@@ -137,6 +137,42 @@ bool ELinkUpdate::CanUndo() const {
     return PagesAsLeft(changes_);
 }
 
+RewriteOutcome PointLinksBack(EAppSite& site, const std::vector<MovedPath>& moves,
+                              const std::vector<std::string>& restored) {
+    std::vector<MovedPath> back;
+    for (auto it = moves.rbegin(); it != moves.rend(); ++it) back.push_back({it->to, it->from});
+    const std::set<std::string> skip(restored.begin(), restored.end());
+    std::set<ENode*> seen;
+    std::vector<EHtmlNode*> pages;
+    const auto note = [&](ENode* node) {
+        auto* page = dynamic_cast<EHtmlNode*>(node);
+        if (page && page->IsLinkSource() && !skip.count(page->GetPath()) &&
+            seen.insert(page).second)
+            pages.push_back(page);
+    };
+    // Only pages outside what moved: the moved pages' own links are the command's to give
+    // back (and were not written, when the command is reversing itself).
+    std::set<ENode*> moved;
+    for (const MovedPath& m : moves)
+        if (ENode* node = site.FindExactNode(m.to))
+            for (ENode* n : WithSubtree(node)) moved.insert(n);
+    for (ENode* n : moved)
+        for (ENode* referrer : site.backLinks.PagesOf(n))
+            if (!moved.count(referrer)) note(referrer);
+    ELinkRewriter rewriter(site, back);
+    return RewritePages(site, pages, [&](EHtmlNode& page, std::size_t, const std::string& bytes) {
+        return rewriter.SplicesFor(page, page.GetPath(), rewriter.Map(page.GetPath()), bytes);
+    });
+}
+
+bool ELinkUpdate::PointLinksBack() {
+    std::vector<std::string> restored;
+    for (const PageChange& change : changes_) restored.push_back(change.path);
+    const RewriteOutcome pass = tw::PointLinksBack(site_, moved_, restored);
+    problems_.insert(problems_.end(), pass.problems.begin(), pass.problems.end());
+    return pass.Finished();
+}
+
 bool ELinkUpdate::RestorePages() {
     return tw::RestorePages(changes_);
 }

@@ -17,6 +17,16 @@ class EAppSite;
 class ENode;
 class EHtmlNode;
 
+struct RewriteOutcome;
+
+// Before an undo moves items back (`moves`: as the command made them): the pages outside them
+// whose links lead to the moved items where they are now, other than `restored` (the pages
+// the undo gives their old bytes), are rewritten to lead to them where the undo puts them. A link
+// written after the command, by the user or another command, so still leads to its item after the
+// undo. Nothing is written when the pass is cancelled or a write fails.
+RewriteOutcome PointLinksBack(EAppSite& site, const std::vector<MovedPath>& moves,
+                              const std::vector<std::string>& restored);
+
 class ELinkUpdate {
   public:
     explicit ELinkUpdate(EAppSite& site) : site_(site) {}
@@ -33,6 +43,10 @@ class ELinkUpdate {
     bool CanUndo() const;
     // Gives every rewritten page its old bytes (before the files move back).
     bool RestorePages();
+    // Links to the moved items written since (in pages this update did not rewrite) are
+    // pointed back at where the undo puts them (before the files move back). False when a
+    // write failed: nothing was written.
+    bool PointLinksBack();
     // After the files moved back: nodes return, and the web follows.
     void Unapply();
 

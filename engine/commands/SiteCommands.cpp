@@ -198,7 +198,9 @@ bool TSiteMove<Move>::UndoIt() {
         if (!update_->CanUndo() || !this->journal_.CanReverse()) return false;
         std::vector<std::string> pages;
         for (const auto& change : update_->Changes()) pages.push_back(change.path);
-        // A page that cannot be given back (a full disk) stops the undo before anything moves.
+        // A page that cannot be written (a full disk) stops the undo before anything moves.
+        // (A command reversing itself wrote no links that could lead to what it moved.)
+        if (!this->abortRequested && !update_->PointLinksBack()) return false;
         if (!update_->RestorePages() && !update_->Changes().empty()) return false;
         for (const std::string& page : pages) this->journal_.Restamp(page);
         bool ok = Move::UndoIt();
@@ -327,6 +329,7 @@ bool ESiteRenameCommand::UndoIt() {
         ELog::Instance().LogErrorFile(31037, StampOf(old_).exists ? old_ : new_);
         return false;
     }
+    if (!abortRequested && !update_->PointLinksBack()) return false;
     if (!update_->RestorePages() && !update_->Changes().empty()) return false;
     bool ok = relinks_.Reverse();
     ok = ERenameCommand::UndoIt() && ok;

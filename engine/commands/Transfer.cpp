@@ -260,10 +260,10 @@ std::vector<std::string> ETransferJournal::RelinkedLinks() const {
     return links;
 }
 
-std::vector<MovedPath> ETransferJournal::Moves() const {
+std::vector<MovedPath> ETransferJournal::Moves(bool withTrashed) const {
     std::vector<MovedPath> moves;
     for (const Step& step : steps_)
-        if (step.kind == Kind::Moved || step.kind == Kind::Trashed)
+        if (step.kind == Kind::Moved || (withTrashed && step.kind == Kind::Trashed))
             moves.push_back({step.from, step.to});
     return moves;
 }

@@ -61,8 +61,8 @@ class ETransferJournal {
     // The symbolic links these steps re-pointed, where the undo leaves them: an undo makes
     // them anew, so earlier commands take their stamps again.
     std::vector<std::string> RelinkedLinks() const;
-    // The moves (and trashings) done, in order.
-    std::vector<MovedPath> Moves() const;
+    // The moves done, in order (with the items sent to the trash, when asked).
+    std::vector<MovedPath> Moves(bool withTrashed = false) const;
     // Items of these steps were moved by a later command that leaves the history: each step
     // finds its item where that command put it.
     void FollowMoves(const std::vector<MovedPath>& moves);

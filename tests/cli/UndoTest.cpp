@@ -127,6 +127,20 @@ TEST_F(UndoTest, CaseIsARealDifference) {
     EXPECT_EQ(ReadFile(S("both.html")), "<a href=Case.html>C</a> <a href=lower.html>c</a>\n");
 }
 
+// A link written after a rename, to the new name, leads to the item again once the rename is
+// undone: the undo points it back.
+TEST_F(UndoTest, AnUndoPointsBackLinksWrittenSince) {
+    const std::string site = PathOf("site");
+    ASSERT_EQ(Tw({"rename", "--site-dir", site, S("docs"), "manual"}).status, 0);
+    WriteFile("site/later.html", "<a href=\"manual/b.html\">written since</a>\n");
+    Run undo = Tw({"undo", "--site-dir", site});
+    EXPECT_EQ(undo.status, 0);
+    EXPECT_EQ(undo.out,
+              "undid rename of \"docs\" in " + site + "\npointed back later.html (1 link)\n");
+    EXPECT_EQ(ReadFile(S("later.html")), "<a href=\"docs/b.html\">written since</a>\n");
+    EXPECT_EQ(Tw({"check", site}).out.find("later.html:1: broken"), std::string::npos);
+}
+
 // Links a command breaks are listed, and the command exits 1: a folder's default page
 // renamed, a page copied where its relative links do not hold.
 TEST_F(UndoTest, ACommandSaysWhichLinksItBreaks) {
