@@ -105,9 +105,8 @@ int GDlgWarn::Run(bool* checked) {
 bool ConfirmFileDelete(QWidget* parent, const QStringList& paths) {
     SettingsStore& settings = SettingsStore::Instance();
     if (!settings.ReadBool("1WarnOnRecycle")) return true;
-    const QString note =
-        "\n\nNOTE: Undoing this command requires opening the Trash and restoring the files "
-        "from there.";
+    // Undo puts trashed items back (so long as they are still in the Trash).
+    const QString note = "\n\nUndo (Ctrl+Z) brings them back from the Trash.";
     const QString message =
         paths.size() == 1
             ? QString("Are you sure you want to send the file \"%1\" to the Trash?")
