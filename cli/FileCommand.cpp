@@ -106,7 +106,9 @@ void Print(const Options& o, const EAppSite& site, const Report& report, bool do
         out += "]}\n";
     } else {
         for (const MovedPath& m : report.done) {
-            out += std::string(word) + " " + Relative(site, m.from);
+            // Orphans go to the trash or to a folder.
+            out += std::string(o.verb == "orphans" && m.to.empty() ? "trashed" : word) + " " +
+                   Relative(site, m.from);
             if (!m.to.empty()) out += " -> " + Relative(site, m.to);
             out += "\n";
         }
