@@ -30,9 +30,11 @@ CBrowser::CBrowser(QString instanceName) : instance_(std::move(instanceName)) {
     started_.start();
     connect(&instance_, &SingleInstance::ArgumentsReceived, this,
             [this](const QStringList& arguments) {
-                // A second start: this window comes to the front and takes its arguments.
+                // A second start: this window comes to the front (as it was: a maximized window
+                // stays maximized) and takes its arguments.
                 if (!window_) return;
-                window_->showNormal();
+                window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+                window_->show();
                 window_->raise();
                 window_->activateWindow();
                 if (ready_)
@@ -58,12 +60,8 @@ bool CBrowser::Start(const QStringList& arguments) {
         const QString parent = QFileInfo(selected).absolutePath();
         selected = parent == selected ? QString() : parent;
     }
-    if (!selected.isEmpty()) {
-        if (QFileInfo(selected).isDir())
-            SelectionCoordinator::Instance().SelectDir(selected);
-        else
-            SelectionCoordinator::Instance().SelectFile(selected);
-    }
+    startPath_ = selected;
+    SelectStartPath();
     window_ = std::make_unique<CMainFrame>();
     CMainFrame* window = window_.get();
     auto services = std::make_unique<EQtServices>(
@@ -96,9 +94,20 @@ bool CBrowser::Start(const QStringList& arguments) {
     return true;
 }
 
+void CBrowser::SelectStartPath() {
+    if (startPath_.isEmpty()) return;
+    if (QFileInfo(startPath_).isDir())
+        SelectionCoordinator::Instance().SelectDir(startPath_);
+    else
+        SelectionCoordinator::Instance().SelectFile(startPath_);
+}
+
 void CBrowser::FirstIdle() {
     if (ready_) return;
     SelectionCoordinator& selection = SelectionCoordinator::Instance();
+    // While the splash showed, the panes may have reported their first rows (the computer):
+    // the last session's selection is taken again, unless the arguments choose another.
+    SelectStartPath();
     const QString folder = selection.CurrentFolder();
     ESiteRegistry::Instance().LoadAllSites();
     selection.Enable(true);

@@ -42,6 +42,8 @@ class CBrowser : public QObject {
 
   private:
     void FirstIdle();
+    // The selection of the last session ("SelectedPath", or the nearest folder above it).
+    void SelectStartPath();
     void TakeScreenshots(const QString& file);
     // Command-line arguments, at start-up or handed over by a second start: "--track DIR"
     // tracks a folder as a site; any other path is selected. At start-up "--startup-time"
@@ -55,6 +57,7 @@ class CBrowser : public QObject {
     std::unique_ptr<ScopedUiServices> services_;
     std::unique_ptr<Splash> splash_;
     QStringList pending_, arguments_;
+    QString startPath_;
     bool ready_ = false;
     int screenshotStep_ = 0;                   // where --screenshot has got to
     std::vector<std::function<void()>> tour_;  // the dialogs it pictures

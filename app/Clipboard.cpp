@@ -38,8 +38,16 @@ void OfferPaths(const QStringList& paths, bool copy) {
 bool ClipboardPaths(QStringList& paths, bool& copy) {
     paths.clear();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !data->hasUrls()) return false;
-    for (const QUrl& url : data->urls())
+    if (!data) return false;
+    // The files as a list of URLs, or only in GNOME's form ("copy" or "cut", then one URL a
+    // line): each copy side offers what it offers.
+    QList<QUrl> urls = data->urls();
+    if (urls.isEmpty() && data->hasFormat(kGnome)) {
+        const QList<QByteArray> lines = data->data(kGnome).split('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            if (!lines[i].trimmed().isEmpty()) urls << QUrl::fromEncoded(lines[i].trimmed());
+    }
+    for (const QUrl& url : urls)
         if (url.isLocalFile()) paths << url.toLocalFile();
     // Copy unless a file manager said cut.
     copy = true;

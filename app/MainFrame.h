@@ -90,6 +90,8 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void RunQuickStart(bool atStartup);
     // Activation as the window system reports it; public for tests, which have no focus.
     void SetApplicationActive(bool active);
+    // The watcher of the tracked sites' folders (its reports, for tests).
+    const ChangeNotifier& Notifier() const { return notifier_; }
 
   signals:
     // A reload check ran after changes made while the application was inactive.

@@ -22,7 +22,7 @@ bool AskForNewTarget(QWidget* parent, const QString& link) {
     return QMessageBox::question(
                parent, "Tidewright",
                QString("Please select a new target to fix/replace this link.\n"
-                       "You can use the arrow buttons below the \"Fix it\" button or the \"F3\" "
+                       "You can use the arrow buttons beside the target field or the \"F3\" "
                        "and \"Shift+F3\"\nkeys to search forward and backward in the local files "
                        "list.\n\nClick \"OK\" to search forward for the next file named \"%1\".")
                    .arg(name),

@@ -106,7 +106,8 @@ bool ConfirmFileDelete(QWidget* parent, const QStringList& paths) {
     SettingsStore& settings = SettingsStore::Instance();
     if (!settings.ReadBool("1WarnOnRecycle")) return true;
     // Undo puts trashed items back (so long as they are still in the Trash).
-    const QString note = "\n\nUndo (Ctrl+Z) brings them back from the Trash.";
+    const QString note = paths.size() == 1 ? "\n\nUndo (Ctrl+Z) brings it back from the Trash."
+                                           : "\n\nUndo (Ctrl+Z) brings them back from the Trash.";
     const QString message =
         paths.size() == 1
             ? QString("Are you sure you want to send the file \"%1\" to the Trash?")

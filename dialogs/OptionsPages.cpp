@@ -161,7 +161,9 @@ class ColumnsPage : public OptionsPage {
         header_->setSectionsMovable(true);
         header_->setSectionsClickable(true);
         header_->setSortIndicatorShown(true);
-        header_->setMinimumHeight(header_->sizeHint().height());
+        // One row of headings, as tall as the font needs: the page's spare height goes below.
+        header_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        header_->setFixedHeight(header_->sizeHint().height());
         header_->setDefaultSectionSize(80);
         sortBy_->setObjectName("sortBy");
         sortBy_->addItems(columns);
@@ -196,21 +198,32 @@ class ColumnsPage : public OptionsPage {
         std::vector<ColumnLayout> columns = settings.LoadColumnLayout(columnsKey_);
         std::sort(columns.begin(), columns.end(),
                   [](const ColumnLayout& a, const ColumnLayout& b) { return a.order < b.order; });
+        widths_.assign(static_cast<std::size_t>(header_->count()), 0);
         for (const ColumnLayout& column : columns)
-            if (column.id >= 0 && column.id < header_->count())
+            if (column.id >= 0 && column.id < header_->count()) {
                 header_->moveSection(header_->visualIndex(column.id),
                                      std::clamp(column.order, 0, header_->count() - 1));
+                widths_[static_cast<std::size_t>(column.id)] = column.width;
+            }
         const SortIndex sort = settings.ReadSortIndex(sortKey_);
         ShowSort(std::clamp(sort.column, 0, header_->count() - 1), sort.ascending);
     }
     void Save() override {
         std::vector<ColumnLayout> columns;
-        for (int id = 0; id < header_->count(); ++id)
-            columns.push_back({id, header_->visualIndex(id), header_->sectionSize(id)});
+        // The order is this page's; the widths stay the list's own (the page shows every
+        // heading at one width).
+        for (int id = 0; id < header_->count(); ++id) {
+            const std::size_t at = static_cast<std::size_t>(id);
+            const int width =
+                at < widths_.size() && widths_[at] > 0 ? widths_[at] : header_->sectionSize(id);
+            columns.push_back({id, header_->visualIndex(id), width});
+        }
         SettingsStore& settings = SettingsStore::Instance();
         settings.SaveColumnLayout(columnsKey_, columns, false);
         settings.WriteSortIndex(sortKey_, {sortBy_->currentIndex(), ascending_->isChecked()});
     }
+
+    void AddStretch() { layout_->addStretch(1); }
 
   protected:
     QVBoxLayout* layout_;
@@ -223,6 +236,7 @@ class ColumnsPage : public OptionsPage {
     }
 
     std::string columnsKey_, sortKey_;
+    std::vector<int> widths_;  // the list's column widths, as the settings hold them
     QStandardItemModel model_;
     QHeaderView* header_;
     QComboBox* sortBy_;
@@ -330,7 +344,9 @@ class DnDPage : public OptionsPage {
             actions_[i] = new QComboBox(this);
             actions_[i]->setObjectName(kKeys[i]);
             actions_[i]->addItems({"Move", "Copy", "Shortcut", "Show menu"});
-            form->addRow(actions_[i], new QLabel(texts[i], this));
+            auto* label = new QLabel(texts[i], this);
+            label->setWordWrap(true);  // a narrow dialog wraps the text instead of clipping it
+            form->addRow(actions_[i], label);
             connect(actions_[i], &QComboBox::activated, this, [this] { MatchScheme(); });
         }
         connect(schemes_, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -468,9 +484,13 @@ OptionsPage* MakeOptionsPage(int id, const GDlgOptions::Host& host, QWidget* par
             return new AppearancePage(host, parent);
         case GDlgOptions::kFolders:
             return new FoldersPage(parent);
-        case GDlgOptions::kFiles:
-            return new ColumnsPage("File View", {"Name", "Bad links", "Size", "Type", "Date"},
-                                   "Sort files by:", "FileViewColumns", "1FileViewSorting", parent);
+        case GDlgOptions::kFiles: {
+            auto* page =
+                new ColumnsPage("File View", {"Name", "Bad links", "Size", "Type", "Date"},
+                                "Sort files by:", "FileViewColumns", "1FileViewSorting", parent);
+            page->AddStretch();  // the page's spare height goes below its rows
+            return page;
+        }
         case GDlgOptions::kDetails:
             return new DetailsPage(parent);
         case GDlgOptions::kFileManage:

@@ -49,6 +49,11 @@ GViewFile::GViewFile(QWidget* parent) : TFileDragDrop<QTreeView>(parent) {
     EnableFileDragDrop();
     setItemDelegate(new BoldSelectionDelegate(this));
     header()->setSectionsMovable(true);
+    reread_.setSingleShot(true);
+    reread_.setInterval(300);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, &reread_,
+            qOverload<>(&QTimer::start));
+    connect(&reread_, &QTimer::timeout, this, &GViewFile::Reread);
     // The widths of the file manager this follows, never narrower than a heading.
     const int widths[] = {150, 55, 50, 100, 120};
     for (int column = 0; column < kColumns; ++column)
@@ -82,6 +87,10 @@ GViewFile::GViewFile(QWidget* parent) : TFileDragDrop<QTreeView>(parent) {
 void GViewFile::ShowFolder(const QString& wanted) {
     QString folder = Bare(wanted);
     if (!folder.isEmpty() && !QFileInfo(folder).isDir()) folder = QFileInfo(folder).absolutePath();
+    if (folder != folder_) {
+        if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
+        if (!folder.isEmpty()) watcher_.addPath(folder);
+    }
     programmatic_ = true;
     folder_ = folder;
     model_.Fill(folder);
@@ -102,21 +111,59 @@ void GViewFile::Apply(const ChangeBatch& batch) {
             refill = true;
         }
     }
+    // The selection follows a renamed item and loses one that is gone; either way the rest of
+    // the window hears of it, so that no pane or command works on a path that no longer is.
+    const QStringList before = DraggedPaths();
+    const QStringList selected = Surviving(before, batch.renamed);
     if (refill) {
-        const QStringList selected = DraggedPaths();
         ShowFolder(folder_);
         SelectPaths(selected);
+    } else {
+        programmatic_ = true;
+        for (const std::string& path : batch.removed) model_.Remove(QString::fromStdString(path));
+        for (const auto& [from, to] : batch.renamed) {
+            model_.Remove(QString::fromStdString(from));
+            model_.Add(QString::fromStdString(to));
+        }
+        for (const std::string& path : batch.added) model_.Add(QString::fromStdString(path));
+        // A rewritten page has a new size and time: its row is read again.
+        for (const std::string& page : batch.pages) model_.Add(QString::fromStdString(page));
+        if (!batch.pages.empty() || batch.orphans) model_.RefreshMarks();
+        programmatic_ = false;
+        if (selected != before) SelectPaths(selected);
+    }
+    if (DraggedPaths() != before) Report();
+}
+
+QStringList GViewFile::Surviving(
+    const QStringList& before,
+    const std::vector<std::pair<std::string, std::string>>& renamed) const {
+    QStringList selected;
+    for (const QString& path : before) {
+        QString now = path;
+        for (const auto& [from, to] : renamed)
+            if (path.toStdString() == from) now = QString::fromStdString(to);
+        if (QFileInfo::exists(now) || QFileInfo(now).isSymLink()) selected << now;
+    }
+    return selected;
+}
+
+void GViewFile::Reread() {
+    if (folder_.isEmpty()) return;
+    const QStringList before = DraggedPaths();
+    if (!QFileInfo(folder_).isDir()) {
+        // The folder itself went: the window moves to the nearest one that is there.
+        QString up = folder_;
+        while (!up.isEmpty() && !QFileInfo(up).isDir()) {
+            const QString parent = QFileInfo(up).absolutePath();
+            up = parent == up ? QString() : parent;
+        }
+        app::SelectionCoordinator::Instance().SelectDir(up.isEmpty() ? "/" : up, nullptr);
         return;
     }
-    programmatic_ = true;
-    for (const std::string& path : batch.removed) model_.Remove(QString::fromStdString(path));
-    for (const auto& [from, to] : batch.renamed) {
-        model_.Remove(QString::fromStdString(from));
-        model_.Add(QString::fromStdString(to));
-    }
-    for (const std::string& path : batch.added) model_.Add(QString::fromStdString(path));
-    if (!batch.pages.empty() || batch.orphans) model_.RefreshMarks();
-    programmatic_ = false;
+    ShowFolder(folder_);
+    SelectPaths(Surviving(before, {}));
+    if (DraggedPaths() != before) Report();
 }
 
 int GViewFile::RowOf(const QString& path) const {

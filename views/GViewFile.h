@@ -2,9 +2,16 @@
 // The file pane's list: the folders and files of the current folder with the columns "Name",
 // "Bad links", "Size", "Type" and "Date", sortable by any of them. A page of a tracked site
 // shows how many broken links it has; an orphan file is struck through. Selections are
-// reported to the selection coordinator; a folder opened here becomes the current folder.
+// reported to the selection coordinator; a folder opened here becomes the current folder. The
+// folder shown is watched: what other programs make or remove in it appears without F5.
 
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QTreeView>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/components/FileDragDrop.h"
 #include "views/FileListModel.h"
@@ -75,10 +82,19 @@ class GViewFile : public ui::TFileDragDrop<QTreeView> {
 
   private:
     void Report();
+    // The folder shown, read again (files made or removed by other programs), the selection
+    // kept where its items still are.
+    void Reread();
+    // Keeps the selection where its items still are (a renamed one under its new name), and
+    // tells the window when that changed it.
+    QStringList Surviving(const QStringList& before,
+                          const std::vector<std::pair<std::string, std::string>>& renamed) const;
 
     FileListModel model_;
     QString folder_;
     bool programmatic_ = false;
+    QFileSystemWatcher watcher_;  // the folder shown
+    QTimer reread_;               // one reading for a burst of changes
 };
 
 }  // namespace tw::views

@@ -76,7 +76,8 @@ void Report(ParseResult& status, ESection* section, EFileNode* node, std::uint32
     std::uint32_t line = node ? node->LineFromOffset(errorOffset + baseOffset) : 0;
     section->RecordSyntaxError(node ? node->GetPath() : std::string(), static_cast<int>(line),
                                SyntaxMessage(LoadString(messageId), Context(s, from, to, false)));
-    section->WriteResLineAt(static_cast<int>(line), messageId);
+    // The message is text ('no starting "<"'): in an HTML log it must not become markup.
+    section->WriteLineAt(static_cast<int>(line), section->Escape(LoadString(messageId)));
     section->Write("\t");
     section->WriteLine(Context(s, from, to, true));
     section->Write("\tin ");

@@ -764,7 +764,7 @@ class Extractor {
         int line = static_cast<int>(page_.LineFromOffset(end + 1));
         section_->RecordSyntaxError(page_.GetPath(), line,
                                     SyntaxMessage(LoadMessage(28696, {name}), {}));
-        section_->WriteResLineAt(line, 28696, name);
+        section_->WriteLineAt(line, section_->Escape(LoadMessage(28696, {name})));
         section_->Write("\t");
         section_->WriteFileRefLine(ShortenPath(page_.GetPath(), 58));
     }

@@ -264,8 +264,16 @@ bool LoadSite(EAppSite& site, const LoadOptions& options) {
     // show good pages as orphans and broken links as none.
     if (state != LoadState::Loaded) {
         site.Clear();
+        site.MarkTracking(false);
         ProgressPasses::Announce(0);
         if (state == LoadState::OutOfMemory) ui.MessageBox(LoadString(138));
+        // Said where the user looks: the site's marks and counts are gone with it.
+        if (state == LoadState::Cancelled)
+            ui.ShowStatusMessage("Loading of \"" + site.GetName() +
+                                     "\" was cancelled: it is not tracked until it is loaded "
+                                     "again (Site, Reload Site)",
+                                 true);
+        EChanges::Instance().Everything();
     }
     site.SetLoadState(state);
     EChanges::Instance().FolderChanged(site.GetDirectory());
