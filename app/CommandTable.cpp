@@ -27,6 +27,11 @@ const std::vector<MenuCommand>& MenuCommands() {
         {"&Edit", "", kSeparator, {}},
         {"&Edit", "Select &All Files\tCtrl+A", kSelectAll, {}},
         {"&Edit", "&Invert Selection", kInvertSelection, {}},
+        {"&View", "&Back\tAlt+Left", kBack, {}},
+        {"&View", "&Forward\tAlt+Right", kForward, {}},
+        {"&View", "&Up One Level\tAlt+Up", kUpOneLevel, {}},
+        {"&View", "Go to &Location...\tCtrl+L", kLocation, {}},
+        {"&View", "", kSeparator, {}},
         {"&View", "Show &Titles", kShowTitles, {}},
         {"&View", "Show &Details/Links View (3rd pane)", kShowRight, {}},
         {"&View", "", kSeparator, {}},
@@ -86,6 +91,10 @@ bool CommandEnabled(CommandId id, const CommandState& s) {
             return s.canUndo;
         case kRedo:
             return s.canRedo;
+        case kBack:
+            return s.canGoBack;
+        case kForward:
+            return s.canGoForward;
         case kPaste:
             return s.clipboardHasFiles;
         case kReloadSite:

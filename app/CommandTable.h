@@ -48,6 +48,9 @@ enum CommandId : int {
     kVersionFaq = 32914,
     kAbout = 57664,
     kUpOneLevel = 32778,
+    kBack = 32940,
+    kForward = 32941,
+    kLocation = 32942,
     kViewDetails = 32820,
     kViewLinks = 32821,
     kWindowConfigurations = 32835,
@@ -78,7 +81,8 @@ struct CommandState {
     bool anyEditable = false;        // the selection holds an image or an HTML file
     bool canUndo = false, canRedo = false;
     bool clipboardHasFiles = false;
-    bool inSite = false;  // the current path lies in a defined site
+    bool inSite = false;                           // the current path lies in a defined site
+    bool canGoBack = false, canGoForward = false;  // the folder trail
 };
 
 bool CommandEnabled(CommandId id, const CommandState& state);

@@ -112,6 +112,9 @@ bool Handled(CommandId id) {
         case kEditFiles:
         case kAbout:
         case kUpOneLevel:
+        case kBack:
+        case kForward:
+        case kLocation:
         case kViewDetails:
         case kViewLinks:
         case kWindowConfigurations:
@@ -207,18 +210,16 @@ void CMainFrame::BuildMenus() {
         actions_.insert(id, action);
     }
     // The pane toolbars' own commands, which no menu lists.
-    const std::pair<CommandId, const char*> toolbarOnly[] = {
-        {kUpOneLevel, "Up One Level"}, {kViewDetails, "View details"}, {kViewLinks, "View links"}};
+    const std::pair<CommandId, const char*> toolbarOnly[] = {{kViewDetails, "View details"},
+                                                             {kViewLinks, "View links"}};
     auto* pageViews = new QActionGroup(this);
     for (const auto& [id, text] : toolbarOnly) {
         auto* action = new QAction(text, this);
         const CommandId command = id;
         connect(action, &QAction::triggered, this, [this, command] { Run(command); });
         actions_.insert(id, action);
-        if (id != kUpOneLevel) {
-            action->setCheckable(true);
-            pageViews->addAction(action);
-        }
+        action->setCheckable(true);
+        pageViews->addAction(action);
     }
     actions_
         .value(SettingsStore::Instance().ReadBool("0PreferLinkView") ? kViewLinks : kViewDetails)
@@ -241,6 +242,8 @@ void CMainFrame::BuildMenus() {
         {kAbout, {"help-about", QStyle::SP_MessageBoxInformation}},
         {kExit, {"application-exit", QStyle::SP_DialogCloseButton}},
         {kUpOneLevel, {"go-up", QStyle::SP_FileDialogToParent}},
+        {kBack, {"go-previous", QStyle::SP_ArrowBack}},
+        {kForward, {"go-next", QStyle::SP_ArrowForward}},
         {kViewDetails, {"document-properties", QStyle::SP_FileDialogInfoView}},
         {kViewLinks, {"view-list-details", QStyle::SP_FileDialogDetailedView}},
         {kNewFolder, {"folder-new", QStyle::SP_FileDialogNewFolder}},
@@ -360,10 +363,20 @@ void CMainFrame::BuildPaneToolBars() {
     historyBox_ = new views::GPathCB;
     historyBox_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     tree_->ToolBar()->addWidget(historyBox_);
-    connect(historyBox_, &views::GPathCB::FolderChosen, this,
-            [](const QString& folder) { SelectionCoordinator::Instance().SelectDir(folder); });
-    for (CommandId id : {kUpOneLevel, kOpenFiles, kEditFiles, kPrintFile, kSeparator, kNewFolder,
-                         kNewShortcut, kSeparator, kDeleteFiles, kRenameFile}) {
+    connect(historyBox_, &views::GPathCB::FolderChosen, this, [this](const QString& path) {
+        // A folder chosen from the list or typed; a typed file is selected in its folder.
+        SelectionCoordinator& selection = SelectionCoordinator::Instance();
+        const QFileInfo info(path);
+        if (info.isDir())
+            selection.SelectDir(path);
+        else if (info.exists())
+            selection.SelectFile(path);
+        else
+            ShowStatusMessage("There is no folder or file " + path, true);
+    });
+    for (CommandId id :
+         {kBack, kForward, kUpOneLevel, kOpenFiles, kEditFiles, kPrintFile, kSeparator, kNewFolder,
+          kNewShortcut, kSeparator, kDeleteFiles, kRenameFile}) {
         if (id == kSeparator)
             files_->ToolBar()->addSeparator();
         else
@@ -601,6 +614,8 @@ CommandState CMainFrame::CurrentState() const {
     state.clipboardHasFiles = ClipboardPaths(clipboard, copy);
     state.canUndo = history_.CanUndo();
     state.canRedo = history_.CanRedo();
+    state.canGoBack = trail_.CanGoBack();
+    state.canGoForward = trail_.CanGoForward();
     state.inSite = state.hasFile && ESiteRegistry::Instance().FindTrackedSite(file);
     return state;
 }
@@ -767,6 +782,13 @@ void CMainFrame::Run(CommandId id) {
             break;
         case kUpOneLevel:
             selection.SelectDir(QFileInfo(selection.CurrentFile()).absolutePath());
+            break;
+        case kBack:
+        case kForward:
+            StepThroughTrail(id == kBack);
+            break;
+        case kLocation:
+            historyBox_->EditLocation();
             break;
         case kTrackSite:
             TrackWebSite();
@@ -1187,7 +1209,25 @@ void CMainFrame::OnSelectionChanged(QObject* source) {
     ShowPageCounts();
     StartCounts();
     historyBox_->Remember(selection.CurrentFolder());
+    if (!stepping_) trail_.Visit(selection.CurrentFolder().toStdString());
     thirdPane_->Update(selection.CurrentFile(), selection.Selection(), selection.IsFolder());
+    UpdateCommands();
+}
+
+void CMainFrame::StepThroughTrail(bool back) {
+    // Folders removed since are passed over.
+    for (;;) {
+        const std::string folder = back ? trail_.Back() : trail_.Forward();
+        if (folder.empty()) break;
+        if (!QFileInfo(Q(folder)).isDir()) {
+            trail_.Forget(folder);
+            continue;
+        }
+        stepping_ = true;
+        SelectionCoordinator::Instance().SelectDir(Q(folder));
+        stepping_ = false;
+        break;
+    }
     UpdateCommands();
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/ChangeNotifier.h"
 #include "app/CommandTable.h"
+#include "app/FolderTrail.h"
 #include "app/SizeCounter.h"
 #include "core/settings/SettingsStore.h"
 #include "dialogs/CommandRunner.h"
@@ -103,6 +104,8 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // Back (or Forward) to the folder before (after) the current one in the trail.
+    void StepThroughTrail(bool back);
     void BuildMenus();
     void BuildToolBars();
     void BuildPanes();
@@ -157,6 +160,8 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void AddCountParts(ui::PaneFrame* pane, SizeCounter& counter, bool& recursive);
 
     ECommandHistory history_;
+    FolderTrail trail_;      // Back and Forward
+    bool stepping_ = false;  // a selection made by Back or Forward is no new visit
     QHash<int, QAction*> actions_;
     QSplitter* splitter_ = nullptr;
     ui::GFrameTree* tree_ = nullptr;

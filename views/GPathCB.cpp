@@ -1,13 +1,34 @@
 #include "views/GPathCB.h"
 
 #include <QAbstractItemView>
+#include <QCompleter>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLineEdit>
 
 #include "core/settings/SettingsStore.h"
 
 namespace tw::views {
 
 GPathCB::GPathCB(QWidget* parent) : QComboBox(parent) {
-    setEditable(false);
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    auto* folders = new QFileSystemModel(this);
+    folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    folders->setRootPath("/");
+    auto* completer = new QCompleter(folders, this);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    lineEdit()->setCompleter(completer);
+    connect(lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        QString typed = lineEdit()->text().trimmed();
+        if (typed.startsWith('~')) typed = QDir::homePath() + typed.mid(1);
+        // The folder shown already (the box shows it once a path was gone to, and a completion
+        // popup may pass the same Enter on) is no new choice.
+        if (typed.isEmpty() ||
+            (count() > 0 && QDir::cleanPath(typed) == QDir::cleanPath(itemText(0))))
+            return;
+        emit FolderChosen(QDir::cleanPath(typed));
+    });
     // The folder pane may be narrow: the box gives way, its list still shows whole paths.
     setMinimumContentsLength(6);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -46,6 +67,11 @@ void GPathCB::Save() const {
     std::vector<std::string> folders;
     for (const QString& entry : Entries()) folders.push_back(entry.toStdString());
     SettingsStore::Instance().SaveStringList("RecentFolders", folders);
+}
+
+void GPathCB::EditLocation() {
+    setFocus(Qt::ShortcutFocusReason);
+    lineEdit()->selectAll();
 }
 
 void GPathCB::showPopup() {

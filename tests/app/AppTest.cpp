@@ -51,6 +51,7 @@
 #include "engine/services/Browse.h"
 #include "engine/services/SiteDefinition.h"
 #include "ui/components/DefineList.h"
+#include "views/GPathCB.h"
 #include "views/GViewTree.h"
 
 using namespace tw;
@@ -185,7 +186,7 @@ class AppTest : public QObject {
                           kDeleteFiles, kRenameFile,    kAttributes, kDuplicateFiles, kCut,
                           kCopy,        kPasteShortcut, kUndo,       kReloadSite};
         QTest::newRow("the root folder, undone, files on the clipboard")
-            << 2 << QList<int>{kPrintFile, kAttributes, kRedo, kPaste};
+            << 2 << QList<int>{kPrintFile, kAttributes, kRedo, kPaste, kBack};
         QTest::newRow("two folders")
             << 3 << QList<int>{kPrintFile, kNewFolder, kDeleteFiles,  kDuplicateFiles,
                                kCut,       kCopy,      kPasteShortcut};
@@ -194,16 +195,16 @@ class AppTest : public QObject {
     void commandTableEnabling() {
         QFETCH(int, state);
         QFETCH(QList<int>, enabled);
-        const QList<int> ruled = {kOpenFiles,      kEditFiles,   kPrintFile,     kNewFolder,
-                                  kNewShortcut,    kDeleteFiles, kRenameFile,    kAttributes,
-                                  kDuplicateFiles, kUndo,        kRedo,          kCut,
-                                  kCopy,           kPaste,       kPasteShortcut, kReloadSite};
+        const QList<int> ruled = {
+            kOpenFiles,  kEditFiles,  kPrintFile,      kNewFolder,  kNewShortcut, kDeleteFiles,
+            kRenameFile, kAttributes, kDuplicateFiles, kUndo,       kRedo,        kCut,
+            kCopy,       kPaste,      kPasteShortcut,  kReloadSite, kBack,        kForward};
         // hasFolder, folderIsDriveRoot, hasFile, single, fileIsDriveRoot, anyNonFolder,
-        // anyEditable, canUndo, canRedo, clipboardHasFiles, inSite
+        // anyEditable, canUndo, canRedo, clipboardHasFiles, inSite, canGoBack, canGoForward
         const CommandState states[] = {
             {},
             {true, false, true, true, false, true, true, true, false, false, true},
-            {true, true, true, true, true, false, false, false, true, true, false},
+            {true, true, true, true, true, false, false, false, true, true, false, true, false},
             {true, false, true, false, false, false, false, false, false, false, false},
         };
         for (const MenuCommand& command : MenuCommands()) {
@@ -1036,6 +1037,54 @@ class AppTest : public QObject {
         QVERIFY(later.open(QIODevice::WriteOnly));
         later.close();
         QTRY_VERIFY(files->RowOf(outside + "/notes.txt") >= 0);
+    }
+
+    // Alt+Left and Alt+Right go back and forward through the folders visited, Alt+Up and
+    // Backspace (once) to the parent, Ctrl+L to a location typed with completion.
+    void navigationKeysGoBackForwardUpAndToALocation() {
+        auto browser = Started({"--track", site_});
+        QVERIFY(browser);
+        CMainFrame* window = browser->Window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        SelectionCoordinator& selection = SelectionCoordinator::Instance();
+        for (const char* folder : {"/docs", "/img", "/new"}) {
+            selection.SelectDir(site_ + folder);
+            QTRY_COMPARE(window->Files()->Folder(), site_ + folder);
+        }
+        QVERIFY(window->Action(kBack)->isEnabled());
+        QVERIFY(!window->Action(kForward)->isEnabled());
+        window->Files()->setFocus();  // the keys work from any pane
+        QTRY_VERIFY(window->Files()->hasFocus());
+        QTest::keyClick(window, Qt::Key_Left, Qt::AltModifier);
+        QTRY_COMPARE(selection.CurrentFolder(), site_ + "/img/");
+        QTest::keyClick(window, Qt::Key_Left, Qt::AltModifier);
+        QTRY_COMPARE(selection.CurrentFolder(), site_ + "/docs/");
+        QVERIFY(window->Action(kForward)->isEnabled());
+        QTest::keyClick(window, Qt::Key_Right, Qt::AltModifier);
+        QTRY_COMPARE(selection.CurrentFolder(), site_ + "/img/");
+        // A folder removed since is passed over.
+        QVERIFY(QDir(site_ + "/new").removeRecursively());
+        QTest::keyClick(window, Qt::Key_Right, Qt::AltModifier);
+        QTRY_COMPARE(selection.CurrentFolder(), site_ + "/img/");
+        QVERIFY(!window->Action(kForward)->isEnabled());
+        QTest::keyClick(window, Qt::Key_Up, Qt::AltModifier);
+        QTRY_COMPARE(selection.CurrentFolder(), site_ + "/");
+        // Backspace in the list goes up one level, not two.
+        selection.SelectDir(site_ + "/docs");
+        window->Files()->setFocus();
+        QTest::keyClick(window->Files(), Qt::Key_Backspace);
+        QTRY_COMPARE(selection.CurrentFolder(), site_ + "/");
+        // Ctrl+L: a path typed, then Enter.
+        QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
+        QLineEdit* location = window->findChild<views::GPathCB*>()->lineEdit();
+        QTRY_VERIFY(location->hasFocus());
+        location->setText(site_ + "/docs/a.html");
+        QTest::keyClick(location, Qt::Key_Return);
+        QTRY_COMPARE(selection.CurrentFile(), site_ + "/docs/a.html");
+        location->setText(site_ + "/nowhere");
+        QTest::keyClick(location, Qt::Key_Return);
+        QTRY_VERIFY(window->StatusMessage().contains("There is no folder or file"));
     }
 
     // Cut and paste moves with the links kept valid; copy and paste into the same folder
