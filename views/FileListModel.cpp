@@ -9,12 +9,14 @@
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QPalette>
+#include <QSet>
 #include <QStyle>
 #include <algorithm>
 
 #include "core/platform/DirectoryEnumerator.h"
 #include "core/platform/SizeText.h"
 #include "engine/model/SiteRegistry.h"
+#include "views/FileIcons.h"
 
 namespace tw::views {
 namespace {
@@ -35,7 +37,9 @@ bool FileListModel::Read(const std::string& path, qsizetype nameStart, bool trac
     record.name = record.path.mid(nameStart);
     if (record.name.startsWith('.') || record.name.isEmpty()) return false;  // hidden
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;  // vanished, or a dangling link
+    if (::lstat(path.c_str(), &info) != 0) return false;  // vanished
+    record.isLink = S_ISLNK(info.st_mode);
+    if (record.isLink && ::stat(path.c_str(), &info) != 0) return false;  // a dangling link
     record.isFolder = S_ISDIR(info.st_mode);
     record.size = record.isFolder ? -1 : static_cast<qint64>(info.st_size);
     record.written =
@@ -66,6 +70,20 @@ void FileListModel::Fill(const QString& folder) {
     }
     endResetModel();
     Reindex();
+}
+
+void FileListModel::Sync() {
+    if (folder_.isEmpty()) return;
+    QSet<QString> present;
+    DirectoryEnumerator entries(folder_.toStdString() + "/", "*");
+    std::string path;
+    while (entries.Next(path, true)) present.insert(QString::fromStdString(path));
+    std::vector<QString> gone;
+    for (const FileRecord& record : records_)
+        if (!present.contains(record.path)) gone.push_back(record.path);
+    for (const QString& path : gone) Remove(path);
+    // New entries come in at their place; the others are read again where they stand.
+    for (const QString& entry : present) Add(entry);
 }
 
 void FileListModel::Reindex() {
@@ -147,8 +165,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
             return record.path;
         case Qt::DecorationRole:
             if (column != kName) return {};
-            return QApplication::style()->standardIcon(record.isFolder ? QStyle::SP_DirIcon
-                                                                       : QStyle::SP_FileIcon);
+            return FileIcon(record.name, {record.isFolder, record.isLink, record.orphan,
+                                          record.isFolder && IsSiteFolder(record.path)});
         case Qt::TextAlignmentRole:
             return column == kName ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
         case Qt::FontRole:

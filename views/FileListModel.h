@@ -18,6 +18,7 @@ struct FileRecord {
     qint64 written = 0;  // last write, milliseconds since the epoch
     int broken = -1;     // broken links of a page (below a folder: their sum); -1 untracked
     bool isFolder = false;
+    bool isLink = false;  // a symbolic link (to what `isFolder` and `size` describe)
     bool orphan = false;
     int typeRank = 0;  // the type name's place among the folder's type names, for sorting
 };
@@ -35,6 +36,9 @@ class FileListModel : public QAbstractTableModel {
     // One entry of the folder shown appeared (or changed): its row, in its sorted place.
     void Add(const QString& path);
     void Remove(const QString& path);
+    // The folder read again in place (rows added, removed and refreshed, none reset), for
+    // changes made by other programs.
+    void Sync();
     // The bad-link counts and orphan marks read again (the link web changed).
     void RefreshMarks();
     const QString& Folder() const { return folder_; }

@@ -161,8 +161,11 @@ void GViewFile::Reread() {
         app::SelectionCoordinator::Instance().SelectDir(up.isEmpty() ? "/" : up, nullptr);
         return;
     }
-    ShowFolder(folder_);
-    SelectPaths(Surviving(before, {}));
+    programmatic_ = true;
+    model_.Sync();
+    programmatic_ = false;
+    const QStringList kept = Surviving(before, {});
+    if (kept != before) SelectPaths(kept);
     if (DraggedPaths() != before) Report();
 }
 

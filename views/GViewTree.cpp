@@ -19,6 +19,7 @@
 #include "core/strings/PathText.h"
 #include "engine/model/Changes.h"
 #include "engine/model/SiteRegistry.h"
+#include "views/FileIcons.h"
 
 namespace tw::views {
 namespace {
@@ -50,10 +51,7 @@ bool HasSubfolder(const QString& path) {
 }
 
 bool IsSiteDirectory(const QString& path) {
-    const std::string folder = Bare(path).toStdString() + "/";
-    for (const auto& site : ESiteRegistry::Instance().Sites())
-        if (site->GetDirectory() == folder) return true;
-    return false;
+    return IsSiteFolder(Bare(path));
 }
 
 // Draws a folder's count of broken links after its name, in the colour of broken links.
@@ -95,9 +93,14 @@ GViewTree::GViewTree(QWidget* parent)
     setModel(&model_);
     setHeaderHidden(true);
     setUniformRowHeights(true);
-    // Long names scroll sideways rather than being cut short.
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header()->setStretchLastSection(false);
+    // The tree never scrolls sideways (a jump that hid every name's start): a long name is cut
+    // short with "..." and shown whole in its tip.
+    header()->setSectionResizeMode(QHeaderView::Stretch);
+    header()->setStretchLastSection(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
+    // Deep folders keep room for their names at the pane's default width.
+    setIndentation(std::max(12, fontMetrics().height() * 3 / 4));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setItemDelegate(new BrokenCountDelegate(this));
     EnableFileDragDrop();
@@ -164,11 +167,10 @@ void GViewTree::SetIcon(QStandardItem* item) {
     item->setData(tracked, kTrackedRole);
     const int broken = ESiteRegistry::Instance().GetBrokenLinkCount(path.toStdString());
     item->setData(broken > 0 ? QVariant(broken) : QVariant(), kBrokenRole);
-    item->setToolTip(broken > 0 ? QString("%1 broken links in its pages").arg(broken) : QString());
+    item->setToolTip(broken > 0 ? QString("%1\n%2 broken links in its pages").arg(path).arg(broken)
+                                : path);
     if (item->parent() == root_) return;  // drives keep their icon
-    item->setIcon(
-        tracked ? QIcon::fromTheme("folder-remote", style()->standardIcon(QStyle::SP_DirLinkIcon))
-                : QIcon::fromTheme("folder", style()->standardIcon(QStyle::SP_DirIcon)));
+    item->setIcon(FileIcon(item->text(), {true, false, false, tracked}));
 }
 
 void GViewTree::ReadChildren(QStandardItem* item) {
