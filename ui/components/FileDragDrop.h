@@ -42,6 +42,9 @@ class TFileDragDrop : public View {
     }
 
     void dragEnterEvent(QDragEnterEvent* event) override {
+        // The view's own part first (its dragging state, from which it scrolls at the edges);
+        // whether the files are taken is decided here.
+        View::dragEnterEvent(event);
         if (event->mimeData()->hasUrls())
             event->acceptProposedAction();
         else
@@ -49,6 +52,9 @@ class TFileDragDrop : public View {
     }
 
     void dragMoveEvent(QDragMoveEvent* event) override {
+        // The view's part: the drop indicator, scrolling near the edges, and (in a tree) the
+        // folder under the mouse opening after a second.
+        View::dragMoveEvent(event);
         const bool onFolder = !DropFolderAt(event->position().toPoint()).isEmpty();
         if (event->mimeData()->hasUrls() && onFolder)
             event->acceptProposedAction();
