@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -477,10 +478,13 @@ ui::PaneFrame* CMainFrame::Pane(int index) const {
 void CMainFrame::RestoreLayout() {
     SettingsStore& settings = SettingsStore::Instance();
     const Rect rect = settings.ReadRect("AppRect");
+    // Never larger than the screen it opens on (a small screen, or a large scale factor).
+    const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1100, 700);
     if (!rect.IsEmpty())
-        setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+        setGeometry(QRect(rect.left, rect.top, std::min(rect.Width(), room.width()),
+                          std::min(rect.Height(), room.height())));
     else
-        resize(1100, 700);
+        resize(std::min(1100, room.width()), std::min(700, room.height()));
     const WindowSwitches switches = settings.ReadWindowSwitches();
     statusBar()->setVisible(switches.bars[0]);
     findChild<QToolBar*>("WebToolbar")->setVisible(switches.bars[4]);

@@ -21,6 +21,7 @@
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QSplashScreen>
@@ -140,6 +141,9 @@ class AppTest : public QObject {
             CMainFrame* window = browser->Window();
             QVERIFY(window->isVisible());
             QCOMPARE(window->windowTitle(), QString("Tidewright"));
+            // A first start fits the screen it opens on, however small.
+            const QRect room = window->screen()->availableGeometry();
+            QVERIFY(window->width() <= room.width() && window->height() <= room.height());
             QVERIFY(
                 ESiteRegistry::Instance().FindTrackedSite((site_ + "/index.html").toStdString()));
             window->Splitter()->setSizes({180, 400, 250});
