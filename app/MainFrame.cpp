@@ -89,57 +89,6 @@ QList<QKeySequence> KeysOf(const MenuCommand& command) {
     return keys;
 }
 
-// The commands this window carries out today; the others stay disabled until their panes and
-// dialogs are there.
-bool Handled(CommandId id) {
-    switch (id) {
-        case kOpenFiles:
-        case kDeleteFiles:
-        case kDuplicateFiles:
-        case kExit:
-        case kUndo:
-        case kRedo:
-        case kShowTitles:
-        case kShowRight:
-        case kRefresh:
-        case kTrackSite:
-        case kReloadSite:
-        case kOverview:
-        case kStatistics:
-        case kFixAllLinks:
-        case kRemoveOrphans:
-        case kManageSites:
-        case kViewOptions:
-        case kEditFiles:
-        case kAbout:
-        case kUpOneLevel:
-        case kBack:
-        case kForward:
-        case kLocation:
-        case kViewDetails:
-        case kViewLinks:
-        case kWindowConfigurations:
-        case kSelectAll:
-        case kInvertSelection:
-        case kRenameFile:
-        case kNewFolder:
-        case kCut:
-        case kCopy:
-        case kPaste:
-        case kPasteShortcut:
-        case kHelpTopics:
-        case kContextHelp:
-        case kQuickStart:
-        case kTutorial:
-        case kLegend:
-        case kShortcuts:
-        case kVersionFaq:
-            return true;
-        default:
-            return false;
-    }
-}
-
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
 }
@@ -154,6 +103,7 @@ bool IsHtmlOrImage(const QString& path) {
 CMainFrame::CMainFrame() {
     setWindowTitle("Tidewright");
     setMinimumSize(400, 300);
+    bindings_ = MakeBindings();
     BuildMenus();
     BuildToolBars();
     BuildPanes();
@@ -225,37 +175,9 @@ void CMainFrame::BuildMenus() {
     actions_
         .value(SettingsStore::Instance().ReadBool("0PreferLinkView") ? kViewLinks : kViewDetails)
         ->setChecked(true);
-    const std::pair<CommandId, std::pair<const char*, QStyle::StandardPixmap>> icons[] = {
-        {kOpenFiles, {"document-open", QStyle::SP_DialogOpenButton}},
-        {kDeleteFiles, {"edit-delete", QStyle::SP_TrashIcon}},
-        {kUndo, {"edit-undo", QStyle::SP_ArrowBack}},
-        {kRedo, {"edit-redo", QStyle::SP_ArrowForward}},
-        {kRefresh, {"view-refresh", QStyle::SP_BrowserReload}},
-        {kTrackSite, {"list-add", QStyle::SP_FileDialogNewFolder}},
-        {kManageSites, {"folder", QStyle::SP_DirIcon}},
-        {kFixAllLinks, {"tools-check-spelling", QStyle::SP_DialogApplyButton}},
-        {kRemoveOrphans, {"edit-clear", QStyle::SP_DialogDiscardButton}},
-        {kOverview, {"dialog-information", QStyle::SP_MessageBoxInformation}},
-        {kStatistics, {"x-office-spreadsheet", QStyle::SP_FileDialogDetailedView}},
-        {kViewOptions, {"preferences-system", QStyle::SP_FileDialogListView}},
-        {kContextHelp, {"help-contextual", QStyle::SP_TitleBarContextHelpButton}},
-        {kHelpTopics, {"help-contents", QStyle::SP_DialogHelpButton}},
-        {kAbout, {"help-about", QStyle::SP_MessageBoxInformation}},
-        {kExit, {"application-exit", QStyle::SP_DialogCloseButton}},
-        {kUpOneLevel, {"go-up", QStyle::SP_FileDialogToParent}},
-        {kBack, {"go-previous", QStyle::SP_ArrowBack}},
-        {kForward, {"go-next", QStyle::SP_ArrowForward}},
-        {kViewDetails, {"document-properties", QStyle::SP_FileDialogInfoView}},
-        {kViewLinks, {"view-list-details", QStyle::SP_FileDialogDetailedView}},
-        {kNewFolder, {"folder-new", QStyle::SP_FileDialogNewFolder}},
-        {kRenameFile, {"edit-rename", QStyle::SP_FileLinkIcon}},
-        {kEditFiles, {"document-edit", QStyle::SP_FileIcon}},
-        {kPrintFile, {"document-print", QStyle::SP_FileIcon}},
-        {kNewShortcut, {"insert-link", QStyle::SP_FileLinkIcon}},
-    };
-    for (const auto& [id, icon] : icons)
-        if (QAction* action = actions_.value(id))
-            action->setIcon(ThemeIcon(icon.first, icon.second));
+    for (const CommandBinding& binding : bindings_)
+        if (QAction* action = actions_.value(binding.id); action && binding.icon)
+            action->setIcon(ThemeIcon(binding.icon, binding.fallback));
 }
 
 void CMainFrame::BuildToolBars() {
@@ -628,7 +550,7 @@ void CMainFrame::UpdateCommands() {
     const CommandState state = CurrentState();
     for (auto it = actions_.begin(); it != actions_.end(); ++it) {
         const auto id = static_cast<CommandId>(it.key());
-        it.value()->setEnabled(Handled(id) && CommandEnabled(id, state));
+        it.value()->setEnabled(Bound(id) && CommandEnabled(id, state));
     }
     actions_.value(kUndo)->setText(TextPart(history_.UndoMenuText()));
     actions_.value(kRedo)->setText(TextPart(history_.RedoMenuText()));
@@ -750,163 +672,155 @@ void CMainFrame::RefreshPage() {
     thirdPane_->RefreshView();
 }
 
-void CMainFrame::Run(CommandId id) {
+// ---- commands ----
+
+std::vector<CMainFrame::CommandBinding> CMainFrame::MakeBindings() {
+    // Each command's icon (the theme's name, the style's stand-in) and what it does: one row
+    // each. A command without a row, or with no handler, stays disabled.
+    const auto selected = [] {
+        std::vector<std::string> paths;
+        for (const QString& path : SelectionCoordinator::Instance().Selection())
+            paths.push_back(S(path));
+        return paths;
+    };
+    const auto help = [this](const char* page) {
+        return [this, page] { ShowHelpTopic(this, page); };
+    };
     SelectionCoordinator& selection = SelectionCoordinator::Instance();
-    std::vector<std::string> selected;
-    for (const QString& path : selection.Selection()) selected.push_back(S(path));
-    switch (id) {
-        case kExit:
-            close();
-            break;
-        case kUndo:
-            history_.Undo();
-            UpdateCommands();
-            break;
-        case kRedo:
-            history_.Redo();
-            UpdateCommands();
-            break;
-        case kShowTitles:  // a checkable item: its state has changed already
-            ShowTitles(actions_.value(kShowTitles)->isChecked());
-            break;
-        case kShowRight:
-            ShowRightPane(actions_.value(kShowRight)->isChecked());
-            break;
-        case kWindowConfigurations:
-            ShowRightPane(!rightShown_);
-            break;
-        case kRefresh:
-            RefreshPanes();
-            break;
-        case kViewDetails:
-        case kViewLinks:
-            SettingsStore::Instance().WriteBool("0PreferLinkView", id == kViewLinks);
-            actions_.value(id)->setChecked(true);
-            thirdPane_->RefreshView();
-            break;
-        case kUpOneLevel:
-            selection.SelectDir(QFileInfo(selection.CurrentFile()).absolutePath());
-            break;
-        case kBack:
-        case kForward:
-            StepThroughTrail(id == kBack);
-            break;
-        case kLocation:
-            historyBox_->EditLocation();
-            break;
-        case kTrackSite:
-            TrackWebSite();
-            break;
-        case kManageSites:
-            ManageSites();
-            break;
-        case kViewOptions:
-            ViewOptions();
-            break;
-        case kReloadSite:
-            if (EAppSite* site = CurrentSite()) {
-                LoadSite(*site);
-                WatchSites();
-            }
-            break;
-        case kOverview:
-            ShowOverview();
-            break;
-        case kFixAllLinks:
-            FixAllLinks();
-            break;
-        case kRemoveOrphans:
-            RemoveOrphans();
-            break;
-        case kStatistics:
-            GatherStatistics();
-            break;
-        case kOpenFiles:
-            OpenFiles();
-            break;
-        case kEditFiles:
-            EditFiles();
-            break;
-        case kDeleteFiles:
-            if (!selected.empty() && dialogs::ConfirmFileDelete(this, Q(selected)))
-                ExecuteCommand(std::make_unique<ESiteTrashCommand>(
-                    selected, std::string(PathDirectory(selected.front()))));
-            break;
-        case kDuplicateFiles:
-            ExecuteCommand(std::make_unique<ESiteDuplicateCommand>(selected));
-            break;
-        case kSelectAll:
-            fileView_->SelectAll();
-            break;
-        case kRenameFile:
-            // The pane the user works in renames: the tree its folder, the list its row.
-            if (treeView_->hasFocus())
-                treeView_->BeginRename();
-            else
-                fileView_->BeginRename();
-            break;
-        case kCut:
-        case kCopy:
-            OfferPaths(Q(selected), id == kCopy);
-            // Cut items look faded until they are pasted or the clipboard takes something else.
-            fileView_->MarkCut(id == kCut ? Q(selected) : QStringList());
-            treeView_->MarkCut(id == kCut ? Q(selected) : QStringList());
-            break;
-        case kPaste:
-            Paste();
-            break;
-        case kPasteShortcut: {
-            QStringList paths;
-            bool copy = true;
-            if (ClipboardPaths(paths, copy))
-                ExecuteCommand(
-                    std::make_unique<ESiteShortcutCommand>(S(paths), S(selection.CurrentFolder())));
-            break;
-        }
-        case kNewFolder: {
-            // "New Folder" (or "New Folder(2)"...) in the current folder, then named in place.
-            const std::string folder = S(selection.CurrentFolder());
-            const std::string path = MakeUniqueName(folder, LoadString(286), "");
-            if (ExecuteCommand(std::make_unique<ENewDirCommand>(path))) {
-                fileView_->SelectPaths({Q(path)});
-                fileView_->setCurrentIndex(fileView_->selectionModel()->selectedRows().value(0));
-                fileView_->BeginRename();
-            }
-            break;
-        }
-        case kInvertSelection:
-            fileView_->InvertSelection();
-            break;
-        case kHelpTopics:
-            ShowHelpTopic(this, "main.htm");
-            break;
-        case kTutorial:
-            ShowHelpTopic(this, "tutorial.htm");
-            break;
-        case kLegend:
-            ShowHelpTopic(this, "legend.htm");
-            break;
-        case kShortcuts:
-            ShowHelpTopic(this, "shortcuts.htm");
-            break;
-        case kVersionFaq:
-            ShowHelpTopic(this, "version.htm");
-            break;
-        case kContextHelp:
-            ShowHelpTopic(this, ContextPage());
-            break;
-        case kQuickStart:
-            RunQuickStart(false);
-            break;
-        case kAbout:
-            QMessageBox::about(
-                this, "About Tidewright",
-                Q(std::string(LoadString(142)) + " " + std::string(LoadString(130))) +
-                    "\n\nA file manager that understands web sites.");
-            break;
-        default:
-            break;
+    return {
+        {kExit, "application-exit", QStyle::SP_DialogCloseButton, [this] { close(); }},
+        {kUndo, "edit-undo", QStyle::SP_ArrowBack, [this] { history_.Undo(); }},
+        {kRedo, "edit-redo", QStyle::SP_ArrowForward, [this] { history_.Redo(); }},
+        // Checkable items: their state has changed already.
+        {kShowTitles,
+         nullptr,
+         {},
+         [this] { ShowTitles(actions_.value(kShowTitles)->isChecked()); }},
+        {kShowRight,
+         nullptr,
+         {},
+         [this] { ShowRightPane(actions_.value(kShowRight)->isChecked()); }},
+        {kWindowConfigurations, nullptr, {}, [this] { ShowRightPane(!rightShown_); }},
+        {kRefresh, "view-refresh", QStyle::SP_BrowserReload, [this] { RefreshPanes(); }},
+        {kViewDetails, "document-properties", QStyle::SP_FileDialogInfoView,
+         [this] { ChooseThirdPaneView(kViewDetails); }},
+        {kViewLinks, "view-list-details", QStyle::SP_FileDialogDetailedView,
+         [this] { ChooseThirdPaneView(kViewLinks); }},
+        {kUpOneLevel, "go-up", QStyle::SP_FileDialogToParent,
+         [&selection] { selection.SelectDir(QFileInfo(selection.CurrentFile()).absolutePath()); }},
+        {kBack, "go-previous", QStyle::SP_ArrowBack, [this] { StepThroughTrail(true); }},
+        {kForward, "go-next", QStyle::SP_ArrowForward, [this] { StepThroughTrail(false); }},
+        {kLocation, nullptr, {}, [this] { historyBox_->EditLocation(); }},
+        {kTrackSite, "list-add", QStyle::SP_FileDialogNewFolder, [this] { TrackWebSite(); }},
+        {kManageSites, "folder", QStyle::SP_DirIcon, [this] { ManageSites(); }},
+        {kViewOptions, "preferences-system", QStyle::SP_FileDialogListView,
+         [this] { ViewOptions(); }},
+        {kReloadSite,
+         nullptr,
+         {},
+         [this] {
+             if (EAppSite* site = CurrentSite()) {
+                 LoadSite(*site);
+                 WatchSites();
+             }
+         }},
+        {kOverview, "dialog-information", QStyle::SP_MessageBoxInformation,
+         [this] { ShowOverview(); }},
+        {kFixAllLinks, "tools-check-spelling", QStyle::SP_DialogApplyButton,
+         [this] { FixAllLinks(); }},
+        {kRemoveOrphans, "edit-clear", QStyle::SP_DialogDiscardButton, [this] { RemoveOrphans(); }},
+        {kStatistics, "x-office-spreadsheet", QStyle::SP_FileDialogDetailedView,
+         [this] { GatherStatistics(); }},
+        {kOpenFiles, "document-open", QStyle::SP_DialogOpenButton, [this] { OpenFiles(); }},
+        {kEditFiles, "document-edit", QStyle::SP_FileIcon, [this] { EditFiles(); }},
+        {kPrintFile, "document-print", QStyle::SP_FileIcon, {}},
+        {kNewShortcut, "insert-link", QStyle::SP_FileLinkIcon, {}},
+        {kDeleteFiles, "edit-delete", QStyle::SP_TrashIcon,
+         [this, selected] {
+             const std::vector<std::string> paths = selected();
+             if (!paths.empty() && dialogs::ConfirmFileDelete(this, Q(paths)))
+                 ExecuteCommand(std::make_unique<ESiteTrashCommand>(
+                     paths, std::string(PathDirectory(paths.front()))));
+         }},
+        {kDuplicateFiles,
+         nullptr,
+         {},
+         [this, selected] { ExecuteCommand(std::make_unique<ESiteDuplicateCommand>(selected())); }},
+        {kSelectAll, nullptr, {}, [this] { fileView_->SelectAll(); }},
+        {kInvertSelection, nullptr, {}, [this] { fileView_->InvertSelection(); }},
+        {kRenameFile, "edit-rename", QStyle::SP_FileLinkIcon,
+         [this] {
+             // The pane the user works in renames: the tree its folder, the list its row.
+             if (treeView_->hasFocus())
+                 treeView_->BeginRename();
+             else
+                 fileView_->BeginRename();
+         }},
+        {kCut, nullptr, {}, [this, selected] { CutOrCopy(Q(selected()), false); }},
+        {kCopy, nullptr, {}, [this, selected] { CutOrCopy(Q(selected()), true); }},
+        {kPaste, nullptr, {}, [this] { Paste(); }},
+        {kPasteShortcut,
+         nullptr,
+         {},
+         [this, &selection] {
+             QStringList paths;
+             bool copy = true;
+             if (ClipboardPaths(paths, copy))
+                 ExecuteCommand(std::make_unique<ESiteShortcutCommand>(
+                     S(paths), S(selection.CurrentFolder())));
+         }},
+        {kNewFolder, "folder-new", QStyle::SP_FileDialogNewFolder, [this] { NewFolder(); }},
+        {kHelpTopics, "help-contents", QStyle::SP_DialogHelpButton, help("main.htm")},
+        {kTutorial, nullptr, {}, help("tutorial.htm")},
+        {kLegend, nullptr, {}, help("legend.htm")},
+        {kShortcuts, nullptr, {}, help("shortcuts.htm")},
+        {kVersionFaq, nullptr, {}, help("version.htm")},
+        {kContextHelp, "help-contextual", QStyle::SP_TitleBarContextHelpButton,
+         [this] { ShowHelpTopic(this, ContextPage()); }},
+        {kQuickStart, nullptr, {}, [this] { RunQuickStart(false); }},
+        {kAbout, "help-about", QStyle::SP_MessageBoxInformation,
+         [this] {
+             QMessageBox::about(
+                 this, "About Tidewright",
+                 Q(std::string(LoadString(142)) + " " + std::string(LoadString(130))) +
+                     "\n\nA file manager that understands web sites.");
+         }},
+    };
+}
+
+bool CMainFrame::Bound(CommandId id) const {
+    return std::any_of(bindings_.begin(), bindings_.end(), [id](const CommandBinding& binding) {
+        return binding.id == id && binding.run;
+    });
+}
+
+void CMainFrame::ChooseThirdPaneView(CommandId id) {
+    SettingsStore::Instance().WriteBool("0PreferLinkView", id == kViewLinks);
+    actions_.value(id)->setChecked(true);
+    thirdPane_->RefreshView();
+}
+
+void CMainFrame::CutOrCopy(const QStringList& paths, bool copy) {
+    OfferPaths(paths, copy);
+    // Cut items look faded until they are pasted or the clipboard takes something else.
+    fileView_->MarkCut(copy ? QStringList() : paths);
+    treeView_->MarkCut(copy ? QStringList() : paths);
+}
+
+void CMainFrame::NewFolder() {
+    // "New Folder" (or "New Folder(2)"...) in the current folder, then named in place.
+    const std::string folder = S(SelectionCoordinator::Instance().CurrentFolder());
+    const std::string path = MakeUniqueName(folder, LoadString(286), "");
+    if (ExecuteCommand(std::make_unique<ENewDirCommand>(path))) {
+        fileView_->SelectPaths({Q(path)});
+        fileView_->setCurrentIndex(fileView_->selectionModel()->selectedRows().value(0));
+        fileView_->BeginRename();
     }
+}
+
+void CMainFrame::Run(CommandId id) {
+    for (const CommandBinding& binding : bindings_)
+        if (binding.id == id && binding.run) binding.run();
     UpdateCommands();
 }
 

@@ -10,8 +10,11 @@
 #include <QMainWindow>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/ChangeNotifier.h"
 #include "app/CommandTable.h"
@@ -104,6 +107,19 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // A command's icon and what it does, in one row (its menu, text, keys and enabling rule
+    // are in CommandTable).
+    struct CommandBinding {
+        CommandId id;
+        const char* icon;  // the icon theme's name; null for none
+        QStyle::StandardPixmap fallback;
+        std::function<void()> run;  // empty: not carried out here yet, so never enabled
+    };
+    std::vector<CommandBinding> MakeBindings();
+    bool Bound(CommandId id) const;
+    void ChooseThirdPaneView(CommandId id);
+    void CutOrCopy(const QStringList& paths, bool copy);
+    void NewFolder();
     // Back (or Forward) to the folder before (after) the current one in the trail.
     void StepThroughTrail(bool back);
     void BuildMenus();
@@ -160,6 +176,7 @@ class CMainFrame : public QMainWindow, public IChangeListener {
     void AddCountParts(ui::PaneFrame* pane, SizeCounter& counter, bool& recursive);
 
     ECommandHistory history_;
+    std::vector<CommandBinding> bindings_;
     FolderTrail trail_;      // Back and Forward
     bool stepping_ = false;  // a selection made by Back or Forward is no new visit
     QHash<int, QAction*> actions_;

@@ -1012,6 +1012,9 @@ class AppTest : public QObject {
         SelectionCoordinator& selection = SelectionCoordinator::Instance();
         selection.SelectFile(site_ + "/docs/a.html");
         QTRY_COMPARE(files->SelectedPaths(), QStringList{site_ + "/docs/a.html"});
+        // A command the window does not carry out is never offered, whatever its rule says.
+        QVERIFY(window->Action(kOpenFiles)->isEnabled());
+        QVERIFY(!window->Action(kPrintFile)->isEnabled());
         window->Action(kDeleteFiles)->trigger();
         QTRY_VERIFY(!QFile::exists(site_ + "/docs/a.html"));
         QTRY_VERIFY(selection.CurrentFile() != site_ + "/docs/a.html");
