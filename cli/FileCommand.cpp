@@ -597,7 +597,13 @@ int RunFileCommand(const char* verb, int argc, char** argv) {
     o.verb = verb;
     if (o.verb == "undo" || o.verb == "redo" || o.verb == "history")
         return RunHistoryCommand(o, argc, argv);
-    CLI::App app("Tidewright " + o.verb + ": keeps every link of the site valid.",
+    CLI::App app(o.verb == "rm"
+                     ? std::string("Tidewright rm: sends items to the trash (undo brings them "
+                                   "back). Items that pages link to stay unless --force; a "
+                                   "command that breaks links lists them and exits 1.")
+                     : "Tidewright " + o.verb +
+                           ": keeps every link of the site valid (undo gives every byte back); "
+                           "links it cannot keep are listed, exit 1.",
                  "tidewright " + o.verb);
     AddSiteOptions(app, o.where);
     AddWaitOption(app, o.where);
