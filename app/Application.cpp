@@ -10,14 +10,19 @@
 #include "app/HelpViewer.h"
 #include "app/QtServices.h"
 #include "app/ScreenshotTour.h"
-#include "app/SelectionCoordinator.h"
 #include "app/Splash.h"
 #include "core/log/AppLog.h"
 #include "core/settings/SettingsStore.h"
 #include "engine/model/SiteRegistry.h"
 #include "ui/components/HelpButton.h"
+#include "ui/components/SelectionCoordinator.h"
 
 namespace tw::app {
+
+using ui::ClipboardPaths;
+using ui::OfferPaths;
+using ui::SelectionCoordinator;
+
 namespace {
 
 std::string S(const QString& text) {

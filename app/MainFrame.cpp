@@ -22,11 +22,9 @@
 #include <QWindow>
 
 #include "app/Choosers.h"
-#include "app/Clipboard.h"
 #include "app/DropRules.h"
 #include "app/HelpViewer.h"
 #include "app/QuickStart.h"
-#include "app/SelectionCoordinator.h"
 #include "core/platform/Drives.h"
 #include "core/platform/FileUtils.h"
 #include "core/platform/ProgramFolders.h"
@@ -50,8 +48,15 @@
 #include "engine/report/StatisticsReport.h"
 #include "engine/services/Browse.h"
 #include "engine/services/UiServices.h"
+#include "ui/components/Clipboard.h"
+#include "ui/components/SelectionCoordinator.h"
 
 namespace tw::app {
+
+using ui::ClipboardPaths;
+using ui::OfferPaths;
+using ui::SelectionCoordinator;
+
 namespace {
 
 constexpr int kMinPane = 50;

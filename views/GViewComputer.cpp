@@ -4,9 +4,9 @@
 #include <QStorageInfo>
 #include <QStyle>
 
-#include "app/SelectionCoordinator.h"
 #include "core/platform/Drives.h"
 #include "core/platform/SizeText.h"
+#include "ui/components/SelectionCoordinator.h"
 #include "ui/components/SortKeyRow.h"
 
 namespace tw::views {
@@ -19,7 +19,7 @@ GViewComputer::GViewComputer(QWidget* parent) : QTreeWidget(parent) {
     for (int column = 0; column < kColumns; ++column)
         setColumnWidth(column, std::max(widths[column], header()->sectionSizeHint(column) + 8));
     connect(this, &QTreeWidget::itemActivated, this, [](QTreeWidgetItem* item) {
-        app::SelectionCoordinator::Instance().SelectDir(item->data(kName, kPathRole).toString());
+        ui::SelectionCoordinator::Instance().SelectDir(item->data(kName, kPathRole).toString());
     });
 }
 

@@ -9,10 +9,10 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "app/SelectionCoordinator.h"
 #include "core/strings/PathText.h"
 #include "engine/model/Changes.h"
 #include "ui/components/HeaderLayout.h"
+#include "ui/components/SelectionCoordinator.h"
 
 namespace tw::views {
 namespace {
@@ -78,7 +78,7 @@ GViewFile::GViewFile(QWidget* parent) : TFileDragDrop<QTreeView>(parent) {
         // Opening a folder makes it the current folder; opening a file asks for it to open.
         const FileRecord& record = model_.Record(index.row());
         if (record.isFolder)
-            app::SelectionCoordinator::Instance().SelectDir(record.path);
+            ui::SelectionCoordinator::Instance().SelectDir(record.path);
         else
             emit OpenRequested(record.path);
     });
@@ -158,7 +158,7 @@ void GViewFile::Reread() {
             const QString parent = QFileInfo(up).absolutePath();
             up = parent == up ? QString() : parent;
         }
-        app::SelectionCoordinator::Instance().SelectDir(up.isEmpty() ? "/" : up, nullptr);
+        ui::SelectionCoordinator::Instance().SelectDir(up.isEmpty() ? "/" : up, nullptr);
         return;
     }
     programmatic_ = true;
@@ -225,7 +225,7 @@ void GViewFile::InvertSelection() {
 void GViewFile::Report() {
     if (programmatic_) return;
     const QStringList paths = DraggedPaths();
-    auto& coordinator = app::SelectionCoordinator::Instance();
+    auto& coordinator = ui::SelectionCoordinator::Instance();
     if (paths.isEmpty())
         coordinator.SelectDir(folder_, this);
     else

@@ -14,11 +14,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/SelectionCoordinator.h"
 #include "core/platform/Drives.h"
 #include "core/strings/PathText.h"
 #include "engine/model/Changes.h"
 #include "engine/model/SiteRegistry.h"
+#include "ui/components/SelectionCoordinator.h"
 #include "views/FileIcons.h"
 
 namespace tw::views {
@@ -338,7 +338,7 @@ void GViewTree::OnCurrentChanged(const QModelIndex& current, const QModelIndex& 
         }
     }
     if (programmatic_) return;
-    app::SelectionCoordinator::Instance().SelectDir(CurrentItemPath(), this);
+    ui::SelectionCoordinator::Instance().SelectDir(CurrentItemPath(), this);
 }
 
 // ---- dragging files out, dropping files in ----

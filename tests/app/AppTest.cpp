@@ -34,7 +34,6 @@
 #include "app/CommandTable.h"
 #include "app/DropRules.h"
 #include "app/QtServices.h"
-#include "app/SelectionCoordinator.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/Strings.h"
 #include "dialogs/GDlgEditor.h"
@@ -52,11 +51,13 @@
 #include "engine/services/Browse.h"
 #include "engine/services/SiteDefinition.h"
 #include "ui/components/DefineList.h"
+#include "ui/components/SelectionCoordinator.h"
 #include "views/GPathCB.h"
 #include "views/GViewTree.h"
 
 using namespace tw;
 using namespace tw::app;
+using tw::ui::SelectionCoordinator;
 
 class AppTest : public QObject {
     Q_OBJECT

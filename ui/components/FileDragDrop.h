@@ -9,7 +9,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "app/Clipboard.h"
+#include "ui/components/Clipboard.h"
 
 namespace tw::ui {
 
@@ -37,7 +37,7 @@ class TFileDragDrop : public View {
         const QStringList paths = DraggedPaths();
         if (paths.isEmpty()) return;
         auto* drag = new QDrag(this);  // deleted by Qt when the drag ends
-        drag->setMimeData(app::FileListData(paths, false));
+        drag->setMimeData(FileListData(paths, false));
         drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
     }
 

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QStringList>
 
-namespace tw::app {
+namespace tw::ui {
 
 class SelectionCoordinator : public QObject {
     Q_OBJECT
@@ -42,4 +42,4 @@ class SelectionCoordinator : public QObject {
     bool isFolder_ = false, isFile_ = false, enabled_ = false;
 };
 
-}  // namespace tw::app
+}  // namespace tw::ui

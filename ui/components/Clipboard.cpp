@@ -1,11 +1,11 @@
-#include "app/Clipboard.h"
+#include "ui/components/Clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
 
-namespace tw::app {
+namespace tw::ui {
 namespace {
 
 constexpr const char* kGnome = "x-special/gnome-copied-files";
@@ -58,4 +58,4 @@ bool ClipboardPaths(QStringList& paths, bool& copy) {
     return !paths.isEmpty();
 }
 
-}  // namespace tw::app
+}  // namespace tw::ui

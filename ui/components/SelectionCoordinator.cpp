@@ -1,4 +1,4 @@
-#include "app/SelectionCoordinator.h"
+#include "ui/components/SelectionCoordinator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include "core/log/Log.h"
 #include "engine/model/SiteRegistry.h"
 
-namespace tw::app {
+namespace tw::ui {
 namespace {
 
 QString WithSep(const QString& folder) {
@@ -73,4 +73,4 @@ void SelectionCoordinator::SelectMultiple(const QStringList& paths, QObject* sou
     Notify(source);
 }
 
-}  // namespace tw::app
+}  // namespace tw::ui

@@ -8,7 +8,7 @@
 
 class QMimeData;
 
-namespace tw::app {
+namespace tw::ui {
 
 // The paths in all those formats, marked as a copy or a cut (drags are cuts); owned by the
 // caller until handed to the clipboard or a drag.
@@ -21,4 +21,4 @@ void OfferPaths(const QStringList& paths, bool copy);
 // false when it holds no file.
 bool ClipboardPaths(QStringList& paths, bool& copy);
 
-}  // namespace tw::app
+}  // namespace tw::ui
