@@ -6,6 +6,7 @@
 #include "core/log/Log.h"
 #include "core/settings/SettingsStore.h"
 #include "core/strings/Strings.h"
+#include "engine/commands/BrokenSince.h"
 #include "engine/commands/SiteLock.h"
 #include "engine/commands/WriteAhead.h"
 #include "engine/model/Changes.h"
@@ -75,6 +76,11 @@ bool ECommandHistory::ExecuteCommand(std::unique_ptr<ECommand> command) {
     EChanges::Batch batch;
     ELog& log = ELog::Instance();
     log.ClearErrors();
+    // The broken links of every loaded site, so that the links the command breaks are told.
+    std::vector<EBrokenLinksWatch> watches;
+    for (const auto& site : ESiteRegistry::Instance().Sites())
+        if (site->IsTracking() && site->GetLoadState() == LoadState::Loaded)
+            watches.emplace_back(*site);
     bool ok = false;
     try {
         // What the command is about to do is on the disk before it does it, so that a crash
@@ -99,7 +105,20 @@ bool ECommandHistory::ExecuteCommand(std::unique_ptr<ECommand> command) {
     // A command that did not do all it was asked is reported as failed, logged errors or not.
     const bool failed = !ok || log.HasErrors();
     EUiServices& ui = EUiServices::Instance();
-    ui.ShowStatusMessage(std::string(LoadString(failed ? kFailed : kSuccess)) + name, failed);
+    std::vector<BrokenLink> broken;
+    for (const EBrokenLinksWatch& watch : watches)
+        for (BrokenLink& link : watch.NewlyBroken()) broken.push_back(std::move(link));
+    std::string status = std::string(LoadString(failed ? kFailed : kSuccess)) + name;
+    if (!broken.empty()) {
+        // Said where the user looks, every one in the log: links the command could not keep.
+        status += " — it broke " + std::to_string(broken.size()) +
+                  (broken.size() == 1 ? " link: " : " links, the first: ") + broken[0].page + ":" +
+                  std::to_string(broken[0].line) + " \"" + broken[0].url + "\"";
+        for (const BrokenLink& link : broken)
+            log.WriteLogFile("# Now broken:\t" + link.page + ":" + std::to_string(link.line) +
+                             "\t" + link.url);
+    }
+    ui.ShowStatusMessage(status, failed || !broken.empty());
     if (failed) {
         SettingsStore& settings = SettingsStore::Instance();
         if (log.HasErrors() && settings.ReadBool("1WarnOnFileError")) {

@@ -229,6 +229,22 @@ TEST_F(LinkRewriteTest, ACaseOnlyRenameRewritesTheOldCapitals) {
     ExpectConsistentSite();
 }
 
+// A command of the window that breaks links says so on the status line, naming the first.
+TEST_F(LinkRewriteTest, TheStatusLineTellsTheLinksACommandBreaks) {
+    test::ScopedScript script;
+    ASSERT_TRUE(history_.ExecuteCommand(
+        std::make_unique<ESiteRenameCommand>(S("img/logo.png"), S("img/mark.png"))));
+    EXPECT_EQ(script->statusMessages.back().find("broke"), std::string::npos)
+        << script->statusMessages.back();
+    // The folder's default page renamed: "docs/" leads nowhere now.
+    ASSERT_TRUE(history_.ExecuteCommand(
+        std::make_unique<ESiteRenameCommand>(S("docs/index.html"), S("docs/start.html"))));
+    EXPECT_NE(script->statusMessages.back().find("it broke 1 link: " + S("index.html") + ":"),
+              std::string::npos)
+        << script->statusMessages.back();
+    EXPECT_NE(script->statusMessages.back().find("\"docs/\""), std::string::npos);
+}
+
 TEST_F(LinkRewriteTest, MovingAnImage) {
     RunAndUndo(std::make_unique<ESiteMoveCommand>(S("img/logo.png"), S("docs")),
                {{"index.html", "src=docs/logo.png srcset=\"docs/logo.png 1x"},
