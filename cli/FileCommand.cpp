@@ -183,10 +183,14 @@ int NoRecord(const std::string& verb) {
                 kProblems);
 }
 
-// Runs a command, telling what it did and what an undo in a later run needs to know.
-bool RunCommand(ECommand& command, Report& report, JournalEntry& entry, bool& reversed) {
+// Runs a command on the site, telling what it did, which links it broke, and what an undo in
+// a later run needs to know.
+bool RunCommand(ECommand& command, EAppSite& site, Report& report, JournalEntry& entry,
+                bool& reversed) {
+    const EBrokenLinksWatch watch(site);
     const bool ok = command.Execute();
     reversed = command.ReversedItself();
+    if (!reversed) report.broken = watch.NewlyBroken();
     entry.command = command.Serialize();
     ETransferJournal steps;
     const ELinkUpdate* update = nullptr;
@@ -291,10 +295,8 @@ int Redo(const Options& o, std::vector<JournalEntry>& entries, const std::string
     Report report;
     JournalEntry entry;
     bool reversed = false;
-    const EBrokenLinksWatch watch(*site);
-    const bool ok = RunCommand(*command, report, entry, reversed);
+    const bool ok = RunCommand(*command, *site, report, entry, reversed);
     if (reversed) return Reversed(o.verb);
-    report.broken = watch.NewlyBroken();
     if (report.done.empty() && report.pages.empty())
         return Fail(o.verb, "nothing could be done again");
     entry.site = it->site;
@@ -719,15 +721,13 @@ int RunJournaled(const std::string& verb, const std::string& format, EAppSite& s
     Report report;
     JournalEntry entry;
     bool reversed = false;
-    const EBrokenLinksWatch watch(site);
     // The site as the command found it: a redo opens it so (a renamed home page is back).
     entry.site = site.GetDirectory();
     entry.homePage = site.GetHomePage();
     entry.server = site.GetServer();
     entry.time = std::time(nullptr);
-    const bool ok = RunCommand(*command, report, entry, reversed);
+    const bool ok = RunCommand(*command, site, report, entry, reversed);
     if (reversed) return Reversed(o.verb);
-    report.broken = watch.NewlyBroken();
     if (!report.done.empty() || !report.pages.empty()) {
         // Without its entry the command could never be undone: it is reversed instead.
         if (!ECommandJournal().Add(std::move(entry))) {

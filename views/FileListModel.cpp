@@ -273,8 +273,15 @@ void FileListModel::Add(const QString& path) {
     FileRecord record;
     if (!Read(path.toStdString(), folder_.size() + 1, Tracked(), record)) return;
     if (const int row = RowOf(path); row >= 0) {
-        records_[static_cast<std::size_t>(row)] = std::move(record);
-        emit dataChanged(index(row, 0), index(row, kColumns - 1));
+        // Read again in place (same name, so same type and rank); redrawn only when it changed,
+        // so that reading a big folder again costs no repaint of every row.
+        FileRecord& old = records_[static_cast<std::size_t>(row)];
+        record.typeRank = old.typeRank;
+        const bool same = old.size == record.size && old.written == record.written &&
+                          old.isFolder == record.isFolder && old.isLink == record.isLink &&
+                          old.broken == record.broken && old.orphan == record.orphan;
+        old = std::move(record);
+        if (!same) emit dataChanged(index(row, 0), index(row, kColumns - 1));
         return;
     }
     if (sortColumn_ == kType) {

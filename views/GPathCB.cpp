@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QDir>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QLineEdit>
 
@@ -13,12 +14,7 @@ namespace tw::views {
 GPathCB::GPathCB(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
-    auto* folders = new QFileSystemModel(this);
-    folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    folders->setRootPath("/");
-    auto* completer = new QCompleter(folders, this);
-    completer->setCompletionMode(QCompleter::PopupCompletion);
-    lineEdit()->setCompleter(completer);
+    lineEdit()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::returnPressed, this, [this] {
         QString typed = lineEdit()->text().trimmed();
         if (typed.startsWith('~')) typed = QDir::homePath() + typed.mid(1);
@@ -67,6 +63,21 @@ void GPathCB::Save() const {
     std::vector<std::string> folders;
     for (const QString& entry : Entries()) folders.push_back(entry.toStdString());
     SettingsStore::Instance().SaveStringList("RecentFolders", folders);
+}
+
+bool GPathCB::eventFilter(QObject* watched, QEvent* event) {
+    // The completion reads the disk (and watches it): made when the box is first typed in,
+    // not at start-up.
+    if (watched == lineEdit() && event->type() == QEvent::FocusIn && !completesFolders_) {
+        completesFolders_ = true;
+        auto* folders = new QFileSystemModel(this);
+        folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+        folders->setRootPath("/");
+        auto* completer = new QCompleter(folders, this);
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        lineEdit()->setCompleter(completer);
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void GPathCB::EditLocation() {

@@ -23,10 +23,12 @@ class GPathCB : public QComboBox {
     void FolderChosen(const QString& folder);
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showPopup() override;
 
   private:
     void Save() const;
+    bool completesFolders_ = false;  // the disk's folders complete what is typed
 };
 
 }  // namespace tw::views

@@ -39,8 +39,7 @@ std::vector<BrokenLink> LinksInto(EAppSite& site, const std::vector<std::string>
     for (const std::string& item : items) {
         ENode* node = site.FindExactNode(std::string(StripTrailingSep(item)));
         if (!node) continue;
-        TIterPreOrderTyped it(node);
-        for (it.First(); !it.IsDone(); it.Next()) inside.insert(it.CurrentItem());
+        for (ENode* below : NodesBelow(node)) inside.insert(below);
     }
     std::set<ENode*> pages;
     for (const ENode* node : inside)

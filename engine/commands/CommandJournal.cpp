@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/platform/ProgramFolders.h"
 #include "core/platform/WholeFile.h"
@@ -149,21 +151,25 @@ bool ECommandJournal::Add(JournalEntry entry) const {
 
 void ECommandJournal::Restamp(std::vector<JournalEntry>& entries,
                               const std::vector<std::string>& paths) {
-    for (const std::string& now : paths) {
-        const FileStamp stamp = StampOf(now);
-        // Newest first, each entry knows the file where the entries before it left it: a
-        // page renamed by a later command is found under its name of then.
-        std::string known = now;
-        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-            if (it->undone) continue;
-            ETransferJournal steps;
-            steps.Load(it->steps);
-            steps.Restamp(known, stamp);
-            it->steps = steps.Save();
-            for (JournalEntry::Page& page : it->pages)
-                if (page.path == known) page.stamp = stamp;
-            known = steps.Origin(known);
+    std::vector<FileStamp> stamps;
+    for (const std::string& path : paths) stamps.push_back(StampOf(path));
+    // Newest first, each entry knows a file where the entries before it left it: a page
+    // renamed by a later command is found under its name of then. Each entry's steps are read
+    // and written once, for all the paths.
+    std::vector<std::string> known = paths;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (it->undone) continue;
+        ETransferJournal steps;
+        steps.Load(it->steps);
+        std::unordered_map<std::string_view, std::size_t> pageAt;
+        for (std::size_t p = 0; p < it->pages.size(); ++p) pageAt[it->pages[p].path] = p;
+        for (std::size_t i = 0; i < known.size(); ++i) {
+            steps.Restamp(known[i], stamps[i]);
+            if (auto page = pageAt.find(known[i]); page != pageAt.end())
+                it->pages[page->second].stamp = stamps[i];
+            known[i] = steps.Origin(known[i]);
         }
+        it->steps = steps.Save();
     }
 }
 

@@ -136,11 +136,10 @@ std::string ELinkRewriter::Map(std::string_view before) const {
     // The longest moved path the path lies in: itself, then each folder above it.
     const auto lookup = [&](const std::unordered_map<std::string, std::string>& moves,
                             const std::string& key) -> std::optional<std::string> {
-        for (std::size_t end = key.size(); end > 0;
-             end = end == 0 ? 0 : key.rfind(kPathSep, end - 1)) {
+        for (std::size_t end = key.size(); end != 0 && end != std::string::npos;
+             end = key.rfind(kPathSep, end - 1)) {
             auto it = moves.find(key.substr(0, end));
             if (it != moves.end()) return it->second + path.substr(end);
-            if (end == 0 || end == std::string::npos) break;
         }
         return std::nullopt;
     };

@@ -18,14 +18,6 @@
 namespace tw {
 namespace {
 
-// The node and everything below it.
-std::vector<ENode*> WithSubtree(ENode* node) {
-    std::vector<ENode*> nodes;
-    TIterPreOrderTyped it(node);
-    for (it.First(); !it.IsDone(); it.Next()) nodes.push_back(it.CurrentItem());
-    return nodes;
-}
-
 constexpr int kRenamingSectionId = 28433;
 
 // "In file PAGE", then for each changed URL its line, its old text and its new one.
@@ -70,7 +62,7 @@ void ELinkUpdate::Prepare(const std::vector<std::string>& sources) {
     for (const std::string& source : sources) {
         ENode* node = site_.FindExactNode(source);
         if (!node) continue;
-        for (ENode* n : WithSubtree(node)) {
+        for (ENode* n : NodesBelow(node)) {
             note(n);
             for (ENode* referrer : site_.backLinks.PagesOf(n)) note(referrer);
         }
@@ -84,7 +76,7 @@ bool ELinkUpdate::Apply(const std::vector<MovedPath>& moved) {
     for (const MovedPath& m : moved) {
         ENode* node = site_.FindExactNode(m.from);
         if (!node || !site_.MoveNode(node, m.to)) continue;
-        for (ENode* n : WithSubtree(node)) movedNodes.push_back(n);
+        for (ENode* n : NodesBelow(node)) movedNodes.push_back(n);
     }
     // Links that waited, broken, for a name an item now has lead to it.
     for (ENode* node : movedNodes)
@@ -155,7 +147,7 @@ RewriteOutcome PointLinksBack(EAppSite& site, const std::vector<MovedPath>& move
     std::set<ENode*> moved;
     for (const MovedPath& m : moves)
         if (ENode* node = site.FindExactNode(m.to))
-            for (ENode* n : WithSubtree(node)) moved.insert(n);
+            for (ENode* n : NodesBelow(node)) moved.insert(n);
     for (ENode* n : moved)
         for (ENode* referrer : site.backLinks.PagesOf(n))
             if (!moved.count(referrer)) note(referrer);
@@ -183,7 +175,7 @@ void ELinkUpdate::Unapply() {
     for (auto it = moved_.rbegin(); it != moved_.rend(); ++it) {
         ENode* node = site_.FindExactNode(it->to);
         if (!node || !site_.MoveNode(node, it->from)) continue;
-        for (ENode* n : WithSubtree(node)) movedNodes.push_back(n);
+        for (ENode* n : NodesBelow(node)) movedNodes.push_back(n);
     }
     // Links resolved by the move wait again; pages that could not be rewritten are whole again.
     Refresh(touched_);

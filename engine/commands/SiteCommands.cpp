@@ -272,15 +272,12 @@ std::string ETrashOrphansCommand::GetName() const {
 std::vector<std::string> ESiteRenameCommand::RewrittenFiles() const {
     std::vector<std::string> pages = PagesOf(update_);
     for (const std::string& link : relinks_.RelinkedLinks()) pages.push_back(link);
-    for (std::string& page : pages)
-        if (page == new_ || page.starts_with(new_ + kPathSep))
-            page = old_ + page.substr(new_.size());
+    for (std::string& page : pages) page = OriginOf(page);
     return pages;
 }
 
 std::string ESiteRenameCommand::OriginOf(const std::string& path) const {
-    if (path == new_ || path.starts_with(new_ + kPathSep)) return old_ + path.substr(new_.size());
-    return path;
+    return FollowedPath(path, {{new_, old_}});
 }
 
 void ESiteRenameCommand::Restamp(const std::string& path, const FileStamp& stamp) {

@@ -4,8 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/log/Log.h"
 #include "core/platform/DirectoryEnumerator.h"
@@ -278,6 +279,11 @@ void ETransferJournal::Restamp(const std::string& path, const FileStamp& stamp) 
 }
 
 bool ETransferJournal::CanReverse() const {
+    // Where each path was last put by a step (folders made aside): a place an earlier step
+    // must get back is free once that later step has been reversed.
+    std::unordered_map<std::string_view, std::size_t> lastPut;
+    for (std::size_t i = 0; i < steps_.size(); ++i)
+        if (steps_[i].kind != Kind::MadeFolder) lastPut[steps_[i].to] = i;
     for (auto step = steps_.begin(); step != steps_.end(); ++step) {
         if (step->kind == Kind::MadeFolder || step->kind == Kind::RemovedFolder) continue;
         // The item must be the one the command left (still in the trash, for one trashed),
@@ -292,9 +298,9 @@ bool ETransferJournal::CanReverse() const {
         // (An item trashed to make room for a moved one gets its place back once the moved
         // one has gone back: the later step is reversed first.)
         const bool back = step->kind == Kind::Moved || step->kind == Kind::Trashed;
-        const bool freedFirst = std::any_of(step + 1, steps_.end(), [&](const Step& later) {
-            return later.to == step->from && later.kind != Kind::MadeFolder;
-        });
+        const auto put = lastPut.find(step->from);
+        const bool freedFirst =
+            put != lastPut.end() && put->second > static_cast<std::size_t>(step - steps_.begin());
         if (changed || (back && !freedFirst && StampOf(step->from).exists)) {
             ELog::Instance().LogErrorFile(kChangedSince, changed ? step->to : step->from);
             return false;

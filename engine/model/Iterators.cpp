@@ -176,4 +176,11 @@ void TIterBreadthCyclic2::OnExpanded(ENode* node) {
     }
 }
 
+std::vector<ENode*> NodesBelow(ENode* node) {
+    std::vector<ENode*> nodes;
+    TIterPreOrderTyped it(node);
+    for (it.First(); !it.IsDone(); it.Next()) nodes.push_back(it.CurrentItem());
+    return nodes;
+}
+
 }  // namespace tw

@@ -178,4 +178,7 @@ class TIterBreadthCyclic2 : public TIterBreadthCyclic {
     void OnExpanded(ENode* node) override;
 };
 
+// The node and every node below it (a folder's whole subtree), in pre-order.
+std::vector<ENode*> NodesBelow(ENode* node);
+
 }  // namespace tw
