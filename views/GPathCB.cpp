@@ -3,8 +3,8 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QDir>
-#include <QEvent>
 #include <QFileSystemModel>
+#include <QFocusEvent>
 #include <QLineEdit>
 
 #include "core/settings/SettingsStore.h"
@@ -14,7 +14,6 @@ namespace tw::views {
 GPathCB::GPathCB(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
-    lineEdit()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::returnPressed, this, [this] {
         QString typed = lineEdit()->text().trimmed();
         if (typed.startsWith('~')) typed = QDir::homePath() + typed.mid(1);
@@ -65,10 +64,10 @@ void GPathCB::Save() const {
     SettingsStore::Instance().SaveStringList("RecentFolders", folders);
 }
 
-bool GPathCB::eventFilter(QObject* watched, QEvent* event) {
-    // The completion reads the disk (and watches it): made when the box is first typed in,
-    // not at start-up.
-    if (watched == lineEdit() && event->type() == QEvent::FocusIn && !completesFolders_) {
+void GPathCB::focusInEvent(QFocusEvent* event) {
+    // The completion reads the disk (and watches it): made when the box first takes the
+    // keyboard, not at start-up.
+    if (!completesFolders_) {
         completesFolders_ = true;
         auto* folders = new QFileSystemModel(this);
         folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -77,7 +76,7 @@ bool GPathCB::eventFilter(QObject* watched, QEvent* event) {
         completer->setCompletionMode(QCompleter::PopupCompletion);
         lineEdit()->setCompleter(completer);
     }
-    return QComboBox::eventFilter(watched, event);
+    QComboBox::focusInEvent(event);
 }
 
 void GPathCB::EditLocation() {

@@ -23,7 +23,7 @@ class GPathCB : public QComboBox {
     void FolderChosen(const QString& folder);
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void showPopup() override;
 
   private:
