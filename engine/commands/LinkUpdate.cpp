@@ -136,9 +136,14 @@ RewriteOutcome PointLinksBack(EAppSite& site, const std::vector<MovedPath>& move
     const std::set<std::string> skip(restored.begin(), restored.end());
     std::set<ENode*> seen;
     std::vector<EHtmlNode*> pages;
+    // A page given back, or a symbolic link to one (it shows the same bytes), is the
+    // command's own.
+    const auto restoredFile = [&](const std::string& path) {
+        return skip.count(path) || (IsSymbolicLink(path) && skip.count(RealPath(path)));
+    };
     const auto note = [&](ENode* node) {
         auto* page = dynamic_cast<EHtmlNode*>(node);
-        if (page && page->IsLinkSource() && !skip.count(page->GetPath()) &&
+        if (page && page->IsLinkSource() && !restoredFile(page->GetPath()) &&
             seen.insert(page).second)
             pages.push_back(page);
     };
